@@ -1,0 +1,22 @@
+# morvane_library(NAME folder-sources [EXCLUDE regex] [LINK targets...])
+# A static library from every .cpp/.h under the current folder.
+function(morvane_library name)
+    cmake_parse_arguments(A "" "EXCLUDE" "LINK" ${ARGN})
+    file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(A_EXCLUDE)
+        list(FILTER srcs EXCLUDE REGEX "${A_EXCLUDE}")
+    endif()
+    set(cpps ${srcs})
+    list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+    if(NOT cpps)
+        # Nothing to compile yet: the folder only declares interfaces.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE morvane_warnings ${A_LINK})
+        return()
+    endif()
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC morvane_warnings ${A_LINK})
+endfunction()

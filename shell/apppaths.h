@@ -1,0 +1,15 @@
+// Where the program keeps its own files and finds its shipped ones.
+#pragma once
+
+#include <QString>
+
+// The per-user folder for Property.ini and listbu.bak: MORVANE_HOME when set, else
+// $XDG_CONFIG_HOME/morvane (default ~/.config/morvane). Created on first use.
+QString ConfigDir();
+QString PropertyIniPath();  // ConfigDir()/Property.ini
+QString BackupPath();       // ConfigDir()/listbu.bak
+
+// The shipped files (data.dat, bg1.gif..bg4.gif, help/, the default Property.ini):
+// MORVANE_DATA when set, else share/morvane beside the build tree's executable, else
+// <prefix>/share/morvane for an installed program. No trailing "/".
+QString DataDir();

@@ -1,0 +1,77 @@
+// Message boxes with a scripted mode for tests.
+#include "messagebox.h"
+
+namespace {
+struct Script {
+    bool enabled = false;
+    std::deque<QMessageBox::StandardButton> answers;
+    std::vector<ShownMessage> shown;
+};
+
+Script& script()
+{
+    static Script s;
+    return s;
+}
+
+QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
+{
+    for (uint bit = QMessageBox::FirstButton; bit <= QMessageBox::LastButton; bit <<= 1) {
+        if (buttons & bit)
+            return static_cast<QMessageBox::StandardButton>(bit);
+    }
+    return QMessageBox::Ok;
+}
+}  // namespace
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
+                                        const QString& caption, QMessageBox::Icon icon,
+                                        QMessageBox::StandardButtons buttons)
+{
+    Script& s = script();
+    if (s.enabled) {
+        s.shown.push_back({text, caption, icon, buttons});
+        if (s.answers.empty())
+            return firstButton(buttons);
+        auto answer = s.answers.front();
+        s.answers.pop_front();
+        return answer;
+    }
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBoxScript::enable()
+{
+    clear();
+    script().enabled = true;
+}
+
+void MessageBoxScript::disable()
+{
+    clear();
+    script().enabled = false;
+}
+
+bool MessageBoxScript::enabled() { return script().enabled; }
+
+void MessageBoxScript::pushAnswer(QMessageBox::StandardButton answer)
+{
+    script().answers.push_back(answer);
+}
+
+const std::vector<ShownMessage>& MessageBoxScript::shown() { return script().shown; }
+
+QStringList MessageBoxScript::shownTexts()
+{
+    QStringList texts;
+    for (const auto& m : script().shown)
+        texts << m.text;
+    return texts;
+}
+
+void MessageBoxScript::clear()
+{
+    script().answers.clear();
+    script().shown.clear();
+}

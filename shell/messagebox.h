@@ -1,0 +1,39 @@
+// Every message box of the program goes through ShowMessage, so that tests can read what the
+// user was told and script the answer.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+// The caption of message boxes where the program uses its own title.
+inline const QString kAppTitle = QStringLiteral("Morvane");
+
+// Shows a modal message box and returns the button pressed.
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
+                                        const QString& caption = kAppTitle,
+                                        QMessageBox::Icon icon = QMessageBox::NoIcon,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// Test seam: while enabled, ShowMessage shows nothing, records the message and returns the next
+// queued answer (or the first of the offered buttons when none is queued).
+struct ShownMessage {
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+};
+
+class MessageBoxScript {
+public:
+    static void enable();   // also clears the log and the queue
+    static void disable();
+    static bool enabled();
+    static void pushAnswer(QMessageBox::StandardButton answer);
+    static const std::vector<ShownMessage>& shown();
+    static QStringList shownTexts();
+    static void clear();
+};
