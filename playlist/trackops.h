@@ -1,0 +1,45 @@
+// The track operations every window uses: open, play, stop, pause, go to a row, next, previous.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+struct AppState;
+class Engine;
+class PlaylistModel;
+
+class TrackOps : public QObject {
+    Q_OBJECT
+public:
+    TrackOps(AppState& state, Engine& engine, PlaylistModel& playlist, QObject* parent = nullptr);
+
+    // Hands path to the engine and brings the state in line; does not start playback.
+    void OpenTrack(const QString& path);
+    void PlayTrack();
+    void StopTrack();
+    void TogglePause();
+    // Moves to row n (wrapping out-of-range numbers) and opens it; plays it when the engine was
+    // playing.
+    void GoToTrack(int n);
+    // The next/previous rules of the play mode (random mode steps through List1).
+    void NextTrack();
+    void PreviousTrack();
+    // Play button and menu item: open row CurrentIndex again and play it (nothing on an empty
+    // list or a CurrentIndex that names no row).
+    void PlayCurrent();
+
+    AppState& state() { return m_state; }
+    Engine& engine() { return m_engine; }
+    PlaylistModel& playlist() { return m_playlist; }
+
+Q_SIGNALS:
+    // The main window's caption and the title area's tooltip changed to text.
+    void captionChanged(const QString& text);
+    // Row n became the current row and should be selected in the list view.
+    void currentRowChanged(int n);
+
+private:
+    AppState& m_state;
+    Engine& m_engine;
+    PlaylistModel& m_playlist;
+};
