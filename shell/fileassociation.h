@@ -1,0 +1,40 @@
+// Registration of Morvane as the desktop's handler of MP3 and M3U files (XDG desktop entry and
+// mimeapps.list defaults).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The desktop file id and the MIME types Morvane claims.
+inline const QString kDesktopId = QStringLiteral("morvane.desktop");
+inline const QStringList kAssociatedMimeTypes = {QStringLiteral("audio/mpeg"),
+                                                 QStringLiteral("audio/x-mpegurl")};
+
+// $XDG_DATA_HOME/applications/morvane.desktop (XDG_DATA_HOME defaults to ~/.local/share).
+QString DesktopEntryPath();
+// $XDG_CONFIG_HOME/mimeapps.list (XDG_CONFIG_HOME defaults to ~/.config).
+QString MimeAppsListPath();
+
+// The desktop entry that starts programPath with one file; with claimMimeTypes it lists
+// kAssociatedMimeTypes. Lines end in LF as the desktop entry format expects.
+QString DesktopEntryText(const QString& programPath, bool claimMimeTypes);
+// programPath quoted and escaped for the Exec key, followed by " %f".
+QString DesktopExecValue(const QString& programPath);
+
+// mimeapps.list text with desktopId first in the [Default Applications] and
+// [Added Associations] lists of mimeTypes, and dropped from their [Removed Associations];
+// every other line is kept as it was.
+QString MimeAppsWithDefaults(const QString& text, const QString& desktopId,
+                             const QStringList& mimeTypes);
+// mimeapps.list text with desktopId dropped from the [Default Applications] and
+// [Added Associations] lists of mimeTypes; a list left empty loses its line.
+QString MimeAppsWithoutDefaults(const QString& text, const QString& desktopId,
+                                const QStringList& mimeTypes);
+
+// Writes the desktop entry for programPath and makes it the default for both types.
+// Returns false when a file could not be written.
+bool RegisterFileTypes(const QString& programPath);
+// Removes Morvane's defaults from mimeapps.list and the MIME types from its own desktop entry
+// (when there is one); touches nothing that does not exist. Returns false when a file could not
+// be written.
+bool UnregisterFileTypes();
