@@ -1,0 +1,29 @@
+// The synchronised lyric line ("ShowLyrics"): the engine's current lyric line centred under the
+// display window, with a shadow and a colour fade-in whenever the line changes.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "textstamp.h"
+
+class Engine;
+
+inline constexpr int kLyricShadowY = 132;
+inline constexpr int kLyricTextY = 131;
+inline constexpr int kLyricFadeSteps = 30;
+
+// The main window's lyric values kept between calls.
+struct LyricLine {
+    int LyricFadeStep = kLyricFadeSteps;  // 1 right after a change .. 30 fully faded in
+    int LyricLeft = 0;    // x of the shown line's left edge (the mouse handling reads it)
+    TextStamp Label3;     // the line being shown; Label3.width() is its width in pixels
+    QString Label5;       // the line shown on the previous call with a real line
+};
+
+// Shadow and text colours for a fade step (lyricsFade non-zero enables the fade).
+QRgb LyricShadowColour(int step, int lyricsFade);
+QRgb LyricTextColour(int step, int lyricsFade, bool hover);
+
+// One call per tick: asks the engine for the line and draws shadow and text.
+void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line);

@@ -1,0 +1,26 @@
+// The star-dust field ("DrawStar"): 61 grey dots flying outward from (150, 50), faster as they go.
+#pragma once
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+inline constexpr int kStarCount = 61;
+
+// The star tables the main window keeps for its whole life.
+struct StarField {
+    std::array<double, kStarCount> StarAngle{};  // direction in radians
+    std::array<int16_t, kStarCount> StarAge{};   // ticks since the star left the centre
+};
+
+// Fills the tables from successive values of a uniform source in [0, 1): for each star its
+// angle (r1 x 2 x 3.1415) then its age (r2 x 150, rounded).
+StarField InitStarField(const std::function<double()>& uniform01);
+// The same from the program's own unseeded source (a fixed default-seeded generator, so the
+// pattern repeats from run to run).
+StarField InitStarField();
+
+// Ages every star by one tick, draws it and sends the ones that left the field back to the centre.
+void DrawStar(QImage& frame, StarField& stars);

@@ -1,0 +1,35 @@
+// One line of frame text, rendered once into a coverage mask and stamped into the frame in any
+// colour: the off-screen stand-in for the window's hidden auto-sized labels ("Label2",
+// "Label3", "Label4"), whose width is the text's width in pixels.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+class TextStamp {
+public:
+    TextStamp();
+    explicit TextStamp(const QFont& font);
+
+    // Re-renders only when the text differs from the current one.
+    void setText(const QString& text);
+    const QString& text() const { return m_text; }
+    // Width of the text in pixels (the label's auto-sized width).
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+    // Blends the text into an RGB32 frame with the top-left corner of its line at (x, y),
+    // clipped to the frame.
+    void draw(QImage& frame, int x, int y, QRgb colour) const;
+
+private:
+    void render();
+
+    QFont m_font;
+    QString m_text;
+    QImage m_coverage;  // Format_Grayscale8, coverage 0..255
+    int m_width = 0;
+    int m_height = 0;
+    int m_padLeft = 0;  // columns of the mask left of the text origin (overhanging glyphs)
+};
