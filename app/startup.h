@@ -1,0 +1,25 @@
+// Pure start-up rules: where the main window goes, what the command line asks for.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The window's top-left corner for Starttype 0..4 on a screen; nothing for other values
+// (the platform places the window).
+std::optional<QPoint> StartPosition(int startType, const QSize& window, const QRect& screen);
+
+enum class CommandLineKind { Mp3, Playlist, Backup };
+
+struct CommandLine {
+    CommandLineKind kind = CommandLineKind::Backup;
+    QString path;  // the file for Mp3 and Playlist
+};
+
+// Exactly one argument is the path, judged by its last four characters lower-cased; none or
+// several arguments restore the backup. args excludes the program name.
+CommandLine ParseCommandLine(const QStringList& args);

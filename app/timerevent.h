@@ -1,0 +1,38 @@
+// The program's main loop: dispatches window events and raises Timer every Interval ms.
+//
+// Setting Enabled to true runs the loop on the calling (UI) thread and returns only when the
+// loop ends. Between ticks the loop sleeps in the event dispatcher until the next event or the
+// next tick deadline, so an idle program uses no CPU. Ticks are raised only by this loop, so a
+// tick never overlaps an event handler and a modal dialog (which runs its own loop) suspends them.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+class TimerEvent : public QObject {
+    Q_OBJECT
+public:
+    explicit TimerEvent(QObject* parent = nullptr);
+
+    bool Enabled() const { return m_enabled; }
+    // true runs the loop until Enabled is set to false (from a handler or a tick).
+    void setEnabled(bool enabled);
+
+    int Interval() const { return m_intervalMs; }
+    void setInterval(int ms);  // a negative value is stored as 0
+
+    // Raised by the loop; the handler runs on the UI thread between event dispatches.
+    std::function<void()> Timer;
+
+    // How many ticks the loop has raised (for diagnostics and tests).
+    long long tickCount() const { return m_ticks; }
+
+private:
+    bool m_enabled = false;
+    int m_intervalMs = 0;
+    long long m_ticks = 0;
+    QTimer m_wake;  // wakes the dispatcher at the next tick deadline
+};
