@@ -1,0 +1,365 @@
+// XDG file-type registration: the desktop entry and the defaults in mimeapps.list.
+#include "fileassociation.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "textcodec.h"
+
+namespace {
+const QString kDefaultSection = QStringLiteral("Default Applications");
+const QString kAddedSection = QStringLiteral("Added Associations");
+const QString kRemovedSection = QStringLiteral("Removed Associations");
+
+// An XDG base folder from its variable; relative values are ignored as the base-directory
+// rules require.
+QString xdgBase(const char* variable, const QString& fallbackUnderHome)
+{
+    const QString value = qEnvironmentVariable(variable);
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
+}
+
+bool writeFile(const QString& path, const QString& text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text.toUtf8());
+    return file.commit();
+}
+
+// The file's text, or "" when it is missing; ok is false when it exists but cannot be read.
+QString readFile(const QString& path, bool* ok)
+{
+    *ok = true;
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly)) {
+        *ok = false;
+        return {};
+    }
+    return DecodeText(file.readAll());
+}
+
+// One line of a key file, split into its parts when it is a key line.
+struct Line {
+    QString text;  // without its line end
+    bool isSection = false;
+    QString section;  // for a section line: the name between the brackets
+    bool isKey = false;
+    QString key;
+};
+
+struct KeyFile {
+    std::vector<Line> lines;
+    QString lineEnd = QStringLiteral("\n");
+    bool endsWithLineEnd = true;
+};
+
+Line parseLine(const QString& text)
+{
+    Line line;
+    line.text = text;
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+        line.isSection = true;
+        line.section = trimmed.mid(1, trimmed.size() - 2);
+    } else if (!trimmed.startsWith(QLatin1Char('#')) && trimmed.contains(QLatin1Char('='))) {
+        line.isKey = true;
+        line.key = trimmed.left(trimmed.indexOf(QLatin1Char('='))).trimmed();
+    }
+    return line;
+}
+
+KeyFile parseKeyFile(const QString& text)
+{
+    KeyFile file;
+    // Keep the file's own line ends when it uses CR LF throughout its first line.
+    const qsizetype firstBreak = text.indexOf(QLatin1Char('\n'));
+    if (firstBreak > 0 && text.at(firstBreak - 1) == QLatin1Char('\r'))
+        file.lineEnd = QStringLiteral("\r\n");
+    file.endsWithLineEnd = text.isEmpty() || text.endsWith(QLatin1Char('\n'));
+    QStringList parts = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        parts.removeLast();
+    if (text.isEmpty())
+        parts.clear();
+    for (QString part : parts) {
+        if (part.endsWith(QLatin1Char('\r')))
+            part.chop(1);
+        file.lines.push_back(parseLine(part));
+    }
+    return file;
+}
+
+QString joinKeyFile(const KeyFile& file)
+{
+    QString out;
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        out += file.lines[i].text;
+        if (i + 1 < file.lines.size() || file.endsWithLineEnd)
+            out += file.lineEnd;
+    }
+    return out;
+}
+
+QStringList splitList(const QString& value)
+{
+    QStringList items;
+    for (const QString& item : value.split(QLatin1Char(';'))) {
+        const QString trimmed = item.trimmed();
+        if (!trimmed.isEmpty())
+            items << trimmed;
+    }
+    return items;
+}
+
+QString valueOf(const Line& line)
+{
+    return line.text.mid(line.text.indexOf(QLatin1Char('=')) + 1);
+}
+
+// Calls edit(list) for the line of each mime type in every copy of section, adding the line at
+// the end of the section's first copy (or a new section at the end) when add is true and the
+// type has no line. A list left empty removes its line.
+template <typename Edit>
+void editSection(KeyFile& file, const QString& section, const QStringList& mimeTypes, bool add,
+                 Edit edit)
+{
+    for (const QString& mimeType : mimeTypes) {
+        bool found = false;
+        qsizetype firstSectionEnd = -1;  // index after the header of the section's first copy
+        QString current;
+        for (qsizetype i = 0; i < qsizetype(file.lines.size()); ++i) {
+            Line& line = file.lines[size_t(i)];
+            if (line.isSection) {
+                current = line.section;
+                if (current == section && firstSectionEnd < 0)
+                    firstSectionEnd = i + 1;
+                continue;
+            }
+            if (current != section)
+                continue;
+            if (line.isKey && line.key == mimeType) {
+                found = true;
+                QStringList items = splitList(valueOf(line));
+                edit(items);
+                if (items.isEmpty()) {
+                    file.lines.erase(file.lines.begin() + i);
+                    --i;
+                    continue;
+                }
+                line.text = mimeType + QLatin1Char('=') + items.join(QLatin1Char(';')) +
+                            QLatin1Char(';');
+            }
+        }
+        if (found || !add)
+            continue;
+        QStringList items;
+        edit(items);
+        if (items.isEmpty())
+            continue;
+        const QString text =
+            mimeType + QLatin1Char('=') + items.join(QLatin1Char(';')) + QLatin1Char(';');
+        if (firstSectionEnd < 0) {
+            if (!file.lines.empty() && !file.lines.back().text.trimmed().isEmpty())
+                file.lines.push_back(parseLine(QString()));
+            file.lines.push_back(parseLine(QLatin1Char('[') + section + QLatin1Char(']')));
+            file.lines.push_back(parseLine(text));
+            file.endsWithLineEnd = true;
+            continue;
+        }
+        // After the last non-blank line of the section's first copy.
+        qsizetype insertAt = firstSectionEnd;
+        for (qsizetype i = firstSectionEnd; i < qsizetype(file.lines.size()); ++i) {
+            if (file.lines[size_t(i)].isSection)
+                break;
+            if (!file.lines[size_t(i)].text.trimmed().isEmpty())
+                insertAt = i + 1;
+        }
+        if (insertAt == qsizetype(file.lines.size()))
+            file.endsWithLineEnd = true;
+        file.lines.insert(file.lines.begin() + insertAt, parseLine(text));
+    }
+}
+
+// Desktop entry string escaping of one Exec argument: quoted when it holds a reserved
+// character, with the quoting escapes and then the string escapes applied.
+QString execArgument(const QString& argument)
+{
+    static const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = argument.isEmpty();
+    for (QChar c : argument) {
+        if (kReserved.contains(c)) {
+            needsQuotes = true;
+            break;
+        }
+    }
+    QString quoted;
+    if (needsQuotes) {
+        quoted += QLatin1Char('"');
+        for (QChar c : argument) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+                c == QLatin1Char('\\'))
+                quoted += QLatin1Char('\\');
+            quoted += c;
+        }
+        quoted += QLatin1Char('"');
+    } else {
+        quoted = argument;
+    }
+    QString escaped;
+    for (QChar c : quoted) {
+        if (c == QLatin1Char('\\'))
+            escaped += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            escaped += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            escaped += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            escaped += QStringLiteral("\\r");
+        else if (c == QLatin1Char('%'))
+            escaped += QStringLiteral("%%");  // a field code otherwise
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+// A user's cached MIME index would otherwise keep offering a claim that was just removed.
+void refreshDesktopDatabase(const QString& applicationsDir)
+{
+    if (!QFileInfo::exists(applicationsDir + QStringLiteral("/mimeinfo.cache")))
+        return;
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+    if (tool.isEmpty())
+        return;
+    QProcess process;
+    process.start(tool, {applicationsDir});
+    process.waitForFinished(5000);
+}
+
+bool writeMimeApps(bool registering)
+{
+    const QString path = MimeAppsListPath();
+    bool ok = false;
+    const QString text = readFile(path, &ok);
+    if (!ok)
+        return false;
+    if (!registering && !QFileInfo::exists(path))
+        return true;
+    const QString edited = registering
+                               ? MimeAppsWithDefaults(text, kDesktopId, kAssociatedMimeTypes)
+                               : MimeAppsWithoutDefaults(text, kDesktopId, kAssociatedMimeTypes);
+    if (edited == text && QFileInfo::exists(path))
+        return true;
+    return writeFile(path, edited);
+}
+}  // namespace
+
+QString DesktopEntryPath()
+{
+    return xdgBase("XDG_DATA_HOME", QStringLiteral(".local/share")) +
+           QStringLiteral("/applications/") + kDesktopId;
+}
+
+QString MimeAppsListPath()
+{
+    return xdgBase("XDG_CONFIG_HOME", QStringLiteral(".config")) +
+           QStringLiteral("/mimeapps.list");
+}
+
+QString DesktopExecValue(const QString& programPath)
+{
+    return execArgument(programPath) + QStringLiteral(" %f");
+}
+
+QString DesktopEntryText(const QString& programPath, bool claimMimeTypes)
+{
+    QStringList lines = {
+        QStringLiteral("[Desktop Entry]"),
+        QStringLiteral("Type=Application"),
+        QStringLiteral("Name=Morvane"),
+        QStringLiteral("GenericName=MP3 Player"),
+        QStringLiteral("GenericName[ja]=MP3プレーヤー"),
+        QStringLiteral("Comment=Play MP3 files and playlists"),
+        QStringLiteral("Comment[ja]=MP3ファイルとプレイリストを再生します"),
+        QStringLiteral("Exec=") + DesktopExecValue(programPath),
+        QStringLiteral("Icon=morvane"),
+        QStringLiteral("Terminal=false"),
+        QStringLiteral("Categories=AudioVideo;Audio;Player;"),
+    };
+    if (claimMimeTypes)
+        lines << QStringLiteral("MimeType=") + kAssociatedMimeTypes.join(QLatin1Char(';')) +
+                     QLatin1Char(';');
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString MimeAppsWithDefaults(const QString& text, const QString& desktopId,
+                             const QStringList& mimeTypes)
+{
+    KeyFile file = parseKeyFile(text);
+    auto putFirst = [&](QStringList& items) {
+        items.removeAll(desktopId);
+        items.prepend(desktopId);
+    };
+    editSection(file, kDefaultSection, mimeTypes, true, putFirst);
+    editSection(file, kAddedSection, mimeTypes, true, putFirst);
+    editSection(file, kRemovedSection, mimeTypes, false,
+                [&](QStringList& items) { items.removeAll(desktopId); });
+    return joinKeyFile(file);
+}
+
+QString MimeAppsWithoutDefaults(const QString& text, const QString& desktopId,
+                                const QStringList& mimeTypes)
+{
+    KeyFile file = parseKeyFile(text);
+    auto drop = [&](QStringList& items) { items.removeAll(desktopId); };
+    editSection(file, kDefaultSection, mimeTypes, false, drop);
+    editSection(file, kAddedSection, mimeTypes, false, drop);
+    return joinKeyFile(file);
+}
+
+bool RegisterFileTypes(const QString& programPath)
+{
+    const bool entryWritten = writeFile(DesktopEntryPath(), DesktopEntryText(programPath, true));
+    const bool listWritten = writeMimeApps(true);
+    return entryWritten && listWritten;
+}
+
+bool UnregisterFileTypes()
+{
+    bool entryOk = true;
+    const QString entryPath = DesktopEntryPath();
+    bool readOk = false;
+    const QString entry = readFile(entryPath, &readOk);
+    if (!readOk) {
+        entryOk = false;
+    } else if (QFileInfo::exists(entryPath)) {
+        // Keep the entry (the user may start Morvane from the menu) without its MIME claim.
+        QStringList lines = entry.split(QLatin1Char('\n'));
+        const qsizetype before = lines.size();
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const QString& line) {
+                                       return line.contains(QLatin1Char('=')) &&
+                                              line.section(QLatin1Char('='), 0, 0).trimmed() ==
+                                                  QStringLiteral("MimeType");
+                                   }),
+                    lines.end());
+        if (lines.size() != before)
+            entryOk = writeFile(entryPath, lines.join(QLatin1Char('\n')));
+    }
+    const bool listOk = writeMimeApps(false);
+    refreshDesktopDatabase(QFileInfo(entryPath).absolutePath());
+    return entryOk && listOk;
+}

@@ -1,0 +1,265 @@
+// Tests of the XDG registration: desktop entry, mimeapps.list editing and xdg-mime's view.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "shell/fileassociation.h"
+
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Points HOME and the XDG folders at a fresh temporary folder for the length of a test.
+class XdgHomeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS",
+                                 "XDG_CONFIG_DIRS", "XDG_CURRENT_DESKTOP"}) {
+            m_saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        }
+        qputenv("HOME", m_dir.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
+        // No system folders: only what the test writes can answer.
+        qputenv("XDG_DATA_DIRS", (m_dir.path() + "/system-data").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (m_dir.path() + "/system-config").toUtf8());
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    }
+
+    void TearDown() override
+    {
+        for (const auto& saved : m_saved) {
+            if (saved.wasSet)
+                qputenv(saved.name, saved.value);
+            else
+                qunsetenv(saved.name);
+        }
+    }
+
+    QString path(const QString& relative) const { return m_dir.path() + "/" + relative; }
+
+    QTemporaryDir m_dir;
+
+private:
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    std::vector<Saved> m_saved;
+};
+
+QString program() { return QCoreApplication::applicationFilePath(); }
+
+}  // namespace
+
+using FileAssociationTest = XdgHomeTest;
+
+TEST_F(FileAssociationTest, PathsFollowXdgVariables)
+{
+    EXPECT_EQ(DesktopEntryPath(), path("data/applications/morvane.desktop"));
+    EXPECT_EQ(MimeAppsListPath(), path("config/mimeapps.list"));
+}
+
+TEST_F(FileAssociationTest, PathsFallBackToHomeWhenVariablesAreUnsetOrRelative)
+{
+    qunsetenv("XDG_DATA_HOME");
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(DesktopEntryPath(), path(".local/share/applications/morvane.desktop"));
+    EXPECT_EQ(MimeAppsListPath(), path(".config/mimeapps.list"));
+}
+
+TEST_F(FileAssociationTest, RegisterWritesDesktopEntryWithProgramAndTypes)
+{
+    ASSERT_TRUE(RegisterFileTypes("/opt/morvane/bin/morvane"));
+    const QString entry = readAll(DesktopEntryPath());
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(entry.contains("\nExec=/opt/morvane/bin/morvane %f\n"));
+    EXPECT_TRUE(entry.contains("\nMimeType=audio/mpeg;audio/x-mpegurl;\n"));
+    EXPECT_TRUE(entry.contains("\nIcon=morvane\n"));
+
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (!validator.isEmpty()) {
+        QProcess process;
+        process.start(validator, {DesktopEntryPath()});
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().toStdString();
+    }
+}
+
+TEST_F(FileAssociationTest, ExecQuotesAndEscapesAwkwardProgramPaths)
+{
+    EXPECT_EQ(DesktopExecValue("/usr/bin/morvane"), "/usr/bin/morvane %f");
+    EXPECT_EQ(DesktopExecValue("/home/a b/morvane"), "\"/home/a b/morvane\" %f");
+    // A dollar is escaped inside the quotes, the backslash then doubled by string escaping.
+    EXPECT_EQ(DesktopExecValue("/x/$HOME/m"), "\"/x/\\\\$HOME/m\" %f");
+    EXPECT_EQ(DesktopExecValue("/x/100%/m"), "/x/100%%/m %f");
+    EXPECT_EQ(DesktopExecValue("/x/\"q\"/m"), "\"/x/\\\\\"q\\\\\"/m\" %f");
+}
+
+TEST_F(FileAssociationTest, RegisterCreatesMimeAppsListWithBothSections)
+{
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    const QString list = readAll(MimeAppsListPath());
+    EXPECT_EQ(list,
+              "[Default Applications]\n"
+              "audio/mpeg=morvane.desktop;\n"
+              "audio/x-mpegurl=morvane.desktop;\n"
+              "\n"
+              "[Added Associations]\n"
+              "audio/mpeg=morvane.desktop;\n"
+              "audio/x-mpegurl=morvane.desktop;\n");
+}
+
+TEST_F(FileAssociationTest, RegisterAndUnregisterKeepEveryOtherLine)
+{
+    const QByteArray original = "# my associations\n"
+                                "[Added Associations]\n"
+                                "audio/mpeg=vlc.desktop;\n"
+                                "text/plain=gedit.desktop;\n"
+                                "\n"
+                                "[Default Applications]\n"
+                                "audio/mpeg=vlc.desktop;\n"
+                                "image/png=eog.desktop;\n"
+                                "\n"
+                                "[Removed Associations]\n"
+                                "audio/mpeg=morvane.desktop;totem.desktop;\n";
+    writeAll(MimeAppsListPath(), original);
+
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    const QString registered = readAll(MimeAppsListPath());
+    EXPECT_EQ(registered,
+              "# my associations\n"
+              "[Added Associations]\n"
+              "audio/mpeg=morvane.desktop;vlc.desktop;\n"
+              "text/plain=gedit.desktop;\n"
+              "audio/x-mpegurl=morvane.desktop;\n"
+              "\n"
+              "[Default Applications]\n"
+              "audio/mpeg=morvane.desktop;vlc.desktop;\n"
+              "image/png=eog.desktop;\n"
+              "audio/x-mpegurl=morvane.desktop;\n"
+              "\n"
+              "[Removed Associations]\n"
+              "audio/mpeg=totem.desktop;\n");
+
+    ASSERT_TRUE(UnregisterFileTypes());
+    EXPECT_EQ(readAll(MimeAppsListPath()),
+              "# my associations\n"
+              "[Added Associations]\n"
+              "audio/mpeg=vlc.desktop;\n"
+              "text/plain=gedit.desktop;\n"
+              "\n"
+              "[Default Applications]\n"
+              "audio/mpeg=vlc.desktop;\n"
+              "image/png=eog.desktop;\n"
+              "\n"
+              "[Removed Associations]\n"
+              "audio/mpeg=totem.desktop;\n");
+}
+
+TEST_F(FileAssociationTest, RegisteringTwiceGivesTheSameFiles)
+{
+    writeAll(MimeAppsListPath(), "[Default Applications]\naudio/mpeg=vlc.desktop\n");
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    const QString list = readAll(MimeAppsListPath());
+    const QString entry = readAll(DesktopEntryPath());
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    EXPECT_EQ(readAll(MimeAppsListPath()), list);
+    EXPECT_EQ(readAll(DesktopEntryPath()), entry);
+    EXPECT_EQ(list.count("morvane.desktop"), 4);
+}
+
+TEST_F(FileAssociationTest, UnregisterLeavesOtherTypesThatNameMorvane)
+{
+    writeAll(MimeAppsListPath(), "[Default Applications]\n"
+                                 "audio/flac=morvane.desktop;\n"
+                                 "audio/mpeg=morvane.desktop;\n");
+    ASSERT_TRUE(UnregisterFileTypes());
+    EXPECT_EQ(readAll(MimeAppsListPath()), "[Default Applications]\n"
+                                           "audio/flac=morvane.desktop;\n");
+}
+
+TEST_F(FileAssociationTest, UnregisterKeepsEntryWithoutMimeClaim)
+{
+    ASSERT_TRUE(RegisterFileTypes("/opt/morvane/bin/morvane"));
+    ASSERT_TRUE(UnregisterFileTypes());
+    const QString entry = readAll(DesktopEntryPath());
+    EXPECT_TRUE(entry.contains("Exec=/opt/morvane/bin/morvane %f"));
+    EXPECT_FALSE(entry.contains("MimeType"));
+}
+
+TEST_F(FileAssociationTest, UnregisterWithoutRegistrationCreatesNothing)
+{
+    ASSERT_TRUE(UnregisterFileTypes());
+    EXPECT_FALSE(QFileInfo::exists(DesktopEntryPath()));
+    EXPECT_FALSE(QFileInfo::exists(MimeAppsListPath()));
+}
+
+TEST_F(FileAssociationTest, CrLfFileKeepsItsLineEnds)
+{
+    writeAll(MimeAppsListPath(), "[Default Applications]\r\nimage/png=eog.desktop;\r\n");
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    const QString list = readAll(MimeAppsListPath());
+    EXPECT_TRUE(list.startsWith("[Default Applications]\r\nimage/png=eog.desktop;\r\n"
+                                "audio/mpeg=morvane.desktop;\r\n"));
+    EXPECT_EQ(list.count('\n'), list.count("\r\n"));
+}
+
+TEST_F(FileAssociationTest, FileWithoutFinalLineEndGetsTheNewLineOnItsOwn)
+{
+    writeAll(MimeAppsListPath(), "[Default Applications]\nimage/png=eog.desktop;");
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    EXPECT_TRUE(readAll(MimeAppsListPath())
+                    .startsWith("[Default Applications]\nimage/png=eog.desktop;\n"
+                                "audio/mpeg=morvane.desktop;\n"));
+}
+
+TEST_F(FileAssociationTest, UnwritableConfigFolderIsReported)
+{
+    // A plain file where the config folder should be cannot be written into, even as root.
+    writeAll(path("config"), "not a folder");
+    EXPECT_FALSE(RegisterFileTypes(program()));
+    EXPECT_EQ(readAll(path("config")), "not a folder");
+}
+
+TEST_F(FileAssociationTest, XdgMimeAnswersMorvaneOnlyWhileRegistered)
+{
+    const QString xdgMime = QStandardPaths::findExecutable("xdg-mime");
+    if (xdgMime.isEmpty())
+        GTEST_SKIP() << "xdg-mime is not installed (package xdg-utils)";
+    auto query = [&](const QString& type) {
+        QProcess process;
+        process.start(xdgMime, {"query", "default", type});
+        process.waitForFinished(10000);
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    };
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    EXPECT_EQ(query("audio/mpeg"), "morvane.desktop");
+    EXPECT_EQ(query("audio/x-mpegurl"), "morvane.desktop");
+    ASSERT_TRUE(UnregisterFileTypes());
+    EXPECT_NE(query("audio/mpeg"), "morvane.desktop");
+    EXPECT_NE(query("audio/x-mpegurl"), "morvane.desktop");
+}
