@@ -1,0 +1,75 @@
+// The Qt tray host: one QSystemTrayIcon per icon number, created only where a tray exists.
+#include "qttrayhost.h"
+
+#include <QCursor>
+#include <QSystemTrayIcon>
+
+namespace {
+constexpr qint64 kTrayRecheckMs = 2000;
+}
+
+QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) { m_clock.start(); }
+
+QtTrayHost::~QtTrayHost()
+{
+    for (auto& [id, shown] : m_icons)
+        delete shown.icon;
+}
+
+void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
+{
+    auto it = m_icons.find(id);
+    if (it == m_icons.end()) {
+        // A null icon would only earn a warning from Qt, and without a tray nothing can show.
+        if (icon.isNull())
+            return;
+        const qint64 now = m_clock.elapsed();
+        if (m_lastTrayCheckMs >= 0 && now - m_lastTrayCheckMs < kTrayRecheckMs)
+            return;
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            m_lastTrayCheckMs = now;
+            return;
+        }
+        m_lastTrayCheckMs = -1;
+        auto* trayIcon = new QSystemTrayIcon(icon);
+        connect(trayIcon, &QSystemTrayIcon::activated, this,
+                [this, id](QSystemTrayIcon::ActivationReason reason) {
+                    Qt::MouseButton button = Qt::NoButton;
+                    switch (reason) {
+                    case QSystemTrayIcon::Context: button = Qt::RightButton; break;
+                    case QSystemTrayIcon::Trigger: button = Qt::LeftButton; break;
+                    case QSystemTrayIcon::MiddleClick: button = Qt::MiddleButton; break;
+                    default: return;
+                    }
+                    if (onPress)
+                        onPress(id, button, QCursor::pos());
+                });
+        trayIcon->setToolTip(tip);
+        trayIcon->show();
+        m_icons.emplace(id, Shown{trayIcon, icon.cacheKey(), tip});
+        return;
+    }
+    Shown& shown = it->second;
+    if (!icon.isNull() && icon.cacheKey() != shown.iconKey) {
+        shown.icon->setIcon(icon);
+        shown.iconKey = icon.cacheKey();
+    }
+    if (tip != shown.tip) {
+        shown.icon->setToolTip(tip);
+        shown.tip = tip;
+    }
+}
+
+void QtTrayHost::add(int id, const QIcon& icon, const QString& tip) { show(id, icon, tip); }
+
+void QtTrayHost::modify(int id, const QIcon& icon, const QString& tip) { show(id, icon, tip); }
+
+void QtTrayHost::remove(int id)
+{
+    auto it = m_icons.find(id);
+    if (it == m_icons.end())
+        return;
+    it->second.icon->hide();
+    delete it->second.icon;
+    m_icons.erase(it);
+}
