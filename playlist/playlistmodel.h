@@ -4,9 +4,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFileInfo>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 
+#include <random>
 #include <vector>
 
 struct PlaylistRow {
@@ -16,9 +19,27 @@ struct PlaylistRow {
     int image = 1;     // small icon: 1 ordinary row, 2 the current row
 };
 
+// The size column's text: bytes / 1024 rounded, grouped by thousands, followed by "kb"; a number
+// that rounds to 0 shows only "kb".
+QString SizeText(qint64 bytes);
+// A row for path, measured from the disk (one stat); a file that cannot be measured (missing,
+// a folder, a device) gets an empty size text.
+PlaylistRow MakeRow(const QString& path);
+// A row for path whose file information was already read (a folder listing), so that the disk is
+// not asked twice.
+PlaylistRow MakeRow(const QString& path, const QFileInfo& info);
+// The window caption for a row count: "PlayList(曲数12)".
+QString PlaylistCaption(int count);
+// The caption the window shows before the first change.
+QString InitialPlaylistCaption();
+
 class PlaylistModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    enum Column { FileNameColumn = 0, FileSizeColumn = 1, PathColumn = 2, ColumnCount = 3 };
+    // data() roles besides the display texts.
+    enum Role { ImageRole = Qt::UserRole + 1, PathRole };
+
     explicit PlaylistModel(QObject* parent = nullptr);
 
     // 1-based row access; a row number that names no row gives an empty row.
@@ -31,15 +52,25 @@ public:
 
     // Appends one row for path, measured from the disk.
     void AddRow(const QString& path);
+    // Appends rows in one insertion (one view update, one countChanged).
     void appendRows(const std::vector<PlaylistRow>& rows);
     void removeRow1(int n);  // 1-based
+    // Moves row from to position to (both 1-based); the other rows close up.
     void moveRow1(int from, int to);
     void clear();
-    // Every row image 1, then row n image 2.
+    // Every row image 1, then row n image 2 (no row marked when n names none).
     void markCurrent(int n);
+    // The row carrying image 2, 0 when none.
+    int markedRow() const;
 
     // The shuffled order List1 (row numbers, counted from 0 by position).
     std::vector<int> List1;
+    // Rebuilds List1 as a random permutation of 1..count(): each position draws a row number
+    // uniformly and draws again while the number was already taken.
+    void MakeRandomOrder();
+
+    // The list's image list: image 1 (a track) and image 2 (the current track).
+    void setImages(const QIcon& track, const QIcon& current);
 
     // QAbstractTableModel: columns "FileName", "FileSize", "Path".
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -53,5 +84,11 @@ Q_SIGNALS:
     void countChanged(int count);
 
 private:
+    void setImage(int row0, int image);
+
     std::vector<PlaylistRow> m_rows;
+    // Unseeded on purpose: every run draws the same sequence of shuffles.
+    std::mt19937 m_random;
+    QIcon m_trackIcon;
+    QIcon m_currentIcon;
 };

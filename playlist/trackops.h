@@ -2,11 +2,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 struct AppState;
 class Engine;
 class PlaylistModel;
+class QWidget;
 
 class TrackOps : public QObject {
     Q_OBJECT
@@ -27,6 +29,15 @@ public:
     // Play button and menu item: open row CurrentIndex again and play it (nothing on an empty
     // list or a CurrentIndex that names no row).
     void PlayCurrent();
+    // A double-click on row n: it becomes the current row and plays from its beginning
+    // (nothing when n names no row).
+    void PlayRow(int n);
+    // Starts row 1 after a road filled an empty list (or added a folder): CurrentIndex = 1, open
+    // it and play it.
+    void StartRowOne();
+
+    // The window that owns this object's message boxes ("Open Error", "error").
+    void setMessageParent(QWidget* parent);
 
     AppState& state() { return m_state; }
     Engine& engine() { return m_engine; }
@@ -42,4 +53,5 @@ private:
     AppState& m_state;
     Engine& m_engine;
     PlaylistModel& m_playlist;
+    QPointer<QWidget> m_messageParent;
 };

@@ -1,0 +1,56 @@
+// Every road by which tracks enter the playlist at run time: folder shortcut keys, the Open
+// dialog, a whole folder and dropped files.
+#pragma once
+
+#include <QFileInfoList>
+#include <QString>
+#include <QStringList>
+
+struct AppState;
+class PlaylistModel;
+class QMimeData;
+class QWidget;
+class TrackOps;
+
+// The kind of a name, by its last four characters lower-cased (".MP3" counts as ".mp3").
+bool IsMp3Name(const QString& name);
+bool IsPlaylistName(const QString& name);
+
+// The folder listing "File1": the plain files of folder (no sub-folders, no hidden files) whose
+// names match "*.mp3" without regard to case, sorted by name.
+QFileInfoList ListMp3Files(const QString& folder);
+
+// The folder-shortcut key code (49..53 for the digit keys 1..5 of the main keyboard) of a key
+// press, or the Qt key itself for every other key; keypad digits never count as shortcuts.
+int ShortcutKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// True when a drop carries at least one local file.
+bool DropCarriesFiles(const QMimeData* data);
+// The local file names of a drop, in the drop's order.
+QStringList DroppedFileNames(const QMimeData* data);
+
+// The roads in. Each appends at the end, rebuilds List1 and starts row 1 where its rule says so.
+class PlaylistRoads {
+public:
+    PlaylistRoads(AppState& state, PlaylistModel& playlist, TrackOps& ops);
+
+    // Keys 1..5 (codes 49..53) add folder shortcut Path1..Path5; other codes do nothing.
+    void AddFromShortcut(int keyCode);
+    // The Open dialog: one ".mp3" or ".m3u" file.
+    void AddFromFileDialog(QWidget* owner);
+    // Every MP3 file of one chosen folder; always starts row 1 afterwards.
+    void AddFromFolder(QWidget* owner);
+    // Files dropped on the list view or on the main window; other drops do nothing.
+    void AddFromDrop(const QMimeData* data);
+    // The same for names already taken from a drop.
+    void AddDroppedNames(const QStringList& names);
+
+private:
+    // Appends the rows for one name of either kind; false when the name is of neither kind.
+    bool addByKind(const QString& name);
+    void startRowOneIfFilled(bool wasEmpty);
+
+    AppState& m_state;
+    PlaylistModel& m_playlist;
+    TrackOps& m_ops;
+};

@@ -1,0 +1,60 @@
+// Start-up's playlist: the command line first, the backup otherwise.
+#include "startupfill.h"
+
+#include "app/appstate.h"
+#include "playlistfile.h"
+#include "playlistmodel.h"
+#include "playlistroads.h"
+#include "shell/messagebox.h"
+#include "trackops.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+bool readable(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable();
+}
+
+void restoreBackup(AppState& state, PlaylistModel& playlist, TrackOps& ops,
+                   const QString& backupPath)
+{
+    ReadBackup(playlist, backupPath);
+    playlist.MakeRandomOrder();
+    if (playlist.count() == 0)
+        return;
+    state.CurrentIndex = 1;
+    ops.OpenTrack(playlist.rowPath(1));
+}
+}  // namespace
+
+void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const QStringList& args,
+                 const QString& backupPath, QWidget* messageParent)
+{
+    if (args.size() != 1) {
+        restoreBackup(state, playlist, ops, backupPath);
+        return;
+    }
+    const QString path = args.front();
+    const bool mp3 = IsMp3Name(path);
+    const bool list = IsPlaylistName(path);
+    if (!mp3 && !list) {
+        restoreBackup(state, playlist, ops, backupPath);
+        return;
+    }
+    if (!readable(path)) {
+        ShowMessage(messageParent,
+                    QStringLiteral("ファイルを開けません！\n%1").arg(QDir::toNativeSeparators(path)),
+                    kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
+        restoreBackup(state, playlist, ops, backupPath);
+        return;
+    }
+    if (mp3)
+        playlist.AddRow(path);
+    else
+        AddPlaylistFile(playlist, path);
+    playlist.MakeRandomOrder();
+    ops.StartRowOne();
+}
