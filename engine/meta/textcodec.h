@@ -29,6 +29,6 @@ bool HasKanaOrKanji(std::string_view utf8);
 // and it holds kana or kanji, otherwise Latin-1. Returns UTF-8.
 std::string DecodeLegacyText(std::string_view bytes);
 
-// Bytes of a text file: UTF-8 (BOM skipped), UTF-16 LE/BE with a BOM, else CP932, else
-// Latin-1 as a last resort so that nothing is lost. Returns UTF-8 without a BOM.
+// Bytes of a text file: UTF-8 (BOM skipped), UTF-16 LE/BE with a BOM, else CP932 with each
+// undecodable byte shown as U+FFFD. Returns UTF-8 without a BOM.
 std::string DecodeTextFile(std::string_view bytes);
