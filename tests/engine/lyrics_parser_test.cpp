@@ -157,7 +157,7 @@ TEST_F(LyricsParse, BinaryAndHugeInputStayBounded)
     std::string tags;
     for (int i = 0; i < 100000; ++i)
         tags += "[00:0";
-    tags += "[00:00.50]" + std::string(Lyrics::kMaxFileBytes / 4, '<') + ">\n";
+    tags += "\n[00:00.50]" + std::string(Lyrics::kMaxFileBytes / 4, '<') + ">\n";
     tags += "[99999999999999999999:00]x\n[00:00.0000000000000009]y\n<<<<>>>>[[[[]]]]\n";
     EXPECT_TRUE(lyrics.parse(tags));
     EXPECT_EQ(timedLines(lyrics), (Timed{{0, "y"}, {500, std::string(128, '<')}}));
