@@ -202,6 +202,59 @@ bool HasKanaOrKanji(std::string_view utf8)
     return false;
 }
 
+namespace {
+
+// Strong signs that bytes (already known to be clean CP932) are Japanese: hiragana, full-width
+// katakana, first-level (common) kanji, or a run of two or more half-width katakana.
+bool hasCommonJapanese(std::string_view bytes)
+{
+    int halfWidthRun = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            halfWidthRun = 0;
+            continue;
+        }
+        if (b >= 0xA1 && b <= 0xDF) {
+            if (++halfWidthRun >= 2)
+                return true;
+            continue;
+        }
+        halfWidthRun = 0;
+        if (i + 1 >= bytes.size())
+            break;
+        unsigned code = b << 8 | static_cast<unsigned char>(bytes[++i]);
+        if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396)
+            || (code >= 0x889F && code <= 0x9872))
+            return true;
+    }
+    return false;
+}
+
+// True when every byte past ASCII is a Latin-1 letter (U+00C0..U+00FF but the multiplication
+// and division signs) standing next to another letter, as in "Monáe" or "Ärzte". Such text
+// reads as CP932 too (second-level kanji, lone half-width katakana), but far less plausibly.
+bool looksLikeEuropeanWords(std::string_view bytes)
+{
+    auto isLetter = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+    };
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (!isLetter(b))
+            return false;
+        bool before = i > 0 && isLetter(static_cast<unsigned char>(bytes[i - 1]));
+        bool after = i + 1 < bytes.size() && isLetter(static_cast<unsigned char>(bytes[i + 1]));
+        if (!before && !after)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string DecodeLegacyText(std::string_view bytes)
 {
     bool ascii = true;
@@ -213,7 +266,9 @@ std::string DecodeLegacyText(std::string_view bytes)
     }
     if (ascii)
         return std::string(bytes);
-    if (auto sjis = DecodeCp932(bytes); sjis && HasKanaOrKanji(*sjis))
+    auto sjis = DecodeCp932(bytes);
+    if (sjis && HasKanaOrKanji(*sjis)
+        && (hasCommonJapanese(bytes) || !looksLikeEuropeanWords(bytes)))
         return *sjis;
     return Latin1ToUtf8(bytes);
 }

@@ -26,7 +26,9 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 bool HasKanaOrKanji(std::string_view utf8);
 
 // Bytes from a tag field declared Latin-1: Shift-JIS when all of it decodes cleanly as CP932
-// and it holds kana or kanji, otherwise Latin-1. Returns UTF-8.
+// and it holds kana or kanji, otherwise Latin-1. Text that only holds rare kanji or a lone
+// half-width katakana and also reads as European words ("Monáe", "Ärzte") stays Latin-1.
+// Returns UTF-8.
 std::string DecodeLegacyText(std::string_view bytes);
 
 // Bytes of a text file: UTF-8 (BOM skipped), UTF-16 LE/BE with a BOM, else CP932 with each

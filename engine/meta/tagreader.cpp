@@ -1,0 +1,174 @@
+// ID3 tag reading with TagLib for ID3v2 and a hand parser for ID3v1; text declared Latin-1 that
+// is really Shift-JIS (common in Japanese files) is recognised and decoded.
+#include "tagreader.h"
+
+#include <cctype>
+
+#include <sys/stat.h>
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1genres.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+#include "id3v1block.h"
+#include "textcodec.h"
+
+namespace {
+
+std::string frameText(const TagLib::String& text, TagLib::String::Type encoding)
+{
+    if (encoding == TagLib::String::Latin1) {
+        // TagLib maps each Latin-1 byte to the code point of the same value: get the bytes back.
+        return DecodeLegacyText(text.to8Bit(false));
+    }
+    return text.to8Bit(true);
+}
+
+std::string textFrame(TagLib::ID3v2::Tag& tag, const char* id)
+{
+    const auto& frames = tag.frameListMap()[id];
+    for (auto* frame : frames) {
+        auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        if (!text)
+            continue;
+        std::string value = frameText(text->toString(), text->textEncoding());
+        if (!value.empty())
+            return value;
+    }
+    return {};
+}
+
+std::string commentFrame(TagLib::ID3v2::Tag& tag)
+{
+    const auto& frames = tag.frameListMap()["COMM"];
+    TagLib::ID3v2::CommentsFrame* chosen = nullptr;
+    // The plain comment has no description; described ones are mostly player data (iTunNORM).
+    for (auto* frame : frames) {
+        auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+        if (comment && comment->description().isEmpty()) {
+            chosen = comment;
+            break;
+        }
+    }
+    if (!chosen) {
+        for (auto* frame : frames) {
+            if (auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame)) {
+                chosen = comment;
+                break;
+            }
+        }
+    }
+    return chosen ? frameText(chosen->text(), chosen->textEncoding()) : std::string();
+}
+
+// "13", "(13)", "(13)Pop" or a genre name; -1 when it names no ID3v1 genre.
+int genreNumber(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool parenthesised = i < text.size() && text[i] == '(';
+    if (parenthesised)
+        ++i;
+    size_t digitsStart = i;
+    int number = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && i - digitsStart < 3)
+        number = number * 10 + (text[i++] - '0');
+    if (i > digitsStart && number <= 255
+        && (parenthesised ? i < text.size() && text[i] == ')' : i == text.size()))
+        return number;
+    int index = TagLib::ID3v1::genreIndex(TagLib::String(text, TagLib::String::UTF8));
+    return index >= 0 && index < 255 ? index : -1;
+}
+
+int genreFrame(TagLib::ID3v2::Tag& tag)
+{
+    for (auto* frame : tag.frameListMap()["TCON"]) {
+        auto* text = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        if (!text)
+            continue;
+        for (const auto& field : text->fieldList()) {
+            int number = genreNumber(field.to8Bit(true));
+            if (number >= 0)
+                return number;
+        }
+    }
+    return -1;
+}
+
+// A recording time such as "2010-04-03" gives its year; other text is kept as written.
+std::string yearOf(const std::string& text)
+{
+    if (text.size() > 4 && (text[4] == '-' || text[4] == 'T')) {
+        bool digits = true;
+        for (int k = 0; k < 4; ++k)
+            digits = digits && std::isdigit(static_cast<unsigned char>(text[k]));
+        if (digits)
+            return text.substr(0, 4);
+    }
+    return text;
+}
+
+bool isRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
+{
+    tag = TagInfo{};
+    if (info) {
+        info->title.clear();
+        info->artist.clear();
+    }
+    // A FIFO or device would block TagLib or read forever.
+    if (!isRegularFile(path))
+        return false;
+
+    TagInfo v2;
+    bool hasV2 = false;
+    {
+        TagLib::MPEG::File file(path.c_str(), false);
+        if (file.isOpen() && file.hasID3v2Tag()) {
+            if (TagLib::ID3v2::Tag* id3 = file.ID3v2Tag()) {
+                hasV2 = true;
+                v2.title = textFrame(*id3, "TIT2");
+                v2.artist = textFrame(*id3, "TPE1");
+                v2.album = textFrame(*id3, "TALB");
+                v2.year = textFrame(*id3, "TDRC");
+                if (v2.year.empty())
+                    v2.year = textFrame(*id3, "TYER");
+                v2.year = yearOf(v2.year);
+                v2.comment = commentFrame(*id3);
+                v2.genre = genreFrame(*id3);
+            }
+        }
+    }
+
+    Id3v1Block v1;
+    const bool hasV1 = ReadId3v1Block(path, v1);
+    if (!hasV1 && !hasV2)
+        return false;
+
+    // ID3v2 wins wherever it holds a value; ID3v1 fills what it lacks.
+    auto pick = [&](const std::string& fromV2, const std::string& rawV1, int maxChars) {
+        std::string value = !fromV2.empty() ? fromV2 : hasV1 ? DecodeLegacyText(rawV1) : "";
+        return CutUtf8(value, maxChars);
+    };
+    tag.title = pick(v2.title, v1.title, kTagTextChars);
+    tag.artist = pick(v2.artist, v1.artist, kTagTextChars);
+    tag.album = pick(v2.album, v1.album, kTagTextChars);
+    tag.year = pick(v2.year, v1.year, kTagYearChars);
+    tag.comment = pick(v2.comment, v1.comment, kTagTextChars);
+    tag.genre = v2.genre >= 0 ? v2.genre : (hasV1 && v1.genre != 255 ? v1.genre : -1);
+    if (info) {
+        info->title = CutUtf8(tag.title, kInfoTextChars);
+        info->artist = CutUtf8(tag.artist, kInfoTextChars);
+    }
+    return true;
+}
