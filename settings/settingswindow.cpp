@@ -38,6 +38,8 @@ namespace {
 const QString kWindow = QStringLiteral("Window");
 const QString kBurden = QStringLiteral("Burden");
 constexpr int kMaxTitleInterval = 5;
+// A document beyond this is not what data.dat is for; showing its start keeps the window quick.
+constexpr qint64 kMaxDocumentBytes = 1 << 20;
 
 QLabel* noteLabel(const QString& text, QWidget* parent)
 {
@@ -307,7 +309,9 @@ void SettingsWindow::loadDocument()
         m_document->setPlainText(QStringLiteral("data.dat が見つかりません。(%1)").arg(path));
         return;
     }
-    m_document->setPlainText(DecodeText(file.read(1 << 20)));
+    QString text = DecodeText(file.read(kMaxDocumentBytes));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_document->setPlainText(text);
 }
 
 void SettingsWindow::restoreDefaults()

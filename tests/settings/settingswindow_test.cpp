@@ -274,7 +274,7 @@ TEST_F(SettingsWindowTest, ShowingAgainDropsEditsThatWereNotApplied)
 
 TEST_F(SettingsWindowTest, ShowsDataDatOrSaysItIsMissing)
 {
-    writeBytes(path("share/data.dat"), QStringLiteral("Morvaneについて\n最新情報").toUtf8());
+    writeBytes(path("share/data.dat"), QStringLiteral("Morvaneについて\r\n最新情報").toUtf8());
     {
         SettingsWindow window(m_state, m_actions);
         EXPECT_EQ(child<QTextBrowser>(window, "documentView")->toPlainText(),
