@@ -1,0 +1,355 @@
+// The lyrics editor window: the table, its in-place editor and the file commands.
+#include "lyricseditorwindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/appstate.h"
+#include "engine/engine.h"
+#include "shell/messagebox.h"
+#include "textfile.h"
+
+namespace {
+const QString kOtherFileNotice = QStringLiteral("現在別ファイルが開かれています。");
+const QString kSaveCaption = QStringLiteral("歌詞の保存");
+// Column widths of the old grid (1000 and 5500 twips) in pixels.
+constexpr int kTimeColumnWidth = 67;
+constexpr int kTextColumnWidth = 367;
+}  // namespace
+
+LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_engine(engine)
+{
+    setWindowTitle(QStringLiteral("Lyrics Editer"));
+
+    m_clock = new QLabel;
+    m_bound = new QLabel;
+    m_bound->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* hint = new QLabel(QStringLiteral(
+        "セルに時間が記入されていない場合はそのセル以降のデータは無視されます。"));
+    hint->setWordWrap(true);
+
+    m_table = new QTableWidget(kLyricsRows, 2);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->setColumnWidth(0, kTimeColumnWidth);
+    m_table->setColumnWidth(1, kTextColumnWidth);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    clearTable();
+
+    m_editor = new QLineEdit(m_table->viewport());
+    m_editor->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
+    m_editor->hide();
+    m_editor->installEventFilter(this);
+    connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_filling || m_table->currentRow() < 0)
+            return;
+        // The box writes through to its cell on every change; there is no commit step.
+        setCellText(m_table->currentRow(), qMax(0, m_table->currentColumn()), text);
+    });
+    connect(m_editor, &QLineEdit::textEdited, this, [this] { m_modified = true; });
+
+    m_table->installEventFilter(this);
+    m_table->viewport()->installEventFilter(this);
+    connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { SetTextBox(); });
+    auto follow = [this] {
+        if (m_editor->isVisible())
+            SetTextBox();
+    };
+    connect(m_table->verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
+    connect(m_table->horizontalScrollBar(), &QScrollBar::valueChanged, this, follow);
+
+    m_popup = new QMenu(this);
+    connect(m_popup->addAction(QStringLiteral("削除(&D)")), &QAction::triggered, this,
+            &LyricsEditorWindow::deleteCell);
+    connect(m_popup->addAction(QStringLiteral("行の挿入(&I)")), &QAction::triggered, this,
+            &LyricsEditorWindow::insertRow);
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        m_popup->popup(m_table->viewport()->mapToGlobal(pos));
+    });
+
+    static const char* const kButtonCaptions[] = {"最新情報", "保存", "閉じる", "時間挿入"};
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        m_buttons[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]));
+        m_buttons[i]->setFocusPolicy(Qt::NoFocus);  // stamping must not pull focus off the box
+        buttons->addWidget(m_buttons[i]);
+    }
+    connect(m_buttons[0], &QPushButton::clicked, this, &LyricsEditorWindow::refresh);
+    connect(m_buttons[1], &QPushButton::clicked, this, &LyricsEditorWindow::save);
+    connect(m_buttons[2], &QPushButton::clicked, this, &LyricsEditorWindow::closeAsking);
+    connect(m_buttons[3], &QPushButton::clicked, this, &LyricsEditorWindow::insertTime);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(m_clock);
+    outer->addWidget(m_bound);
+    outer->addWidget(m_table, 1);
+    outer->addWidget(hint);
+    outer->addLayout(buttons);
+    resize(520, 420);
+}
+
+void LyricsEditorWindow::showWindow()
+{
+    m_state.LyricsEditOpen = true;
+    clearTable();
+    m_bound->setText(m_state.CurrentFile);
+    LoadLyrics();
+    show();
+    raise();
+    activateWindow();
+}
+
+void LyricsEditorWindow::updateClock()
+{
+    if (m_bound->text() != m_state.CurrentFile) {
+        m_clock->setText(kOtherFileNotice);
+        return;
+    }
+    m_clock->setText(FormatTimeTag(m_engine.getPlayMs()));
+}
+
+void LyricsEditorWindow::clearTable()
+{
+    if (m_editor)
+        m_editor->hide();
+    m_table->clearContents();
+    m_table->setHorizontalHeaderLabels({QStringLiteral("再生時間"), QStringLiteral("歌詞")});
+    m_table->setColumnWidth(0, kTimeColumnWidth);
+    m_table->setColumnWidth(1, kTextColumnWidth);
+    m_table->setCurrentCell(-1, -1);
+    m_modified = false;
+}
+
+QString LyricsEditorWindow::cellText(int row, int column) const
+{
+    const QTableWidgetItem* item = m_table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void LyricsEditorWindow::setCellText(int row, int column, const QString& text)
+{
+    if (QTableWidgetItem* item = m_table->item(row, column))
+        item->setText(text);
+    else if (!text.isEmpty())
+        m_table->setItem(row, column, new QTableWidgetItem(text));
+}
+
+std::vector<LyricsRow> LyricsEditorWindow::rows() const
+{
+    std::vector<LyricsRow> out(kLyricsRows);
+    for (int r = 0; r < kLyricsRows; ++r)
+        out[r] = {cellText(r, 0), cellText(r, 1)};
+    return out;
+}
+
+void LyricsEditorWindow::setRows(const std::vector<LyricsRow>& newRows)
+{
+    for (int r = 0; r < kLyricsRows; ++r) {
+        const LyricsRow row = r < static_cast<int>(newRows.size()) ? newRows[r] : LyricsRow{};
+        setCellText(r, 0, row.time);
+        setCellText(r, 1, row.text);
+    }
+}
+
+std::optional<std::vector<LyricsRow>> LyricsEditorWindow::readLyrics()
+{
+    if (!m_state.LyricsLoaded)
+        return std::vector<LyricsRow>{};
+    const QString name = CompanionPath(m_state.CurrentFile, QStringLiteral(".lrc"));
+    QString text;
+    QString error;
+    if (!ReadTextFile(name, text, error)) {
+        ShowMessage(this,
+                    QStringLiteral("歌詞ファイルを読み込めませんでした。\n%1\n%2").arg(name, error),
+                    kAppTitle, QMessageBox::Critical);
+        return std::nullopt;
+    }
+    return ParseLyricsText(text);
+}
+
+bool LyricsEditorWindow::LoadLyrics()
+{
+    auto loaded = readLyrics();
+    if (!loaded)
+        return false;
+    for (int r = 0; r < static_cast<int>(loaded->size()); ++r) {
+        setCellText(r, 0, (*loaded)[r].time);
+        setCellText(r, 1, (*loaded)[r].text);
+    }
+    m_modified = false;
+    return true;
+}
+
+bool LyricsEditorWindow::SaveLyrics()
+{
+    const QString name = CompanionPath(m_bound->text(), QStringLiteral(".lrc"));
+    QString error;
+    if (!WriteFileSafely(name, FormatLyricsFile(rows()), error)) {
+        ShowMessage(this,
+                    QStringLiteral("歌詞ファイルを保存できませんでした。\n%1\n%2").arg(name, error),
+                    kAppTitle, QMessageBox::Critical);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+void LyricsEditorWindow::SetTextBox()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    const int column = qMax(0, m_table->currentColumn());
+    m_table->scrollTo(m_table->model()->index(row, column));
+    const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
+    m_editor->setGeometry(cell.left(), cell.top(), cell.width() - 2, cell.height() - 2);
+    m_filling = true;
+    m_editor->setText(cellText(row, column));
+    m_filling = false;
+    m_editor->show();
+    m_editor->setFocus();
+}
+
+void LyricsEditorWindow::refresh()
+{
+    const QString bound = m_bound->text();
+    if (!bound.isEmpty()) {
+        auto answer = ShowMessage(
+            this, QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + bound, kSaveCaption,
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel)
+            return;
+        // A failed save keeps the edits on screen rather than clearing them away.
+        if (answer == QMessageBox::Yes && !SaveLyrics())
+            return;
+    }
+    auto loaded = readLyrics();
+    if (!loaded)
+        return;
+    clearTable();
+    m_bound->setText(m_state.CurrentFile);
+    setRows(*loaded);
+    m_modified = false;
+}
+
+void LyricsEditorWindow::save()
+{
+    if (!m_bound->text().isEmpty())
+        SaveLyrics();
+}
+
+void LyricsEditorWindow::closeAsking()
+{
+    if (!m_bound->text().isEmpty()) {
+        auto answer = ShowMessage(
+            this, QStringLiteral("歌詞を下記のように保存しますか？\n") + m_bound->text(),
+            kSaveCaption, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+        // A failed save keeps the window open so the lines are not lost.
+        if (answer == QMessageBox::Yes && !SaveLyrics())
+            return;
+    }
+    m_modified = false;
+    close();
+}
+
+void LyricsEditorWindow::insertTime()
+{
+    const QString tag = m_clock->text();
+    if (!tag.startsWith(QLatin1Char('[')))
+        return;
+    const int row = qMax(0, m_table->currentRow());
+    m_table->setCurrentCell(row, 0);
+    setCellText(row, 0, tag);
+    m_modified = true;
+    m_table->setCurrentCell(qMin(row + 1, kLyricsRows - 1), 0);
+    SetTextBox();
+}
+
+void LyricsEditorWindow::deleteCell()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    setCellText(row, qMax(0, m_table->currentColumn()), QString());
+    m_modified = true;
+    SetTextBox();
+}
+
+void LyricsEditorWindow::insertRow()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    std::vector<LyricsRow> all = rows();
+    InsertEmptyRow(all, row);
+    setRows(all);
+    m_modified = true;
+}
+
+void LyricsEditorWindow::editorKey(int key)
+{
+    const int row = m_table->currentRow();
+    const int column = qMax(0, m_table->currentColumn());
+    if (key == Qt::Key_Down) {
+        if (row < kLyricsRows - 1)
+            m_table->setCurrentCell(row + 1, column);
+        SetTextBox();
+    } else if (key == Qt::Key_Up && row > 0) {
+        m_table->setCurrentCell(row - 1, column);
+        SetTextBox();
+    }
+}
+
+bool LyricsEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            editorKey(key);
+            return true;
+        }
+    } else if (watched == m_table && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            deleteCell();
+            return true;
+        }
+    } else if (watched == m_table->viewport() && event->type() == QEvent::MouseButtonPress) {
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            m_editor->hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LyricsEditorWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box asks only when there are edits that were never saved; closing from the
+    // program (quit) asks nothing.
+    if (event->spontaneous() && m_modified && !m_bound->text().isEmpty()) {
+        auto answer = ShowMessage(
+            this, QStringLiteral("歌詞を下記のように保存しますか？\n") + m_bound->text(),
+            kSaveCaption, QMessageBox::Question,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !SaveLyrics())) {
+            event->ignore();
+            return;
+        }
+    }
+    m_editor->hide();
+    m_state.LyricsEditOpen = false;
+    event->accept();
+    Q_EMIT closed();
+}

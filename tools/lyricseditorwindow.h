@@ -1,0 +1,89 @@
+// The lyrics editor ("Lyrics Editer", once "Form12"): a table of time-stamped lyric lines for the
+// loaded track, stamped while it plays and saved as the track's ".lrc" file.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "lyricsfile.h"
+
+class Engine;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+struct AppState;
+
+class LyricsEditorWindow : public QWidget {
+    Q_OBJECT
+public:
+    LyricsEditorWindow(AppState& state, Engine& engine, QWidget* parent = nullptr);
+
+    // Opens the window bound to the loaded track, with its lyrics file loaded when the engine
+    // accepted one; sets LyricsEditOpen.
+    void showWindow();
+
+    // The main timer tick calls this while LyricsEditOpen: the play-time tag, or a notice when
+    // another track than the bound one is loaded.
+    void updateClock();
+
+    // Fills the table from the loaded track's lyrics file (when the engine accepted it). A file
+    // that cannot be read is reported and leaves the table as it was; returns false then.
+    bool LoadLyrics();
+    // Writes the table to the bound track's lyrics file; reports and returns false on failure.
+    bool SaveLyrics();
+    // Shows the in-place editor over the current cell.
+    void SetTextBox();
+
+    // The buttons: refresh, save, close (asking), insert time.
+    void refresh();
+    void save();
+    void closeAsking();
+    void insertTime();
+    // The context menu: empty the current cell; insert an empty row at the current row.
+    void deleteCell();
+    void insertRow();
+
+    // The table's rows, 0-based (row 0 is the first lyric line).
+    std::vector<LyricsRow> rows() const;
+    void setRows(const std::vector<LyricsRow>& rows);
+    bool isModified() const { return m_modified; }
+
+    QTableWidget* table() const { return m_table; }
+    QLineEdit* editor() const { return m_editor; }
+    QLabel* clockLabel() const { return m_clock; }
+    QLabel* boundLabel() const { return m_bound; }
+    QPushButton* button(int index) const { return m_buttons[index]; }
+    QMenu* popupMenu() const { return m_popup; }
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void clearTable();
+    // The rows of the loaded track's lyrics file; empty when the engine accepted none; nothing
+    // (after a message) when the file cannot be read.
+    std::optional<std::vector<LyricsRow>> readLyrics();
+    QString cellText(int row, int column) const;
+    void setCellText(int row, int column, const QString& text);
+    void editorKey(int key);
+
+    AppState& m_state;
+    Engine& m_engine;
+    QTableWidget* m_table = nullptr;
+    QLineEdit* m_editor = nullptr;
+    QLabel* m_clock = nullptr;
+    QLabel* m_bound = nullptr;
+    std::array<QPushButton*, 4> m_buttons{};
+    QMenu* m_popup = nullptr;
+    bool m_modified = false;
+    bool m_filling = false;
+};

@@ -1,0 +1,198 @@
+// The tag editor window: its controls call the engine and the track loader.
+#include "tageditorwindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/appstate.h"
+#include "genres.h"
+#include "playlist/trackops.h"
+#include "shell/messagebox.h"
+
+TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trackOps,
+                                 Engine::Callback engineCallback, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_engine(engine), m_trackOps(trackOps),
+      m_engineCallback(engineCallback)
+{
+    setWindowTitle(QStringLiteral("Tag Infomation"));
+
+    auto* tagGrid = new QGridLayout;
+    static const char* const kFieldNames[] = {"Title", "Artist", "Album", "Year", "Comment"};
+    for (int i = 0; i < 5; ++i) {
+        tagGrid->addWidget(new QLabel(QString::fromLatin1(kFieldNames[i])), i, 0);
+        m_fields[i] = new QLineEdit;
+        tagGrid->addWidget(m_fields[i], i, 1);
+    }
+    m_fields[3]->setMaximumWidth(80);
+    tagGrid->addWidget(new QLabel(QStringLiteral("Genre")), 5, 0);
+    m_genre = new QComboBox;
+    m_genre->setEditable(true);
+    m_genre->setInsertPolicy(QComboBox::NoInsert);
+    // The window's own type-ahead below replaces the default completer.
+    m_genre->setCompleter(nullptr);
+    m_genre->addItems(GenreEntries());
+    m_genre->setMaxVisibleItems(20);
+    tagGrid->addWidget(m_genre, 5, 1);
+
+    m_path = new QLabel;
+    m_path->setWordWrap(true);
+    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* mpegBox = new QVBoxLayout;
+    auto* heading = new QLabel(QStringLiteral("Mpeg Infomation"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    mpegBox->addWidget(heading);
+    for (int i = 0; i < kMpegLabelCount; ++i) {
+        m_mpeg[i] = new QLabel(MpegLabelInitialCaption(static_cast<MpegLabel>(i)));
+        mpegBox->addWidget(m_mpeg[i]);
+    }
+    mpegBox->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    static const char* const kButtonCaptions[] = {"書き込み", "閉じる", "最新情報"};
+    buttons->addStretch();
+    for (int i = 0; i < 3; ++i) {
+        m_buttons[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]));
+        buttons->addWidget(m_buttons[i]);
+    }
+    connect(m_buttons[0], &QPushButton::clicked, this, &TagEditorWindow::confirmAndWrite);
+    connect(m_buttons[1], &QPushButton::clicked, this, &QWidget::close);
+    connect(m_buttons[2], &QPushButton::clicked, this, &TagEditorWindow::GetTag);
+
+    connect(m_genre->lineEdit(), &QLineEdit::textEdited, this, &TagEditorWindow::completeGenre);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(tagGrid);
+    left->addWidget(m_path);
+    left->addStretch();
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(mpegBox, 2);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(columns);
+    outer->addLayout(buttons);
+    resize(560, 360);
+}
+
+void TagEditorWindow::showWindow()
+{
+    GetTag();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TagEditorWindow::GetTag()
+{
+    const QString file = m_state.CurrentFile;
+    if (!file.isEmpty()) {
+        int32_t sec = 0;
+        const int playState = m_engine.getState(sec);
+        const int pitch = m_engine.getPitch();
+        // The engine reads a tag only when it opens a file, so re-open the track from scratch.
+        m_engine.free();
+        m_engine.init();
+        // A fresh engine has default buffer options and pitch: hand the user's ones over again.
+        m_state.OptionChanged = true;
+        m_trackOps.OpenTrack(file);
+        m_engine.callback(m_engineCallback);
+        m_engine.setPitch(pitch);
+        if (playState == 1) {
+            m_trackOps.PlayTrack();
+            m_engine.seek(sec);
+        } else if (playState == 2) {
+            m_engine.seek(sec);
+        }
+    }
+
+    m_path->setText(m_state.CurrentFile);
+    m_fields[0]->setText(QString::fromStdString(m_state.InputInfo.title));
+    m_fields[1]->setText(QString::fromStdString(m_state.InputInfo.artist));
+    for (MpegLabel label : {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate,
+                            MpegLabel::TotalSec})
+        mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
+
+    if (m_engine.getTagInfo(m_state.TagInfo) == 0)
+        return;
+    const TagInfo& tag = m_state.TagInfo;
+    m_fields[2]->setText(QString::fromStdString(tag.album));
+    m_fields[3]->setText(QString::fromStdString(tag.year));
+    m_fields[4]->setText(QString::fromStdString(tag.comment));
+    if (tag.genre >= 0 && tag.genre < m_genre->count()) {
+        m_genre->setCurrentIndex(tag.genre);
+    } else {
+        // A genre the list does not hold: show its number with nothing selected.
+        m_genre->setCurrentIndex(-1);
+        m_genre->setEditText(QString::number(tag.genre));
+    }
+    for (int i = 0; i < kMpegLabelCount; ++i) {
+        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
+            m_mpeg[i]->setText(*caption);
+    }
+}
+
+int TagEditorWindow::selectedGenre() const
+{
+    return m_genre->findText(m_genre->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+void TagEditorWindow::SetTag()
+{
+    const std::string path = m_path->text().toStdString();
+    auto record = [this] {
+        return BuildTagRecord(m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text(),
+                              m_fields[3]->text(), m_fields[4]->text(), selectedGenre());
+    };
+    int32_t sec = 0;
+    if (m_engine.getState(sec) == 1) {
+        m_engine.setTagInfo(path, record(), 1, 0);
+        m_engine.setTagInfo(path, record(), 1, 1);
+    } else {
+        m_engine.setTagInfo(path, record(), 0, 1);
+    }
+}
+
+void TagEditorWindow::confirmAndWrite()
+{
+    auto answer = ShowMessage(this, QStringLiteral("タグ情報を更新しますか？"),
+                              QStringLiteral("タグ情報の更新"), QMessageBox::Question,
+                              QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer != QMessageBox::Cancel)
+        SetTag();
+}
+
+void TagEditorWindow::completeGenre(const QString& typed)
+{
+    // Complete only while the user types forward; deleting keeps what is left.
+    const bool grew = typed.size() > m_lastTyped.size();
+    m_lastTyped = typed;
+    if (!grew || typed.isEmpty())
+        return;
+    const int n = GenreTypeAhead(GenreEntries(), typed);
+    if (n < 0)
+        return;
+    QLineEdit* edit = m_genre->lineEdit();
+    m_genre->setCurrentIndex(n);
+    const QString entry = m_genre->itemText(n);
+    edit->setText(entry);
+    // Inline completion: the typed part stays, the rest is selected so the next key replaces it.
+    edit->setSelection(static_cast<int>(typed.size()),
+                       static_cast<int>(entry.size() - typed.size()));
+    m_lastTyped = typed;
+}
+
+void TagEditorWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Q_EMIT closed();
+}

@@ -1,0 +1,69 @@
+// The tag editor ("Tag Infomation", once "Form5"): shows and writes the ID3 tag of the loaded
+// track and shows its MPEG stream information.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+#include "engine/engine.h"
+#include "tagtext.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct AppState;
+class TrackOps;
+
+class TagEditorWindow : public QWidget {
+    Q_OBJECT
+public:
+    // engineCallback is the program's engine notification procedure, registered again after the
+    // engine has been re-initialised.
+    TagEditorWindow(AppState& state, Engine& engine, TrackOps& trackOps,
+                    Engine::Callback engineCallback, QWidget* parent = nullptr);
+
+    // Opens the window: reads the tag of the loaded track and shows it.
+    void showWindow();
+
+    // Re-opens the loaded track in the engine (keeping playback and position) and fills every
+    // control from what the engine reports.
+    void GetTag();
+    // Has the engine write the controls' contents into the shown track's tag.
+    void SetTag();
+    // The write button: asks first, then SetTag.
+    void confirmAndWrite();
+
+    // The genre the combo box selects: its list position, -1 when the text names no entry.
+    int selectedGenre() const;
+
+    // 0 title, 1 artist, 2 album, 3 year, 4 comment
+    QLineEdit* fieldBox(int index) const { return m_fields[index]; }
+    QComboBox* genreBox() const { return m_genre; }
+    QLabel* pathLabel() const { return m_path; }
+    QLabel* mpegLabel(MpegLabel label) const { return m_mpeg[static_cast<int>(label)]; }
+    QPushButton* button(int index) const { return m_buttons[index]; }  // write, close, refresh
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void completeGenre(const QString& typed);
+
+    QString m_lastTyped;
+
+    AppState& m_state;
+    Engine& m_engine;
+    TrackOps& m_trackOps;
+    Engine::Callback m_engineCallback;
+
+    std::array<QLineEdit*, 5> m_fields{};
+    QComboBox* m_genre = nullptr;
+    QLabel* m_path = nullptr;
+    std::array<QLabel*, kMpegLabelCount> m_mpeg{};
+    std::array<QPushButton*, 3> m_buttons{};
+};

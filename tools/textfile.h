@@ -1,0 +1,20 @@
+// Reading and writing the tools' text files, and the names of a track's companion files.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// UTF-16 with a byte-order mark; UTF-8 when bytes are valid UTF-8 (a BOM dropped); else
+// Shift-JIS (CP932).
+QString DecodeTextBytes(const QByteArray& bytes);
+
+// Reads a text file, at most maxBytes of it when maxBytes >= 0. On failure returns false and
+// sets error to the system's reason.
+bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes = -1);
+
+// Writes bytes through a temporary file renamed over path, so that a failed write leaves the
+// old file as it was. On failure returns false and sets error.
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString& error);
+
+// The track's folder, its name without extension, then extension (".lrc", ".txt", ".wav").
+QString CompanionPath(const QString& trackPath, const QString& extension);

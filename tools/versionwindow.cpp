@@ -1,0 +1,96 @@
+// The version window.
+#include "versionwindow.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "engine/engine.h"
+#include "shell/apppaths.h"
+
+namespace {
+constexpr int kWidth = 300;
+constexpr int kHeight = 100;
+
+// The skin's version picture: built into the program, or shipped beside it.
+QPixmap loadVersionPicture()
+{
+    const QStringList candidates = {
+        QStringLiteral(":/skin/version.png"),
+        QStringLiteral(":/skin/version.bmp"),
+        DataDir() + QStringLiteral("/skin/version.png"),
+        DataDir() + QStringLiteral("/version.png"),
+    };
+    for (const QString& path : candidates) {
+        if (QFile::exists(path)) {
+            QPixmap picture(path);
+            if (!picture.isNull())
+                return picture;
+        }
+    }
+    return {};
+}
+}  // namespace
+
+QString EngineVersionCaption(int hundredths)
+{
+    const QString sign = hundredths < 0 ? QStringLiteral("-") : QString();
+    const int magnitude = hundredths < 0 ? -hundredths : hundredths;
+    return QStringLiteral("再生エンジンのバージョン: %1%2.%3")
+        .arg(sign)
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString ProgramVersionCaption(int major, int minor)
+{
+    return QStringLiteral("Ver:%1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
+}
+
+VersionWindow::VersionWindow(Engine& engine, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_engine(engine)
+{
+    setFixedSize(kWidth, kHeight);
+    m_picture = loadVersionPicture();
+    const QFont font(QStringLiteral("ＭＳ Ｐゴシック"), 9);
+    m_engineLabel = new QLabel(this);
+    m_programLabel = new QLabel(this);
+    for (QLabel* label : {m_engineLabel, m_programLabel}) {
+        label->setFont(font);
+        // Clicks on the labels close the window like clicks on the picture.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    m_engineLabel->setGeometry(10, 52, 280, 18);
+    m_programLabel->setGeometry(10, 72, 280, 18);
+}
+
+void VersionWindow::showWindow()
+{
+    m_engineLabel->setText(EngineVersionCaption(m_engine.getVersion()));
+    m_programLabel->setText(ProgramVersionCaption(kProgramMajorVersion, kProgramMinorVersion));
+    show();
+    raise();
+    activateWindow();
+}
+
+void VersionWindow::paintEvent(QPaintEvent*)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(rect(), m_picture);
+}
+
+void VersionWindow::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    close();
+}
+
+void VersionWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Q_EMIT closed();
+}
