@@ -1,0 +1,231 @@
+// Crash-safe ID3 writing: copy beside the original, tag the copy with TagLib, flush, rename.
+//
+// ID3v1 policy: a field is written there only when Latin-1 can hold it; otherwise that ID3v1
+// field stays empty (ID3v2 always holds the full text). Mojibake in ID3v1 helps nobody.
+#include "tagwriter.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+#include "textcodec.h"
+
+namespace {
+
+std::string systemError(const std::string& what, const std::string& path)
+{
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+// The record's fields come padded with blanks from the tag editor; the tag keeps none of them.
+std::string clean(const std::string& text, int maxChars)
+{
+    std::string value = CutUtf8(text, maxChars);
+    size_t end = value.find('\0');
+    if (end != std::string::npos)
+        value.resize(end);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.pop_back();
+    if (!IsValidUtf8(value))
+        value = Latin1ToUtf8(value);
+    return value;
+}
+
+TagLib::String::Type encodingFor(const std::string& utf8)
+{
+    return Utf8ToLatin1(utf8) ? TagLib::String::Latin1 : TagLib::String::UTF16;
+}
+
+void setTextFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& utf8)
+{
+    tag.removeFrames(id);
+    if (utf8.empty())
+        return;
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(TagLib::ByteVector(id),
+                                                              encodingFor(utf8));
+    frame->setText(TagLib::String(utf8, TagLib::String::UTF8));
+    tag.addFrame(frame);
+}
+
+void setComment(TagLib::ID3v2::Tag& tag, const std::string& utf8)
+{
+    // Only the plain comment is ours; described comments (player data) stay.
+    const auto frames = tag.frameListMap()["COMM"];
+    for (auto* frame : frames) {
+        auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+        if (comment && comment->description().isEmpty())
+            tag.removeFrame(frame);
+    }
+    if (utf8.empty())
+        return;
+    auto* frame = new TagLib::ID3v2::CommentsFrame(encodingFor(utf8));
+    frame->setLanguage("eng");
+    frame->setText(TagLib::String(utf8, TagLib::String::UTF8));
+    tag.addFrame(frame);
+}
+
+TagLib::String latin1Only(const std::string& utf8)
+{
+    auto latin1 = Utf8ToLatin1(utf8);
+    return latin1 ? TagLib::String(*latin1, TagLib::String::Latin1) : TagLib::String();
+}
+
+bool copyFile(const std::string& from, int toFd, std::string& error)
+{
+    int fromFd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fromFd < 0) {
+        error = systemError("cannot read", from);
+        return false;
+    }
+    char buffer[1 << 16];
+    bool ok = true;
+    for (;;) {
+        ssize_t got = ::read(fromFd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = systemError("cannot read", from);
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = ::write(toFd, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                error = systemError("cannot write a copy of", from);
+                ok = false;
+                break;
+            }
+            done += put;
+        }
+        if (!ok)
+            break;
+    }
+    ::close(fromFd);
+    return ok;
+}
+
+bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
+{
+    TagLib::MPEG::File file(path.c_str(), false);
+    if (!file.isOpen() || file.readOnly()) {
+        error = "cannot open for tagging: " + path;
+        return false;
+    }
+    const std::string title = clean(tag.title, kTagTextChars);
+    const std::string artist = clean(tag.artist, kTagTextChars);
+    const std::string album = clean(tag.album, kTagTextChars);
+    const std::string year = clean(tag.year, kTagYearChars);
+    const std::string comment = clean(tag.comment, kTagTextChars);
+    const bool hasGenre = tag.genre >= 0 && tag.genre <= 255;
+
+    TagLib::ID3v2::Tag* v2 = file.ID3v2Tag(true);
+    setTextFrame(*v2, "TIT2", title);
+    setTextFrame(*v2, "TPE1", artist);
+    setTextFrame(*v2, "TALB", album);
+    // ID3v2.3 keeps the year in TYER; a TDRC left over from a v2.4 tag would be turned into a
+    // second TYER on saving.
+    v2->removeFrames("TDRC");
+    setTextFrame(*v2, "TYER", year);
+    setComment(*v2, comment);
+    setTextFrame(*v2, "TCON", hasGenre ? "(" + std::to_string(tag.genre) + ")" : "");
+
+    TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
+    v1->setTitle(latin1Only(title));
+    v1->setArtist(latin1Only(artist));
+    v1->setAlbum(latin1Only(album));
+    v1->setComment(latin1Only(comment));
+    unsigned yearNumber = 0;
+    if (year.size() == 4 && std::all_of(year.begin(), year.end(), ::isdigit))
+        yearNumber = static_cast<unsigned>(std::stoi(year));
+    v1->setYear(yearNumber);
+    // 255 is ID3v1's "no genre".
+    v1->setGenreNumber(hasGenre ? static_cast<unsigned>(tag.genre) : 255u);
+
+    if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2,
+                   TagLib::File::StripOthers, TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate)) {
+        error = "TagLib could not save the tag of " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& error) const
+{
+    error.clear();
+    std::error_code ec;
+    // Write beside the real file, so a symbolic link keeps pointing at it.
+    const std::filesystem::path target = std::filesystem::canonical(path, ec);
+    struct stat st {};
+    if (ec || ::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "not a readable file: " + path;
+        return false;
+    }
+    const std::string targetPath = target.string();
+    std::string tempPath = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"))
+                               .string();
+    int fd = ::mkstemp(tempPath.data());
+    if (fd < 0) {
+        error = systemError("cannot create a temporary file beside", targetPath);
+        return false;
+    }
+    auto fail = [&](const std::string& message) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(tempPath.c_str());
+        error = message;
+        return false;
+    };
+
+    if (m_failAt == Step::Copy || !copyFile(targetPath, fd, error))
+        return fail(error.empty() ? "copy refused (test)" : error);
+    ::close(fd);
+    fd = -1;
+
+    if (m_failAt == Step::Tag || !applyTag(tempPath, tag, error))
+        return fail(error.empty() ? "tagging refused (test)" : error);
+
+    fd = ::open(tempPath.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return fail(systemError("cannot reopen", tempPath));
+    // Best effort for the owner (needs privileges); the mode must match.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not fatal: a user may not give files away.
+    }
+    if (m_failAt == Step::Sync || ::fchmod(fd, st.st_mode & 07777) != 0 || ::fsync(fd) != 0)
+        return fail(m_failAt == Step::Sync ? "flush refused (test)"
+                                           : systemError("cannot flush", tempPath));
+    ::close(fd);
+    fd = -1;
+
+    if (m_failAt == Step::Rename || ::rename(tempPath.c_str(), targetPath.c_str()) != 0)
+        return fail(m_failAt == Step::Rename ? "rename refused (test)"
+                                             : systemError("cannot replace", targetPath));
+    // Make the rename itself durable.
+    int dirFd = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool WriteTag(const std::string& path, const TagInfo& tag, std::string& error)
+{
+    return TagWriter{}.write(path, tag, error);
+}

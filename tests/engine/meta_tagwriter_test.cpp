@@ -1,0 +1,225 @@
+// Tag writing: round trips, ID3v1 policy, crash safety, permissions, links.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sys/stat.h>
+
+#include "engine/meta/id3v1block.h"
+#include "engine/meta/mpeginfo.h"
+#include "engine/meta/tagreader.h"
+#include "engine/meta/tagwriter.h"
+#include "support/fixtures.h"
+#include "support/meta_fixtures.h"
+
+namespace fs = std::filesystem;
+
+class TagWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string source = TestTempDir() + "/write-source.mp3";
+        if (!fs::exists(source)) {
+            ASSERT_TRUE(MakeMp3(source, 1, 44100, 2, "-b 128 --add-id3v2 --id3v2-utf16 --tt Old "
+                                                     "--ta Someone --tl Record --ty 1999 --tc note "
+                                                     "--tg 17"))
+                << "sox/lame could not make a fixture";
+        }
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = TestTempDir() + "/write-" + test->name();
+        fs::create_directories(dir);
+        path = dir + "/track.mp3";
+        fs::copy_file(source, path, fs::copy_options::overwrite_existing);
+        ASSERT_TRUE(ReadMpegInfo(path, audioBefore));
+    }
+
+    // Files left in the folder besides the track: a failed or finished write leaves none.
+    std::vector<std::string> strayFiles() const
+    {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.path().filename() != "track.mp3")
+                out.push_back(entry.path().filename().string());
+        }
+        return out;
+    }
+
+    void expectAudioUnchanged()
+    {
+        MpegInfo after;
+        ASSERT_TRUE(ReadMpegInfo(path, after));
+        EXPECT_EQ(after.frameCount, audioBefore.frameCount);
+        EXPECT_EQ(after.lengthMs, audioBefore.lengthMs);
+    }
+
+    std::string dir;
+    std::string path;
+    MpegInfo audioBefore;
+    std::string error;
+};
+
+TEST_F(TagWriteTest, JapaneseRoundTrip)
+{
+    TagInfo written;
+    written.title = "歌詞のテスト①";
+    written.artist = "アーティスト";
+    written.album = "ｱﾙﾊﾞﾑ 髙";
+    written.year = "2024";
+    written.comment = "コメント～";
+    written.genre = 148;
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    EXPECT_TRUE(strayFiles().empty());
+
+    TagInfo read;
+    InputInfo info;
+    ASSERT_TRUE(ReadTag(path, read, &info));
+    EXPECT_EQ(read.title, written.title);
+    EXPECT_EQ(read.artist, written.artist);
+    EXPECT_EQ(read.album, written.album);
+    EXPECT_EQ(read.year, "2024");
+    EXPECT_EQ(read.comment, written.comment);
+    EXPECT_EQ(read.genre, 148);
+    EXPECT_EQ(info.title, written.title);
+
+    // ID3v2.3 at the start; ID3v1 holds only what Latin-1 can (here the year and genre).
+    const std::string bytes = ReadFileBytes(path);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("ID3\x03", 4));
+    Id3v1Block v1;
+    ASSERT_TRUE(ReadId3v1Block(path, v1));
+    EXPECT_EQ(v1.title, "");
+    EXPECT_EQ(v1.artist, "");
+    EXPECT_EQ(v1.year, "2024");
+    EXPECT_EQ(v1.genre, 148);
+    expectAudioUnchanged();
+}
+
+TEST_F(TagWriteTest, Latin1TextFillsBothTagsWithoutPaddingBlanks)
+{
+    TagInfo written;
+    written.title = "El león" + std::string(121, ' ');  // padded like the tag editor's fields
+    written.artist = "Björk   ";
+    written.album = "A title longer than thirty characters fits only v2";
+    written.year = "1997 ";
+    written.comment = "ok";
+    written.genre = 13;
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, "El león");
+    EXPECT_EQ(read.artist, "Björk");
+    EXPECT_EQ(read.album, written.album);
+    EXPECT_EQ(read.year, "1997");
+    EXPECT_EQ(read.genre, 13);
+
+    Id3v1Block v1;
+    ASSERT_TRUE(ReadId3v1Block(path, v1));
+    EXPECT_EQ(v1.title, "El le\xF3n");
+    EXPECT_EQ(v1.artist, "Bj\xF6rk");
+    EXPECT_EQ(v1.album, written.album.substr(0, 30));
+    EXPECT_EQ(v1.comment, "ok");
+    EXPECT_EQ(v1.genre, 13);
+    // No blanks inside the tag either: ID3v1 pads with NUL bytes.
+    const std::string bytes = ReadFileBytes(path);
+    const std::string block = bytes.substr(bytes.size() - 128);
+    EXPECT_EQ(block.substr(3 + 7, 23), std::string(23, '\0'));
+}
+
+TEST_F(TagWriteTest, ReplacesOldValuesAndClearsEmptyFields)
+{
+    TagInfo written;
+    written.title = "New";
+    written.genre = -1;
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, "New");
+    EXPECT_EQ(read.artist, "");
+    EXPECT_EQ(read.album, "");
+    EXPECT_EQ(read.year, "");
+    EXPECT_EQ(read.comment, "");
+    EXPECT_EQ(read.genre, -1);
+    Id3v1Block v1;
+    ASSERT_TRUE(ReadId3v1Block(path, v1));
+    EXPECT_EQ(v1.genre, 255);
+
+    // Writing twice leaves one tag of each kind, not two.
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    const std::string bytes = ReadFileBytes(path);
+    EXPECT_EQ(bytes.find("ID3", 3), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 256, 3) == "TAG", false);
+    expectAudioUnchanged();
+}
+
+TEST_F(TagWriteTest, YearOfFewerOrMoreDigitsIsKept)
+{
+    TagInfo written;
+    written.year = "99";
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.year, "99");
+    written.year = "12345";
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.year, "12345");
+}
+
+TEST_F(TagWriteTest, KeepsPermissionsAndWritesThroughLinks)
+{
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string link = dir + "/link.mp3";
+    fs::create_symlink(path, link);
+    TagInfo written;
+    written.title = "via link";
+    ASSERT_TRUE(WriteTag(link, written, error)) << error;
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(fs::is_symlink(link));
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, "via link");
+}
+
+class TagWriteFailure : public TagWriteTest,
+                        public ::testing::WithParamInterface<TagWriter::Step> {};
+
+TEST_P(TagWriteFailure, LeavesTheOriginalWholeAndNoTemporary)
+{
+    const std::string before = ReadFileBytes(path);
+    TagWriter writer;
+    writer.setFailAt(GetParam());
+    TagInfo written;
+    written.title = "never written";
+    EXPECT_FALSE(writer.write(path, written, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_TRUE(strayFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, TagWriteFailure,
+                         ::testing::Values(TagWriter::Step::Copy, TagWriter::Step::Tag,
+                                           TagWriter::Step::Sync, TagWriter::Step::Rename));
+
+TEST_F(TagWriteTest, RefusesMissingFilesAndFolders)
+{
+    TagInfo written;
+    EXPECT_FALSE(WriteTag(dir + "/missing.mp3", written, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(WriteTag(dir, written, error));
+    EXPECT_FALSE(fs::exists(dir + "/missing.mp3"));
+}
+
+TEST_F(TagWriteTest, UnwritableFolderFailsCleanly)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder; the failure steps cover this";
+    ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+    const std::string before = ReadFileBytes(path);
+    TagInfo written;
+    written.title = "x";
+    EXPECT_FALSE(WriteTag(path, written, error));
+    ::chmod(dir.c_str(), 0755);
+    EXPECT_EQ(ReadFileBytes(path), before);
+}
