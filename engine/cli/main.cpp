@@ -1,0 +1,209 @@
+// morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
+// spectrum, wave), for tests, benchmarks and users.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/spectrum.h"
+#include "analysis/wave.h"
+#include "decode/mpegdecoder.h"
+#include "lyrics/lyrics.h"
+#include "playbackengine.h"
+
+namespace {
+std::atomic<bool> g_ended{false};
+
+void onEngineEvent(int32_t code, int32_t)
+{
+    if (code == 4)
+        g_ended.store(true);
+}
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "morvane-engine: %s\n", message.c_str());
+    return 1;
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: morvane-engine info FILE\n"
+                 "       morvane-engine decode FILE OUT.wav\n"
+                 "       morvane-engine play FILE [--seconds N]\n"
+                 "       morvane-engine lyrics FILE.lrc MS\n"
+                 "       morvane-engine spectrum FILE SEC\n"
+                 "       morvane-engine wave FILE SEC\n"
+                 "MORVANE_AUDIO = sdl (default), null or capture:PATH chooses the output.\n");
+    return 2;
+}
+
+bool parseNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0';
+}
+
+int info(const std::string& path)
+{
+    PlaybackEngine engine;
+    InputInfo input;
+    if (!engine.open(path, input))
+        return fail("cannot open " + path + " (missing, unreadable or no MPEG audio)");
+    std::printf("title=%s\nartist=%s\nchannels=%d\nbitRate=%d\nsampleRate=%d\ntotalSec=%d\n",
+                input.title.c_str(), input.artist.c_str(), input.channels, input.bitRate,
+                input.sampleRate, input.totalSec);
+    MpegInfo mpeg;
+    std::printf("mpeg=%d\n", engine.getMpegInfo(mpeg));
+    std::printf("version=%d\nlayer=%d\nprotection=%d\nprivateBit=%d\nchannelMode=%d\n"
+                "copyright=%d\noriginal=%d\nemphasis=%d\nmpegBitRate=%d\nmpegSampleRate=%d\n"
+                "modeExtension=%d\nfileSize=%d\nframeCount=%d\nlengthMs=%d\n",
+                mpeg.version, mpeg.layer, mpeg.protection, mpeg.privateBit, mpeg.channelMode,
+                mpeg.copyright, mpeg.original, mpeg.emphasis, mpeg.bitRate, mpeg.sampleRate,
+                mpeg.modeExtension, mpeg.fileSize, mpeg.frameCount, mpeg.lengthMs);
+    TagInfo tag;
+    std::printf("tag=%d\n", engine.getTagInfo(tag));
+    std::printf("tagTitle=%s\ntagArtist=%s\nalbum=%s\nyear=%s\ncomment=%s\ngenre=%d\n",
+                tag.title.c_str(), tag.artist.c_str(), tag.album.c_str(), tag.year.c_str(),
+                tag.comment.c_str(), tag.genre);
+    return 0;
+}
+
+int decode(const std::string& path, const std::string& out)
+{
+    PlaybackEngine engine(OutputConfig{OutputConfig::Kind::Null, {}, {}});
+    InputInfo input;
+    if (!engine.open(path, input))
+        return fail("cannot open " + path);
+    engine.callback(onEngineEvent);
+    engine.setDecodeOption(DecodeOption{0, 0, 24000});
+    if (!engine.decodeWave(out))
+        return fail("cannot start the conversion to " + out);
+    int shown = -1;
+    while (!g_ended.load()) {
+        int progress = engine.decodeProgress();
+        if (progress != shown) {
+            std::fprintf(stderr, "\rprogress %3d%%", progress);
+            shown = progress;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::fprintf(stderr, "\rprogress 100%%\n");
+    std::string error = engine.decodeError();
+    if (!error.empty())
+        return fail(error);
+    return 0;
+}
+
+int play(const std::string& path, double seconds)
+{
+    PlaybackEngine engine;
+    InputInfo input;
+    if (!engine.open(path, input))
+        return fail("cannot open " + path);
+    engine.callback(onEngineEvent);
+    engine.play();
+    auto start = std::chrono::steady_clock::now();
+    int lastSecond = -1;
+    while (!g_ended.load()) {
+        double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (seconds > 0 && elapsed >= seconds)
+            break;
+        int second = static_cast<int>(elapsed);
+        if (second != lastSecond) {
+            lastSecond = second;
+            int32_t ms = engine.getPlayMs();
+            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+            std::fflush(stdout);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    engine.stop();
+    return 0;
+}
+
+int lyrics(const std::string& path, double ms)
+{
+    Lyrics lyrics;
+    if (!lyrics.load(path))
+        return fail("no timed lyrics in " + path);
+    LyricsRecord record;
+    int found = lyrics.lookup(static_cast<int64_t>(ms), record);
+    std::printf("found=%d\ntime=%d\n", found, record.field);
+    for (int i = 0; i < 5; ++i)
+        std::printf("line%d=%s\n", i + 1, record.lines[i].c_str());
+    return 0;
+}
+
+// The frames that play at sec, straight from the decoder (no DSP, no volume).
+bool framesAt(const std::string& path, double sec, int count, std::vector<int16_t>& frames,
+              int& channels)
+{
+    MpegDecoder decoder;
+    std::string error;
+    if (!decoder.open(path, true, &error))
+        return false;
+    channels = decoder.channels();
+    decoder.seek(static_cast<int64_t>(sec * decoder.sampleRate()));
+    frames.assign(static_cast<size_t>(count) * channels, 0);
+    decoder.read(frames.data(), count);
+    return true;
+}
+
+int analyse(const std::string& path, double sec, bool spectrum)
+{
+    std::vector<int16_t> frames;
+    int channels = 0;
+    int count = spectrum ? kSpectrumFftSize : kWaveSamples;
+    if (!framesAt(path, sec, count, frames, channels))
+        return fail("cannot open " + path);
+    int32_t left[kSpectrumBands] = {}, right[kSpectrumBands] = {};
+    if (spectrum) {
+        SpectrumAnalyzer analyzer;
+        analyzer.compute(frames.data(), count, channels, left, right);
+    } else {
+        ComputeWave(frames.data(), count, channels, left, right);
+    }
+    const int values = spectrum ? kSpectrumBands : kWaveSamples;
+    for (int side = 0; side < 2; ++side) {
+        std::printf("%s=", side == 0 ? "left" : "right");
+        for (int i = 0; i < values; ++i)
+            std::printf(i ? ",%d" : "%d", side == 0 ? left[i] : right[i]);
+        std::printf("\n");
+    }
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return usage();
+    std::string command = argv[1];
+    std::string path = argv[2];
+    double number = 0;
+    if (command == "info" && argc == 3)
+        return info(path);
+    if (command == "decode" && argc == 4)
+        return decode(path, argv[3]);
+    if (command == "play" && (argc == 3 || argc == 5)) {
+        if (argc == 5 && (std::strcmp(argv[3], "--seconds") != 0 || !parseNumber(argv[4], number)))
+            return usage();
+        return play(path, number);
+    }
+    if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
+        if (!parseNumber(argv[3], number) || number < 0)
+            return fail(std::string("not a position: ") + argv[3]);
+        if (command == "lyrics")
+            return lyrics(path, number);
+        return analyse(path, number, command == "spectrum");
+    }
+    return usage();
+}

@@ -1,0 +1,128 @@
+// Position arithmetic over the recorded output blocks and the decode thread's markers.
+#include "playclock.h"
+
+#include <cmath>
+
+void PlayClock::reset(int sampleRate)
+{
+    m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
+    m_blockCount.store(0);
+    m_markerCount.store(0);
+    m_markerBase.store(0);
+}
+
+void PlayClock::recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs)
+{
+    uint64_t number = m_blockCount.load(std::memory_order_relaxed);
+    Block& b = m_blocks[number % kBlocks];
+    uint32_t seq = b.seq.load(std::memory_order_relaxed);
+    b.seq.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    b.firstIndex.store(firstIndex, std::memory_order_relaxed);
+    b.ringFrames.store(ringFrames, std::memory_order_relaxed);
+    b.totalFrames.store(totalFrames, std::memory_order_relaxed);
+    b.heardEndNs.store(heardEndNs, std::memory_order_relaxed);
+    b.seq.store(seq + 2, std::memory_order_release);
+    m_blockCount.store(number + 1, std::memory_order_release);
+}
+
+bool PlayClock::loadBlock(uint64_t number, BlockCopy& out) const
+{
+    const Block& b = m_blocks[number % kBlocks];
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        uint32_t before = b.seq.load(std::memory_order_acquire);
+        if (before & 1)
+            continue;
+        out.firstIndex = b.firstIndex.load(std::memory_order_relaxed);
+        out.ringFrames = b.ringFrames.load(std::memory_order_relaxed);
+        out.totalFrames = b.totalFrames.load(std::memory_order_relaxed);
+        out.heardEndNs = b.heardEndNs.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (b.seq.load(std::memory_order_relaxed) == before)
+            return true;
+    }
+    return false;
+}
+
+int64_t PlayClock::heardIndex(int64_t nowNs) const
+{
+    uint64_t count = m_blockCount.load(std::memory_order_acquire);
+    if (count == 0)
+        return -1;
+    BlockCopy newest{};
+    if (!loadBlock(count - 1, newest))
+        return -1;
+    if (nowNs >= newest.heardEndNs)
+        return newest.firstIndex + newest.ringFrames;
+    // Walk back to the block playing at nowNs; older than the history means its first frame.
+    uint64_t oldest = count > kBlocks - 1 ? count - (kBlocks - 1) : 0;
+    BlockCopy block = newest;
+    for (uint64_t n = count; n-- > oldest;) {
+        if (n != count - 1 && !loadBlock(n, block))
+            break;
+        double durationNs = 1e9 * block.totalFrames / m_sampleRate;
+        double startNs = static_cast<double>(block.heardEndNs) - durationNs;
+        if (static_cast<double>(nowNs) >= startNs) {
+            double offset = (static_cast<double>(nowNs) - startNs) * m_sampleRate / 1e9;
+            int64_t within = static_cast<int64_t>(offset);
+            if (within > block.ringFrames)
+                within = block.ringFrames;
+            return block.firstIndex + within;
+        }
+    }
+    return block.firstIndex;
+}
+
+void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo)
+{
+    uint64_t number = m_markerCount.load(std::memory_order_relaxed);
+    Marker& m = m_markers[number % kMarkers];
+    uint32_t seq = m.seq.load(std::memory_order_relaxed);
+    m.seq.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m.outIndex.store(outIndex, std::memory_order_relaxed);
+    m.trackFrame.store(trackFrame, std::memory_order_relaxed);
+    m.tempo.store(tempo, std::memory_order_relaxed);
+    m.seq.store(seq + 2, std::memory_order_release);
+    m_markerCount.store(number + 1, std::memory_order_release);
+}
+
+void PlayClock::clearMarkers()
+{
+    m_markerBase.store(m_markerCount.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
+{
+    const Marker& m = m_markers[number % kMarkers];
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        uint32_t before = m.seq.load(std::memory_order_acquire);
+        if (before & 1)
+            continue;
+        out.outIndex = m.outIndex.load(std::memory_order_relaxed);
+        out.trackFrame = m.trackFrame.load(std::memory_order_relaxed);
+        out.tempo = m.tempo.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (m.seq.load(std::memory_order_relaxed) == before)
+            return true;
+    }
+    return false;
+}
+
+int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
+{
+    uint64_t count = m_markerCount.load(std::memory_order_acquire);
+    uint64_t base = m_markerBase.load(std::memory_order_acquire);
+    if (count <= base)
+        return -1;
+    MarkerCopy marker{};
+    if (!loadMarker(count - 1, marker))
+        return -1;
+    // Every marker follows a discard of the queued audio, so the newest one alone maps the frames
+    // heard now; before its first frame is heard (a start or seek still on its way) it gives its
+    // own track frame.
+    if (ringIndex < marker.outIndex)
+        return marker.trackFrame;
+    return marker.trackFrame
+           + static_cast<int64_t>(std::floor((ringIndex - marker.outIndex) * marker.tempo));
+}

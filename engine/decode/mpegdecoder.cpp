@@ -1,0 +1,152 @@
+// libmpg123 reader: format fixing, read loop past NEW_FORMAT and errors, clamped seeks.
+#include "mpegdecoder.h"
+
+#include <algorithm>
+
+#include <mpg123.h>
+
+namespace {
+// The exact length in frames from a full scan on a handle of its own: scanning (or any seek)
+// changes libmpg123's output by a least significant bit here and there in MPEG-2 streams, so
+// the decoding handle must stay untouched for its output to equal a plain decode.
+int64_t scannedLength(const std::string& path)
+{
+    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+    if (!handle)
+        return -1;
+    int64_t length = -1;
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
+        length = static_cast<int64_t>(mpg123_length(handle));
+    mpg123_close(handle);
+    mpg123_delete(handle);
+    return length;
+}
+
+// Consecutive decode errors tolerated before a damaged stream is treated as ended.
+constexpr int kMaxDecodeErrors = 8;
+}  // namespace
+
+MpegDecoder::MpegDecoder() = default;
+
+MpegDecoder::~MpegDecoder() { close(); }
+
+void MpegDecoder::close()
+{
+    if (m_handle) {
+        mpg123_close(m_handle);
+        mpg123_delete(m_handle);
+        m_handle = nullptr;
+    }
+    m_sampleRate = m_channels = m_bitRateKbps = 0;
+    m_lengthFrames = m_positionFrames = 0;
+    m_ended = false;
+}
+
+bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* error)
+{
+    close();
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        close();
+        return false;
+    };
+    int err = MPG123_OK;
+    m_handle = mpg123_new(nullptr, &err);
+    if (!m_handle)
+        return fail("cannot create an mpg123 decoder");
+    // ADD_FLAGS keeps the defaults (gapless decoding, automatic resampling) that FLAGS would drop.
+    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(m_handle, MPG123_RESYNC_LIMIT, 64 * 1024, 0.0);
+    mpg123_format_none(m_handle);
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(m_handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (mpg123_open(m_handle, path.c_str()) != MPG123_OK)
+        return fail("cannot open " + path);
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0
+        || channels < 1 || channels > 2 || encoding != MPG123_ENC_SIGNED_16)
+        return fail("no MPEG audio in " + path);
+    // Lock the format so a stream that changes rate or mode mid-way is converted, not re-negotiated.
+    mpg123_format_none(m_handle);
+    mpg123_format(m_handle, rate, channels, MPG123_ENC_SIGNED_16);
+    m_sampleRate = static_cast<int>(rate);
+    m_channels = channels;
+    mpg123_frameinfo2 info{};
+    if (mpg123_info(m_handle, &info) == MPG123_OK) {
+        m_bitRateKbps = info.vbr == MPG123_CBR ? info.bitrate : info.abr_rate;
+        if (m_bitRateKbps <= 0)
+            m_bitRateKbps = info.bitrate;
+    }
+    int spf = mpg123_spf(m_handle);
+    m_samplesPerFrame = spf > 0 ? spf : 1152;
+    int64_t length = scanLength ? scannedLength(path) : -1;
+    if (length < 0)
+        length = static_cast<int64_t>(mpg123_length(m_handle));
+    m_lengthFrames = length > 0 ? length : 0;
+    m_positionFrames = 0;
+    m_ended = false;
+    return true;
+}
+
+int MpegDecoder::read(int16_t* out, int maxFrames)
+{
+    if (!m_handle || m_ended || maxFrames <= 0)
+        return 0;
+    const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(m_channels);
+    auto* dest = reinterpret_cast<unsigned char*>(out);
+    size_t wanted = frameBytes * static_cast<size_t>(maxFrames);
+    size_t filled = 0;
+    int errors = 0;
+    while (filled < wanted) {
+        size_t done = 0;
+        int rc = mpg123_read(m_handle, dest + filled, wanted - filled, &done);
+        filled += done;
+        if (rc == MPG123_OK || rc == MPG123_NEW_FORMAT) {
+            errors = 0;
+            continue;
+        }
+        if (rc == MPG123_DONE) {
+            m_ended = true;
+            break;
+        }
+        // A damaged frame: libmpg123 resyncs on the next call; give up after a run of failures.
+        if (done == 0 && ++errors >= kMaxDecodeErrors) {
+            m_ended = true;
+            break;
+        }
+    }
+    int frames = static_cast<int>(filled / frameBytes);
+    m_positionFrames += frames;
+    return frames;
+}
+
+int64_t MpegDecoder::seek(int64_t frame)
+{
+    if (!m_handle)
+        return 0;
+    // mpg123_seek does not clamp past the end.
+    frame = std::max<int64_t>(0, frame);
+    if (m_lengthFrames > 0)
+        frame = std::min(frame, m_lengthFrames);
+    // Already there (a play from the start of a fresh track): leave the stream untouched.
+    if (frame == m_positionFrames && !m_ended)
+        return frame;
+    off_t got = mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET);
+    m_ended = false;
+    if (got < 0) {
+        // The stream cannot seek there (damaged index); report where the decoder really stands.
+        got = mpg123_tell(m_handle);
+        m_positionFrames = got > 0 ? static_cast<int64_t>(got) : 0;
+        return m_positionFrames;
+    }
+    m_positionFrames = static_cast<int64_t>(got);
+    if (m_lengthFrames > 0 && m_positionFrames >= m_lengthFrames)
+        m_ended = true;
+    return m_positionFrames;
+}

@@ -1,0 +1,37 @@
+// Pitch shift and tempo change with SoundTouch (float samples, stereo).
+//
+// Decode thread only. At 100 % pitch and tempo x1 the stage is bypassed by its owner. SoundTouch
+// holds roughly 100 ms of input; its output frame k lines up with input frame k * tempo, which is
+// how the position clock maps the audio back to track time.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace soundtouch {
+class SoundTouch;
+}
+
+class PitchTempo {
+public:
+    PitchTempo();
+    ~PitchTempo();
+
+    void configure(int sampleRate);
+    void set(int pitchPercent, double tempo);
+    bool bypassed() const { return m_pitchPercent == 100 && m_tempo == 1.0; }
+    double tempo() const { return m_tempo; }
+
+    // Feeds count stereo frames and appends whatever is ready to out.
+    void process(const float* frames, int count, std::vector<float>& out);
+    // At the end of the track: appends the audio still held.
+    void flush(std::vector<float>& out);
+    void clear();  // drops held audio (seek, reload)
+
+private:
+    void receive(std::vector<float>& out);
+
+    std::unique_ptr<soundtouch::SoundTouch> m_touch;
+    int m_pitchPercent = 100;
+    double m_tempo = 1.0;
+};

@@ -1,0 +1,29 @@
+// The sound device seen by the engine: stereo 16-bit frames pulled by a render callback.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What an output calls to get audio. Called on the output's own thread; must not block,
+// allocate or lock.
+class AudioRenderer {
+public:
+    virtual ~AudioRenderer() = default;
+    // Fills frames stereo frames; the last one is heard at heardEndNs on the output's clock.
+    virtual void render(int16_t* out, int frames, int64_t heardEndNs) = 0;
+};
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    // Starts pulling stereo 16-bit frames at sampleRate from renderer. Called on the engine's
+    // caller thread; false with error set when the device cannot be opened.
+    virtual bool start(int sampleRate, AudioRenderer* renderer, std::string& error) = 0;
+    // Stops pulling; once it returns the renderer is no longer called.
+    virtual void stop() = 0;
+    // The output's clock in nanoseconds (a test output may run it faster than real time).
+    virtual int64_t nowNs() const = 0;
+    // How many times faster than real time the clock runs (1 for a device).
+    virtual double clockSpeed() const { return 1.0; }
+    virtual int sampleRate() const = 0;
+};

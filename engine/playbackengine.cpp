@@ -1,0 +1,655 @@
+// PlaybackEngine: the caller-side state machine and the decode thread.
+#include "playbackengine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/wave.h"
+#include "meta/mpeginfo.h"
+#include "meta/tagreader.h"
+#include "meta/tagwriter.h"
+
+namespace {
+// Played frames kept in the ring for the visualisations; covers any device latency we meet.
+constexpr size_t kHistoryFrames = 16384;
+// The queue never gets shorter than this, whatever OutBlock says, so the device cannot starve.
+constexpr size_t kMinQueueFrames = 8192;
+// MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
+constexpr int kChunkMpegFrames = 4;
+constexpr size_t kMaxOutBlock = 1000;
+
+void NoticeNullOutput(const std::string& why)
+{
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
+        std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", why.c_str());
+}
+}  // namespace
+
+PlaybackEngine::PlaybackEngine(OutputConfig output) : m_outputConfig(std::move(output)) {}
+
+PlaybackEngine::~PlaybackEngine() { free(); }
+
+int PlaybackEngine::init()
+{
+    if (m_initialized)
+        return 1;
+    m_quit = false;
+    m_running = false;
+    m_stopRequest = false;
+    m_jumpRequest = -1;
+    m_spectrum = std::make_unique<SpectrumAnalyzer>();
+    m_thread = std::thread(&PlaybackEngine::decodeLoop, this);
+    m_initialized = true;
+    return 1;
+}
+
+void PlaybackEngine::free()
+{
+    if (!m_initialized)
+        return;
+    close();
+    m_converter.cancel();
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    if (m_output)
+        m_output->stop();
+    m_output.reset();
+    m_outputRate = 0;
+    m_ringCapacity = 0;
+    m_spectrum.reset();
+    m_initialized = false;
+}
+
+void PlaybackEngine::close()
+{
+    if (!m_initialized)
+        return;
+    stop();
+    {
+        std::lock_guard lock(m_mutex);
+        m_decoder.close();
+    }
+    m_open = false;
+    m_path.clear();
+    m_info = {};
+    m_lengthFrames = 0;
+    m_lyrics.clear();
+}
+
+void PlaybackEngine::callback(Callback proc) { m_callback.store(proc); }
+
+void PlaybackEngine::notifyEnd()
+{
+    if (Callback proc = m_callback.load())
+        proc(4, 0);
+}
+
+size_t PlaybackEngine::queueLimitFrames() const
+{
+    size_t spf = static_cast<size_t>(m_decoder.isOpen() ? m_decoder.samplesPerFrame() : 1152);
+    return std::max(kMinQueueFrames, static_cast<size_t>(m_outBlock.load()) * spf);
+}
+
+void PlaybackEngine::ensureOutput(int sampleRate)
+{
+    // Room for a full queue, a second one written after a discard, and the played history.
+    size_t capacity = 2 * queueLimitFrames();
+    if (m_output && m_outputRate == sampleRate && capacity <= m_ringCapacity)
+        return;
+    if (m_output)
+        m_output->stop();
+    m_ring.reset(capacity, kHistoryFrames);
+    m_ringCapacity = capacity;
+    m_clock.reset(sampleRate);
+    m_gain.configure(sampleRate);
+    std::string error;
+    if (!m_output)
+        m_output = MakeOutput(m_outputConfig);
+    if (!m_output->start(sampleRate, &m_renderer, error)) {
+        // No device (a headless machine, a busy card): keep time with the null output instead.
+        NoticeNullOutput(error);
+        m_output = std::make_unique<NullOutput>(m_outputConfig.nullOptions);
+        m_output->start(sampleRate, &m_renderer, error);
+    }
+    m_outputRate = sampleRate;
+}
+
+int PlaybackEngine::open(const std::string& path, InputInfo& info)
+{
+    init();
+    close();
+    info = {};
+    std::string error;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_decoder.open(path, true, &error))
+            return 0;
+    }
+    m_path = path;
+    m_open = true;
+    m_lengthFrames = m_decoder.lengthFrames();
+    TagInfo tag;
+    ReadTag(path, tag, &info);
+    info.channels = m_decoder.channels();
+    info.bitRate = m_decoder.bitRateKbps();
+    info.sampleRate = m_decoder.sampleRate();
+    info.totalSec = static_cast<int32_t>(std::llround(static_cast<double>(m_lengthFrames)
+                                                      / m_decoder.sampleRate()));
+    m_info = info;
+    {
+        std::lock_guard lock(m_mutex);
+        m_equalizer.configure(info.sampleRate);
+        m_pitchTempo.configure(info.sampleRate);
+    }
+    m_clock.clearMarkers();
+    m_stopFrame.store(0);
+    return 1;
+}
+
+int PlaybackEngine::getTagInfo(TagInfo& tag)
+{
+    tag = {};
+    if (!m_open)
+        return 0;
+    return ReadTag(m_path, tag) ? 1 : 0;
+}
+
+int PlaybackEngine::setTagInfo(const std::string& path, const TagInfo& tag, int32_t, int32_t b)
+{
+    if (b == 0)
+        return 1;
+    // The file is replaced by rename; the decoder keeps reading the old file through its
+    // descriptor, so a playing track goes on from the same sample.
+    std::string error;
+    return WriteTag(path, tag, error) ? 1 : 0;
+}
+
+int PlaybackEngine::getMpegInfo(MpegInfo& info)
+{
+    info = {};
+    if (!m_open)
+        return 0;
+    return ReadMpegInfo(m_path, info) ? 1 : 0;
+}
+
+int PlaybackEngine::setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep,
+                              int32_t outSleep)
+{
+    if (inBlock < 1 || inBlock > 1000 || outBlock < 1 || outBlock > inBlock || inSleep < 0
+        || inSleep > 1000 || outSleep < 0 || outSleep > 1000)
+        return 0;
+    m_inBlock.store(inBlock);
+    m_outBlock.store(static_cast<int>(std::min<size_t>(outBlock, kMaxOutBlock)));
+    m_inSleepMs.store(inSleep);
+    m_outSleepMs.store(outSleep);
+    // A longer queue needs a larger ring; resize it now when nothing plays, else at the next open.
+    if (m_output && m_open && m_state.load() == Stopped)
+        ensureOutput(m_info.sampleRate);
+    return 1;
+}
+
+int PlaybackEngine::setLyricsFile(const std::string& path)
+{
+    return m_lyrics.load(path) ? 1 : 0;
+}
+
+int PlaybackEngine::getLyrics(LyricsRecord& record)
+{
+    record = {};
+    if (!m_open)
+        return 0;
+    return m_lyrics.lookup(getPlayMs(), record);
+}
+
+void PlaybackEngine::setVolume(int left, int right) { m_gain.setVolume(left, right); }
+
+void PlaybackEngine::postJump(int64_t frame)
+{
+    m_pendingJump.store(frame);
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequest = false;
+        m_jumpRequest = frame;
+        ++m_requestSerial;
+    }
+    m_wake.notify_all();
+}
+
+void PlaybackEngine::stopDecoderAndWait()
+{
+    m_renderer.setPlaying(false);
+    std::unique_lock lock(m_mutex);
+    m_jumpRequest = -1;
+    m_stopRequest = true;
+    uint64_t serial = ++m_requestSerial;
+    m_wake.notify_all();
+    m_idle.wait(lock, [&] { return m_doneSerial >= serial || m_quit; });
+    m_pendingJump.store(-1);
+}
+
+void PlaybackEngine::play()
+{
+    if (!m_open)
+        return;
+    int state = m_state.load();
+    if (state == Paused) {
+        restart();
+        return;
+    }
+    if (state == Playing)
+        return;
+    // The device opens with the first play, so reading a file's information never touches it.
+    ensureOutput(m_info.sampleRate);
+    if (m_fadeIn.load())
+        m_gain.startFadeIn();
+    else
+        m_gain.cancelFade();
+    m_state.store(Playing);
+    postJump(m_stopFrame.load());
+    m_renderer.setPlaying(true);
+}
+
+void PlaybackEngine::stop()
+{
+    if (!m_initialized)
+        return;
+    m_state.store(Stopped);
+    stopDecoderAndWait();
+    m_stopFrame.store(0);
+}
+
+void PlaybackEngine::pause()
+{
+    if (m_state.load() != Playing)
+        return;
+    m_state.store(Paused);
+    m_renderer.setPlaying(false);
+}
+
+void PlaybackEngine::restart()
+{
+    if (m_state.load() != Paused)
+        return;
+    if (m_fadeIn.load())
+        m_gain.startFadeIn();
+    m_state.store(Playing);
+    m_renderer.setPlaying(true);
+}
+
+int64_t PlaybackEngine::heardTrackFrame()
+{
+    int64_t pending = m_pendingJump.load();
+    if (pending >= 0)
+        return pending;
+    if (!m_output)
+        return 0;
+    int64_t heard = m_clock.heardIndex(m_output->nowNs());
+    int64_t frame = m_clock.trackFrameAt(heard);
+    if (frame < 0)
+        return 0;
+    return std::clamp<int64_t>(frame, 0, std::max<int64_t>(m_lengthFrames, 0));
+}
+
+int64_t PlaybackEngine::positionFrames()
+{
+    if (!m_open)
+        return 0;
+    if (m_state.load() == Stopped)
+        return m_stopFrame.load();
+    return heardTrackFrame();
+}
+
+int32_t PlaybackEngine::getPlayMs()
+{
+    if (!m_open || m_info.sampleRate <= 0)
+        return 0;
+    return static_cast<int32_t>(positionFrames() * 1000 / m_info.sampleRate);
+}
+
+int PlaybackEngine::getState(int32_t& sec)
+{
+    int state = m_state.load();
+    sec = getPlayMs() / 1000;
+    return state;
+}
+
+int64_t PlaybackEngine::msToFrame(int64_t ms) const
+{
+    int64_t frame = ms * m_info.sampleRate / 1000;
+    return std::clamp<int64_t>(frame, 0, std::max<int64_t>(m_lengthFrames, 0));
+}
+
+void PlaybackEngine::seek(int32_t sec) { seekMs(static_cast<int64_t>(sec) * 1000); }
+
+void PlaybackEngine::seekMs(int64_t ms)
+{
+    if (!m_open)
+        return;
+    int64_t frame = msToFrame(ms);
+    if (m_state.load() == Stopped)
+        m_stopFrame.store(frame);
+    else
+        postJump(frame);
+}
+
+void PlaybackEngine::setFadeIn(int on) { m_fadeIn.store(on != 0); }
+
+void PlaybackEngine::fadeOut()
+{
+    int state = m_state.load();
+    if (state == Playing)
+        m_gain.startFadeOut();
+    else if (state == Paused)
+        stop();
+}
+
+bool PlaybackEngine::copyHeard(int16_t* frames, int count)
+{
+    if (m_state.load() != Playing || !m_output)
+        return false;
+    int64_t heard = m_clock.heardIndex(m_output->nowNs());
+    return heard >= count && m_ring.copyHistory(heard - count, static_cast<size_t>(count), frames);
+}
+
+int PlaybackEngine::getWave(int32_t* left, int32_t* right)
+{
+    int16_t frames[kWaveSamples * 2];
+    if (!copyHeard(frames, kWaveSamples)) {
+        std::fill(left, left + kWaveSamples, 0);
+        std::fill(right, right + kWaveSamples, 0);
+        return 0;
+    }
+    ComputeWave(frames, kWaveSamples, 2, left, right);
+    return 1;
+}
+
+int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
+{
+    int16_t frames[kSpectrumFftSize * 2];
+    if (!m_spectrum || !copyHeard(frames, kSpectrumFftSize)) {
+        std::fill(left, left + kSpectrumBands, 0);
+        std::fill(right, right + kSpectrumBands, 0);
+        return 0;
+    }
+    m_spectrum->compute(frames, kSpectrumFftSize, 2, left, right);
+    return 1;
+}
+
+void PlaybackEngine::setEqualizer(const int32_t* gains) { m_equalizer.setGains(gains); }
+
+void PlaybackEngine::reload()
+{
+    // Re-decoding from the frame heard now drops the queue and clears the filters' state.
+    if (m_open && m_state.load() != Stopped)
+        postJump(heardTrackFrame());
+}
+
+void PlaybackEngine::setPitch(int percent)
+{
+    percent = std::clamp(percent, 50, 300);
+    if (m_pitchPercent.exchange(percent) != percent)
+        reload();
+}
+
+void PlaybackEngine::setStepPitch(int step, int divisor)
+{
+    if (divisor != 5)
+        return;
+    step = std::clamp(step, 1, 3);
+    if (m_tempoStep.exchange(step) != step)
+        reload();
+}
+
+int PlaybackEngine::getPitch() { return m_pitchPercent.load(); }
+
+int PlaybackEngine::setDecodeOption(const DecodeOption& option)
+{
+    if (option.format != 0 || option.channels < 0 || option.channels > 2
+        || option.blockSamples < 256 || option.blockSamples > 1 << 20)
+        return 0;
+    m_decodeOption = option;
+    return 1;
+}
+
+int PlaybackEngine::decodeWave(const std::string& path)
+{
+    if (!m_open || path.empty())
+        return 0;
+    int blockFrames = std::max(1, m_decodeOption.blockSamples / std::max(1, m_info.channels));
+    return m_converter.start(m_path, path, blockFrames, [this] { notifyEnd(); }) ? 1 : 0;
+}
+
+int PlaybackEngine::playDecodeWave(const std::string& path)
+{
+    if (!m_open || path.empty())
+        return 0;
+    {
+        std::lock_guard lock(m_mutex);
+        m_playWavRequest = path;
+    }
+    m_wake.notify_all();
+    return 1;
+}
+
+int PlaybackEngine::decodeProgress() { return m_converter.progress(); }
+
+std::string PlaybackEngine::decodeError() { return m_converter.error(); }
+
+// ---- decode thread ----
+
+void PlaybackEngine::finishPlayWave()
+{
+    std::string ignored;
+    if (m_playWriter.isOpen())
+        m_playWriter.finish(ignored);
+}
+
+void PlaybackEngine::applyJump(int64_t frame)
+{
+    m_ring.discardQueued();
+    int64_t at = m_decoder.seek(frame);
+    int pitch = m_pitchPercent.load();
+    double tempo = m_tempoStep.load();
+    m_pitchTempo.set(pitch, tempo);
+    m_pitchTempo.clear();
+    m_equalizer.reset();
+    m_clock.addMarker(m_ring.writeIndex(), at, m_pitchTempo.bypassed() ? 1.0 : tempo);
+    int64_t expected = frame;
+    m_pendingJump.compare_exchange_strong(expected, -1);
+    m_outbox.clear();
+    m_outboxDone = 0;
+    m_segmentIn = m_segmentOut = 0;
+    m_draining = false;
+    m_sinceSleep = 0;
+    m_running = true;
+}
+
+void PlaybackEngine::processBlock(const int16_t* in, int frames)
+{
+    const int channels = m_decoder.channels();
+    const bool eq = !m_equalizer.bypassed();
+    const bool stretch = !m_pitchTempo.bypassed();
+    size_t start = m_outbox.size();
+    if (!eq && !stretch) {
+        // Bypassed exactly: the decoder's samples go to the ring unchanged.
+        m_outbox.resize(start + static_cast<size_t>(frames) * 2);
+        int16_t* out = m_outbox.data() + start;
+        if (channels == 2)
+            std::memcpy(out, in, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
+        else
+            for (int i = 0; i < frames; ++i)
+                out[2 * i] = out[2 * i + 1] = in[i];
+        m_segmentIn += frames;
+        m_segmentOut += frames;
+        return;
+    }
+    m_floatBuffer.resize(static_cast<size_t>(frames) * 2);
+    for (int i = 0; i < frames; ++i) {
+        m_floatBuffer[2 * i] = in[i * channels] / 32768.0f;
+        m_floatBuffer[2 * i + 1] = in[i * channels + channels - 1] / 32768.0f;
+    }
+    if (eq)
+        m_equalizer.process(m_floatBuffer.data(), frames);
+    const std::vector<float>* result = &m_floatBuffer;
+    if (stretch) {
+        m_stretched.clear();
+        if (frames > 0) {
+            m_pitchTempo.process(m_floatBuffer.data(), frames, m_stretched);
+        } else {
+            // End of the stream: let out what SoundTouch holds, but no more than the track's
+            // length at this tempo (its flush pads with silence).
+            m_pitchTempo.flush(m_stretched);
+            int64_t expected = std::llround(m_segmentIn / m_pitchTempo.tempo());
+            int64_t allowed = std::max<int64_t>(0, expected - m_segmentOut);
+            if (static_cast<int64_t>(m_stretched.size() / 2) > allowed)
+                m_stretched.resize(static_cast<size_t>(allowed) * 2);
+        }
+        result = &m_stretched;
+    }
+    m_segmentIn += frames;
+    size_t outFrames = result->size() / 2;
+    m_segmentOut += static_cast<int64_t>(outFrames);
+    m_outbox.resize(start + outFrames * 2);
+    int16_t* out = m_outbox.data() + start;
+    for (size_t i = 0; i < outFrames * 2; ++i) {
+        float v = std::clamp((*result)[i] * 32768.0f, -32768.0f, 32767.0f);
+        out[i] = static_cast<int16_t>(std::lrintf(v));
+    }
+}
+
+void PlaybackEngine::decodeBlock()
+{
+    const int channels = m_decoder.channels();
+    const int chunk = std::min(m_inBlock.load(), kChunkMpegFrames) * m_decoder.samplesPerFrame();
+    m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
+    int got = m_decoder.read(m_readBuffer.data(), chunk);
+    if (got > 0 && m_playWriter.isOpen())
+        m_playWriter.write(m_readBuffer.data(), got);
+    if (got == 0) {
+        if (!m_pitchTempo.bypassed())
+            processBlock(m_readBuffer.data(), 0);
+        m_draining = true;
+        finishPlayWave();
+    } else {
+        processBlock(m_readBuffer.data(), got);
+        m_sinceSleep += std::max(1, got / m_decoder.samplesPerFrame());
+    }
+}
+
+bool PlaybackEngine::writeOutbox()
+{
+    size_t total = m_outbox.size() / 2;
+    if (m_outboxDone < total)
+        m_outboxDone += m_ring.write(m_outbox.data() + m_outboxDone * 2, total - m_outboxDone,
+                                     queueLimitFrames());
+    if (m_outboxDone < total)
+        return false;
+    m_outbox.clear();
+    m_outboxDone = 0;
+    return true;
+}
+
+void PlaybackEngine::endOfTrack(bool callEnd)
+{
+    m_running = false;
+    m_draining = false;
+    m_renderer.setPlaying(false);
+    m_ring.discardQueued();
+    m_state.store(Stopped);
+    m_stopFrame.store(0);
+    finishPlayWave();
+    if (callEnd)
+        notifyEnd();
+}
+
+void PlaybackEngine::decodeLoop()
+{
+    using namespace std::chrono;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_quit)
+            break;
+        if (!m_playWavRequest.empty()) {
+            std::string path = std::move(m_playWavRequest);
+            m_playWavRequest.clear();
+            std::string error;
+            finishPlayWave();
+            if (m_decoder.isOpen())
+                m_playWriter.open(path, m_decoder.sampleRate(), m_decoder.channels(), error);
+        }
+        if (m_stopRequest || m_jumpRequest >= 0) {
+            if (m_stopRequest) {
+                m_stopRequest = false;
+                m_running = false;
+                m_draining = false;
+                m_ring.discardQueued();
+                finishPlayWave();
+            } else {
+                int64_t frame = m_jumpRequest;
+                m_jumpRequest = -1;
+                if (m_decoder.isOpen())
+                    applyJump(frame);
+            }
+            m_doneSerial = m_requestSerial;
+            m_idle.notify_all();
+            continue;
+        }
+        m_doneSerial = m_requestSerial;
+        m_idle.notify_all();
+        if (!m_running) {
+            m_wake.wait(lock);
+            continue;
+        }
+        if (m_gain.fadeOutDone()) {
+            // A fade-out reached silence: stop without the end-of-track notice.
+            endOfTrack(false);
+            m_gain.cancelFade();
+            continue;
+        }
+        const double speed = m_output ? m_output->clockSpeed() : 1.0;
+        const auto poll = duration_cast<nanoseconds>(milliseconds(10) / speed);
+        if (!writeOutbox()) {
+            m_wake.wait_for(lock, poll);
+            continue;
+        }
+        if (m_draining) {
+            int64_t heard = m_clock.heardIndex(m_output ? m_output->nowNs() : 0);
+            if (heard >= m_ring.writeIndex() && m_ring.queued() == 0) {
+                // The last frame has been heard and no command is waiting (checked above).
+                endOfTrack(false);
+                lock.unlock();
+                notifyEnd();
+                lock.lock();
+                continue;
+            }
+            m_wake.wait_for(lock, poll);
+            continue;
+        }
+        int inBlock = m_inBlock.load();
+        lock.unlock();
+        decodeBlock();
+        bool rest = m_sinceSleep >= inBlock;
+        if (rest)
+            m_sinceSleep = 0;
+        lock.lock();
+        int inSleep = m_inSleepMs.load();
+        if (rest && inSleep > 0)
+            m_wake.wait_for(lock, milliseconds(inSleep),
+                            [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+        if (!writeOutbox())
+            continue;
+        int outSleep = m_outSleepMs.load();
+        if (rest && outSleep > 0)
+            m_wake.wait_for(lock, milliseconds(outSleep),
+                            [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+    }
+    finishPlayWave();
+}

@@ -1,0 +1,172 @@
+// The engine the program runs: libmpg123 decoding on a decode thread, equaliser and SoundTouch on
+// that thread, a lock-free ring to the sound output, volume and fades in the audio callback.
+//
+// Threads: every Engine method runs on the caller's (UI) thread and returns without waiting for
+// audio (stop, open, close and free wait only for the decode thread to finish its current block).
+// The decode thread owns the decoder while a track plays and calls the end callback; the audio
+// thread only copies from the ring (see RingRenderer); a conversion thread runs decodeWave.
+// Lock order: m_mutex alone; no engine lock is held while calling the end callback.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/spectrum.h"
+#include "clock/playclock.h"
+#include "decode/mpegdecoder.h"
+#include "dsp/equalizer.h"
+#include "dsp/gainramp.h"
+#include "dsp/pitchtempo.h"
+#include "engine.h"
+#include "lyrics/lyrics.h"
+#include "output/outputfactory.h"
+#include "output/ringrenderer.h"
+#include "ring/framering.h"
+#include "wav/wavconverter.h"
+#include "wav/wavwriter.h"
+
+class PlaybackEngine : public Engine {
+public:
+    static constexpr int kVersion = 100;
+
+    explicit PlaybackEngine(OutputConfig output = OutputConfig::fromEnvironment());
+    ~PlaybackEngine() override;
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+
+    int init() override;
+    void free() override;
+    void close() override;
+    void callback(Callback proc) override;
+    int open(const std::string& path, InputInfo& info) override;
+    int getTagInfo(TagInfo& tag) override;
+    int setTagInfo(const std::string& path, const TagInfo& tag, int32_t a, int32_t b) override;
+    int getMpegInfo(MpegInfo& info) override;
+    int setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep, int32_t outSleep) override;
+    int setLyricsFile(const std::string& path) override;
+    int getLyrics(LyricsRecord& record) override;
+    void setVolume(int left, int right) override;
+    void play() override;
+    void stop() override;
+    void pause() override;
+    void restart() override;
+    int getState(int32_t& sec) override;
+    int32_t getPlayMs() override;
+    void seek(int32_t sec) override;
+    void setFadeIn(int on) override;
+    void fadeOut() override;
+    int getWave(int32_t* left, int32_t* right) override;
+    int getSpectrum(int32_t* left, int32_t* right) override;
+    void setEqualizer(const int32_t* gains) override;
+    void reload() override;
+    void setPitch(int percent) override;
+    void setStepPitch(int step, int divisor) override;
+    int getPitch() override;
+    int setDecodeOption(const DecodeOption& option) override;
+    int decodeWave(const std::string& path) override;
+    int playDecodeWave(const std::string& path) override;
+    int decodeProgress() override;
+    std::string decodeError() override;
+    int getVersion() override { return kVersion; }
+
+    // Beyond the interface (command line, tests, benchmarks).
+    void seekMs(int64_t ms);                   // like seek, with millisecond precision
+    int64_t positionFrames();                  // the track frame heard now
+    int64_t lengthFrames() const { return m_lengthFrames; }
+    int sampleRate() const { return m_info.sampleRate; }
+    int tempoStep() const { return m_tempoStep.load(); }
+    bool decoding() const { return m_converter.running(); }
+    // Frames waiting in the ring (decoded, not yet taken by the device).
+    size_t queuedFrames() const { return m_ring.queued(); }
+    AudioOutput* output() { return m_output.get(); }
+
+private:
+    enum State : int { Stopped = 0, Playing = 1, Paused = 2 };
+
+    void ensureOutput(int sampleRate);
+    size_t queueLimitFrames() const;
+    void postJump(int64_t frame);
+    void stopDecoderAndWait();
+    void decodeLoop();
+    void applyJump(int64_t frame);
+    void decodeBlock();
+    void processBlock(const int16_t* in, int frames);
+    bool writeOutbox();
+    void finishPlayWave();
+    void endOfTrack(bool callEnd);
+    int64_t heardTrackFrame();
+    int64_t msToFrame(int64_t ms) const;
+    bool copyHeard(int16_t* frames, int count);
+    void notifyEnd();
+
+    OutputConfig m_outputConfig;
+    std::unique_ptr<AudioOutput> m_output;
+    int m_outputRate = 0;
+    size_t m_ringCapacity = 0;
+    bool m_initialized = false;
+
+    FrameRing m_ring;
+    PlayClock m_clock;
+    GainRamp m_gain;
+    RingRenderer m_renderer{m_ring, m_clock, m_gain};
+
+    // The open track (caller's thread; the decoder belongs to the decode thread while it runs).
+    MpegDecoder m_decoder;
+    std::string m_path;
+    InputInfo m_info;
+    int64_t m_lengthFrames = 0;
+    bool m_open = false;
+
+    std::atomic<int> m_state{Stopped};
+    std::atomic<int64_t> m_stopFrame{0};    // position while stopped
+    std::atomic<int64_t> m_pendingJump{-1}; // a start/seek the decode thread has not taken yet
+    std::atomic<Callback> m_callback{nullptr};
+    std::atomic<bool> m_fadeIn{false};
+
+    std::atomic<int> m_inBlock{30};
+    std::atomic<int> m_outBlock{20};
+    std::atomic<int> m_inSleepMs{5};
+    std::atomic<int> m_outSleepMs{0};
+
+    Equalizer m_equalizer;
+    PitchTempo m_pitchTempo;
+    std::atomic<int> m_pitchPercent{100};
+    std::atomic<int> m_tempoStep{1};
+
+    Lyrics m_lyrics;
+    std::unique_ptr<SpectrumAnalyzer> m_spectrum;
+
+    DecodeOption m_decodeOption;
+    WavConverter m_converter;
+
+    // Decode thread and its commands, guarded by m_mutex.
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    bool m_quit = false;
+    bool m_stopRequest = false;
+    int64_t m_jumpRequest = -1;
+    uint64_t m_requestSerial = 0;
+    uint64_t m_doneSerial = 0;
+    bool m_running = false;  // the decode thread is feeding the ring
+    std::string m_playWavRequest;
+
+    // Decode thread only.
+    bool m_draining = false;   // end of stream reached, waiting for the last frame to be heard
+    int64_t m_endIndex = 0;
+    int64_t m_segmentIn = 0;   // track frames fed since the last jump
+    int64_t m_segmentOut = 0;  // output frames produced since the last jump
+    int m_sinceSleep = 0;      // MPEG frames decoded since the last InSleep rest
+    std::vector<int16_t> m_readBuffer;
+    std::vector<float> m_floatBuffer;
+    std::vector<float> m_stretched;
+    std::vector<int16_t> m_outbox;
+    size_t m_outboxDone = 0;   // frames of m_outbox already in the ring
+    WavWriter m_playWriter;
+};

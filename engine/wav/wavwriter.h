@@ -1,0 +1,38 @@
+// Writes 16-bit PCM WAV files with libsndfile under a temporary name, renamed over the target
+// only when complete, so a reader never sees a half-written file at the target path.
+//
+// One thread at a time per instance.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct sf_private_tag;
+
+class WavWriter {
+public:
+    WavWriter() = default;
+    ~WavWriter();  // finishes an open file
+    WavWriter(const WavWriter&) = delete;
+    WavWriter& operator=(const WavWriter&) = delete;
+
+    // Starts a file for path in the same folder; false with error set when it cannot be created.
+    bool open(const std::string& path, int sampleRate, int channels, std::string& error);
+    bool isOpen() const { return m_file != nullptr; }
+    // Appends count interleaved frames; false (and the file abandoned on finish) on a write error.
+    bool write(const int16_t* frames, int64_t count);
+    // Closes the file and renames it over the target. False with error set on failure, the
+    // temporary then removed.
+    bool finish(std::string& error);
+    // Closes and removes the temporary; the target is left as it was.
+    void abandon();
+    int64_t framesWritten() const { return m_frames; }
+
+private:
+    sf_private_tag* m_file = nullptr;
+    std::string m_path;
+    std::string m_tempPath;
+    int m_channels = 0;
+    int64_t m_frames = 0;
+    bool m_failed = false;
+};
