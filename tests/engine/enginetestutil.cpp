@@ -135,3 +135,27 @@ double ZeroCrossingHz(const std::vector<float>& mono, int sampleRate)
         return 0;
     return (crossings - 1) * sampleRate / (last - first);
 }
+
+int64_t FindExactly(const std::vector<int16_t>& captured, const std::vector<int16_t>& reference)
+{
+    if (reference.empty() || captured.size() < reference.size())
+        return -1;
+    for (size_t at = 0; at + reference.size() <= captured.size(); at += 2)
+        if (std::equal(reference.begin(), reference.end(), captured.begin() + at))
+            return static_cast<int64_t>(at / 2);
+    return -1;
+}
+
+std::pair<size_t, size_t> AudibleSpan(const std::vector<int16_t>& stereo, int threshold)
+{
+    size_t first = 0, last = 0;
+    bool any = false;
+    for (size_t i = 0; i < stereo.size(); ++i)
+        if (std::abs(stereo[i]) >= threshold) {
+            if (!any)
+                first = i / 2;
+            any = true;
+            last = i / 2 + 1;
+        }
+    return {first, last};
+}

@@ -39,3 +39,9 @@ double Rms(const std::vector<int16_t>& samples, int channels, int channel, size_
            size_t count);
 // Frequency of the strongest tone by counting rising zero crossings.
 double ZeroCrossingHz(const std::vector<float>& mono, int sampleRate);
+
+// Where reference (all of it) starts inside captured, both interleaved stereo; -1 when it does
+// not appear whole and unchanged.
+int64_t FindExactly(const std::vector<int16_t>& captured, const std::vector<int16_t>& reference);
+// First and one-past-last frame with any sample of magnitude at least threshold; {0, 0} if none.
+std::pair<size_t, size_t> AudibleSpan(const std::vector<int16_t>& stereo, int threshold);
