@@ -1,0 +1,54 @@
+// The end-of-track rule of the four play modes.
+#include "endoftrack.h"
+
+#include "app/appstate.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/trackops.h"
+
+int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+{
+    const int entries = static_cast<int>(playlist.List1.size());
+    if (entries == 0)
+        return 0;
+    state.RandomPos += 1;
+    if (state.RandomPos > entries || state.RandomPos < 1)
+        state.RandomPos = 1;
+    return playlist.List1[state.RandomPos - 1];
+}
+
+void ApplyEndOfTrack(AppState& state, PlaylistModel& playlist, TrackOps& ops)
+{
+    if (!state.PlayEnd.exchange(false))
+        return;
+    if (state.Decoding)
+        return;
+    const int before = state.CurrentIndex;
+    state.CurrentIndex += 1;
+    switch (state.PlayMode) {
+    case 0:
+        if (state.CurrentIndex > playlist.count()) {
+            state.CurrentIndex = 1;
+            return;
+        }
+        break;
+    case 2: {
+        // A shuffled order that was never built (or went stale) falls back to list order
+        // rather than reading past its end.
+        const int row = NextRandomRow(state, playlist);
+        if (playlist.isValidRow(row))
+            state.CurrentIndex = row;
+        else if (state.CurrentIndex > playlist.count())
+            state.CurrentIndex = 1;
+        break;
+    }
+    case 3:
+        state.CurrentIndex = before;
+        break;
+    default:
+        if (state.CurrentIndex > playlist.count())
+            state.CurrentIndex = 1;
+        break;
+    }
+    if (playlist.isValidRow(state.CurrentIndex))
+        ops.PlayCurrent();
+}

@@ -1,0 +1,237 @@
+// The drawing steps of one frame of the main window.
+#include "mainframe.h"
+
+#include "app/appstate.h"
+#include "engine/engine.h"
+#include "mainwindowstate.h"
+#include "menupanel.h"
+#include "playlist/playlistmodel.h"
+#include "statusline.h"
+#include "visual/blit.h"
+#include "visual/framefont.h"
+#include "visual/oscilloscope.h"
+#include "visual/rounding.h"
+#include "visual/skinlayout.h"
+#include "visual/spectrum.h"
+#include "visual/volumebar.h"
+
+using namespace SkinLayout;
+
+namespace {
+
+// The status line's colour: the pale cyan of the skin's accents, legible on the dark display.
+constexpr QRgb kStatusColour = 0xFFB8F0FF;
+
+QString Padded(int value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
+                     const SkinPictures& skin, MainWindowState& window, MenuPanel& menu)
+    : m_state(state)
+    , m_engine(engine)
+    , m_playlist(playlist)
+    , m_skin(skin)
+    , m_window(window)
+    , m_menu(menu)
+    , m_frame(kFrameSize, QImage::Format_RGB32)
+    , m_stars(InitStarField())
+    , m_status(FrameFont())
+    , m_artist(FrameFont())
+{
+    m_frame.fill(Qt::black);
+}
+
+void MainFrame::compose(int engineState, int sec)
+{
+    const QImage& sprites = m_skin.Picture1;
+    CopyRect(m_frame, {0, 0}, m_skin.Picture2, QRect(QPoint(0, 0), kFrameSize));
+    if (m_state.StarDust)
+        DrawStar(m_frame, m_stars);
+    m_menu.paint(m_frame, sprites, m_state.MenuAni);
+    if (m_state.ExpressType == 0)
+        OsiroScope(m_frame, m_engine, m_state.OsiroType);
+    else if (m_state.ExpressType == 1)
+        SpeAna(m_frame, sprites, m_engine, m_state.SpeAnaType);
+    TitleMove(m_frame, m_engine, m_state, m_title);
+    MaskedCopy(m_frame, {0, 0}, m_skin.Picture3, {0, kOverlayMaskRow}, {0, 0},
+               {kFrameSize.width(), kOverlayHeight});
+    drawDigits();
+    drawButtons(engineState);
+    drawTime(sec);
+    drawIndicators();
+    WriteMessage();
+    ShowLyrics(m_frame, m_engine, m_state.LyricsFade, m_window.LyricHover, m_lyric);
+    drawLamps(engineState);
+    SetPositionCursor();
+    VolumeBar(m_frame, sprites, m_engine, m_state.RelativityVol);
+}
+
+void MainFrame::drawSmallNumber(int value, int digits, const int* xs)
+{
+    const QString text = Padded(value, digits);
+    for (int i = 0; i < digits; ++i) {
+        // A text longer than the field shows its leading characters and, in the last place,
+        // its last one (the sample rate's fifth digit is always the last character).
+        const QChar c = i == digits - 1 ? text.back() : text.at(i);
+        const int d = c.digitValue();
+        if (d < 0)
+            continue;
+        CopyRect(m_frame, {xs[i], kSmallDigitY}, m_skin.Picture1,
+                 QRect(QPoint(kSmallDigitSize.width() * d, kSmallDigitRow), kSmallDigitSize));
+    }
+}
+
+void MainFrame::drawDigits()
+{
+    drawSmallNumber(qBound(0, m_state.Volume, 999), 3, kVolumeDigitX);
+    drawSmallNumber(qMax(0, m_state.InputInfo.sampleRate), 5, kSampleRateDigitX);
+    drawSmallNumber(qMax(0, m_state.InputInfo.bitRate), 3, kBitRateDigitX);
+}
+
+void MainFrame::drawButtons(int engineState)
+{
+    const QImage& sprites = m_skin.Picture1;
+    const QSize size(kButtonSize, kButtonSize);
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int column = kButtonColumn[i];
+        const bool lit = (i == 0 && engineState == 1) || (i == 1 && engineState == 0)
+            || (i == 2 && engineState == 2);
+        const QPoint mask(column, kButtonMaskRow);
+        if (m_window.ButtonDown[i])
+            MaskedCopy(m_frame, kButtonPos[i], sprites, mask, {column, kButtonDownRow}, size);
+        else if (lit)
+            MaskedCopy(m_frame, kButtonPos[i], sprites, mask, m_skin.Picture5,
+                       {column, kButtonLitRow}, size);
+        else
+            MaskedCopy(m_frame, kButtonPos[i], sprites, mask, {column, kButtonImageRow}, size);
+    }
+    for (int i = 0; i < 2; ++i) {
+        const int column = kSmallButtonColumn[i];
+        const int row = m_window.ButtonDown[6 + i] ? kSmallButtonDownRow : kSmallButtonImageRow;
+        MaskedCopy(m_frame, kSmallButtonPos[i], sprites, {column, kSmallButtonMaskRow},
+                   {column, row}, kSmallButtonSize);
+    }
+}
+
+void MainFrame::drawLargeDigit(QChar digit, int x)
+{
+    const int d = digit.digitValue();
+    if (d < 0)
+        return;
+    const int w = kLargeDigitSize.width();
+    MaskedCopy(m_frame, {x, kTimeDigitY}, m_skin.Picture1,
+               {w * d + kLargeDigitMaskColumn, kLargeDigitRow}, {w * d, kLargeDigitRow},
+               kLargeDigitSize);
+}
+
+QString MainFrame::TimeToolTip(int shownSec, int totalSec)
+{
+    return QStringLiteral("%1:%2/%3:%4")
+        .arg(shownSec / 60)
+        .arg(Padded(shownSec % 60, 2))
+        .arg(totalSec / 60)
+        .arg(Padded(totalSec % 60, 2));
+}
+
+void MainFrame::drawTime(int sec)
+{
+    const int totalSec = qMax(0, m_state.InputInfo.totalSec);
+    int shown = sec;
+    if (m_window.Seeking)
+        shown = RoundEven(m_window.SeekPos * static_cast<double>(totalSec) / 60.0);
+    shown = qMax(0, shown);
+    const QString minutes = Padded(shown / 60, 2);
+    const QString seconds = Padded(shown % 60, 2);
+    drawLargeDigit(minutes.front(), kTimeDigitX[0]);
+    drawLargeDigit(minutes.back(), kTimeDigitX[1]);
+    drawLargeDigit(seconds.front(), kTimeDigitX[2]);
+    drawLargeDigit(seconds.back(), kTimeDigitX[3]);
+    m_timeToolTip = TimeToolTip(shown, totalSec);
+}
+
+void MainFrame::drawIndicators()
+{
+    const QImage& sprites = m_skin.Picture1;
+    const QSize size(kIndicatorSize, kIndicatorSize);
+    auto draw = [&](QPoint at, int column) {
+        MaskedCopy(m_frame, at, sprites, {column, kIndicatorMaskRow},
+                   {column, kIndicatorImageRow}, size);
+    };
+    if (m_state.FadeIn)
+        draw(kFadeInIndicatorPos, kIndicatorFadeInColumn);
+    if (m_state.AlwaysTop)
+        draw(kTopMostIndicatorPos, kIndicatorTopMostColumn);
+    static constexpr int kModeColumn[4] = {kIndicatorNormalColumn, kIndicatorRepeatColumn,
+                                           kIndicatorRandomColumn, kIndicatorSingleColumn};
+    if (m_state.PlayMode >= 0 && m_state.PlayMode <= 3)
+        draw(kPlayModeIndicatorPos, kModeColumn[m_state.PlayMode]);
+}
+
+void MainFrame::WriteMessage()
+{
+    int32_t sec = 0;
+    const int engineState = m_engine.getState(sec);
+    int percent = 0;
+    int conversionWidth = 0;
+    if (m_state.Decoding) {
+        percent = qBound(0, m_engine.decodeProgress(), 100);
+        m_status.setText(ConversionText(percent));
+        conversionWidth = m_status.width();
+    }
+    if (m_state.ShowInfo)
+        m_artist.setText(m_state.ArtistLabel);
+    const auto texts = StatusMessages(m_state, engineState, sec, m_playlist.count(), percent,
+                                      m_artist.width(), conversionWidth);
+    for (const StatusText& text : texts) {
+        if (text.artist) {
+            m_artist.draw(m_frame, text.x, kStatusY, kStatusColour);
+            continue;
+        }
+        // Most ticks show the same one or two texts: keep a stamp per text shown lately.
+        TextStamp* stamp = nullptr;
+        for (auto& cached : m_statusStamps) {
+            if (cached.text() == text.text)
+                stamp = &cached;
+        }
+        if (!stamp) {
+            if (m_statusStamps.size() >= 4)
+                m_statusStamps.erase(m_statusStamps.begin());
+            m_statusStamps.emplace_back(FrameFont());
+            stamp = &m_statusStamps.back();
+            stamp->setText(text.text);
+        }
+        stamp->draw(m_frame, text.x, kStatusY, kStatusColour);
+    }
+}
+
+void MainFrame::drawLamps(int engineState)
+{
+    const QRect lamp(kLampCell, kLampSize);
+    if (m_state.FileOpened)
+        CopyRect(m_frame, kFileLampPos, m_skin.Picture1, lamp);
+    if (m_playlist.count() > 0)
+        CopyRect(m_frame, kListLampPos, m_skin.Picture1, lamp);
+    if (engineState == 2)
+        CopyRect(m_frame, kPauseLampPos, m_skin.Picture1, lamp);
+}
+
+void MainFrame::SetPositionCursor()
+{
+    int32_t sec = 0;
+    m_engine.getState(sec);
+    const int totalSec = m_state.InputInfo.totalSec;
+    if (totalSec <= 0)
+        return;
+    int position = m_window.SeekPos;
+    if (!m_window.Seeking) {
+        // The engine's length can be an estimate: keep the cursor on its bar.
+        position = qBound(0, RoundEven(static_cast<double>(sec) / totalSec * 60.0), 60);
+        m_window.SeekPos = position;
+    }
+    MaskedCopy(m_frame, {kCursorX, kCursorBottomY - position}, m_skin.Picture1, kCursorMask,
+               kCursorImage, kCursorSize);
+}

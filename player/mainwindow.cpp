@@ -1,0 +1,236 @@
+// The main window: shows the composed frame, forwards mouse and key events, snaps after drags.
+#include "mainwindow.h"
+
+#include "app/actions.h"
+#include "app/appstate.h"
+#include "engine/engine.h"
+#include "hotareas.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/trackops.h"
+#include "visual/skinlayout.h"
+
+#include <QDropEvent>
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolTip>
+#include <QWindow>
+
+#include <cstring>
+
+namespace {
+
+// How long the window must rest after a platform move before it snaps (the platform does not
+// tell when its move ends).
+constexpr int kSnapDelayMs = 150;
+
+} // namespace
+
+MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppActions& actions,
+                       const SkinPictures& skin, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_state(state)
+    , m_engine(engine)
+    , m_ops(ops)
+    , m_actions(actions)
+    , m_commands(state, engine, ops.playlist(), actions)
+    , m_frame(state, engine, ops.playlist(), skin, m_window, m_menu)
+    , m_tick(state, engine, ops.playlist(), ops, m_window, m_frame)
+    , m_input(state, engine, ops, actions, m_window, m_menu, m_commands, m_hooks)
+    , m_shown(m_frame.frame())
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setFixedSize(SkinLayout::kFrameSize);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is ours on every paint: Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setWindowTitle(QStringLiteral("Morvane"));
+    setAcceptDrops(true);
+    setWindowIcon(skin.programIcon);
+    m_snapTimer = new QTimer(this);
+    m_snapTimer->setSingleShot(true);
+    m_snapTimer->setInterval(kSnapDelayMs);
+    connect(m_snapTimer, &QTimer::timeout, this, [this] {
+        m_systemMove = false;
+        snapToScreen();
+    });
+    connect(&ops, &TrackOps::captionChanged, this, &QWidget::setWindowTitle);
+}
+
+void MainWindow::tick()
+{
+    m_tick.run();
+    m_input.setLyricLine(m_frame.lyricLine().LyricLeft, m_frame.lyricLine().Label3.width());
+    m_lastDirty = changedRect();
+    if (m_lastDirty.isEmpty())
+        return;
+    const QImage& frame = m_frame.frame();
+    const int bytes = m_lastDirty.width() * 4;
+    for (int y = m_lastDirty.top(); y <= m_lastDirty.bottom(); ++y) {
+        std::memcpy(m_shown.scanLine(y) + m_lastDirty.left() * 4,
+                    frame.constScanLine(y) + m_lastDirty.left() * 4, bytes);
+    }
+    update(m_lastDirty);
+}
+
+QRect MainWindow::changedRect() const
+{
+    const QImage& frame = m_frame.frame();
+    const int width = frame.width();
+    const int height = frame.height();
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    int top = -1, bottom = -1, left = width, right = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto* a = reinterpret_cast<const quint32*>(frame.constScanLine(y));
+        const auto* b = reinterpret_cast<const quint32*>(m_shown.constScanLine(y));
+        if (std::memcmp(a, b, rowBytes) == 0)
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int l = 0;
+        while (l < left && a[l] == b[l])
+            ++l;
+        left = qMin(left, l);
+        int r = width - 1;
+        while (r > right && a[r] == b[r])
+            --r;
+        right = qMax(right, r);
+    }
+    if (top < 0)
+        return {};
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    // Nearest-neighbour on scaled screens keeps the pixel art sharp.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRect rect = event->rect();
+    painter.drawImage(rect, m_shown, rect);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QPointF pos = help->pos();
+        QString text;
+        if (const auto button = ButtonAt(pos))
+            text = ButtonToolTip(*button);
+        else if (kTimeArea.contains(help->pos()))
+            text = m_frame.timeToolTip();
+        else if (kTitleArea.contains(help->pos()))
+            text = m_state.CurrentTitle;
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    const auto outcome = m_input.mouseDown(event->button(), event->position(),
+                                           event->globalPosition().toPoint(), this);
+    if (outcome != MainInput::Outcome::MoveWindow)
+        return;
+    QWindow* handle = windowHandle();
+    if (handle && handle->startSystemMove()) {
+        m_systemMove = true;
+        return;
+    }
+    m_manualMove = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_manualMove) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        return;
+    }
+    m_input.mouseMove(event->buttons() == Qt::LeftButton, event->position());
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_manualMove) {
+        m_manualMove = false;
+        snapToScreen();
+        return;
+    }
+    if (m_systemMove) {
+        m_systemMove = false;
+        m_snapTimer->stop();
+        snapToScreen();
+        return;
+    }
+    // Only the release of the last held button ends a press.
+    if (event->buttons() != Qt::NoButton)
+        return;
+    m_input.mouseUp();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_systemMove)
+        m_snapTimer->start();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_input.keyDown(event->key());
+}
+
+QPoint MainWindow::SnapToEdges(const QRect& window, const QRect& screen, int margin)
+{
+    QPoint pos = window.topLeft();
+    if (pos.x() - screen.left() < margin)
+        pos.setX(screen.left());
+    if (pos.x() + window.width() > screen.left() + screen.width() - margin)
+        pos.setX(screen.left() + screen.width() - window.width());
+    if (pos.y() - screen.top() < margin)
+        pos.setY(screen.top());
+    if (pos.y() + window.height() > screen.top() + screen.height() - margin)
+        pos.setY(screen.top() + screen.height() - window.height());
+    return pos;
+}
+
+void MainWindow::snapToScreen()
+{
+    const QScreen* current = screen();
+    if (!current)
+        return;
+    const QPoint target = SnapToEdges(frameGeometry(), current->geometry());
+    if (target != frameGeometry().topLeft())
+        move(target);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_hooks.addFromDrop && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    if (!m_hooks.addFromDrop)
+        return;
+    event->acceptProposedAction();
+    m_hooks.addFromDrop(event->mimeData());
+}

@@ -1,0 +1,82 @@
+// The main window ("Form1"): a frameless 300 x 150 skin that the tick redraws, with invisible hot
+// areas. It holds the layout and forwards events; the rules live in MainInput, MainTick and
+// MainFrame.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include "mainframe.h"
+#include "maininput.h"
+#include "maintick.h"
+#include "mainwindowstate.h"
+#include "menucommands.h"
+#include "menupanel.h"
+#include "playerhooks.h"
+
+class AppActions;
+class Engine;
+class TrackOps;
+struct AppState;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppActions& actions,
+               const SkinPictures& skin, QWidget* parent = nullptr);
+
+    // One tick of the main loop; the app calls it every Interval milliseconds.
+    void tick();
+
+    // Playlist operations provided by the playlist side (keys 1..5, the shuffled order).
+    PlayerHooks& hooks() { return m_hooks; }
+    void setTrayIcon(TrayIconSink* sink) { m_tick.setTrayIcon(sink); }
+    void setLyricsClock(LyricsClock* clock) { m_tick.setLyricsClock(clock); }
+
+    MainWindowState& windowState() { return m_window; }
+    MenuPanel& menuPanel() { return m_menu; }
+    MainFrame& mainFrame() { return m_frame; }
+    MainInput& input() { return m_input; }
+    // The frame the window shows now (what the last tick sent).
+    const QImage& shownFrame() const { return m_shown; }
+    // The part of the window the last tick asked to repaint; empty when nothing changed.
+    QRect lastDirtyRect() const { return m_lastDirty; }
+
+    // Where the window lands after a move: within margin of a screen edge it touches the edge.
+    static QPoint SnapToEdges(const QRect& window, const QRect& screen, int margin = 10);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void snapToScreen();
+    QRect changedRect() const;
+
+    AppState& m_state;
+    Engine& m_engine;
+    TrackOps& m_ops;
+    AppActions& m_actions;
+    PlayerHooks m_hooks;
+    MainWindowState m_window;
+    MenuPanel m_menu;
+    MenuCommands m_commands;
+    MainFrame m_frame;
+    MainTick m_tick;
+    MainInput m_input;
+    QImage m_shown;
+    QRect m_lastDirty;
+    // Window drag: the platform's move when it has one, else our own.
+    bool m_systemMove = false;
+    bool m_manualMove = false;
+    QPoint m_dragOffset;
+    class QTimer* m_snapTimer = nullptr;
+};

@@ -1,0 +1,10 @@
+// Taking the main window's pictures from the loaded skin.
+#include "skinpictures.h"
+
+#include "visual/skin.h"
+
+SkinPictures SkinPictures::from(const Skin& skin)
+{
+    return {skin.Picture1(), skin.Picture2(), skin.Picture3(), skin.Picture5(),
+            skin.programIcon()};
+}

@@ -1,0 +1,17 @@
+// The skin pictures the main window draws from, as one value: the real skin, or a test sheet.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+class Skin;
+
+struct SkinPictures {
+    QImage Picture1;  // sprite sheet, 350 x 350
+    QImage Picture2;  // background, 300 x 150
+    QImage Picture3;  // overlay image (rows 0-124) and mask (rows 125-249)
+    QImage Picture5;  // lit buttons
+    QIcon programIcon;
+
+    static SkinPictures from(const Skin& skin);
+};

@@ -1,0 +1,316 @@
+// The drawing steps of the frame: digits, buttons, time, indicators, lamps, status line and
+// position cursor, checked pixel by pixel against a noise sheet.
+#include "playertestkit.h"
+
+#include "player/statusline.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb kFill = 0xFF203040;
+
+} // namespace
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    PlayerRig rig;
+    QImage& canvas() { return rig.frame.canvas(); }
+    const QImage& sheet() { return rig.skin.Picture1; }
+
+    void SetUp() override { canvas().fill(kFill); }
+
+    std::string smallDigitAt(int x, int d)
+    {
+        return CheckCopied(canvas(), {x, 16}, sheet(), {5 * d, 126}, {5, 7});
+    }
+    std::string largeDigitAt(int x, int d)
+    {
+        QImage clean(300, 150, QImage::Format_RGB32);
+        clean.fill(kFill);
+        return CheckMasked(canvas(), clean, {x, 46}, sheet(), {10 * d + 110, 111}, sheet(),
+                           {10 * d, 111}, {10, 15});
+    }
+    std::string buttonAt(int i, const QImage& imageSheet, int row)
+    {
+        static const QPoint pos[6] = {{5, 76}, {30, 86}, {56, 93}, {222, 92}, {249, 85}, {274, 75}};
+        QImage clean(300, 150, QImage::Format_RGB32);
+        clean.fill(kFill);
+        return CheckMasked(canvas(), clean, pos[i], sheet(), {22 * i, 44}, imageSheet,
+                           {22 * i, row}, {22, 22});
+    }
+};
+
+TEST_F(MainFrameTest, VolumeDigitsArePaddedToThree)
+{
+    rig.state.Volume = 5;
+    rig.frame.drawDigits();
+    EXPECT_EQ(smallDigitAt(195, 0), "");
+    EXPECT_EQ(smallDigitAt(201, 0), "");
+    EXPECT_EQ(smallDigitAt(207, 5), "");
+    rig.state.Volume = 100;
+    rig.frame.drawDigits();
+    EXPECT_EQ(smallDigitAt(195, 1), "");
+    EXPECT_EQ(smallDigitAt(201, 0), "");
+    EXPECT_EQ(smallDigitAt(207, 0), "");
+}
+
+TEST_F(MainFrameTest, SampleRateAndBitRateDigits)
+{
+    rig.state.InputInfo.sampleRate = 44100;
+    rig.state.InputInfo.bitRate = 128;
+    rig.frame.drawDigits();
+    const int rate[5] = {4, 4, 1, 0, 0};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(smallDigitAt(139 + 6 * i, rate[i]), "") << i;
+    EXPECT_EQ(smallDigitAt(97, 1), "");
+    EXPECT_EQ(smallDigitAt(103, 2), "");
+    EXPECT_EQ(smallDigitAt(109, 8), "");
+}
+
+TEST_F(MainFrameTest, ALongSampleRateShowsItsFirstFourAndLastDigits)
+{
+    rig.state.InputInfo.sampleRate = 192000;
+    rig.frame.drawDigits();
+    const int shown[5] = {1, 9, 2, 0, 0};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(smallDigitAt(139 + 6 * i, shown[i]), "") << i;
+    rig.state.InputInfo.sampleRate = 8000;
+    rig.frame.drawDigits();
+    EXPECT_EQ(smallDigitAt(139, 0), "");
+    EXPECT_EQ(smallDigitAt(145, 8), "");
+}
+
+TEST_F(MainFrameTest, LitButtonFollowsTheEngineState)
+{
+    rig.frame.drawButtons(1);
+    EXPECT_EQ(buttonAt(0, rig.skin.Picture5, 66), "");
+    EXPECT_EQ(buttonAt(1, sheet(), 0), "");
+    EXPECT_EQ(buttonAt(2, sheet(), 0), "");
+    canvas().fill(kFill);
+    rig.frame.drawButtons(0);
+    EXPECT_EQ(buttonAt(0, sheet(), 0), "");
+    EXPECT_EQ(buttonAt(1, rig.skin.Picture5, 66), "");
+    canvas().fill(kFill);
+    rig.frame.drawButtons(2);
+    EXPECT_EQ(buttonAt(2, rig.skin.Picture5, 66), "");
+    EXPECT_EQ(buttonAt(5, sheet(), 0), "");
+}
+
+TEST_F(MainFrameTest, HeldButtonIsDrawnPressedEvenWhenLit)
+{
+    rig.window.ButtonDown[0] = true;
+    rig.window.ButtonDown[4] = true;
+    rig.frame.drawButtons(1);
+    EXPECT_EQ(buttonAt(0, sheet(), 22), "");
+    EXPECT_EQ(buttonAt(4, sheet(), 22), "");
+    EXPECT_EQ(buttonAt(3, sheet(), 0), "");
+}
+
+TEST_F(MainFrameTest, SmallButtonsUseTheirOwnCells)
+{
+    rig.window.ButtonDown[7] = true;
+    rig.frame.drawButtons(0);
+    QImage clean(300, 150, QImage::Format_RGB32);
+    clean.fill(kFill);
+    EXPECT_EQ(CheckMasked(canvas(), clean, {268, 2}, sheet(), {0, 96}, sheet(), {0, 66}, {16, 15}),
+              "");
+    EXPECT_EQ(CheckMasked(canvas(), clean, {284, 2}, sheet(), {16, 96}, sheet(), {16, 81},
+                          {16, 15}),
+              "");
+}
+
+TEST_F(MainFrameTest, ElapsedTimeAndItsToolTip)
+{
+    rig.state.InputInfo.totalSec = 270;
+    rig.frame.drawTime(125);
+    EXPECT_EQ(largeDigitAt(20, 0), "");
+    EXPECT_EQ(largeDigitAt(32, 2), "");
+    EXPECT_EQ(largeDigitAt(48, 0), "");
+    EXPECT_EQ(largeDigitAt(60, 5), "");
+    EXPECT_EQ(rig.frame.timeToolTip(), QStringLiteral("2:05/4:30"));
+    rig.frame.drawTime(185);
+    EXPECT_EQ(rig.frame.timeToolTip(), QStringLiteral("3:05/4:30"));
+}
+
+TEST_F(MainFrameTest, DraggedCursorShowsTheTimeItPointsAt)
+{
+    rig.state.InputInfo.totalSec = 240;
+    rig.window.Seeking = true;
+    rig.window.SeekPos = 30;
+    rig.frame.drawTime(7);
+    EXPECT_EQ(largeDigitAt(20, 0), "");
+    EXPECT_EQ(largeDigitAt(32, 2), "");
+    EXPECT_EQ(largeDigitAt(48, 0), "");
+    EXPECT_EQ(largeDigitAt(60, 0), "");
+}
+
+TEST_F(MainFrameTest, HundredMinutesShowFirstAndLastMinuteDigits)
+{
+    rig.frame.drawTime(6000);
+    EXPECT_EQ(largeDigitAt(20, 1), "");
+    EXPECT_EQ(largeDigitAt(32, 0), "");
+    EXPECT_EQ(largeDigitAt(48, 0), "");
+    EXPECT_EQ(largeDigitAt(60, 0), "");
+}
+
+TEST_F(MainFrameTest, IndicatorsShowModeFadeAndTopMost)
+{
+    QImage clean = canvas().copy();
+    rig.state.PlayMode = 3;
+    rig.frame.drawIndicators();
+    EXPECT_EQ(CheckMasked(canvas(), clean, {53, 66}, sheet(), {72, 74}, sheet(), {72, 66}, {8, 8}),
+              "");
+    EXPECT_EQ(canvas().pixel(44, 66), kFill);
+    EXPECT_EQ(canvas().pixel(62, 66), kFill);
+    rig.state.FadeIn = true;
+    rig.state.AlwaysTop = true;
+    rig.state.PlayMode = 2;
+    canvas().fill(kFill);
+    rig.frame.drawIndicators();
+    EXPECT_EQ(CheckMasked(canvas(), clean, {44, 66}, sheet(), {56, 74}, sheet(), {56, 66}, {8, 8}),
+              "");
+    EXPECT_EQ(CheckMasked(canvas(), clean, {62, 66}, sheet(), {64, 74}, sheet(), {64, 66}, {8, 8}),
+              "");
+    EXPECT_EQ(CheckMasked(canvas(), clean, {53, 66}, sheet(), {40, 74}, sheet(), {40, 66},
+                          {8, 8}),
+              "");
+}
+
+TEST_F(MainFrameTest, LampsForFileListAndPause)
+{
+    rig.state.FileOpened = true;
+    rig.frame.drawLamps(2);
+    EXPECT_EQ(CheckCopied(canvas(), {17, 6}, sheet(), {10, 133}, {6, 6}), "");
+    EXPECT_EQ(CheckCopied(canvas(), {29, 6}, sheet(), {10, 133}, {6, 6}), "");
+    EXPECT_EQ(canvas().pixel(5, 6), kFill);
+    FillPlaylist(rig.playlist, 1);
+    rig.state.FileOpened = false;
+    canvas().fill(kFill);
+    rig.frame.drawLamps(1);
+    EXPECT_EQ(CheckCopied(canvas(), {5, 6}, sheet(), {10, 133}, {6, 6}), "");
+    EXPECT_EQ(canvas().pixel(17, 6), kFill);
+    EXPECT_EQ(canvas().pixel(29, 6), kFill);
+}
+
+TEST_F(MainFrameTest, PositionCursorFollowsThePlayAndStoresItsPoint)
+{
+    QImage clean = canvas().copy();
+    rig.state.InputInfo.totalSec = 300;
+    rig.engine.sec = 150;
+    rig.frame.SetPositionCursor();
+    EXPECT_EQ(rig.window.SeekPos, 30);
+    EXPECT_EQ(CheckMasked(canvas(), clean, {79, 50}, sheet(), {5, 133}, sheet(), {0, 133}, {5, 5}),
+              "");
+}
+
+TEST_F(MainFrameTest, PositionCursorWhileDraggingAndWithoutALength)
+{
+    QImage clean = canvas().copy();
+    rig.state.InputInfo.totalSec = 300;
+    rig.engine.sec = 150;
+    rig.window.Seeking = true;
+    rig.window.SeekPos = 55;
+    rig.frame.SetPositionCursor();
+    EXPECT_EQ(rig.window.SeekPos, 55);
+    EXPECT_EQ(CheckMasked(canvas(), clean, {79, 25}, sheet(), {5, 133}, sheet(), {0, 133}, {5, 5}),
+              "");
+    rig.state.InputInfo.totalSec = 0;
+    canvas().fill(kFill);
+    rig.frame.SetPositionCursor();
+    EXPECT_EQ(canvas(), clean);
+}
+
+TEST_F(MainFrameTest, PositionCursorStaysOnTheBarPastAnEstimatedLength)
+{
+    QImage clean = canvas().copy();
+    rig.state.InputInfo.totalSec = 100;
+    rig.engine.sec = 103;
+    rig.frame.SetPositionCursor();
+    EXPECT_EQ(rig.window.SeekPos, 60);
+    EXPECT_EQ(CheckMasked(canvas(), clean, {79, 20}, sheet(), {5, 133}, sheet(), {0, 133}, {5, 5}),
+              "");
+}
+
+TEST_F(MainFrameTest, StatusLineDrawsItsTextInTheMessageArea)
+{
+    rig.frame.WriteMessage();
+    // "File Not Open" at x 115, y 45: some pixels of the row band change, none left of it.
+    bool drawn = false;
+    for (int y = 45; y < 60; ++y)
+        for (int x = 115; x < 185; ++x)
+            drawn = drawn || canvas().pixel(x, y) != kFill;
+    EXPECT_TRUE(drawn);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 113; ++x)
+            ASSERT_EQ(canvas().pixel(x, y), kFill) << x << "," << y;
+}
+
+TEST(StatusMessages, ChoosesTheTextByState)
+{
+    AppState state;
+    auto texts = StatusMessages(state, 0, 0, 0, 0, 0, 0);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("File Not Open"));
+    EXPECT_EQ(texts[0].x, 115);
+
+    state.FileOpened = true;
+    texts = StatusMessages(state, 2, 0, 0, 0, 0, 0);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("Empty List"));
+    EXPECT_EQ(texts[0].x, 120);
+    EXPECT_EQ(texts[1].text, QStringLiteral("Pause"));
+    EXPECT_EQ(texts[1].x, 132);
+    EXPECT_TRUE(StatusMessages(state, 1, 0, 3, 0, 0, 0).empty());
+
+    state.Mute = true;
+    texts = StatusMessages(state, 2, 0, 0, 0, 0, 0);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("Mute"));
+    EXPECT_EQ(texts[0].x, 140);
+}
+
+TEST(StatusMessages, ArtistShowsForTheFirstSecondsOnly)
+{
+    AppState state;
+    state.FileOpened = true;
+    state.ShowInfo = true;
+    state.ArtistLabel = QStringLiteral("歌手");
+    auto texts = StatusMessages(state, 1, 3, 1, 0, 41, 0);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].artist);
+    EXPECT_EQ(texts[0].x, 130);  // (120 - 41) / 2 + 90 = 129.5, halves to even
+    EXPECT_TRUE(state.ShowInfo);
+    texts = StatusMessages(state, 1, 4, 1, 0, 41, 0);
+    EXPECT_FALSE(state.ShowInfo);
+    EXPECT_TRUE(texts.empty());
+}
+
+TEST(StatusMessages, ConversionProgressComesFirst)
+{
+    AppState state;
+    state.Decoding = true;
+    state.Mute = true;
+    const auto texts = StatusMessages(state, 0, 0, 1, 42, 0, 60);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("変換中 42%"));
+    EXPECT_EQ(texts[0].x, 120);
+}
+
+TEST(ComposedFrame, ShowsTheOverlayAndStopsDrawingOutsideTheDisplay)
+{
+    PlayerRig rig;
+    rig.state.StarDust = false;
+    rig.state.RelativityVol = 0;
+    rig.engine.state = 0;
+    rig.tick.run();
+    const QImage& frame = rig.frame.frame();
+    // Below the overlay (rows 125..149) only the background, the lyric line and nothing else:
+    // the far corners there are plain background.
+    EXPECT_EQ(frame.pixel(0, 149), rig.skin.Picture2.pixel(0, 149));
+    EXPECT_EQ(frame.pixel(299, 149), rig.skin.Picture2.pixel(299, 149));
+    // A pixel of the overlay band that nothing else touches: the masked overlay over background.
+    EXPECT_EQ(frame.pixel(150, 5), MaskedPixel(rig.skin.Picture2.pixel(150, 5),
+                                               rig.skin.Picture3.pixel(150, 130),
+                                               rig.skin.Picture3.pixel(150, 5)));
+}
