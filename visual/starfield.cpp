@@ -1,0 +1,58 @@
+// The star-dust field: ages, positions and greys of 61 stars, each a small filled dot.
+#include "starfield.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "rounding.h"
+
+namespace {
+
+constexpr double kPi = 3.1415;  // the field's own constant, not the full value of pi
+constexpr int kCentreX = 150;
+constexpr int kCentreY = 50;
+
+// A filled circle of radius 1: the centre pixel and its four neighbours.
+void dot(QImage& frame, int x, int y, QRgb colour)
+{
+    static constexpr int kOffsets[5][2] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+    for (const auto& o : kOffsets) {
+        const int px = x + o[0], py = y + o[1];
+        if (px >= 0 && py >= 0 && px < frame.width() && py < frame.height())
+            reinterpret_cast<QRgb*>(frame.scanLine(py))[px] = colour;
+    }
+}
+
+}  // namespace
+
+StarField InitStarField(const std::function<double()>& uniform01)
+{
+    StarField field;
+    for (int i = 0; i < kStarCount; ++i) {
+        field.StarAngle[i] = uniform01() * 2 * kPi;
+        field.StarAge[i] = static_cast<int16_t>(RoundEven(uniform01() * 150));
+    }
+    return field;
+}
+
+StarField InitStarField()
+{
+    std::mt19937 source;  // default seed on purpose: the pattern may repeat between runs
+    return InitStarField([&source] { return std::generate_canonical<double, 53>(source); });
+}
+
+void DrawStar(QImage& frame, StarField& stars)
+{
+    for (int i = 0; i < kStarCount; ++i) {
+        const int age = stars.StarAge[i] + 1;
+        stars.StarAge[i] = static_cast<int16_t>(age);
+        const int r = RoundEven(double(age) * age * 0.005);
+        const int x = RoundEven(r * std::cos(stars.StarAngle[i]) + kCentreX);
+        const int y = RoundEven(r * std::sin(stars.StarAngle[i]) + kCentreY);
+        const int g = std::min(2 * r, 255);
+        dot(frame, x, y, qRgb(g, g, g));
+        if (y < 7 || y > 90 || x < 10 || x > 290)
+            stars.StarAge[i] = 0;
+    }
+}

@@ -1,0 +1,45 @@
+// The title scroller's movement rules and its drawing.
+#include "titlescroller.h"
+
+#include "app/appstate.h"
+#include "engine/engine.h"
+#include "rounding.h"
+
+namespace {
+
+constexpr int kTitleHomeX = 88;
+constexpr int kTitleY = 102;
+constexpr int kReentryPos = 120;  // re-enters at x = 208
+constexpr int kHoldStep = 5;
+constexpr int kHoldEnd = 255;
+
+}  // namespace
+
+void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scroller)
+{
+    scroller.Label2.setText(app.TitleLabel);
+
+    scroller.TitleTick += 1;
+    if (scroller.TitleTick >= 4) {
+        scroller.TitleTick = 0;
+        int32_t sec = 0;
+        if (engine.getState(sec) == 1 && app.TitleInterval != 0) {
+            app.TitlePos = Clamp16(int64_t(app.TitlePos) - app.TitleInterval);
+            if (-scroller.Label2.width() - 10 > app.TitlePos)
+                app.TitlePos = kReentryPos;
+        } else {
+            app.TitlePos = 0;
+        }
+    }
+
+    if (app.TitleReset) {
+        app.TitleStep += kHoldStep;
+        if (app.TitleStep == kHoldEnd) {
+            app.TitleStep = 0;
+            app.TitleReset = false;
+        }
+        app.TitlePos = 0;
+    }
+
+    scroller.Label2.draw(frame, app.TitlePos + kTitleHomeX, kTitleY, kTitleColour);
+}
