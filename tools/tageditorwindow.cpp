@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,6 +70,7 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     connect(m_buttons[1], &QPushButton::clicked, this, &QWidget::close);
     connect(m_buttons[2], &QPushButton::clicked, this, &TagEditorWindow::GetTag);
 
+    m_genre->lineEdit()->installEventFilter(this);
     connect(m_genre->lineEdit(), &QLineEdit::textEdited, this, &TagEditorWindow::completeGenre);
 
     auto* left = new QVBoxLayout;
@@ -173,11 +175,10 @@ void TagEditorWindow::confirmAndWrite()
 
 void TagEditorWindow::completeGenre(const QString& typed)
 {
-    // Complete only while the user types forward; deleting keeps what is left.
-    const bool grew = typed.size() > m_lastTyped.size();
-    m_lastTyped = typed;
-    if (!grew || typed.isEmpty())
+    // Complete only while the user types characters; deleting keeps what is left.
+    if (!m_keyInserts || typed.isEmpty())
         return;
+    m_keyInserts = false;
     const int n = GenreTypeAhead(GenreEntries(), typed);
     if (n < 0)
         return;
@@ -188,7 +189,15 @@ void TagEditorWindow::completeGenre(const QString& typed)
     // Inline completion: the typed part stays, the rest is selected so the next key replaces it.
     edit->setSelection(static_cast<int>(typed.size()),
                        static_cast<int>(entry.size() - typed.size()));
-    m_lastTyped = typed;
+}
+
+bool TagEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_genre->lineEdit() && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        m_keyInserts = !text.isEmpty() && text.at(0).isPrint();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TagEditorWindow::closeEvent(QCloseEvent* event)

@@ -50,11 +50,12 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void completeGenre(const QString& typed);
 
-    QString m_lastTyped;
+    bool m_keyInserts = false;  // the key being handled types a character
 
     AppState& m_state;
     Engine& m_engine;
