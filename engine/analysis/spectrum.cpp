@@ -23,7 +23,7 @@ constexpr float kFullScaleMagnitude = kSpectrumFftSize / 4.0f;
 constexpr float kFullScaleLevel = 120.0f;
 constexpr float kMaxLevel = 127.0f;
 
-}  // namespace
+} // namespace
 
 SpectrumAnalyzer::SpectrumAnalyzer()
 {
@@ -50,8 +50,8 @@ SpectrumAnalyzer::~SpectrumAnalyzer()
     fftwf_free(m_output);
 }
 
-void SpectrumAnalyzer::compute(const int16_t* frames, int frameCount, int channels,
-                               int32_t* left, int32_t* right)
+void SpectrumAnalyzer::compute(const int16_t* frames, int frameCount, int channels, int32_t* left,
+                               int32_t* right)
 {
     const int usable = (frames && m_plan && (channels == 1 || channels == 2))
                            ? std::clamp(frameCount, 0, kSpectrumFftSize)

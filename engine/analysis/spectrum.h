@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-inline constexpr int kSpectrumFftSize = 512;  // frames analysed per call
-inline constexpr int kSpectrumBands = 256;    // levels per channel, linear from 0 Hz to Nyquist
+inline constexpr int kSpectrumFftSize = 512; // frames analysed per call
+inline constexpr int kSpectrumBands = 256;   // levels per channel, linear from 0 Hz to Nyquist
 
 class SpectrumAnalyzer {
 public:
@@ -24,8 +24,8 @@ public:
                  int32_t* right);
 
 private:
-    float* m_input = nullptr;     // fftwf_malloc'd, kSpectrumFftSize
-    void* m_output = nullptr;     // fftwf_complex[kSpectrumFftSize / 2 + 1], fftwf_malloc'd
-    void* m_plan = nullptr;       // fftwf_plan
+    float* m_input = nullptr; // fftwf_malloc'd, kSpectrumFftSize
+    void* m_output = nullptr; // fftwf_complex[kSpectrumFftSize / 2 + 1], fftwf_malloc'd
+    void* m_plan = nullptr;   // fftwf_plan
     float m_window[kSpectrumFftSize] = {};
 };

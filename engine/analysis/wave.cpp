@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-void ComputeWave(const int16_t* frames, int frameCount, int channels, int32_t* left,
-                 int32_t* right)
+void ComputeWave(const int16_t* frames, int frameCount, int channels, int32_t* left, int32_t* right)
 {
-    int usable = (frames && (channels == 1 || channels == 2)) ? std::clamp(frameCount, 0, kWaveSamples) : 0;
+    int usable =
+        (frames && (channels == 1 || channels == 2)) ? std::clamp(frameCount, 0, kWaveSamples) : 0;
     for (int i = 0; i < usable; ++i) {
         // Integer division truncates toward zero, so -1..-255 give 0 like +1..+255.
         int32_t l = frames[i * channels] / 256;

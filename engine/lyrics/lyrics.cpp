@@ -16,8 +16,14 @@ constexpr int kMaxMinuteDigits = 7;
 // "<" + 7 minute digits + ":ss.fff" + ">" with room for blanks.
 constexpr size_t kMaxTimeMarkChars = 24;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
 
 std::string_view trim(std::string_view s)
 {
@@ -76,8 +82,8 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (size_t k = 0; k < a.size(); ++k) {
-        if (std::tolower(static_cast<unsigned char>(a[k]))
-            != std::tolower(static_cast<unsigned char>(b[k])))
+        if (std::tolower(static_cast<unsigned char>(a[k])) !=
+            std::tolower(static_cast<unsigned char>(b[k])))
             return false;
     }
     return true;
@@ -107,7 +113,7 @@ bool parseMetadata(std::string_view body, bool& isOffset, int64_t& offsetMs)
         size_t i = 0;
         int64_t number = 0;
         if (readNumber(value, i, 9, number) == 0)
-            return true;  // an unreadable offset is ignored, the tag is still metadata
+            return true; // an unreadable offset is ignored, the tag is still metadata
         offsetMs = negative ? -number : number;
     }
     return true;
@@ -124,8 +130,8 @@ std::string stripWordTimes(std::string_view text)
             // A time mark is short: looking further would make a line of '<' quadratic.
             size_t close = text.substr(0, i + kMaxTimeMarkChars).find('>', i + 1);
             int64_t ignored = 0;
-            if (close != std::string_view::npos
-                && parseTime(text.substr(i + 1, close - i - 1), ignored)) {
+            if (close != std::string_view::npos &&
+                parseTime(text.substr(i + 1, close - i - 1), ignored)) {
                 i = close + 1;
                 continue;
             }
@@ -136,7 +142,7 @@ std::string stripWordTimes(std::string_view text)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 bool Lyrics::load(const std::string& path)
 {
@@ -179,13 +185,12 @@ bool Lyrics::parse(std::string_view bytes)
             } else if (times.empty()) {
                 bool isOffset = false;
                 parseMetadata(body, isOffset, offsetMs);
-                break;  // metadata or an unknown tag: the line is not a lyric
+                break; // metadata or an unknown tag: the line is not a lyric
             } else {
-                break;  // a bracket after the times belongs to the text
+                break; // a bracket after the times belongs to the text
             }
             i = close + 1;
-            while (i < line.size() && isSpace(line[i]) && i + 1 < line.size()
-                   && line[i + 1] == '[')
+            while (i < line.size() && isSpace(line[i]) && i + 1 < line.size() && line[i + 1] == '[')
                 ++i;
         }
         if (times.empty())
@@ -217,9 +222,9 @@ void Lyrics::clear()
 int Lyrics::lookup(int64_t positionMs, LyricsRecord& record) const
 {
     record = LyricsRecord{};
-    auto after = std::upper_bound(
-        m_lines.begin(), m_lines.end(), positionMs,
-        [](int64_t pos, const LyricsLine& line) { return pos < line.timeMs; });
+    auto after =
+        std::upper_bound(m_lines.begin(), m_lines.end(), positionMs,
+                         [](int64_t pos, const LyricsLine& line) { return pos < line.timeMs; });
     if (after == m_lines.begin())
         return 0;
     // Of several lines sharing the time reached, the first in the file is the current one (the
@@ -232,7 +237,7 @@ int Lyrics::lookup(int64_t positionMs, LyricsRecord& record) const
         if (index >= 0 && index < static_cast<ptrdiff_t>(m_lines.size()))
             record.lines[k] = m_lines[index].text;
     }
-    record.field = static_cast<int32_t>(
-        std::clamp<int64_t>(m_lines[current].timeMs, INT32_MIN, INT32_MAX));
+    record.field =
+        static_cast<int32_t>(std::clamp<int64_t>(m_lines[current].timeMs, INT32_MIN, INT32_MAX));
     return 1;
 }

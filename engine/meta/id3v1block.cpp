@@ -18,7 +18,7 @@ std::string field(const unsigned char* data, size_t length)
     return std::string(reinterpret_cast<const char*>(data), end);
 }
 
-}  // namespace
+} // namespace
 
 bool ParseId3v1Block(const unsigned char* data, size_t size, Id3v1Block& block)
 {
@@ -47,8 +47,8 @@ bool ReadId3v1Block(const std::string& path, Id3v1Block& block)
     if (!file)
         return false;
     unsigned char data[kBlockBytes];
-    bool ok = std::fseek(file, -static_cast<long>(kBlockBytes), SEEK_END) == 0
-              && std::fread(data, 1, kBlockBytes, file) == kBlockBytes;
+    bool ok = std::fseek(file, -static_cast<long>(kBlockBytes), SEEK_END) == 0 &&
+              std::fread(data, 1, kBlockBytes, file) == kBlockBytes;
     std::fclose(file);
     return ok && ParseId3v1Block(data, kBlockBytes, block);
 }

@@ -12,8 +12,8 @@ struct Id3v1Block {
     std::string album;
     std::string year;
     std::string comment;
-    int track = 0;     // ID3v1.1 track number, 0 = none
-    int genre = 255;   // 255 = none
+    int track = 0;   // ID3v1.1 track number, 0 = none
+    int genre = 255; // 255 = none
 };
 
 // Reads the last 128 bytes of the file at path; false when they do not start with "TAG".

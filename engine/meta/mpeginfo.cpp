@@ -27,7 +27,7 @@ struct HandleCloser {
     }
 };
 
-}  // namespace
+} // namespace
 
 bool ReadMpegInfo(const std::string& path, MpegInfo& info)
 {
@@ -52,7 +52,7 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
     int encoding = 0;
     if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
         return false;
-    mpg123_frameinfo frame {};
+    mpg123_frameinfo frame{};
     if (mpg123_info(handle, &frame) != MPG123_OK)
         return false;
 
@@ -64,9 +64,9 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
     long long frames = mpg123_framelength(handle);
     long long samples = mpg123_length(handle);
     if (header.kind == VbrHeader::Kind::Vbri && header.frames > 0) {
-        const long long samplesPerFrame = frame.layer == 1                              ? 384
+        const long long samplesPerFrame = frame.layer == 1                                  ? 384
                                           : frame.layer == 3 && frame.version != MPG123_1_0 ? 576
-                                                                                        : 1152;
+                                                                                            : 1152;
         frames = header.frames;
         samples = header.frames * samplesPerFrame;
     }

@@ -74,10 +74,11 @@ int genreNumber(const std::string& text)
         ++i;
     size_t digitsStart = i;
     int number = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && i - digitsStart < 3)
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) &&
+           i - digitsStart < 3)
         number = number * 10 + (text[i++] - '0');
-    if (i > digitsStart && number <= 255
-        && (parenthesised ? i < text.size() && text[i] == ')' : i == text.size()))
+    if (i > digitsStart && number <= 255 &&
+        (parenthesised ? i < text.size() && text[i] == ')' : i == text.size()))
         return number;
     int index = TagLib::ID3v1::genreIndex(TagLib::String(text, TagLib::String::UTF8));
     return index >= 0 && index < 255 ? index : -1;
@@ -117,7 +118,7 @@ bool isRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}  // namespace
+} // namespace
 
 bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
 {

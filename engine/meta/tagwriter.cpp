@@ -51,8 +51,8 @@ void setTextFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& ut
     tag.removeFrames(id);
     if (utf8.empty())
         return;
-    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(TagLib::ByteVector(id),
-                                                              encodingFor(utf8));
+    auto* frame =
+        new TagLib::ID3v2::TextIdentificationFrame(TagLib::ByteVector(id), encodingFor(utf8));
     frame->setText(TagLib::String(utf8, TagLib::String::UTF8));
     tag.addFrame(frame);
 }
@@ -155,15 +155,15 @@ bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
     // 255 is ID3v1's "no genre".
     v1->setGenreNumber(hasGenre ? static_cast<unsigned>(tag.genre) : 255u);
 
-    if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2,
-                   TagLib::File::StripOthers, TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate)) {
+    if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
+                   TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate)) {
         error = "TagLib could not save the tag of " + path;
         return false;
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& error) const
 {
@@ -177,8 +177,8 @@ bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& 
         return false;
     }
     const std::string targetPath = target.string();
-    std::string tempPath = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"))
-                               .string();
+    std::string tempPath =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     int fd = ::mkstemp(tempPath.data());
     if (fd < 0) {
         error = systemError("cannot create a temporary file beside", targetPath);

@@ -39,7 +39,7 @@ uint32_t nextCodePoint(std::string_view s, size_t& i)
     return cp;
 }
 
-}  // namespace
+} // namespace
 
 bool IsValidUtf8(std::string_view bytes)
 {
@@ -73,8 +73,8 @@ bool IsValidUtf8(std::string_view bytes)
                 return false;
             cp = (cp << 6) | (c & 0x3F);
         }
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))
-            || (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         i += extra + 1;
     }
@@ -151,7 +151,7 @@ std::optional<std::string> convertCp932(std::string_view bytes, bool lenient)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> DecodeCp932(std::string_view bytes)
 {
@@ -191,12 +191,12 @@ bool HasKanaOrKanji(std::string_view utf8)
         return false;
     for (size_t i = 0; i < utf8.size();) {
         uint32_t cp = nextCodePoint(utf8, i);
-        if ((cp >= 0x3040 && cp <= 0x30FF)      // hiragana, katakana
-            || (cp >= 0x31F0 && cp <= 0x31FF)   // katakana phonetic extensions
-            || (cp >= 0x3400 && cp <= 0x4DBF)   // CJK extension A
-            || (cp >= 0x4E00 && cp <= 0x9FFF)   // CJK unified ideographs
-            || (cp >= 0xF900 && cp <= 0xFAFF)   // CJK compatibility ideographs
-            || (cp >= 0xFF66 && cp <= 0xFF9F))  // half-width katakana
+        if ((cp >= 0x3040 && cp <= 0x30FF)     // hiragana, katakana
+            || (cp >= 0x31F0 && cp <= 0x31FF)  // katakana phonetic extensions
+            || (cp >= 0x3400 && cp <= 0x4DBF)  // CJK extension A
+            || (cp >= 0x4E00 && cp <= 0x9FFF)  // CJK unified ideographs
+            || (cp >= 0xF900 && cp <= 0xFAFF)  // CJK compatibility ideographs
+            || (cp >= 0xFF66 && cp <= 0xFF9F)) // half-width katakana
             return true;
     }
     return false;
@@ -224,8 +224,8 @@ bool hasCommonJapanese(std::string_view bytes)
         if (i + 1 >= bytes.size())
             break;
         unsigned code = b << 8 | static_cast<unsigned char>(bytes[++i]);
-        if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396)
-            || (code >= 0x889F && code <= 0x9872))
+        if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396) ||
+            (code >= 0x889F && code <= 0x9872))
             return true;
     }
     return false;
@@ -237,7 +237,8 @@ bool hasCommonJapanese(std::string_view bytes)
 bool looksLikeEuropeanWords(std::string_view bytes)
 {
     auto isLetter = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+               (c >= 0xC0 && c != 0xD7 && c != 0xF7);
     };
     for (size_t i = 0; i < bytes.size(); ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
@@ -253,7 +254,7 @@ bool looksLikeEuropeanWords(std::string_view bytes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string DecodeLegacyText(std::string_view bytes)
 {
@@ -267,8 +268,8 @@ std::string DecodeLegacyText(std::string_view bytes)
     if (ascii)
         return std::string(bytes);
     auto sjis = DecodeCp932(bytes);
-    if (sjis && HasKanaOrKanji(*sjis)
-        && (hasCommonJapanese(bytes) || !looksLikeEuropeanWords(bytes)))
+    if (sjis && HasKanaOrKanji(*sjis) &&
+        (hasCommonJapanese(bytes) || !looksLikeEuropeanWords(bytes)))
         return *sjis;
     return Latin1ToUtf8(bytes);
 }

@@ -10,7 +10,7 @@ namespace {
 
 // Junk before the first frame is tolerated up to this many bytes (as libmpg123's default).
 constexpr size_t kSearchBytes = 4096;
-constexpr size_t kFrameBytes = 2048;  // more than the largest frame's first 64 bytes need
+constexpr size_t kFrameBytes = 2048; // more than the largest frame's first 64 bytes need
 
 uint32_t bigEndian32(const unsigned char* p)
 {
@@ -18,11 +18,11 @@ uint32_t bigEndian32(const unsigned char* p)
 }
 
 struct FrameHeader {
-    int version = 0;  // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5
+    int version = 0; // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5
     int layer = 0;
     bool mono = false;
     int sampleRate = 0;
-    int length = 0;  // bytes, 0 for free format
+    int length = 0; // bytes, 0 for free format
 };
 
 bool parseHeader(const unsigned char* p, FrameHeader& h)
@@ -60,7 +60,7 @@ bool parseHeader(const unsigned char* p, FrameHeader& h)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 VbrHeader FindVbrHeader(const std::string& path)
 {
@@ -71,10 +71,10 @@ VbrHeader FindVbrHeader(const std::string& path)
     unsigned char id3[10] = {};
     long start = 0;
     if (std::fread(id3, 1, sizeof id3, file) == sizeof id3 && std::memcmp(id3, "ID3", 3) == 0) {
-        start = 10 + (long(id3[6] & 0x7F) << 21 | long(id3[7] & 0x7F) << 14
-                      | long(id3[8] & 0x7F) << 7 | long(id3[9] & 0x7F));
+        start = 10 + (long(id3[6] & 0x7F) << 21 | long(id3[7] & 0x7F) << 14 |
+                      long(id3[8] & 0x7F) << 7 | long(id3[9] & 0x7F));
         if (id3[5] & 0x10)
-            start += 10;  // footer
+            start += 10; // footer
     }
     std::vector<unsigned char> data(kSearchBytes + kFrameBytes);
     size_t got = 0;
@@ -87,9 +87,9 @@ VbrHeader FindVbrHeader(const std::string& path)
         if (!parseHeader(&data[pos], h))
             continue;
         const size_t xingOffset = pos + (h.version == 1 ? (h.mono ? 21 : 36) : (h.mono ? 13 : 21));
-        if (h.layer == 3 && xingOffset + 12 <= got
-            && (std::memcmp(&data[xingOffset], "Xing", 4) == 0
-                || std::memcmp(&data[xingOffset], "Info", 4) == 0)) {
+        if (h.layer == 3 && xingOffset + 12 <= got &&
+            (std::memcmp(&data[xingOffset], "Xing", 4) == 0 ||
+             std::memcmp(&data[xingOffset], "Info", 4) == 0)) {
             result.kind = VbrHeader::Kind::Xing;
             if (data[xingOffset + 7] & 1)
                 result.frames = bigEndian32(&data[xingOffset + 8]);
@@ -102,10 +102,9 @@ VbrHeader FindVbrHeader(const std::string& path)
         }
         // A real first frame is followed by another of the same kind; a false sync rarely is.
         FrameHeader next;
-        if (h.length > 0 && pos + h.length + 4 <= got && parseHeader(&data[pos + h.length], next)
-            && next.version == h.version && next.layer == h.layer
-            && next.sampleRate == h.sampleRate)
-            return result;  // a plain first frame: no header
+        if (h.length > 0 && pos + h.length + 4 <= got && parseHeader(&data[pos + h.length], next) &&
+            next.version == h.version && next.layer == h.layer && next.sampleRate == h.sampleRate)
+            return result; // a plain first frame: no header
     }
     return result;
 }

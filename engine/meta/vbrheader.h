@@ -7,7 +7,7 @@
 struct VbrHeader {
     enum class Kind { None, Xing, Vbri };
     Kind kind = Kind::None;
-    long long frames = 0;  // frames after the header frame; 0 when the header does not say
+    long long frames = 0; // frames after the header frame; 0 when the header does not say
 };
 
 // Looks at the first frame after any ID3v2 tag (a few kilobytes of reading). Any thread.

@@ -30,14 +30,14 @@ int peakBand(const int32_t* levels)
     return static_cast<int>(std::max_element(levels, levels + kSpectrumBands) - levels);
 }
 
-}  // namespace
+} // namespace
 
 class SpectrumTest : public ::testing::Test {
 protected:
     void compute(const std::vector<int16_t>& frames, int channels)
     {
-        analyzer.compute(frames.data(), static_cast<int>(frames.size()) / channels, channels,
-                         left, right);
+        analyzer.compute(frames.data(), static_cast<int>(frames.size()) / channels, channels, left,
+                         right);
     }
     SpectrumAnalyzer analyzer;
     int32_t left[kSpectrumBands] = {};
@@ -67,7 +67,7 @@ TEST_F(SpectrumTest, SineBetweenBinsLosesLessThanTwoDecibels)
 
 TEST_F(SpectrumTest, LevelFollowsDecibels)
 {
-    compute(sines(64, 3277, 64, 328), 2);  // -20 dB and -40 dB
+    compute(sines(64, 3277, 64, 328), 2); // -20 dB and -40 dB
     EXPECT_NEAR(left[64], 100, 1);
     EXPECT_NEAR(right[64], 80, 1);
 }
@@ -100,7 +100,7 @@ TEST_F(SpectrumTest, MonoIsCopiedToBothChannels)
 TEST_F(SpectrumTest, ShortNullOrOddInputIsSafe)
 {
     auto shortBlock = sines(32, 32767, 32, 32767, 100);
-    compute(shortBlock, 2);  // zero-padded
+    compute(shortBlock, 2); // zero-padded
     EXPECT_GT(left[32], 90);
     std::fill(left, left + kSpectrumBands, 5);
     analyzer.compute(nullptr, 512, 2, left, right);
@@ -115,7 +115,7 @@ TEST_F(SpectrumTest, LevelsNeverLeaveTheirRange)
 {
     std::vector<int16_t> square(kSpectrumFftSize * 2);
     for (size_t i = 0; i < square.size(); ++i)
-        square[i] = (i / 2) % 2 ? 32767 : -32768;  // full-scale Nyquist square wave
+        square[i] = (i / 2) % 2 ? 32767 : -32768; // full-scale Nyquist square wave
     compute(square, 2);
     for (int band = 0; band < kSpectrumBands; ++band) {
         EXPECT_GE(left[band], 0);
@@ -160,7 +160,7 @@ TEST(Wave, SamplesAreScaledByOneTwoHundredFiftySixth)
     EXPECT_EQ(left[128], 0);
     EXPECT_EQ(left[200], 72);
     EXPECT_EQ(left[255], 127);
-    EXPECT_EQ(right[3], -1);  // -300 / 256
+    EXPECT_EQ(right[3], -1); // -300 / 256
     EXPECT_EQ(right[255], -99);
 }
 

@@ -27,7 +27,7 @@ std::string writeFile(const std::string& name, const std::string& bytes)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 class LyricsParse : public ::testing::Test {
 protected:
@@ -55,10 +55,9 @@ TEST_F(LyricsParse, LineWithSeveralTagsAppearsAtEachTimeSortedAndStable)
     ASSERT_TRUE(lyrics.parse("[00:30.00][00:10.00]chorus\n"
                              "[00:20.00]verse\n"
                              "[00:10.00]translation\n"));
-    EXPECT_EQ(timedLines(lyrics), (Timed{{10000, "chorus"},
-                                         {10000, "translation"},
-                                         {20000, "verse"},
-                                         {30000, "chorus"}}));
+    EXPECT_EQ(
+        timedLines(lyrics),
+        (Timed{{10000, "chorus"}, {10000, "translation"}, {20000, "verse"}, {30000, "chorus"}}));
 }
 
 TEST_F(LyricsParse, PositiveOffsetShowsLinesEarlierNegativeLater)
@@ -108,12 +107,20 @@ TEST_F(LyricsParse, DecodesUtf8WithAndWithoutBom)
 TEST_F(LyricsParse, DecodesUtf16WithBom)
 {
     // "[0:01]レオン\n" in UTF-16.
-    const std::string le = std::string("\xFF\xFE[\0" "0\0:\0" "0\0" "1\0]\0", 14)
-                           + std::string("\xEC\x30\xAA\x30\xF3\x30\n\0", 8);
+    const std::string le = std::string("\xFF\xFE[\0"
+                                       "0\0:\0"
+                                       "0\0"
+                                       "1\0]\0",
+                                       14) +
+                           std::string("\xEC\x30\xAA\x30\xF3\x30\n\0", 8);
     ASSERT_TRUE(lyrics.parse(le));
     EXPECT_EQ(timedLines(lyrics), (Timed{{1000, "レオン"}}));
-    const std::string be = std::string("\xFE\xFF\0[\0" "0\0:\0" "0\0" "1\0]", 14)
-                           + std::string("\x30\xEC\x30\xAA\x30\xF3\0\n", 8);
+    const std::string be = std::string("\xFE\xFF\0[\0"
+                                       "0\0:\0"
+                                       "0\0"
+                                       "1\0]",
+                                       14) +
+                           std::string("\x30\xEC\x30\xAA\x30\xF3\0\n", 8);
     ASSERT_TRUE(lyrics.parse(be));
     EXPECT_EQ(timedLines(lyrics), (Timed{{1000, "レオン"}}));
 }
@@ -141,7 +148,7 @@ TEST_F(LyricsParse, BinaryAndHugeInputStayBounded)
     std::string noise(1 << 20, '\0');
     for (char& c : noise)
         c = static_cast<char>(random());
-    lyrics.parse(noise);  // any result, no crash
+    lyrics.parse(noise); // any result, no crash
     EXPECT_LE(lyrics.lines().size(), noise.size());
 
     // Bigger than the cap: only the first kMaxFileBytes count.
@@ -168,7 +175,7 @@ TEST_F(LyricsParse, MissingFileIsNoLyrics)
     lyrics.parse("[00:01.00]old\n");
     EXPECT_FALSE(lyrics.load(TestTempDir() + "/no-such.lrc"));
     EXPECT_TRUE(lyrics.lines().empty());
-    EXPECT_FALSE(lyrics.load(TestTempDir()));  // a folder
+    EXPECT_FALSE(lyrics.load(TestTempDir())); // a folder
 }
 
 class LyricsLookup : public ::testing::Test {
@@ -200,23 +207,23 @@ TEST_F(LyricsLookup, FirstLineAtItsExactTime)
 TEST_F(LyricsLookup, CurrentLineWithTwoBeforeAndTwoAfter)
 {
     EXPECT_NE(lyrics.lookup(2999, record), 0);
-    EXPECT_EQ(record.lines, (std::array<std::string, 5>{"", "one", "two", "three",
-                                                         "three translated"}));
+    EXPECT_EQ(record.lines,
+              (std::array<std::string, 5>{"", "one", "two", "three", "three translated"}));
 }
 
 TEST_F(LyricsLookup, SharedTimeShowsTheFileFirstLine)
 {
     EXPECT_NE(lyrics.lookup(3500, record), 0);
-    EXPECT_EQ(record.lines, (std::array<std::string, 5>{"one", "two", "three",
-                                                         "three translated", "four"}));
+    EXPECT_EQ(record.lines,
+              (std::array<std::string, 5>{"one", "two", "three", "three translated", "four"}));
     EXPECT_EQ(record.field, 3000);
 }
 
 TEST_F(LyricsLookup, LastLineStaysToTheEnd)
 {
     EXPECT_NE(lyrics.lookup(600000, record), 0);
-    EXPECT_EQ(record.lines, (std::array<std::string, 5>{"three translated", "four", "five", "",
-                                                         ""}));
+    EXPECT_EQ(record.lines,
+              (std::array<std::string, 5>{"three translated", "four", "five", "", ""}));
 }
 
 TEST(LyricsLookupEmpty, NoLinesGiveZero)
@@ -230,7 +237,7 @@ TEST(LyricsLookupEmpty, NoLinesGiveZero)
 struct PublicLrcCase {
     const char* file;
     int64_t offsetMs;
-    std::vector<int64_t> tagTimesMs;  // before the offset is applied
+    std::vector<int64_t> tagTimesMs; // before the offset is applied
     const char* firstText;
 };
 
@@ -256,14 +263,16 @@ TEST_P(PublicLrc, TimesAndTextMatchTheManifest)
 
 INSTANTIATE_TEST_SUITE_P(
     Manifest, PublicLrc,
-    ::testing::Values(
-        PublicLrcCase{"lrc/lrcparser_python/example.lrc", 250,
-                      {20, 280, 2830, 28330, 28330, 28330, 1713750}, "Line 1"},
-        PublicLrcCase{"lrc/lrcparser_python/example_spec.lrc", 75,
-                      {83456, 83456, 154560, 154560, 157500, 157500, 203370, 203375, 203375,
-                       225678, 225678, 513750},
-                      "I hate this kind of lyrics"},
-        PublicLrcCase{"lrc/liblyric/test.lrc", 0, {1020, 62000}, "Line 1"}));
+    ::testing::Values(PublicLrcCase{"lrc/lrcparser_python/example.lrc",
+                                    250,
+                                    {20, 280, 2830, 28330, 28330, 28330, 1713750},
+                                    "Line 1"},
+                      PublicLrcCase{"lrc/lrcparser_python/example_spec.lrc",
+                                    75,
+                                    {83456, 83456, 154560, 154560, 157500, 157500, 203370, 203375,
+                                     203375, 225678, 225678, 513750},
+                                    "I hate this kind of lyrics"},
+                      PublicLrcCase{"lrc/liblyric/test.lrc", 0, {1020, 62000}, "Line 1"}));
 
 TEST(PublicLrcFiles, CreditsFileSkipsBomAndReadsOffset)
 {

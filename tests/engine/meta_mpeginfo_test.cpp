@@ -34,7 +34,7 @@ TEST_F(MpegInfoTest, CbrStereoHeaderFields)
     ASSERT_TRUE(ReadMpegInfo(path, info));
     EXPECT_EQ(info.version, 1);
     EXPECT_EQ(info.layer, 3);
-    EXPECT_EQ(info.protection, 1);  // no CRC
+    EXPECT_EQ(info.protection, 1); // no CRC
     EXPECT_EQ(info.privateBit, 0);
     EXPECT_EQ(info.channelMode, 0);
     EXPECT_EQ(info.copyright, 0);
@@ -53,10 +53,10 @@ TEST_F(MpegInfoTest, FlagBitsAsInTheHeader)
     const auto path = fixture("flags", 1, 44100, 2, "-b 128 -m j -p -c -o -e 5");
     ASSERT_TRUE(ReadMpegInfo(path, info));
     EXPECT_EQ(info.channelMode, 1);
-    EXPECT_EQ(info.protection, 0);  // CRC present
+    EXPECT_EQ(info.protection, 0); // CRC present
     EXPECT_EQ(info.copyright, 1);
     EXPECT_EQ(info.original, 0);
-    EXPECT_EQ(info.emphasis, 1);  // 50/15 ms
+    EXPECT_EQ(info.emphasis, 1); // 50/15 ms
 }
 
 TEST_F(MpegInfoTest, VbrTakesTheFrameCountFromItsXingHeader)
@@ -74,7 +74,7 @@ TEST_F(MpegInfoTest, VbrTakesTheFrameCountFromItsXingHeader)
     MpegInfo scanned;
     ASSERT_TRUE(ReadMpegInfo(bare, scanned));
     EXPECT_EQ(scanned.frameCount, info.frameCount);
-    EXPECT_NEAR(scanned.lengthMs, 3000, 60);  // no gapless trimming without the header
+    EXPECT_NEAR(scanned.lengthMs, 3000, 60); // no gapless trimming without the header
 }
 
 TEST_F(MpegInfoTest, FileCutShortKeepsTheLengthItsHeaderStates)
@@ -108,11 +108,10 @@ TEST_F(MpegInfoTest, TaggedFileCountsOnlyAudio)
 {
     const auto plain = fixture("cbr", 2, 44100, 2, "-b 128 -m s");
     const std::string tagged = TestTempDir() + "/mpeg-tagged.mp3";
-    std::string picture(100000, '\xFF');  // sync-like bytes inside the tag must not count
-    ASSERT_TRUE(WriteFileBytes(tagged, MakeId3v2Tag(3, {{"TIT2", Latin1Body("t")},
-                                                        {"PRIV", picture}})
-                                           + ReadFileBytes(plain)
-                                           + MakeId3v1Block("t", "a")));
+    std::string picture(100000, '\xFF'); // sync-like bytes inside the tag must not count
+    ASSERT_TRUE(
+        WriteFileBytes(tagged, MakeId3v2Tag(3, {{"TIT2", Latin1Body("t")}, {"PRIV", picture}}) +
+                                   ReadFileBytes(plain) + MakeId3v1Block("t", "a")));
     MpegInfo plainInfo;
     ASSERT_TRUE(ReadMpegInfo(plain, plainInfo));
     ASSERT_TRUE(ReadMpegInfo(tagged, info));
@@ -172,7 +171,7 @@ struct PublicStreamCase {
     const char* file;
     int version;
     int sampleRate;
-    int channelMode;  // -1 = not checked
+    int channelMode; // -1 = not checked
     double seconds;
 };
 
@@ -198,33 +197,25 @@ TEST_P(PublicStreams, LengthAndFormatMatch)
 
 INSTANTIATE_TEST_SUITE_P(
     Manifest, PublicStreams,
-    ::testing::Values(PublicStreamCase{"2-tags/taglib/xing.mp3", 1, 44100, -1, 2.064},
-                      PublicStreamCase{"2-tags/taglib/lame_cbr.mp3", 1, 44100, 3, 1887.164},
-                      PublicStreamCase{"2-tags/taglib/lame_vbr.mp3", 1, 44100, 3, 1887.164},
-                      PublicStreamCase{"2-tags/taglib/bladeenc.mp3", 1, 44100, 3, 3.553},
-                      PublicStreamCase{"2-tags/taglib/mpeg2.mp3", 2, 22050, 3, 5387.285},
-                      PublicStreamCase{"2-tags/taglib/rare_frames.mp3", 1, 44100, -1, 222.198},
-                      PublicStreamCase{"2-tags/mutagen/vbri.mp3", 1, 44100, -1, 222.19755},
-                      PublicStreamCase{"2-tags/mutagen/silence-44-s-mpeg2.mp3", 2, 24000, -1,
-                                       3.68475},
-                      PublicStreamCase{"2-tags/mutagen/silence-44-s-mpeg25.mp3", 3, 12000, -1,
-                                       3.68475},
-                      PublicStreamCase{"2-tags/music-metadata/04-Strawberry.mp3", 1, 44100, -1,
-                                       247.85},
-                      PublicStreamCase{"2-tags/music-metadata/Luomo_-_Tessio_Spektre_Remix_ID3v10.mp3",
-                                       1, 44100, -1, 33.384},
-                      PublicStreamCase{"2-tags/music-metadata/id3v2-xheader.mp3", 2, 22050, 3,
-                                       0.4963},
-                      PublicStreamCase{"3-malformed/taglib/invalid-frames1.mp3", 1, 44100, -1,
-                                       0.392},
-                      PublicStreamCase{"3-malformed/taglib/invalid-frames2.mp3", 1, 44100, -1,
-                                       0.314},
-                      PublicStreamCase{"3-malformed/taglib/invalid-frames3.mp3", 1, 44100, -1,
-                                       0.183},
-                      PublicStreamCase{"3-malformed/music-metadata/adts-0-frame.mp3", 1, 44100,
-                                       -1, 217.86},
-                      PublicStreamCase{"3-malformed/music-metadata/issue-554.mp3", 2, 22050, -1,
-                                       817.92}));
+    ::testing::Values(
+        PublicStreamCase{"2-tags/taglib/xing.mp3", 1, 44100, -1, 2.064},
+        PublicStreamCase{"2-tags/taglib/lame_cbr.mp3", 1, 44100, 3, 1887.164},
+        PublicStreamCase{"2-tags/taglib/lame_vbr.mp3", 1, 44100, 3, 1887.164},
+        PublicStreamCase{"2-tags/taglib/bladeenc.mp3", 1, 44100, 3, 3.553},
+        PublicStreamCase{"2-tags/taglib/mpeg2.mp3", 2, 22050, 3, 5387.285},
+        PublicStreamCase{"2-tags/taglib/rare_frames.mp3", 1, 44100, -1, 222.198},
+        PublicStreamCase{"2-tags/mutagen/vbri.mp3", 1, 44100, -1, 222.19755},
+        PublicStreamCase{"2-tags/mutagen/silence-44-s-mpeg2.mp3", 2, 24000, -1, 3.68475},
+        PublicStreamCase{"2-tags/mutagen/silence-44-s-mpeg25.mp3", 3, 12000, -1, 3.68475},
+        PublicStreamCase{"2-tags/music-metadata/04-Strawberry.mp3", 1, 44100, -1, 247.85},
+        PublicStreamCase{"2-tags/music-metadata/Luomo_-_Tessio_Spektre_Remix_ID3v10.mp3", 1, 44100,
+                         -1, 33.384},
+        PublicStreamCase{"2-tags/music-metadata/id3v2-xheader.mp3", 2, 22050, 3, 0.4963},
+        PublicStreamCase{"3-malformed/taglib/invalid-frames1.mp3", 1, 44100, -1, 0.392},
+        PublicStreamCase{"3-malformed/taglib/invalid-frames2.mp3", 1, 44100, -1, 0.314},
+        PublicStreamCase{"3-malformed/taglib/invalid-frames3.mp3", 1, 44100, -1, 0.183},
+        PublicStreamCase{"3-malformed/music-metadata/adts-0-frame.mp3", 1, 44100, -1, 217.86},
+        PublicStreamCase{"3-malformed/music-metadata/issue-554.mp3", 2, 22050, -1, 817.92}));
 
 // Every malformed, fuzzed and illegal file: tag and stream reading end without a crash, and
 // files that can hold no audio are refused.
@@ -239,9 +230,9 @@ TEST(PublicMalformed, EveryFileIsReadSafely)
             continue;
         for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
             const std::string name = entry.path().filename().string();
-            if (entry.is_regular_file() && entry.path().extension() != ".pcm"
-                && (folder[0] != '1' || name.find("ILL") != std::string::npos
-                    || name.find("nonstandard") != std::string::npos))
+            if (entry.is_regular_file() && entry.path().extension() != ".pcm" &&
+                (folder[0] != '1' || name.find("ILL") != std::string::npos ||
+                 name.find("nonstandard") != std::string::npos))
                 files.push_back(entry.path());
         }
     }

@@ -11,11 +11,12 @@
 namespace {
 
 // CP932 bytes of the Japanese strings used below.
-const std::string kSjisLyricsTest = "\x89\xCC\x8E\x8C\x82\xCC\x83\x65\x83\x58\x83\x67";  // 歌詞のテスト
-const std::string kSjisHalfKatakana = "\xB6\xC0\xB6\xC5";                                // ｶﾀｶﾅ
-const std::string kSjisWindowsOnly = "\x87\x40\xEE\xE0\x81\x60";                         // ①髙～
+const std::string kSjisLyricsTest =
+    "\x89\xCC\x8E\x8C\x82\xCC\x83\x65\x83\x58\x83\x67";          // 歌詞のテスト
+const std::string kSjisHalfKatakana = "\xB6\xC0\xB6\xC5";        // ｶﾀｶﾅ
+const std::string kSjisWindowsOnly = "\x87\x40\xEE\xE0\x81\x60"; // ①髙～
 
-}  // namespace
+} // namespace
 
 class TagReadTest : public ::testing::Test {
 protected:
@@ -54,7 +55,7 @@ TEST_F(TagReadTest, ShiftJisId3v1IsDecoded)
     EXPECT_EQ(tag.genre, 146);
     EXPECT_EQ(info.title, "歌詞のテスト");
     EXPECT_EQ(info.artist, "ｶﾀｶﾅ");
-    EXPECT_EQ(info.channels, 2);  // left alone
+    EXPECT_EQ(info.channels, 2); // left alone
 }
 
 TEST_F(TagReadTest, EuropeanLatin1StaysLatin1)
@@ -91,7 +92,8 @@ TEST_F(TagReadTest, Id3v2WinsAndId3v1FillsTheGaps)
     // UTF-16 title with BOM, UTF-8 artist (v2.4), TDRC date, numeric genre reference.
     std::string utf16Title = std::string("\x01\xFF\xFE", 3) + std::string("T\0i\0t\0l\0e\0", 10);
     auto v2 = MakeId3v2Tag(4, {{"TIT2", utf16Title},
-                               {"TPE1", "\x03" "アーティスト"},
+                               {"TPE1", "\x03"
+                                        "アーティスト"},
                                {"TDRC", Latin1Body("2010-04-03")},
                                {"TCON", Latin1Body("(52)")}});
     auto v1 = MakeId3v1Block("v1 title", "v1 artist", "v1 album", "1999", "v1 comment", 1, 13);
@@ -122,9 +124,9 @@ TEST_F(TagReadTest, LongTextIsCutByCharacters)
     std::string longTitle;
     for (int i = 0; i < 200; ++i)
         longTitle += "あ";
-    auto path = file("long.mp3",
-                     MakeId3v2Tag(3, {{"TIT2", "\x03" + longTitle}, {"TYER", Latin1Body("20245")}}),
-                     "");
+    auto path =
+        file("long.mp3",
+             MakeId3v2Tag(3, {{"TIT2", "\x03" + longTitle}, {"TYER", Latin1Body("20245")}}), "");
     ASSERT_TRUE(ReadTag(path, tag, &info));
     EXPECT_EQ(tag.title, CutUtf8(longTitle, kTagTextChars));
     EXPECT_EQ(info.title, CutUtf8(longTitle, kInfoTextChars));
@@ -150,10 +152,11 @@ TEST_F(TagReadTest, MissingEmptyFolderAndHostileFilesAreSafe)
     WriteFileBytes(empty, "");
     EXPECT_FALSE(ReadTag(empty, tag));
     // A tag header claiming far more bytes than the file has, and a frame size past the tag.
-    std::string lying = "ID3\x03\x00\x00\x7F\x7F\x7F\x7F" "TIT2\x7F\xFF\xFF\xFF\x00\x00\x00ab";
+    std::string lying = "ID3\x03\x00\x00\x7F\x7F\x7F\x7F"
+                        "TIT2\x7F\xFF\xFF\xFF\x00\x00\x00ab";
     auto path = TestTempDir() + "/lying.mp3";
     WriteFileBytes(path, lying);
-    ReadTag(path, tag);  // either result, no crash
+    ReadTag(path, tag); // either result, no crash
     WriteFileBytes(path, lying + s_audio);
     ReadTag(path, tag);
     WriteFileBytes(path, "TAG");
@@ -164,14 +167,16 @@ TEST(TextCodec, LegacyTextDetection)
 {
     EXPECT_EQ(DecodeLegacyText("plain ASCII"), "plain ASCII");
     EXPECT_EQ(DecodeLegacyText(kSjisLyricsTest), "歌詞のテスト");
-    EXPECT_EQ(DecodeLegacyText("\xB1\xB2"), "ｱｲ");                   // a run of half-width kana
-    EXPECT_EQ(DecodeLegacyText("\xC4rzte"), "Ärzte");                // a lone one in a word
-    EXPECT_EQ(DecodeLegacyText("Janelle Mon\xE1" "e"), "Janelle Monáe");  // E1 65 is a rare kanji
-    EXPECT_EQ(DecodeLegacyText("\x87\x40\xEE\xE0"), "①髙");            // rare kanji, no words
-    EXPECT_EQ(DecodeLegacyText("\x82\xA0\xFF"), "\xC2\x82\xC2\xA0ÿ");  // not clean CP932
+    EXPECT_EQ(DecodeLegacyText("\xB1\xB2"), "ｱｲ");    // a run of half-width kana
+    EXPECT_EQ(DecodeLegacyText("\xC4rzte"), "Ärzte"); // a lone one in a word
+    EXPECT_EQ(DecodeLegacyText("Janelle Mon\xE1"
+                               "e"),
+              "Janelle Monáe");                                       // E1 65 is a rare kanji
+    EXPECT_EQ(DecodeLegacyText("\x87\x40\xEE\xE0"), "①髙");           // rare kanji, no words
+    EXPECT_EQ(DecodeLegacyText("\x82\xA0\xFF"), "\xC2\x82\xC2\xA0ÿ"); // not clean CP932
     EXPECT_FALSE(DecodeCp932("\x82").has_value());
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate
     EXPECT_TRUE(IsValidUtf8("歌詞 ok"));
 }
 
@@ -222,8 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "Vo Chrieger U Drache", "2013"},
         PublicTagCase{"2-tags/taglib/itunes10.mp3", "iTunes10MP3", "Artist", "Album", "2011"},
         PublicTagCase{"2-tags/taglib/id3v22-tda.mp3", nullptr, nullptr, nullptr, "2010"},
-        PublicTagCase{"2-tags/mutagen/silence-44-s.mp3", "Silence", "piman",
-                      "Quod Libet Test Data", "2004"},
+        PublicTagCase{"2-tags/mutagen/silence-44-s.mp3", "Silence", "piman", "Quod Libet Test Data",
+                      "2004"},
         PublicTagCase{"2-tags/mutagen/silence-44-s-v1.mp3", "Silence", "piman",
                       "Quod Libet Test Data", "2004"},
         PublicTagCase{"2-tags/mutagen/id3v1v2-combined.mp3", nullptr, "Anais Mitchell",
@@ -248,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
                       nullptr, "1988"},
         PublicTagCase{"3-malformed/music-metadata/outofbounds.mp3", "너의 생일엔", nullptr, nullptr,
                       nullptr},
-        PublicTagCase{"3-malformed/music-metadata/issue-979.mp3", "Minnie & Me",
-                      "Alexander Hacke", "Sanctuary", "2005"},
+        PublicTagCase{"3-malformed/music-metadata/issue-979.mp3", "Minnie & Me", "Alexander Hacke",
+                      "Sanctuary", "2005"},
         PublicTagCase{"3-malformed/mutagen/issue_21.id3", "Punk To Funk", nullptr, nullptr,
                       nullptr}));

@@ -20,9 +20,10 @@ protected:
     {
         const std::string source = TestTempDir() + "/write-source.mp3";
         if (!fs::exists(source)) {
-            ASSERT_TRUE(MakeMp3(source, 1, 44100, 2, "-b 128 --add-id3v2 --id3v2-utf16 --tt Old "
-                                                     "--ta Someone --tl Record --ty 1999 --tc note "
-                                                     "--tg 17"))
+            ASSERT_TRUE(MakeMp3(source, 1, 44100, 2,
+                                "-b 128 --add-id3v2 --id3v2-utf16 --tt Old "
+                                "--ta Someone --tl Record --ty 1999 --tc note "
+                                "--tg 17"))
                 << "sox/lame could not make a fixture";
         }
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -96,7 +97,7 @@ TEST_F(TagWriteTest, JapaneseRoundTrip)
 TEST_F(TagWriteTest, Latin1TextFillsBothTagsWithoutPaddingBlanks)
 {
     TagInfo written;
-    written.title = "El león" + std::string(121, ' ');  // padded like the tag editor's fields
+    written.title = "El león" + std::string(121, ' '); // padded like the tag editor's fields
     written.artist = "Björk   ";
     written.album = "A title longer than thirty characters fits only v2";
     written.year = "1997 ";

@@ -41,14 +41,14 @@ std::string bigEndian(size_t value, int bytes, bool syncSafe)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string MakeId3v1Block(const std::string& title, const std::string& artist,
                            const std::string& album, const std::string& year,
                            const std::string& comment, int track, int genre)
 {
-    std::string block = "TAG" + fixed(title, 30) + fixed(artist, 30) + fixed(album, 30)
-                        + fixed(year, 4);
+    std::string block =
+        "TAG" + fixed(title, 30) + fixed(artist, 30) + fixed(album, 30) + fixed(year, 4);
     if (track > 0)
         block += fixed(comment, 28) + '\0' + static_cast<char>(track);
     else
@@ -64,14 +64,18 @@ std::string MakeId3v2Tag(int major, const std::vector<std::pair<std::string, std
         if (major == 2)
             body += id.substr(0, 3) + bigEndian(payload.size(), 3, false);
         else
-            body += id.substr(0, 4) + bigEndian(payload.size(), 4, major == 4) + std::string(2, '\0');
+            body +=
+                id.substr(0, 4) + bigEndian(payload.size(), 4, major == 4) + std::string(2, '\0');
         body += payload;
     }
-    return std::string("ID3") + static_cast<char>(major) + '\0' + '\0'
-           + bigEndian(body.size(), 4, true) + body;
+    return std::string("ID3") + static_cast<char>(major) + '\0' + '\0' +
+           bigEndian(body.size(), 4, true) + body;
 }
 
-std::string Latin1Body(const std::string& bytes) { return std::string(1, '\0') + bytes; }
+std::string Latin1Body(const std::string& bytes)
+{
+    return std::string(1, '\0') + bytes;
+}
 
 bool MakeMp3(const std::string& path, double seconds, int rate, int channels,
              const std::string& lameOptions)
