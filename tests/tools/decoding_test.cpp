@@ -1,0 +1,121 @@
+// The conversion window and the watcher that reports a finished conversion.
+#include <QLabel>
+#include <QPushButton>
+
+#include "toolsfixture.h"
+#include "tools/conversionwatcher.h"
+#include "tools/decodingwindow.h"
+
+class DecodingTest : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        openTrack(QStringLiteral("/music/song.mp3"));
+        engine.clearCalls();
+    }
+
+    ConversionWatcher watcher{engine};
+    DecodingWindow window{state, engine, ops, actions, watcher};
+};
+
+TEST_F(DecodingTest, OpeningNamesTheTargetAndDisablesTheOtherWindows)
+{
+    window.showWindow();
+    EXPECT_EQ(window.targetLabel()->text(), QStringLiteral("対象ﾌｧｲﾙ\n/music/song.mp3"));
+    EXPECT_EQ(actions.enabledCalls, std::vector<bool>{false});
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Decoding"));
+}
+
+TEST_F(DecodingTest, DecodeWritesBesideTheTrackAndMarksThePlayerDecoding)
+{
+    window.showWindow();
+    window.button(0)->click();
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"setDecodeOption", "decodeWave"}));
+    EXPECT_EQ(engine.decodedTo, "/music/song.wav");
+    EXPECT_TRUE(state.Decoding);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(actions.enabledCalls, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(watcher.running());
+    EXPECT_TRUE(watcher.silent());
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
+TEST_F(DecodingTest, RefusedOptionsSayErrorAndDecodeAnyway)
+{
+    engine.decodeOptionResult = 0;
+    window.showWindow();
+    window.decode();
+    ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList{QStringLiteral("error")});
+    EXPECT_EQ(engine.count("decodeWave"), 1);
+    EXPECT_TRUE(state.Decoding);
+}
+
+TEST_F(DecodingTest, PlayDecodePlaysAndStaysDecoding)
+{
+    window.showWindow();
+    window.button(2)->click();
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"playDecodeWave", "play"}));
+    EXPECT_EQ(engine.decodedTo, "/music/song.wav");
+    EXPECT_TRUE(state.Decoding);
+    EXPECT_FALSE(watcher.silent());
+}
+
+TEST_F(DecodingTest, TargetsWithoutOrWithSeveralExtensions)
+{
+    playlist.AddRow(QStringLiteral("/music/song"));
+    playlist.AddRow(QStringLiteral("/music/a.b.mp3"));
+    state.CurrentIndex = 2;
+    EXPECT_EQ(window.outputPath(), QStringLiteral("/music/song.wav"));
+    state.CurrentIndex = 3;
+    EXPECT_EQ(window.outputPath(), QStringLiteral("/music/a.b.wav"));
+}
+
+TEST_F(DecodingTest, TheCloseBoxEnablesTheOtherWindowsAgain)
+{
+    window.showWindow();
+    window.close();
+    EXPECT_EQ(actions.enabledCalls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(engine.count("decodeWave"), 0);
+    EXPECT_FALSE(state.Decoding);
+}
+
+TEST_F(DecodingTest, OpensOnlyWhileStoppedWithATrack)
+{
+    EXPECT_TRUE(DecodingWindow::canOpen(engine, state));
+    engine.state = 1;
+    EXPECT_FALSE(DecodingWindow::canOpen(engine, state));
+    engine.state = 0;
+    state.FileOpened = false;
+    EXPECT_FALSE(DecodingWindow::canOpen(engine, state));
+    EXPECT_EQ(DecodingWindow::stoppedOnlyMessage(),
+              QStringLiteral("この機能は停止中のみ利用できます！"));
+}
+
+TEST_F(DecodingTest, TheWatcherReportsTheEndOnce)
+{
+    EXPECT_FALSE(watcher.poll());
+    window.decode();
+    engine.progress = 42;
+    EXPECT_FALSE(watcher.poll());
+    EXPECT_EQ(ConversionStatusText(watcher.progress()), QStringLiteral("変換中 42%"));
+    engine.progress = 100;
+    auto notice = watcher.poll();
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->succeeded);
+    EXPECT_EQ(notice->text, QStringLiteral("WAVファイルを作成しました。\n/music/song.wav"));
+    EXPECT_FALSE(watcher.poll());
+    EXPECT_FALSE(watcher.running());
+}
+
+TEST_F(DecodingTest, TheWatcherSaysWhyAConversionFailed)
+{
+    window.decode();
+    engine.progress = 30;
+    engine.error = "disk full";
+    auto notice = watcher.poll();
+    ASSERT_TRUE(notice);
+    EXPECT_FALSE(notice->succeeded);
+    EXPECT_TRUE(notice->text.startsWith(QStringLiteral("WAVファイルを作成できませんでした。")));
+    EXPECT_TRUE(notice->text.endsWith(QStringLiteral("disk full")));
+}
