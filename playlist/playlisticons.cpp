@@ -1,6 +1,7 @@
 // The toolbar and tray pictures, painted with QPainter so that no binary pictures are shipped.
 #include "playlisticons.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -146,6 +147,12 @@ QIcon ToolbarIcon(ToolbarGlyph glyph)
 
 QIcon TrayPicture(int n)
 {
+    if (n < 1 || n > 3)
+        n = 1;
+    // The skin's own pictures when the program carries its resources; drawn ones otherwise.
+    const QString skinPicture = QStringLiteral(":/skin/tray%1.png").arg(n);
+    if (QFile::exists(skinPicture))
+        return QIcon(skinPicture);
     QIcon icon;
     for (int size : {16, 32}) {
         QPixmap pixmap(size, size);

@@ -9,5 +9,5 @@ enum class ToolbarGlyph { Open, Save, Trash, FileInfo, Property, Down, Up, Help,
 QIcon ToolbarIcon(ToolbarGlyph glyph);
 
 // The tray images "imgIcon1".."imgIcon3": 1 and 2 alternate while a track plays, 3 otherwise.
-// Any other number gives image 1.
+// Any other number gives image 1. The skin's pictures (":/skin/trayN.png") when linked in.
 QIcon TrayPicture(int n);

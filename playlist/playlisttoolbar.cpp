@@ -21,6 +21,10 @@ PlaylistToolbar::PlaylistToolbar(PlaylistWindow& window, PlaylistCommands& comma
     setFloatable(false);
     setIconSize(QSize(20, 20));
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // Small captions, so that all nine buttons fit the window's start width.
+    QFont captionFont = font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.8);
+    setFont(captionFont);
 
     m_openMenu = new QMenu(this);
     m_openMenu->setObjectName(QStringLiteral("Popup"));

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QScreen>
+#include <QSet>
 
 namespace {
 class AppearanceTest : public WindowKitFixture {
@@ -160,4 +161,39 @@ TEST_F(AppearanceTest, ThePropertyMenuHoldsBackgroundColourAndSnap)
     kit->toolbar().button(6)->click();
     EXPECT_TRUE(look().propertyMenu()->isVisible());
     look().propertyMenu()->close();
+}
+
+TEST_F(AppearanceTest, TheListShowsTheBundledPictureBehindColouredText)
+{
+    const QImage tile(DataDir() + QStringLiteral("/bg3.gif"));
+    if (tile.isNull())
+        GTEST_SKIP() << "bg3.gif is not in " << DataDir().toStdString();
+    openWindow();
+    addTracks(4);
+    look().backgroundAction(4)->trigger();
+    look().colourAction(6)->trigger();
+    window->show();
+    const QImage shot = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString shotDir = qEnvironmentVariable("MORVANE_SHOT_DIR");
+    if (!shotDir.isEmpty())
+        shot.save(shotDir + QStringLiteral("/playlist-window.png"));
+
+    QSet<QRgb> tileColours;
+    const QImage tileRgb = tile.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < tileRgb.height(); ++y)
+        for (int x = 0; x < tileRgb.width(); ++x)
+            tileColours.insert(tileRgb.pixel(x, y));
+    // Below the rows the list shows nothing but the picture.
+    const QImage list = view()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int pictureMisses = 0;
+    for (int x = 0; x < list.width(); ++x)
+        pictureMisses += !tileColours.contains(list.pixel(x, list.height() - 2));
+    EXPECT_EQ(pictureMisses, 0);
+    // The row texts are drawn in the chosen light blue.
+    int textPixels = 0;
+    for (int y = 0; y < list.height() / 3; ++y)
+        for (int x = 0; x < list.width(); ++x)
+            textPixels += list.pixel(x, y) == qRgb(0, 255, 255);
+    EXPECT_GT(textPixels, 20);
+    window->hide();
 }
