@@ -236,7 +236,8 @@ QString execArgument(const QString& argument)
     return escaped;
 }
 
-// A user's cached MIME index would otherwise keep offering a claim that was just removed.
+// A user's cached MIME index would otherwise keep offering a claim that was just removed, or
+// miss one that was just made.
 void refreshDesktopDatabase(const QString& applicationsDir)
 {
     if (!QFileInfo::exists(applicationsDir + QStringLiteral("/mimeinfo.cache")))
@@ -334,6 +335,7 @@ bool RegisterFileTypes(const QString& programPath)
 {
     const bool entryWritten = writeFile(DesktopEntryPath(), DesktopEntryText(programPath, true));
     const bool listWritten = writeMimeApps(true);
+    refreshDesktopDatabase(QFileInfo(DesktopEntryPath()).absolutePath());
     return entryWritten && listWritten;
 }
 

@@ -263,3 +263,20 @@ TEST_F(FileAssociationTest, XdgMimeAnswersMorvaneOnlyWhileRegistered)
     EXPECT_NE(query("audio/mpeg"), "morvane.desktop");
     EXPECT_NE(query("audio/x-mpegurl"), "morvane.desktop");
 }
+
+TEST_F(FileAssociationTest, StaleUserMimeCacheIsRefreshedOnUnregister)
+{
+    const QString xdgMime = QStandardPaths::findExecutable("xdg-mime");
+    if (xdgMime.isEmpty() || QStandardPaths::findExecutable("update-desktop-database").isEmpty())
+        GTEST_SKIP() << "xdg-mime or update-desktop-database is not installed";
+    ASSERT_TRUE(RegisterFileTypes(program()));
+    // A cache built while Morvane claimed the types, as a desktop session would leave it.
+    writeAll(path("data/applications/mimeinfo.cache"),
+             "[MIME Cache]\naudio/mpeg=morvane.desktop;\naudio/x-mpegurl=morvane.desktop;\n");
+    ASSERT_TRUE(UnregisterFileTypes());
+    QProcess process;
+    process.start(xdgMime, {"query", "default", "audio/mpeg"});
+    process.waitForFinished(10000);
+    EXPECT_NE(QString::fromUtf8(process.readAllStandardOutput()).trimmed(), "morvane.desktop");
+    EXPECT_FALSE(readAll(path("data/applications/mimeinfo.cache")).contains("morvane"));
+}
