@@ -40,6 +40,11 @@ QRgb LyricTextColour(int step, int lyricsFade, bool hover)
     return qRgb(atMost255(10 * step + 33), atMost255(5 * step + 115), atMost255(step + 239));
 }
 
+int CentredLeft(int width)
+{
+    return RoundEven((kFrameWidth - width) / 2.0);
+}
+
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line)
 {
     LyricsRecord record{};
@@ -57,7 +62,7 @@ void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, 
     }
 
     const QRgb shadow = LyricShadowColour(line.LyricFadeStep, lyricsFade);
-    line.LyricLeft = RoundEven((kFrameWidth - line.Label3.width()) / 2.0);
+    line.LyricLeft = CentredLeft(line.Label3.width());
     line.Label3.draw(frame, line.LyricLeft, kLyricShadowY, shadow);
     line.LyricFadeStep = std::min(line.LyricFadeStep + 1, kLyricFadeSteps);
     const QRgb text = LyricTextColour(line.LyricFadeStep, lyricsFade, lyricHover);

@@ -25,5 +25,8 @@ struct LyricLine {
 QRgb LyricShadowColour(int step, int lyricsFade);
 QRgb LyricTextColour(int step, int lyricsFade, bool hover);
 
+// Left edge of a line of `width` pixels centred in the 300-pixel frame (halves to even).
+int CentredLeft(int width);
+
 // One call per tick: asks the engine for the line and draws shadow and text.
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line);

@@ -597,7 +597,7 @@ void drawMeter(QImage& sheet)
 {
     for (int column = kMeterFirstColumn; column <= kMeterLastColumn; ++column) {
         const int d = column <= 50 ? 50 - column : column - 51;
-        if (column == 50 || !meterSegment(d))
+        if (!meterSegment(d))
             continue;
         const int h = meterHeight(d);
         for (int r = kMeterRows - h; r < kMeterRows; ++r) {
@@ -802,16 +802,16 @@ QImage spriteSheet(const QImage& body)
     drawStrips(sheet);
     drawMenuPages(sheet);
 
-    // Column 31 belongs to both the quit key and the meter's outer end; where the meter's mask
-    // makes the key's edge opaque, the key shows the window's edge colour.
+    // Column 31 belongs to both the quit key and the meter's outer end, whose mask makes part of
+    // the key's last column opaque. That column is opaque all the way down and shows the
+    // window's edge, except where the meter's own pixels must stay.
     const int edgeColumn = kSmallButtonColumn[1] + kSmallButtonSize.width() - 1;
     for (int r = 0; r < kSmallButtonSize.height(); ++r) {
-        if (sheet.pixel(edgeColumn, kSmallButtonMaskRow + r) != qRgb(0, 0, 0))
-            continue;
         const QRgb edge = body.pixel(kSmallButtonPos[1].x() + 15, kSmallButtonPos[1].y() + r);
         sheet.setPixel(edgeColumn, kSmallButtonImageRow + r, edge);
         if (kSmallButtonDownRow + r < kMeterImageRow)
             sheet.setPixel(edgeColumn, kSmallButtonDownRow + r, edge);
+        sheet.setPixelColor(edgeColumn, kSmallButtonMaskRow + r, kBlack);
     }
     return sheet;
 }
