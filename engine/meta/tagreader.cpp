@@ -13,6 +13,7 @@
 #include <taglib/textidentificationframe.h>
 
 #include "id3v1block.h"
+#include "id3v2fallback.h"
 #include "textcodec.h"
 
 namespace {
@@ -54,7 +55,8 @@ std::string commentFrame(TagLib::ID3v2::Tag& tag)
     }
     if (!chosen) {
         for (auto* frame : frames) {
-            if (auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame)) {
+            auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+            if (comment && !comment->description().startsWith("iTun")) {
                 chosen = comment;
                 break;
             }
@@ -99,9 +101,12 @@ int genreFrame(TagLib::ID3v2::Tag& tag)
     return -1;
 }
 
-// A recording time such as "2010-04-03" gives its year; other text is kept as written.
+// A recording time such as "2010-04-03" gives its year; text without a digit is no year (a
+// damaged frame); other text is kept as written.
 std::string yearOf(const std::string& text)
 {
+    if (text.find_first_of("0123456789") == std::string::npos)
+        return {};
     if (text.size() > 4 && (text[4] == '-' || text[4] == 'T')) {
         bool digits = true;
         for (int k = 0; k < 4; ++k)
@@ -144,12 +149,16 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
                 v2.year = textFrame(*id3, "TDRC");
                 if (v2.year.empty())
                     v2.year = textFrame(*id3, "TYER");
-                v2.year = yearOf(v2.year);
                 v2.comment = commentFrame(*id3);
                 v2.genre = genreFrame(*id3);
             }
         }
     }
+    // TagLib stops at the first frame it cannot parse; when that leaves nothing, walk the
+    // frames ourselves.
+    if (hasV2 && v2.title.empty() && v2.artist.empty() && v2.album.empty())
+        ReadId3v2Leniently(path, v2);
+    v2.year = yearOf(v2.year);
 
     Id3v1Block v1;
     const bool hasV1 = ReadId3v1Block(path, v1);

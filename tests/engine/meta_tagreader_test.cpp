@@ -133,6 +133,37 @@ TEST_F(TagReadTest, LongTextIsCutByCharacters)
     EXPECT_EQ(tag.year, "20245");
 }
 
+TEST_F(TagReadTest, FramesAfterABadFrameIdAreStillRead)
+{
+    // TagLib stops at "Date" (not a frame ID); the frames after it must still show.
+    const std::string utf16Band = std::string("\x01\xFF\xFE"
+                                              "B\0a\0n\0d\0",
+                                              11);
+    auto v2 = MakeId3v2Tag(3, {{"Date", std::string("\x00"
+                                                    "2010",
+                                                    5)},
+                               {"TIT2", Latin1Body(kSjisLyricsTest)},
+                               {"TPE1", utf16Band},
+                               {"TYER", Latin1Body("\xFE\xFF")},
+                               {"COMM", std::string("\x00jpn\x00", 5) + "note"}});
+    auto path = file("bad-frame-id.mp3", v2, "");
+    ASSERT_TRUE(ReadTag(path, tag));
+    EXPECT_EQ(tag.title, "歌詞のテスト");
+    EXPECT_EQ(tag.artist, "Band");
+    EXPECT_EQ(tag.year, ""); // no digit: a damaged year, not shown
+    EXPECT_EQ(tag.comment, "note");
+}
+
+TEST_F(TagReadTest, PlayerDataCommentsAreNotShown)
+{
+    auto v2 =
+        MakeId3v2Tag(3, {{"TIT2", Latin1Body("t")},
+                         {"COMM", std::string(1, '\0') + "eng" + "iTunNORM" + '\0' + " 0000"}});
+    auto path = file("itunnorm.mp3", v2, "");
+    ASSERT_TRUE(ReadTag(path, tag));
+    EXPECT_EQ(tag.comment, "");
+}
+
 TEST_F(TagReadTest, NoTagMeansFalseAndEmptyFields)
 {
     auto path = file("plain.mp3", "", "");
@@ -256,4 +287,6 @@ INSTANTIATE_TEST_SUITE_P(
         PublicTagCase{"3-malformed/music-metadata/issue-979.mp3", "Minnie & Me", "Alexander Hacke",
                       "Sanctuary", "2005"},
         PublicTagCase{"3-malformed/mutagen/issue_21.id3", "Punk To Funk", nullptr, nullptr,
-                      nullptr}));
+                      nullptr},
+        PublicTagCase{"3-malformed/music-metadata/bug-id3v2-unknownframe.mp3", "One",
+                      "Coheed And Cambria", "Year Of The Black Rainbow", "2010"}));
