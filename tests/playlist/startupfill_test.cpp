@@ -1,0 +1,103 @@
+// Start-up's playlist from the command line or the backup.
+#include "playlistfixture.h"
+
+#include "playlist/playlistfile.h"
+#include "playlist/startupfill.h"
+
+class StartupFillTest : public PlaylistFixture {
+protected:
+    QString backup() const { return path(QStringLiteral("listbu.bak")); }
+    void writeBackupOf(const QStringList& paths)
+    {
+        PlaylistModel saved;
+        for (const QString& p : paths)
+            saved.AddRow(p);
+        ASSERT_TRUE(WriteBackup(saved, backup()));
+    }
+};
+
+TEST_F(StartupFillTest, UpperCaseMp3ArgumentIsOpenedAndPlayed)
+{
+    writeBackupOf({QStringLiteral("/music/x.mp3")});
+    const QString song = writeMp3(QStringLiteral("LOUD.MP3"));
+    StartupFill(state, model, ops, {song}, backup());
+    ASSERT_EQ(model.count(), 1);
+    EXPECT_EQ(model.rowText(1), "Loud.Mp3");
+    EXPECT_EQ(state.CurrentIndex, 1);
+    EXPECT_EQ(opened(), song.toStdString());
+    EXPECT_EQ(engine.calls.back(), "play");
+}
+
+TEST_F(StartupFillTest, PlaylistArgumentPlaysItsFirstRow)
+{
+    const QString a = writeMp3(QStringLiteral("a.mp3"));
+    const QString b = writeMp3(QStringLiteral("b.mp3"));
+    StartupFill(state, model, ops,
+                {writeFile(QStringLiteral("l.m3u"), (a + "\r\n" + b + "\r\n").toUtf8())},
+                backup());
+    EXPECT_EQ(model.paths(), QStringList({a, b}));
+    EXPECT_EQ(opened(), a.toStdString());
+    EXPECT_EQ(engine.count("play"), 1);
+    EXPECT_EQ(model.List1.size(), 2u);
+}
+
+TEST_F(StartupFillTest, BackupRestoresRowsAndOpensRowOneStopped)
+{
+    const QStringList paths = {writeMp3(QStringLiteral("1.mp3")), writeMp3(QStringLiteral("2.mp3")),
+                               path(QStringLiteral("gone.mp3"))};
+    writeBackupOf(paths);
+    state.CurrentIndex = 0;
+    StartupFill(state, model, ops, {}, backup());
+    EXPECT_EQ(model.paths(), paths);
+    EXPECT_EQ(state.CurrentIndex, 1);
+    EXPECT_EQ(opened(), paths[0].toStdString());
+    EXPECT_EQ(engine.count("play"), 0);
+    EXPECT_EQ(model.markedRow(), 1);
+}
+
+TEST_F(StartupFillTest, SeveralArgumentsOrOtherNamesRestoreTheBackup)
+{
+    const QString song = writeMp3(QStringLiteral("s.mp3"));
+    writeBackupOf({song});
+    StartupFill(state, model, ops, {song, song}, backup());
+    EXPECT_EQ(model.count(), 1);
+    EXPECT_EQ(engine.count("play"), 0);
+    PlaylistModel other;
+    TrackOps otherOps(state, engine, other);
+    StartupFill(state, other, otherOps, {writeFile(QStringLiteral("n.txt"), "x")}, backup());
+    EXPECT_EQ(other.paths(), QStringList({song}));
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
+TEST_F(StartupFillTest, UnreadableArgumentIsReportedThenTheBackupFollows)
+{
+    const QString kept = writeMp3(QStringLiteral("kept.mp3"));
+    writeBackupOf({kept});
+    StartupFill(state, model, ops, {path(QStringLiteral("missing.mp3"))}, backup());
+    ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
+    EXPECT_TRUE(MessageBoxScript::shown()[0].text.contains(QStringLiteral("missing.mp3")));
+    EXPECT_EQ(model.paths(), QStringList({kept}));
+    EXPECT_EQ(engine.count("play"), 0);
+}
+
+TEST_F(StartupFillTest, EmptyOrMissingBackupOpensNothing)
+{
+    writeBackupOf({});
+    StartupFill(state, model, ops, {}, backup());
+    StartupFill(state, model, ops, {}, path(QStringLiteral("never.bak")));
+    EXPECT_EQ(model.count(), 0);
+    EXPECT_TRUE(engine.calls.empty());
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
+TEST_F(StartupFillTest, QuitThenStartKeepsTheList)
+{
+    const QStringList paths = {path(QStringLiteral("b,c.mp3")), QStringLiteral("rel/a.mp3")};
+    for (const QString& p : paths)
+        model.AddRow(p);
+    ASSERT_TRUE(WriteBackup(model, backup()));
+    PlaylistModel next;
+    TrackOps nextOps(state, engine, next);
+    StartupFill(state, next, nextOps, {}, backup());
+    EXPECT_EQ(next.paths(), paths);
+}
