@@ -369,3 +369,20 @@ TEST_F(SettingsWindowTest, XdgMimeFollowsTheAssociationBox)
             EXPECT_NE(queryDefault(), "morvane.desktop");
     }
 }
+
+TEST_F(SettingsWindowTest, UnwritableSettingsFileStillAppliesAndCloses)
+{
+    // A plain file where the settings folder should be: every write fails, even as root.
+    writeBytes(path("blocked"), "not a folder");
+    qputenv("MORVANE_HOME", path("blocked").toUtf8());
+    SettingsWindow window(m_state, m_actions);
+    window.show();
+    option(window, "expressType", 0)->setChecked(true);
+    child<QScrollBar>(window, "scrollSpeedBar")->setValue(3);
+    click(window, "applyButton");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(m_state.ExpressType, 0);
+    EXPECT_EQ(m_state.TitleInterval, 3);
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+    EXPECT_EQ(readBytes(path("blocked")), "not a folder");
+}

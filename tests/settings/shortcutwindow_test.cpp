@@ -119,3 +119,16 @@ TEST_F(ShortcutWindowTest, CloseDropsEditsAndShowingAgainReloads)
     window.show();
     EXPECT_EQ(field(window, 4)->text(), "/music/e.mp3");
 }
+
+TEST_F(ShortcutWindowTest, UnwritableSettingsFileStillUpdatesTheShortcuts)
+{
+    writeBytes(path("blocked"), "not a folder");
+    qputenv("MORVANE_HOME", path("blocked").toUtf8());
+    ShortcutWindow window(m_state);
+    window.show();
+    field(window, 0)->setText("/new/one.mp3");
+    click(window, "registerButton");
+    EXPECT_EQ(m_state.ShortPath[0], "/new/one.mp3");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(MessageBoxScript::shown().size(), 1u);  // only the question
+}
