@@ -73,3 +73,14 @@ void QtTrayHost::remove(int id)
     delete it->second.icon;
     m_icons.erase(it);
 }
+
+bool QtTrayHost::showMessage(int id, const QString& title, const QString& text, bool warning)
+{
+    auto it = m_icons.find(id);
+    if (it == m_icons.end() || !it->second.icon || !it->second.icon->isVisible() ||
+        !QSystemTrayIcon::supportsMessages())
+        return false;
+    it->second.icon->showMessage(title, text,
+                                 warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+    return true;
+}

@@ -22,6 +22,7 @@ public:
     void add(int id, const QIcon& icon, const QString& tip) override;
     void modify(int id, const QIcon& icon, const QString& tip) override;
     void remove(int id) override;
+    bool showMessage(int id, const QString& title, const QString& text, bool warning) override;
 
 private:
     void show(int id, const QIcon& icon, const QString& tip);

@@ -61,6 +61,12 @@ void cTrayIcon::AllHide()
     }
 }
 
+bool cTrayIcon::showMessage(const QString& title, const QString& text, bool warning)
+{
+    return m_host && !m_icons.empty() && m_icons.front().visible &&
+           m_host->showMessage(0, title, text, warning);
+}
+
 void cTrayIcon::update()
 {
     Icon& icon = current();

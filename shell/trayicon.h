@@ -38,6 +38,8 @@ public:
     void setVisible(bool New_Visible);
     // Removes every visible icon; Index is the highest icon number afterwards.
     void AllHide();
+    // A balloon message from the first icon; false where the desktop cannot show one.
+    bool showMessage(const QString& title, const QString& text, bool warning);
     // Number of the icon that raised the last mouse press; -1 when none matched.
     int EventIndex() const { return m_eventIndex; }
     bool isRegistered(int index) const;

@@ -1,0 +1,433 @@
+// Start-up, the cross-window commands and quit.
+#include "app.h"
+
+#include "apppaths.h"
+#include "messagebox.h"
+#include "settingsstore.h"
+#include "signalwatch.h"
+#include "startup.h"
+
+#include "engine/engine.h"
+#include "player/lyricsclock.h"
+#include "player/mainwindow.h"
+#include "player/skinpictures.h"
+#include "player/trayiconrule.h"
+#include "playlist/commandmenu.h"
+#include "playlist/playlistfile.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/playlistroads.h"
+#include "playlist/playlistwindow.h"
+#include "playlist/playlistwindowkit.h"
+#include "playlist/startupfill.h"
+#include "playlist/trackops.h"
+#include "settings/settingswindow.h"
+#include "settings/shortcutwindow.h"
+#include "shell/trayhost.h"
+#include "shell/trayicon.h"
+#include "tools/conversionwatcher.h"
+#include "tools/decodingwindow.h"
+#include "tools/documentwindow.h"
+#include "tools/eqmemory.h"
+#include "tools/equalizerwindow.h"
+#include "tools/lyricseditorwindow.h"
+#include "tools/pitchwindow.h"
+#include "tools/tageditorwindow.h"
+#include "tools/versionwindow.h"
+#include "visual/skin.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include <atomic>
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+// The state that EngineCallback marks; the engine's callback carries no user data.
+std::atomic<AppState*> g_callbackState{nullptr};
+
+int toolIndex(ToolWindow window) { return static_cast<int>(window); }
+
+// Milliseconds since this process started, from the kernel's start time (10 ms resolution).
+double msSinceProcessStart()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray statText = stat.readAll();
+    // Fields after the command name, which is in parentheses and may contain blanks.
+    const QList<QByteArray> fields = statText.mid(statText.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20)
+        return -1;
+    const double startTicks = fields[19].toDouble();  // field 22 of the whole line
+    const double upSeconds = uptime.readAll().split(' ').value(0).toDouble();
+    return (upSeconds - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+}  // namespace
+
+void EngineCallback(int32_t code, int32_t)
+{
+    if (code != 4)
+        return;
+    if (AppState* state = g_callbackState.load())
+        state->PlayEnd.store(true);
+}
+
+// The tray icon as the tick drives it: only changes reach the desktop.
+class AppTraySink : public TrayIconSink {
+public:
+    AppTraySink(cTrayIcon& icon, const Skin& skin) : m_icon(icon), m_skin(skin) {}
+
+    void showTrayIcon(Image image, const QString& tip) override
+    {
+        if (m_shown && image == m_image && tip == m_tip)
+            return;
+        m_shown = true;
+        m_image = image;
+        m_tip = tip;
+        const int picture = image == Image::Playing1 ? 1 : image == Image::Playing2 ? 2 : 3;
+        m_icon.setIndex(0);
+        m_icon.setTip(tip);
+        m_icon.setPicture(m_skin.trayIcon(picture));
+        m_icon.setVisible(true);
+    }
+
+private:
+    cTrayIcon& m_icon;
+    const Skin& m_skin;
+    Image m_image = Image::Stopped;
+    QString m_tip;
+    bool m_shown = false;
+};
+
+// The lyrics editor's clock as the tick sees it.
+class AppLyricsClock : public LyricsClock {
+public:
+    explicit AppLyricsClock(LyricsEditorWindow& window) : m_window(window) {}
+    QString editedFile() const override { return m_window.boundLabel()->text(); }
+    void setClockText(const QString& text) override
+    {
+        if (m_window.clockLabel()->text() != text)
+            m_window.clockLabel()->setText(text);
+    }
+
+private:
+    LyricsEditorWindow& m_window;
+};
+
+App::App(AppState& state, Engine& engine, QObject* parent)
+    : QObject(parent), m_state(state), m_engine(engine)
+{
+    g_callbackState.store(&m_state);
+    m_startupProbe = qEnvironmentVariableIntValue("MORVANE_STARTUP_PROBE") == 1;
+    m_timer.Timer = [this] { tick(); };
+}
+
+App::~App()
+{
+    g_callbackState.store(nullptr);
+    closeAllWindows();
+}
+
+void App::load(const QStringList& args)
+{
+    const QString ini = PropertyIniPath();
+    m_skin = std::make_unique<Skin>();
+    m_playlist = std::make_unique<PlaylistModel>();
+    m_ops = std::make_unique<TrackOps>(m_state, m_engine, *m_playlist);
+    m_watcher = std::make_unique<ConversionWatcher>(m_engine);
+    m_eqMemory = std::make_unique<EqMemory>();
+
+    // The main window's load sequence.
+    m_state.DrawBestCondition = ReadIniInt(QStringLiteral("Window"),
+                                           QStringLiteral("DrawBestCondition"), ini);
+    m_timer.setInterval(m_state.DrawBestCondition == 1 ? 1 : 20);
+
+    m_playlistWindow = std::make_unique<PlaylistWindow>(m_state, *m_playlist, *m_ops);
+    m_kit = std::make_unique<PlaylistWindowKit>(*m_playlistWindow, *this, ini);
+    m_mainWindow = std::make_unique<MainWindow>(m_state, m_engine, *m_ops, *this,
+                                                SkinPictures::from(*m_skin));
+    m_mainWindow->setWindowIcon(m_skin->programIcon());
+    m_playlistWindow->setWindowIcon(m_skin->programIcon());
+    QApplication::setWindowIcon(m_skin->programIcon());
+    m_traySink = std::make_unique<AppTraySink>(m_kit->trayIcon(), *m_skin);
+    m_mainWindow->setTrayIcon(m_traySink.get());
+    m_mainWindow->hooks().addFromShortcut = [this](int keyCode) {
+        m_playlistWindow->roads().AddFromShortcut(keyCode);
+    };
+    m_mainWindow->hooks().addFromDrop = [this](const QMimeData* data) {
+        m_playlistWindow->roads().AddFromDrop(data);
+    };
+    m_mainWindow->show();
+
+    if (!m_engine.init())
+        std::fprintf(stderr, "morvane: the playback engine could not be initialised\n");
+    m_state.TitleLabel.clear();
+    m_state.ArtistLabel.clear();
+    m_state.Volume = 80;
+    m_state.CurrentIndex = 1;
+
+    LoadSettings(m_state, ini);
+    if (m_state.AlwaysTop)
+        setTopMost(true);
+    if (QScreen* screen = m_mainWindow->screen()) {
+        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(), screen->geometry()))
+            m_mainWindow->move(*pos);
+    }
+    m_state.PlayMode = 1;
+    m_kit->commandMenu().syncChecks();
+    m_engine.callback(&EngineCallback);
+    m_state.OptionChanged = true;
+
+    StartupFill(m_state, *m_playlist, *m_ops, args, BackupPath(), m_mainWindow.get());
+
+    // A logout or a kill must not lose the playlist.
+    m_signals = std::make_unique<SignalWatch>([this](int) { emergencyQuit(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { writeBackup(); });
+}
+
+void App::run() { m_timer.setEnabled(true); }
+
+void App::tick()
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->tick();
+    if (m_startupProbe) {
+        // Benchmark mode: report the time from process start to the first shown frame and end.
+        QApplication::processEvents();
+        std::printf("first-frame-ms=%.1f\n", msSinceProcessStart());
+        std::fflush(stdout);
+        m_quitting = true;
+        m_timer.setEnabled(false);
+        return;
+    }
+    if (auto notice = m_watcher->poll()) {
+        // The user must know when a silent conversion is done, and why it failed.
+        if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
+            ShowMessage(m_mainWindow.get(), notice->text, notice->title,
+                        notice->succeeded ? QMessageBox::Information : QMessageBox::Warning);
+        }
+    }
+}
+
+bool App::writeBackup()
+{
+    if (!m_playlist)
+        return false;
+    QString error;
+    if (!WriteBackup(*m_playlist, BackupPath(), &error)) {
+        std::fprintf(stderr, "morvane: the playlist backup could not be written: %s\n",
+                     qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+void App::emergencyQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    m_engine.close();
+    m_engine.free();
+    writeBackup();
+    if (m_kit)
+        m_kit->trayIcon().AllHide();
+    closeAllWindows();
+    m_timer.setEnabled(false);
+}
+
+QWidget* App::toolWindow(ToolWindow window) const { return m_tools[toolIndex(window)]; }
+
+QWidget* App::createToolWindow(ToolWindow window)
+{
+    QWidget* w = nullptr;
+    switch (window) {
+    case ToolWindow::Settings:
+        w = new SettingsWindow(m_state, *this);
+        break;
+    case ToolWindow::ShortPath:
+        w = new ShortcutWindow(m_state, m_mainWindow.get());
+        break;
+    case ToolWindow::TagEditor:
+        w = new TagEditorWindow(m_state, m_engine, *m_ops, &EngineCallback);
+        break;
+    case ToolWindow::Equalizer:
+        w = new EqualizerWindow(m_engine, *m_eqMemory);
+        break;
+    case ToolWindow::Pitch:
+        w = new PitchWindow(m_engine);
+        break;
+    case ToolWindow::LyricsEditor: {
+        auto* editor = new LyricsEditorWindow(m_state, m_engine);
+        m_lyricsClock = std::make_unique<AppLyricsClock>(*editor);
+        m_mainWindow->setLyricsClock(m_lyricsClock.get());
+        w = editor;
+        break;
+    }
+    case ToolWindow::Decoding:
+        w = new DecodingWindow(m_state, m_engine, *m_ops, *this, *m_watcher);
+        break;
+    case ToolWindow::Document:
+        w = new DocumentWindow(m_state, *m_playlist);
+        break;
+    case ToolWindow::Version:
+        w = new VersionWindow(m_engine);
+        break;
+    }
+    if (w)
+        w->setWindowIcon(m_skin->programIcon());
+    m_tools[toolIndex(window)] = w;
+    return w;
+}
+
+void App::showToolWindow(ToolWindow window)
+{
+    QWidget* w = m_tools[toolIndex(window)];
+    if (!w)
+        w = createToolWindow(window);
+    switch (window) {
+    case ToolWindow::TagEditor:
+        static_cast<TagEditorWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Equalizer:
+        static_cast<EqualizerWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Pitch:
+        static_cast<PitchWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::LyricsEditor:
+        static_cast<LyricsEditorWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Decoding:
+        static_cast<DecodingWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Document:
+        static_cast<DocumentWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Version:
+        static_cast<VersionWindow*>(w)->showWindow();
+        break;
+    case ToolWindow::Settings:
+    case ToolWindow::ShortPath:
+        w->show();
+        break;
+    }
+    w->raise();
+    w->activateWindow();
+}
+
+void App::showPlaylist()
+{
+    m_playlistWindow->showNormal();
+    m_playlistWindow->raise();
+}
+
+void App::showCommandMenu(const QPoint& globalPos) { m_kit->commandMenu().popupAt(globalPos); }
+
+void App::hideWindows()
+{
+    m_mainWindow->hide();
+    m_playlistWindow->hide();
+}
+
+void App::restoreWindows()
+{
+    m_mainWindow->show();
+    if (m_state.ListVisible)
+        m_playlistWindow->show();
+}
+
+void App::setTopMost(bool on)
+{
+    const bool visible = m_mainWindow->isVisible();
+    m_mainWindow->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        m_mainWindow->show();  // changing a window flag hides the window
+}
+
+void App::setMainWindowsEnabled(bool enabled)
+{
+    m_mainWindow->setEnabled(enabled);
+    m_playlistWindow->setEnabled(enabled);
+}
+
+void App::quitApp()
+{
+    setTopMost(false);
+    const auto answer = ShowMessage(m_mainWindow.get(), QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを終了しますか？"),
+                                    QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), QMessageBox::Question,
+                                    QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok) {
+        if (m_state.AlwaysTop)
+            setTopMost(true);
+        return;
+    }
+    m_quitting = true;
+    m_engine.close();
+    m_engine.free();
+    if (!writeBackup()) {
+        ShowMessage(m_mainWindow.get(),
+                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r"
+                                   "前回のバックアップはそのまま残っています。"),
+                    kAppTitle, QMessageBox::Warning);
+    }
+    m_kit->trayIcon().AllHide();
+    closeAllWindows();
+    m_timer.setEnabled(false);
+}
+
+void App::openHelp()
+{
+    const QString help = DataDir() + QStringLiteral("/help/index.html");
+    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
+        ShowMessage(m_mainWindow.get(),
+                    QStringLiteral("ヘルプを開けませんでした。\r") + QDir::toNativeSeparators(help),
+                    kAppTitle, QMessageBox::Critical);
+    }
+}
+
+void App::openFileManager()
+{
+    QString folder = QDir::homePath();
+    if (!m_state.CurrentFile.isEmpty()) {
+        const QFileInfo info(m_state.CurrentFile);
+        if (info.absoluteDir().exists())
+            folder = info.absolutePath();
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        ShowMessage(m_mainWindow.get(), QStringLiteral("ファイルマネージャーを起動できませんでした。"),
+                    kAppTitle, QMessageBox::Warning);
+}
+
+void App::closeAllWindows()
+{
+    // Tool windows first, then the playlist window and the main window.
+    for (int i = 8; i >= 0; --i) {
+        if (m_tools[i]) {
+            m_tools[i]->close();
+            delete m_tools[i].data();
+        }
+    }
+    if (m_mainWindow)
+        m_mainWindow->setLyricsClock(nullptr);
+    if (m_playlistWindow)
+        m_playlistWindow->hide();
+    if (m_mainWindow)
+        m_mainWindow->hide();
+}

@@ -1,0 +1,94 @@
+// The composition root: builds the engine's users and the windows, runs start-up and the main
+// loop, and carries out the commands that cross from one window to another.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include "actions.h"
+#include "appstate.h"
+#include "timerevent.h"
+
+class Engine;
+class MainWindow;
+class PlaylistModel;
+class PlaylistWindow;
+class PlaylistWindowKit;
+class Skin;
+class TrackOps;
+class ConversionWatcher;
+class AppTraySink;
+class AppLyricsClock;
+class SignalWatch;
+struct EqMemory;
+class QWidget;
+
+// Registered with Engine::callback: marks the end of the track for the next tick. May be called
+// from an engine thread, so it only stores an atomic flag.
+void EngineCallback(int32_t code, int32_t value);
+
+class App : public QObject, public AppActions {
+    Q_OBJECT
+public:
+    App(AppState& state, Engine& engine, QObject* parent = nullptr);
+    ~App() override;
+
+    // Builds the windows and runs the main window's load sequence; args without the program name.
+    void load(const QStringList& args);
+    // Runs the main loop until quit.
+    void run();
+    // One tick: the main window's tick plus what the app watches (a running conversion).
+    void tick();
+
+    // Writes listbu.bak from the rows; false (with a message on stderr) when it cannot.
+    bool writeBackup();
+    // Ends at once after writing the backup (a signal or the end of the desktop session).
+    void emergencyQuit();
+
+    // AppActions
+    void showToolWindow(ToolWindow window) override;
+    void showPlaylist() override;
+    void showCommandMenu(const QPoint& globalPos) override;
+    void hideWindows() override;
+    void restoreWindows() override;
+    void setTopMost(bool on) override;
+    void setMainWindowsEnabled(bool enabled) override;
+    void quitApp() override;
+    void openHelp() override;
+    void openFileManager() override;
+
+    TimerEvent& timer() { return m_timer; }
+    MainWindow& mainWindow() { return *m_mainWindow; }
+    PlaylistWindow& playlistWindow() { return *m_playlistWindow; }
+    PlaylistModel& playlist() { return *m_playlist; }
+    TrackOps& trackOps() { return *m_ops; }
+    bool quitting() const { return m_quitting; }
+    // The tool window of a kind when it has been opened, else nullptr.
+    QWidget* toolWindow(ToolWindow window) const;
+
+private:
+    QWidget* createToolWindow(ToolWindow window);
+    void closeAllWindows();
+
+    AppState& m_state;
+    Engine& m_engine;
+    TimerEvent m_timer;
+    std::unique_ptr<Skin> m_skin;
+    std::unique_ptr<PlaylistModel> m_playlist;
+    std::unique_ptr<TrackOps> m_ops;
+    std::unique_ptr<PlaylistWindow> m_playlistWindow;
+    std::unique_ptr<PlaylistWindowKit> m_kit;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ConversionWatcher> m_watcher;
+    std::unique_ptr<EqMemory> m_eqMemory;
+    std::unique_ptr<AppTraySink> m_traySink;
+    std::unique_ptr<AppLyricsClock> m_lyricsClock;
+    std::unique_ptr<SignalWatch> m_signals;
+    QPointer<QWidget> m_tools[9];
+    bool m_quitting = false;
+    bool m_startupProbe = false;
+};
