@@ -1,4 +1,4 @@
-// Follows a WAV conversion the engine runs in the background and tells when it has ended,
+// Follows a silent WAV conversion the engine runs in the background and tells when it has ended,
 // so the app can say that the file is finished or why it failed.
 #pragma once
 
@@ -21,10 +21,10 @@ class ConversionWatcher {
 public:
     explicit ConversionWatcher(Engine& engine) : m_engine(engine) {}
 
-    // A conversion to outputPath has just been started (silent = without playback).
-    void begin(const QString& outputPath, bool silent);
+    // A silent conversion to outputPath was just asked for; started is false when the engine
+    // refused to start it.
+    void begin(const QString& outputPath, bool started);
     bool running() const { return m_running; }
-    bool silent() const { return m_silent; }
     QString outputPath() const { return m_path; }
     // 0..100 while running.
     int progress() const;
@@ -37,5 +37,5 @@ private:
     Engine& m_engine;
     QString m_path;
     bool m_running = false;
-    bool m_silent = false;
+    bool m_refused = false;
 };

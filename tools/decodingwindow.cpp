@@ -86,9 +86,9 @@ void DecodingWindow::decode()
     if (m_engine.setDecodeOption(DecodeOption{0, 0, 24000}) == 0)
         ShowMessage(this, QStringLiteral("error"));
     const QString output = outputPath();
-    m_engine.decodeWave(output.toStdString());
+    const bool started = m_engine.decodeWave(output.toStdString()) != 0;
     m_state.Decoding = true;
-    m_watcher.begin(output, true);
+    m_watcher.begin(output, started);
     close();
 }
 
@@ -104,7 +104,6 @@ void DecodingWindow::playDecode()
     m_trackOps.PlayTrack();
     // After PlayTrack, which clears it.
     m_state.Decoding = true;
-    m_watcher.begin(output, false);
     close();
 }
 

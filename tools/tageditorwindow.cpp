@@ -100,15 +100,11 @@ void TagEditorWindow::GetTag()
     if (!file.isEmpty()) {
         int32_t sec = 0;
         const int playState = m_engine.getState(sec);
-        const int pitch = m_engine.getPitch();
         // The engine reads a tag only when it opens a file, so re-open the track from scratch.
         m_engine.free();
         m_engine.init();
-        // A fresh engine has default buffer options and pitch: hand the user's ones over again.
-        m_state.OptionChanged = true;
         m_trackOps.OpenTrack(file);
         m_engine.callback(m_engineCallback);
-        m_engine.setPitch(pitch);
         if (playState == 1) {
             m_trackOps.PlayTrack();
             m_engine.seek(sec);

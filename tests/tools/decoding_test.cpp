@@ -37,7 +37,6 @@ TEST_F(DecodingTest, DecodeWritesBesideTheTrackAndMarksThePlayerDecoding)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(actions.enabledCalls, (std::vector<bool>{false, true}));
     EXPECT_TRUE(watcher.running());
-    EXPECT_TRUE(watcher.silent());
     EXPECT_TRUE(MessageBoxScript::shown().empty());
 }
 
@@ -58,7 +57,8 @@ TEST_F(DecodingTest, PlayDecodePlaysAndStaysDecoding)
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"playDecodeWave", "play"}));
     EXPECT_EQ(engine.decodedTo, "/music/song.wav");
     EXPECT_TRUE(state.Decoding);
-    EXPECT_FALSE(watcher.silent());
+    // Only silent conversions are watched: this one ends when playback does.
+    EXPECT_FALSE(watcher.running());
 }
 
 TEST_F(DecodingTest, TargetsWithoutOrWithSeveralExtensions)
@@ -113,9 +113,27 @@ TEST_F(DecodingTest, TheWatcherSaysWhyAConversionFailed)
     window.decode();
     engine.progress = 30;
     engine.error = "disk full";
+    EXPECT_FALSE(watcher.poll());  // the engine reports the error together with 100
+    engine.progress = 100;
     auto notice = watcher.poll();
     ASSERT_TRUE(notice);
     EXPECT_FALSE(notice->succeeded);
     EXPECT_TRUE(notice->text.startsWith(QStringLiteral("WAVファイルを作成できませんでした。")));
     EXPECT_TRUE(notice->text.endsWith(QStringLiteral("disk full")));
+}
+
+TEST_F(DecodingTest, TheWatcherReportsAConversionTheEngineRefusedToStart)
+{
+    class RefusingEngine : public TagRecordingEngine {
+    public:
+        int decodeWave(const std::string&) override { return 0; }
+    } refusing;
+    ConversionWatcher refusedWatcher{refusing};
+    DecodingWindow refusedWindow{state, refusing, ops, actions, refusedWatcher};
+    refusing.progress = 100;  // left over from an earlier conversion
+    refusedWindow.decode();
+    auto notice = refusedWatcher.poll();
+    ASSERT_TRUE(notice);
+    EXPECT_FALSE(notice->succeeded);
+    EXPECT_TRUE(notice->text.endsWith(QStringLiteral("変換を開始できませんでした。")));
 }
