@@ -1,0 +1,133 @@
+// The composed program on the offscreen platform with the engine test double: start-up from the
+// backup, the quit question, the backup written at quit, the end-of-track flag.
+#include "app/app.h"
+
+#include "fakeengine.h"
+#include "fixtures.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/playlistwindow.h"
+#include "player/mainwindow.h"
+#include "shell/messagebox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int counter = 0;
+        m_home = QString::fromStdString(TestTempDir()) + QStringLiteral("/home%1").arg(++counter);
+        QDir().mkpath(m_home);
+        qputenv("MORVANE_HOME", m_home.toUtf8());
+        MessageBoxScript::enable();
+    }
+    void TearDown() override
+    {
+        MessageBoxScript::disable();
+        qunsetenv("MORVANE_HOME");
+    }
+    void writeBackup(const QStringList& paths)
+    {
+        QFile f(m_home + "/listbu.bak");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (const QString& p : paths)
+            f.write(("\"" + p + "\"\r\n").toUtf8());
+    }
+    QByteArray readBackup()
+    {
+        QFile f(m_home + "/listbu.bak");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QString m_home;
+    AppState m_state;
+    FakeEngine m_engine;
+};
+
+TEST_F(AppTest, StartUpRestoresTheBackupAndOpensRowOneWithoutPlaying)
+{
+    const QString dir = QString::fromStdString(TestTempDir());
+    writeBackup({dir + "/a.mp3", dir + "/b.mp3", dir + "/c.mp3"});
+    App app(m_state, m_engine);
+    app.load({});
+    EXPECT_EQ(app.playlist().count(), 3);
+    EXPECT_EQ(app.playlist().rowPath(1), dir + "/a.mp3");
+    EXPECT_EQ(app.playlist().rowPath(3), dir + "/c.mp3");
+    EXPECT_EQ(m_state.CurrentIndex, 1);
+    EXPECT_EQ(m_engine.lastOpened, (dir + "/a.mp3").toStdString());
+    EXPECT_EQ(m_engine.count("play"), 0);
+    EXPECT_EQ(m_state.PlayMode, 1);
+    EXPECT_EQ(app.timer().Interval(), 20);
+    EXPECT_EQ(m_engine.count("init"), 1);
+    EXPECT_NE(m_engine.registered, nullptr);
+}
+
+TEST_F(AppTest, CancelledQuitChangesNothingAndConfirmedQuitWritesTheBackup)
+{
+    const QString dir = QString::fromStdString(TestTempDir());
+    writeBackup({dir + "/x.mp3", dir + "/y.mp3"});
+    App app(m_state, m_engine);
+    app.load({});
+    QFile::remove(m_home + "/listbu.bak");
+
+    MessageBoxScript::pushAnswer(QMessageBox::Cancel);
+    app.quitApp();
+    EXPECT_FALSE(app.quitting());
+    EXPECT_EQ(m_engine.count("close"), 0);
+    EXPECT_EQ(app.playlist().count(), 2);
+    ASSERT_FALSE(MessageBoxScript::shown().empty());
+    EXPECT_EQ(MessageBoxScript::shown().back().text, QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを終了しますか？"));
+    EXPECT_EQ(MessageBoxScript::shown().back().caption, QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"));
+
+    MessageBoxScript::pushAnswer(QMessageBox::Ok);
+    app.quitApp();
+    EXPECT_TRUE(app.quitting());
+    EXPECT_EQ(m_engine.count("close"), 1);
+    EXPECT_EQ(m_engine.count("free"), 1);
+    EXPECT_EQ(readBackup(), ("\"" + dir + "/x.mp3\"\r\n\"" + dir + "/y.mp3\"\r\n").toUtf8());
+}
+
+TEST_F(AppTest, EmptyPlaylistAtQuitWritesAnEmptyBackupAndTheNextStartOpensNothing)
+{
+    {
+        App app(m_state, m_engine);
+        app.load({});
+        app.emergencyQuit();
+    }
+    EXPECT_EQ(readBackup(), QByteArray());
+    AppState next;
+    FakeEngine engine;
+    App app(next, engine);
+    app.load({});
+    EXPECT_EQ(app.playlist().count(), 0);
+    EXPECT_EQ(engine.count("open"), 0);
+}
+
+TEST_F(AppTest, EngineCallbackMarksTheEndOnlyForCodeFour)
+{
+    App app(m_state, m_engine);
+    EngineCallback(3, 0);
+    EXPECT_FALSE(m_state.PlayEnd.load());
+    EngineCallback(4, 0);
+    EXPECT_TRUE(m_state.PlayEnd.load());
+}
+
+TEST_F(AppTest, DrawBestConditionSetsTheOneMillisecondTick)
+{
+    QFile f(m_home + "/Property.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Window]\r\nDrawBestCondition=1\r\nAlwaystop=1\r\n");
+    f.close();
+    App app(m_state, m_engine);
+    app.load({});
+    EXPECT_EQ(app.timer().Interval(), 1);
+    EXPECT_TRUE(m_state.AlwaysTop);
+    EXPECT_TRUE(app.mainWindow().windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+}  // namespace
