@@ -738,9 +738,6 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
         p.setFont(font);
         p.drawText(QRect(4, 0, width - 6, height), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("◀ ") + QString::fromUtf8(kMenuTexts[page].title));
-        p.setFont(latinFont(7, false));
-        p.drawText(QRect(0, 0, width - 3, height), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("%1/5").arg(page + 1));
     } else if (entry == 4) {
         p.setFont(font);
         p.drawText(QRect(4, 0, width - 7, height), Qt::AlignLeft | Qt::AlignVCenter,
@@ -846,8 +843,42 @@ QImage overlay(const QImage& body, const QPainterPath& glass)
 
 // The program's mark: spectrum bars in a rounded navy tile. `variant` 0 program and playing
 // tray icon, 1 the second playing image (bars moved), 2 not playing (grey).
+// Small sizes are drawn on whole pixels so that the bars stay sharp.
+QImage smallMarkIcon(int size, int variant)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool grey = variant == 2;
+    p.setPen(QPen(grey ? QColor(110, 116, 128) : QColor(0, 170, 190), 1));
+    p.setBrush(grey ? QColor(44, 48, 58) : QColor(14, 26, 46));
+    p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    static constexpr double kHeights[2][4] = {{0.55, 0.95, 0.7, 0.85}, {0.85, 0.6, 1.0, 0.5}};
+    const double* heights = kHeights[variant == 1 ? 1 : 0];
+    const int barWidth = size >= 22 ? 3 : 2;
+    const int gap = 1;
+    const int total = 4 * barWidth + 3 * gap;
+    const int x0 = (size - total) / 2;
+    const int bottom = size - 3;
+    const int room = size - 6;
+    for (int i = 0; i < 4; ++i) {
+        const int h = std::max(2, int(std::lround(room * heights[i])));
+        for (int y = 0; y < h; ++y) {
+            const double t = double(y) / room;  // 0 at the bottom
+            const QColor c = grey ? Mix(QColor(110, 116, 128), QColor(210, 214, 222), t)
+                                  : Mix(QColor(0, 60, 150), QColor(0, 247, 239), t);
+            p.fillRect(QRect(x0 + i * (barWidth + gap), bottom - y, barWidth, 1), c);
+        }
+    }
+    return icon;
+}
+
 QImage markIcon(int size, int variant)
 {
+    if (size < 32)
+        return smallMarkIcon(size, variant);
     QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
