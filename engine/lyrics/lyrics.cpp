@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
 #include "engine/meta/textcodec.h"
@@ -147,10 +148,15 @@ std::string stripWordTimes(std::string_view text)
 bool Lyrics::load(const std::string& path)
 {
     clear();
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // Only regular files: a FIFO or device would block or never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
         return false;
-    std::string bytes(kMaxFileBytes, '\0');
+    const auto fileBytes = std::filesystem::file_size(path, ec);
+    std::ifstream file(path, std::ios::binary);
+    if (ec || !file)
+        return false;
+    std::string bytes(std::min<uintmax_t>(fileBytes, kMaxFileBytes), '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(file.gcount()));
     return parse(bytes);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
+#include "engine/meta/id3v2fallback.h"
 #include "engine/meta/tagreader.h"
 #include "engine/meta/textcodec.h"
 #include "support/fixtures.h"
@@ -192,6 +194,39 @@ TEST_F(TagReadTest, MissingEmptyFolderAndHostileFilesAreSafe)
     ReadTag(path, tag);
     WriteFileBytes(path, "TAG");
     EXPECT_FALSE(ReadTag(path, tag));
+}
+
+TEST_F(TagReadTest, RandomlyDamagedTagsAreReadSafely)
+{
+    const std::string utf16 = std::string("\x01\xFF\xFE"
+                                          "a\0b\0",
+                                          7);
+    std::vector<std::string> tags;
+    for (int major : {2, 3, 4}) {
+        const bool v22 = major == 2;
+        tags.push_back(MakeId3v2Tag(major, {{v22 ? "TT2" : "TIT2", Latin1Body(kSjisLyricsTest)},
+                                            {v22 ? "TP1" : "TPE1", utf16},
+                                            {v22 ? "COM" : "COMM", std::string(5, '\0') + "c"},
+                                            {v22 ? "TYE" : "TYER", Latin1Body("2001")}}));
+    }
+    std::mt19937 random(11);
+    const std::string v1 = MakeId3v1Block(kSjisLyricsTest, "artist", "album", "2001", "c", 1, 3);
+    const std::string path = TestTempDir() + "/damaged-tag.mp3";
+    for (int round = 0; round < 300; ++round) {
+        std::string tagBytes = tags[round % 3];
+        // Flip flags and sizes too: the header bytes are fair game.
+        for (int k = 0; k < 1 + round % 6; ++k)
+            tagBytes[random() % tagBytes.size()] = static_cast<char>(random());
+        if (round % 7 == 0)
+            tagBytes.resize(random() % tagBytes.size());
+        std::string tail = v1;
+        tail[3 + random() % 125] = static_cast<char>(random());
+        ASSERT_TRUE(WriteFileBytes(path, tagBytes + (round % 2 ? s_audio : "") + tail));
+        TagInfo lenient;
+        ReadId3v2Leniently(path, lenient);
+        ReadTag(path, tag, &info);
+        EXPECT_LE(tag.title.size(), 128u * 4);
+    }
 }
 
 TEST(TextCodec, LegacyTextDetection)
