@@ -41,9 +41,15 @@ std::string clean(const std::string& text, int maxChars)
     return value;
 }
 
+// Non-ASCII text goes out as UTF-16 even when Latin-1 could hold it: Latin-1 frames are read
+// back with Shift-JIS detection, which some Latin-1 text (such as "±²") would not survive.
 TagLib::String::Type encodingFor(const std::string& utf8)
 {
-    return Utf8ToLatin1(utf8) ? TagLib::String::Latin1 : TagLib::String::UTF16;
+    for (char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return TagLib::String::UTF16;
+    }
+    return TagLib::String::Latin1;
 }
 
 void setTextFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& utf8)

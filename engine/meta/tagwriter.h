@@ -12,8 +12,8 @@ public:
     // The steps of a write; a test can make one of them fail to check the original survives.
     enum class Step { None, Copy, Tag, Sync, Rename };
 
-    // Writes tag into the file at path. ID3v2.3 holds every field (UTF-16 frames where Latin-1
-    // cannot hold the text); ID3v1 holds the fields Latin-1 can represent, the others left empty.
+    // Writes tag into the file at path. ID3v2.3 holds every field (UTF-16 frames for non-ASCII
+    // text); ID3v1 holds the fields Latin-1 can represent, the others left empty.
     // Trailing blanks are dropped; genre -1 writes no genre. The original is replaced by rename,
     // keeping its permissions, so it is never seen half-written. On failure the original is
     // untouched, the temporary removed, error set (English, for logs) and false returned.

@@ -126,6 +126,16 @@ TEST_F(TagWriteTest, Latin1TextFillsBothTagsWithoutPaddingBlanks)
     EXPECT_EQ(block.substr(3 + 7, 23), std::string(23, '\0'));
 }
 
+TEST_F(TagWriteTest, Latin1TextThatLooksLikeShiftJisSurvives)
+{
+    TagInfo written;
+    written.title = "±²³"; // B1 B2 B3 in Latin-1 are also half-width katakana in Shift-JIS
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, "±²³");
+}
+
 TEST_F(TagWriteTest, ReplacesOldValuesAndClearsEmptyFields)
 {
     TagInfo written;
