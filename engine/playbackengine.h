@@ -81,6 +81,8 @@ public:
     int sampleRate() const { return m_info.sampleRate; }
     int tempoStep() const { return m_tempoStep.load(); }
     bool decoding() const { return m_converter.running(); }
+    // True from a seek until the decode thread has taken it.
+    bool seekPending() const { return m_pendingJump.load() >= 0; }
     // Frames waiting in the ring (decoded, not yet taken by the device).
     size_t queuedFrames() const { return m_ring.queued(); }
     AudioOutput* output() { return m_output.get(); }

@@ -77,7 +77,9 @@ int info(const std::string& path)
 
 int decode(const std::string& path, const std::string& out)
 {
-    PlaybackEngine engine(OutputConfig{OutputConfig::Kind::Null, {}, {}});
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Null;
+    PlaybackEngine engine(config);
     InputInfo input;
     if (!engine.open(path, input))
         return fail("cannot open " + path);

@@ -31,6 +31,12 @@ void WavConverter::cancel()
         m_thread.join();
 }
 
+void WavConverter::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 std::string WavConverter::error() const
 {
     std::lock_guard lock(m_mutex);

@@ -22,6 +22,7 @@ public:
     bool start(const std::string& source, const std::string& target, int blockFrames,
                Finished finished);
     void cancel();  // stops a running conversion; its temporary file is removed; waits for it
+    void wait();    // waits for a running conversion to finish
     bool running() const { return m_running.load(std::memory_order_acquire); }
     int progress() const { return m_progress.load(std::memory_order_acquire); }  // 0..100
     std::string error() const;  // empty when the last conversion succeeded

@@ -1,0 +1,169 @@
+// Playback engine hot paths: WAV conversion against the mpg123 program, decode and DSP cost per
+// second of audio, spectrum plus wave per call, seek latency.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decode/mpegdecoder.h"
+#include "playbackengine.h"
+#include "wav/wavconverter.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+std::string MusicFixture(double seconds)
+{
+    fs::path dir = fs::temp_directory_path() / "morvane-bench";
+    fs::create_directories(dir);
+    std::string path = (dir / ("music-" + std::to_string(static_cast<int>(seconds)) + ".mp3")).string();
+    if (!fs::exists(path)) {
+        // A sweep with noise, so the encoder works as on music rather than on a pure tone.
+        std::string cmd = "sox -n -r 44100 -c 2 -b 16 -t wav - synth " + std::to_string(seconds)
+                          + " sine 100-8000 pinknoise vol 0.3 2>/dev/null | lame --quiet -b 192 - '"
+                          + path + ".part' && mv '" + path + ".part' '" + path + "'";
+        if (std::system(cmd.c_str()) != 0)
+            std::abort();
+    }
+    return path;
+}
+
+double ProcessCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+std::atomic<int> g_ends{0};
+void CountEnd(int32_t code, int32_t)
+{
+    if (code == 4)
+        g_ends.fetch_add(1);
+}
+
+// The whole decodeWave path (worker thread, libsndfile, rename) on a 10-minute file.
+void BM_ConvertTenMinutesEngine(benchmark::State& state)
+{
+    std::string source = MusicFixture(600);
+    std::string target = source + ".engine.wav";
+    for (auto _ : state) {
+        WavConverter converter;
+        std::atomic<bool> done{false};
+        converter.start(source, target, 24000, [&] { done.store(true); });
+        converter.wait();
+        if (!done.load() || !converter.error().empty())
+            state.SkipWithError("conversion failed");
+    }
+}
+BENCHMARK(BM_ConvertTenMinutesEngine)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same file through the mpg123 program, for the speed ratio.
+void BM_ConvertTenMinutesMpg123Program(benchmark::State& state)
+{
+    std::string source = MusicFixture(600);
+    std::string cmd = "mpg123 -q -w '" + source + ".mpg123.wav' '" + source + "'";
+    for (auto _ : state)
+        if (std::system(cmd.c_str()) != 0)
+            state.SkipWithError("mpg123 failed");
+}
+BENCHMARK(BM_ConvertTenMinutesMpg123Program)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Raw libmpg123 decode cost of ten seconds of audio.
+void BM_DecodeTenSecondsRaw(benchmark::State& state)
+{
+    std::string source = MusicFixture(10);
+    std::vector<int16_t> block(4608 * 2);
+    for (auto _ : state) {
+        MpegDecoder decoder;
+        decoder.open(source, false);
+        while (decoder.read(block.data(), 4608) > 0) {
+        }
+    }
+    state.counters["cpu_ms_per_audio_s"] = benchmark::Counter(
+        0.1 * 1000 * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DecodeTenSecondsRaw)->Unit(benchmark::kMillisecond);
+
+// CPU of the whole process per second of audio played to the null output (accelerated 20x, so
+// the clock threads' wake-ups weigh 20 times more than in real use). Arg: 0 plain, 1 equaliser,
+// 2 pitch 150 %.
+void BM_PlayToNullOutput(benchmark::State& state)
+{
+    std::string source = MusicFixture(10);
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Null;
+    config.nullOptions.speed = 20;
+    PlaybackEngine engine(config);
+    engine.init();
+    engine.callback(CountEnd);
+    double cpu = 0;
+    for (auto _ : state) {
+        InputInfo info;
+        engine.open(source, info);
+        if (state.range(0) == 1) {
+            int32_t gains[10] = {30, 20, 10, -10, 0, 20, 40, 60, 60, 60};
+            engine.setEqualizer(gains);
+        }
+        if (state.range(0) == 2)
+            engine.setPitch(150);
+        g_ends.store(0);
+        double before = ProcessCpuSeconds();
+        engine.play();
+        while (g_ends.load() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        cpu += ProcessCpuSeconds() - before;
+    }
+    state.counters["cpu_ms_per_audio_s"] = cpu * 1000 / (10.0 * state.iterations());
+}
+BENCHMARK(BM_PlayToNullOutput)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+class PlayingEngine : public benchmark::Fixture {
+public:
+    void SetUp(const benchmark::State&) override
+    {
+        OutputConfig config;
+        config.kind = OutputConfig::Kind::Null;
+        engine = std::make_unique<PlaybackEngine>(config);
+        engine->init();
+        InputInfo info;
+        engine->open(MusicFixture(600), info);
+        engine->play();
+        while (engine->getPlayMs() < 200)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    void TearDown(const benchmark::State&) override { engine.reset(); }
+    std::unique_ptr<PlaybackEngine> engine;
+};
+
+BENCHMARK_DEFINE_F(PlayingEngine, SpectrumPlusWave)(benchmark::State& state)
+{
+    int32_t left[256], right[256];
+    for (auto _ : state) {
+        engine->getSpectrum(left, right);
+        engine->getWave(left, right);
+        benchmark::DoNotOptimize(left[10]);
+    }
+}
+BENCHMARK_REGISTER_F(PlayingEngine, SpectrumPlusWave)->Unit(benchmark::kMicrosecond);
+
+// From seek() until audio of the new position is queued in the ring.
+BENCHMARK_DEFINE_F(PlayingEngine, SeekUntilQueued)(benchmark::State& state)
+{
+    std::mt19937 random(1);
+    for (auto _ : state) {
+        engine->seekMs(random() % 590000);
+        while (engine->seekPending() || engine->queuedFrames() == 0) {
+        }
+    }
+}
+BENCHMARK_REGISTER_F(PlayingEngine, SeekUntilQueued)->Unit(benchmark::kMillisecond)->UseRealTime();
+}  // namespace
+
+BENCHMARK_MAIN();
