@@ -59,7 +59,8 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
     // libmpg123 takes the frame count from a Xing/Info header but otherwise only estimates it
     // from the file size, and it ignores VBRI: count the frames unless a header gives them.
     const VbrHeader header = FindVbrHeader(path);
-    if (header.kind != VbrHeader::Kind::Xing && mpg123_scan(handle) != MPG123_OK)
+    if ((header.kind != VbrHeader::Kind::Xing || header.frames == 0) &&
+        mpg123_scan(handle) != MPG123_OK)
         return false;
     long long frames = mpg123_framelength(handle);
     long long samples = mpg123_length(handle);

@@ -248,12 +248,17 @@ TEST(PublicMalformed, EveryFileIsReadSafely)
             EXPECT_GT(info.frameCount, 0);
         }
     }
-    const std::vector<const char*> noAudio = {"3-malformed/mutagen/emptyfile.mp3",
-                                              "3-malformed/mutagen/too-short.mp3",
-                                              "1-conformance/minimp3/l3-nonstandard-small.bit",
-                                              "1-conformance/minimp3/l3-nonstandard-id3v2-only.bit",
-                                              "2-tags/rust-id3/id3v23.id3",
-                                              "2-tags/mutagen/oldtag.apev2"};
+    const std::vector<const char*> noAudio = {
+        "3-malformed/mutagen/emptyfile.mp3",
+        "3-malformed/mutagen/too-short.mp3",
+        "1-conformance/minimp3/l3-nonstandard-small.bit",
+        "1-conformance/minimp3/l3-nonstandard-id3v2-only.bit",
+        "2-tags/rust-id3/id3v23.id3",
+        "2-tags/mutagen/oldtag.apev2",
+        "1-conformance/minimp3/l3-nonstandard-vbrtag-corrupted.bit",
+        "1-conformance/minimp3/l3-nonstandard-vbrtag-empty.bit",
+        "1-conformance/minimp3/l3-nonstandard-vbrtag-noframes.bit",
+        "1-conformance/minimp3/l3-nonstandard-vbrtag-only.bit"};
     for (const char* file : noAudio) {
         MpegInfo info;
         if (fs::exists(root / file)) {
