@@ -1,0 +1,112 @@
+// The real main window on the offscreen platform: what a tick sends to the screen, mouse and
+// key events reaching the rules, and tooltips of the hot areas.
+#include "playertestkit.h"
+
+#include "player/mainwindow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    AppState state;
+    FakeEngine engine;
+    PlaylistModel playlist;
+    TrackOps ops{state, engine, playlist};
+    RecordingActions actions;
+    MainWindow window{state, engine, ops, actions, NoiseSkin()};
+
+    void SetUp() override
+    {
+        state.StarDust = false;
+        state.RelativityVol = 0;
+        window.show();
+    }
+
+    void mouse(QEvent::Type type, Qt::MouseButton button, QPointF pos)
+    {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, pos, window.mapToGlobal(pos), button, held, Qt::NoModifier);
+        QApplication::sendEvent(&window, &event);
+    }
+    void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent event(QEvent::KeyPress, code, modifiers, QString());
+        QApplication::sendEvent(&window, &event);
+    }
+};
+
+TEST_F(MainWindowTest, IsAFramelessWindowOfTheSkinSize)
+{
+    EXPECT_EQ(window.size(), QSize(300, 150));
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST_F(MainWindowTest, FirstTickSendsTheFrameThenNothingWhileNothingChanges)
+{
+    window.tick();
+    EXPECT_FALSE(window.lastDirtyRect().isEmpty());
+    EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
+    window.tick();
+    EXPECT_TRUE(window.lastDirtyRect().isEmpty());
+}
+
+TEST_F(MainWindowTest, OnlyTheChangedPartIsSent)
+{
+    window.tick();
+    window.tick();
+    state.Volume = 47;
+    window.tick();
+    const QRect dirty = window.lastDirtyRect();
+    EXPECT_TRUE(QRect(195, 16, 17, 7).contains(dirty)) << dirty.x() << "," << dirty.y() << " "
+                                                       << dirty.width() << "x" << dirty.height();
+    EXPECT_FALSE(dirty.isEmpty());
+    EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
+}
+
+TEST_F(MainWindowTest, ButtonPressShowsPressedAndReleaseActs)
+{
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, {280, 80});
+    EXPECT_TRUE(window.windowState().ButtonDown[5]);
+    window.tick();
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, {10, 10});
+    EXPECT_FALSE(window.windowState().ButtonDown[5]);
+    EXPECT_EQ(actions.calls, std::vector<std::string>{"quitApp"});
+}
+
+TEST_F(MainWindowTest, RightClickOpensTheCommandMenuAtThePointer)
+{
+    mouse(QEvent::MouseButtonPress, Qt::RightButton, {150, 120});
+    ASSERT_EQ(actions.calls, std::vector<std::string>{"showCommandMenu"});
+    EXPECT_EQ(actions.menuAt, window.mapToGlobal(QPoint(150, 120)));
+}
+
+TEST_F(MainWindowTest, VolumeDragThroughEvents)
+{
+    state.Volume = 50;
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, {200, 20});
+    mouse(QEvent::MouseMove, Qt::LeftButton, {170, 20});
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, {170, 20});
+    EXPECT_EQ(state.Volume, 80);
+    EXPECT_FALSE(window.windowState().VolDrag);
+}
+
+TEST_F(MainWindowTest, KeypadDigitsAreNotShortcuts)
+{
+    std::vector<int> keys;
+    window.hooks().addFromShortcut = [&](int code) { keys.push_back(code); };
+    key(Qt::Key_3);
+    key(Qt::Key_3, Qt::KeypadModifier);
+    EXPECT_EQ(keys, std::vector<int>{Qt::Key_3});
+}
+
+TEST_F(MainWindowTest, CaptionFollowsTheOpenTrack)
+{
+    FillPlaylist(playlist, 2);
+    state.CurrentIndex = 2;
+    ops.OpenTrack(playlist.rowPath(2));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Track 2"));
+}
