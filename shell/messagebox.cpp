@@ -1,6 +1,8 @@
 // Message boxes with a scripted mode for tests.
 #include "messagebox.h"
 
+#include <cstdio>
+
 namespace {
 struct Script {
     bool enabled = false;
@@ -36,6 +38,12 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
         auto answer = s.answers.front();
         s.answers.pop_front();
         return answer;
+    }
+    if (qEnvironmentVariable("MORVANE_MESSAGES") == QLatin1String("stderr")) {
+        // Unattended runs (whole-program tests): say it on standard error, take the default.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
+                     qPrintable(QString(text).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+        return firstButton(buttons);
     }
     QMessageBox box(icon, caption, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());

@@ -12,7 +12,8 @@
 // The caption of message boxes where the program uses its own title.
 inline const QString kAppTitle = QStringLiteral("Morvane");
 
-// Shows a modal message box and returns the button pressed.
+// Shows a modal message box and returns the button pressed. With MORVANE_MESSAGES=stderr the
+// text goes to standard error instead and the first offered button is the answer.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         const QString& caption = kAppTitle,
                                         QMessageBox::Icon icon = QMessageBox::NoIcon,
