@@ -149,7 +149,7 @@ TEST_F(LevelMeter, WidthsFollowThePeakRoundedToEven)
     auto width = [](int peak) {
         std::array<int, 256> l{}, r{};
         l[17] = peak;
-        r[200] = -peak;
+        r[200] = peak;
         const MeterWidths w = MeterWidthsFor(l.data(), r.data(), 256);
         EXPECT_EQ(w.left, w.right);
         return w.left;
@@ -163,6 +163,13 @@ TEST_F(LevelMeter, WidthsFollowThePeakRoundedToEven)
     EXPECT_EQ(width(80), 19);
     EXPECT_EQ(width(5000), 19);
     EXPECT_EQ(width(std::numeric_limits<int>::min()), 19);
+    // Peaks are magnitudes: negative samples count as much as positive ones.
+    std::array<int, 256> l{}, r{};
+    l[5] = -40;
+    r[9] = -3;
+    const MeterWidths w = MeterWidthsFor(l.data(), r.data(), 256);
+    EXPECT_EQ(w.left, 10);
+    EXPECT_EQ(w.right, 1);
 }
 
 TEST_F(LevelMeter, FullLeftWedgeCoversEightToTwentySix)
