@@ -104,10 +104,12 @@ void BM_ComposeFullFrame(benchmark::State& state)
         benchmark::DoNotOptimize(frame.frame.constBits());
     }
 }
-BENCHMARK(BM_ComposeFullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)
+BENCHMARK(BM_ComposeFullFrame)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

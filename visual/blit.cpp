@@ -44,7 +44,7 @@ void apply(QImage& dst, QPoint to, const QImage& src, QPoint from, QSize size, O
     }
 }
 
-}  // namespace
+} // namespace
 
 void CopyRect(QImage& dst, QPoint to, const QImage& src, const QRect& srcRect)
 {

@@ -21,13 +21,13 @@ int atMost255(int v)
     return std::min(v, 255);
 }
 
-}  // namespace
+} // namespace
 
 QRgb LyricShadowColour(int step, int lyricsFade)
 {
     if (lyricsFade == 0)
         return qRgb(0, 0, 0);
-    const int red = static_cast<int>(33 - 1.5 * step);  // the integer part
+    const int red = static_cast<int>(33 - 1.5 * step); // the integer part
     return qRgb(atLeastZero(red), atLeastZero(115 - 4 * step), atLeastZero(239 - 8 * step));
 }
 

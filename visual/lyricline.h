@@ -15,10 +15,10 @@ inline constexpr int kLyricFadeSteps = 30;
 
 // The main window's lyric values kept between calls.
 struct LyricLine {
-    int LyricFadeStep = kLyricFadeSteps;  // 1 right after a change .. 30 fully faded in
-    int LyricLeft = 0;    // x of the shown line's left edge (the mouse handling reads it)
-    TextStamp Label3;     // the line being shown; Label3.width() is its width in pixels
-    QString Label5;       // the line shown on the previous call with a real line
+    int LyricFadeStep = kLyricFadeSteps; // 1 right after a change .. 30 fully faded in
+    int LyricLeft = 0; // x of the shown line's left edge (the mouse handling reads it)
+    TextStamp Label3;  // the line being shown; Label3.width() is its width in pixels
+    QString Label5;    // the line shown on the previous call with a real line
 };
 
 // Shadow and text colours for a fade step (lyricsFade non-zero enables the fade).

@@ -24,8 +24,7 @@ void setPixel(QImage& frame, int x, int y, QRgb colour)
 }
 
 // One polyline through the sampled indices: a pixel for the first point, then lines.
-template <typename Value>
-void polyline(QImage& frame, int step, QRgb colour, Value value)
+template <typename Value> void polyline(QImage& frame, int step, QRgb colour, Value value)
 {
     int prevX = kTraceX;
     int prevY = 50 - value(0);
@@ -44,7 +43,7 @@ int limited(int v, int floor)
     return v < floor ? floor : v;
 }
 
-}  // namespace
+} // namespace
 
 void DrawLine(QImage& frame, int x0, int y0, int x1, int y1, QRgb colour)
 {

@@ -6,9 +6,9 @@
 
 class Engine;
 
-inline constexpr QRgb kCombinedTraceColour = 0xFF00FF00;  // green
-inline constexpr QRgb kRightTraceColour = 0xFFFF0000;     // red
-inline constexpr QRgb kLeftTraceColour = 0xFF0096FF;      // light blue
+inline constexpr QRgb kCombinedTraceColour = 0xFF00FF00; // green
+inline constexpr QRgb kRightTraceColour = 0xFFFF0000;    // red
+inline constexpr QRgb kLeftTraceColour = 0xFF0096FF;     // light blue
 
 // Always asks the engine for the wave, then draws the variant osiroType (0 combined, 1 right
 // and left, 2 right, 3 left; other values draw nothing). Keeps no state.

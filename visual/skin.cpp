@@ -31,7 +31,7 @@ QImage loadRgb32(const QString& name)
 
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
-}  // namespace
+} // namespace
 
 Skin::Skin()
 {
@@ -43,10 +43,10 @@ Skin::Skin()
     m_version = loadRgb32(QStringLiteral("version.png"));
     for (int i = 0; i < 3; ++i)
         m_tray[i] = QImage(QStringLiteral(":/skin/tray%1.png").arg(i + 1));
-    m_valid = m_picture1.size() == SkinLayout::kSpriteSheetSize
-              && m_picture2.size() == SkinLayout::kFrameSize
-              && m_picture3.size() == SkinLayout::kOverlaySize
-              && m_picture5.size() == SkinLayout::kLitButtonsSize;
+    m_valid = m_picture1.size() == SkinLayout::kSpriteSheetSize &&
+              m_picture2.size() == SkinLayout::kFrameSize &&
+              m_picture3.size() == SkinLayout::kOverlaySize &&
+              m_picture5.size() == SkinLayout::kLitButtonsSize;
 }
 
 QImage Skin::trayImage(int index) const

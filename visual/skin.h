@@ -18,10 +18,10 @@ public:
 
     bool isValid() const { return m_valid; }
 
-    const QImage& Picture1() const { return m_picture1; }  // 350 x 350 sprite sheet
-    const QImage& Picture2() const { return m_picture2; }  // 300 x 150 background
-    const QImage& Picture3() const { return m_picture3; }  // 300 x 250 overlay: image, then mask
-    const QImage& Picture5() const { return m_picture5; }  // lit buttons (row 66)
+    const QImage& Picture1() const { return m_picture1; } // 350 x 350 sprite sheet
+    const QImage& Picture2() const { return m_picture2; } // 300 x 150 background
+    const QImage& Picture3() const { return m_picture3; } // 300 x 250 overlay: image, then mask
+    const QImage& Picture5() const { return m_picture5; } // lit buttons (row 66)
 
     // Tray images imgIcon1 (playing), imgIcon2 (playing, second animation image), imgIcon3
     // (not playing); index 1..3. 32 x 32 with transparency.

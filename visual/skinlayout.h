@@ -21,7 +21,7 @@ inline constexpr int kButtonSize = 22;
 inline constexpr int kButtonImageRow = 0;
 inline constexpr int kButtonDownRow = 22;
 inline constexpr int kButtonMaskRow = 44;
-inline constexpr int kButtonLitRow = 66;  // in Picture5
+inline constexpr int kButtonLitRow = 66; // in Picture5
 inline constexpr int kButtonCount = 6;
 // Image column and frame position of buttons 0..5 (play, stop, pause, next, previous, quit).
 inline constexpr int kButtonColumn[kButtonCount] = {0, 22, 44, 66, 88, 110};
@@ -56,10 +56,10 @@ inline constexpr int kMeterMaskRow = 91;
 inline constexpr int kMeterRows = 8;
 inline constexpr int kMeterFirstColumn = 31;
 inline constexpr int kMeterLastColumn = 69;
-inline constexpr int kMeterLeftInner = 49;   // left wedge reads columns 50 - w .. 49
-inline constexpr int kMeterRightInner = 51;  // right wedge reads columns 51 .. 50 + w
+inline constexpr int kMeterLeftInner = 49;  // left wedge reads columns 50 - w .. 49
+inline constexpr int kMeterRightInner = 51; // right wedge reads columns 51 .. 50 + w
 inline constexpr int kMeterMaxWidth = 19;
-inline constexpr QPoint kMeterLeftEnd{27, 107};   // left wedge ends at column 26
+inline constexpr QPoint kMeterLeftEnd{27, 107}; // left wedge ends at column 26
 inline constexpr QPoint kMeterRightStart{275, 106};
 
 // Large digits (10 x 15): image at (10 d, 111), mask at (10 d + 110, 111).
@@ -115,4 +115,4 @@ inline constexpr int kStripRows = 50;
 // Display areas (for the generator and for tests): what the overlay leaves visible.
 inline constexpr QRect kTitleWindow{88, 101, 121, 15};
 
-}  // namespace SkinLayout
+} // namespace SkinLayout

@@ -13,9 +13,9 @@ namespace {
 
 using namespace SkinLayout;
 
-constexpr int kBands = 123;   // bands 0..122 in variants 0 and 1
-constexpr int kBandX = 90;    // left edge of the band
-constexpr int kLineStep = 8;  // variant 2 reads every 8th band
+constexpr int kBands = 123;  // bands 0..122 in variants 0 and 1
+constexpr int kBandX = 90;   // left edge of the band
+constexpr int kLineStep = 8; // variant 2 reads every 8th band
 
 int columnX(int band)
 {
@@ -43,7 +43,7 @@ void bar(QImage& frame, const QImage& sprites, int x, int bottom, int markRow, i
     }
 }
 
-}  // namespace
+} // namespace
 
 void SpeAna(QImage& frame, const QImage& sprites, Engine& engine, int speAnaType)
 {

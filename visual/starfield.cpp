@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kPi = 3.1415;  // the field's own constant, not the full value of pi
+constexpr double kPi = 3.1415; // the field's own constant, not the full value of pi
 constexpr int kCentreX = 150;
 constexpr int kCentreY = 50;
 
@@ -24,7 +24,7 @@ void dot(QImage& frame, int x, int y, QRgb colour)
     }
 }
 
-}  // namespace
+} // namespace
 
 StarField InitStarField(const std::function<double()>& uniform01)
 {
@@ -38,7 +38,7 @@ StarField InitStarField(const std::function<double()>& uniform01)
 
 StarField InitStarField()
 {
-    std::mt19937 source;  // default seed on purpose: the pattern may repeat between runs
+    std::mt19937 source; // default seed on purpose: the pattern may repeat between runs
     return InitStarField([&source] { return std::generate_canonical<double, 53>(source); });
 }
 

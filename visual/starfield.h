@@ -11,8 +11,8 @@ inline constexpr int kStarCount = 61;
 
 // The star tables the main window keeps for its whole life.
 struct StarField {
-    std::array<double, kStarCount> StarAngle{};  // direction in radians
-    std::array<int16_t, kStarCount> StarAge{};   // ticks since the star left the centre
+    std::array<double, kStarCount> StarAngle{}; // direction in radians
+    std::array<int16_t, kStarCount> StarAge{};  // ticks since the star left the centre
 };
 
 // Fills the tables from successive values of a uniform source in [0, 1): for each star its

@@ -14,7 +14,7 @@ namespace {
 // Room for glyphs that reach left of the origin or right of the advance (italic overhangs).
 constexpr int kPad = 2;
 
-}  // namespace
+} // namespace
 
 TextStamp::TextStamp() : TextStamp(FrameFont()) {}
 

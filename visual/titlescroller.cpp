@@ -9,11 +9,11 @@ namespace {
 
 constexpr int kTitleHomeX = 88;
 constexpr int kTitleY = 102;
-constexpr int kReentryPos = 120;  // re-enters at x = 208
+constexpr int kReentryPos = 120; // re-enters at x = 208
 constexpr int kHoldStep = 5;
 constexpr int kHoldEnd = 255;
 
-}  // namespace
+} // namespace
 
 void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scroller)
 {

@@ -13,8 +13,8 @@ inline constexpr QRgb kTitleColour = 0xFFFFFFFF;
 
 // The main window's own part of the scroller; TitlePos, TitleReset and TitleStep live in AppState.
 struct TitleScroller {
-    int TitleTick = 0;  // call counter 0..3: the title moves on every fourth call
-    TextStamp Label2;   // the title text as drawn; its width is the label's width
+    int TitleTick = 0; // call counter 0..3: the title moves on every fourth call
+    TextStamp Label2;  // the title text as drawn; its width is the label's width
 };
 
 // One call per tick: takes the text of app.TitleLabel, moves the title by the rules (asking the

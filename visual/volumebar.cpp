@@ -30,7 +30,7 @@ int64_t peakOf(const int* samples, int count)
     return peak;
 }
 
-}  // namespace
+} // namespace
 
 MeterWidths MeterWidthsFor(const int* left, const int* right, int count)
 {

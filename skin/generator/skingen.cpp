@@ -107,7 +107,8 @@ void drawTinyText(QImage& image, QPoint at, const QString& text, QColor colour)
         if (glyph != kTinyFont.end()) {
             for (int row = 0; row < 5; ++row)
                 for (int col = 0; col < 3; ++col)
-                    if (glyph->second[row][col] == '#' && image.rect().contains(x + col, at.y() + row))
+                    if (glyph->second[row][col] == '#' &&
+                        image.rect().contains(x + col, at.y() + row))
                         image.setPixelColor(x + col, at.y() + row, colour);
         }
         x += 4;
@@ -243,7 +244,8 @@ QImage paintBody(const QPainterPath& glass)
     p.setPen(QPen(kBodyEdge, 1));
     p.setBrush(caseFill);
     p.drawRoundedRect(QRectF(0.5, 0.5, 299, 149), 9, 9);
-    p.setPen(QPen(QColor(kBodyHighlight.red(), kBodyHighlight.green(), kBodyHighlight.blue(), 140), 1));
+    p.setPen(
+        QPen(QColor(kBodyHighlight.red(), kBodyHighlight.green(), kBodyHighlight.blue(), 140), 1));
     p.drawLine(QPointF(9, 1.5), QPointF(291, 1.5));
 
     // Fine brushed texture on the case.
@@ -340,7 +342,7 @@ QImage paintBody(const QPainterPath& glass)
         const int h = meterHeight(d);
         const QColor ghost(22, 30, 42);
         for (int r = kMeterRows - h; r < kMeterRows; ++r) {
-            const int leftX = kMeterLeftEnd.x() - 1 - d;  // d from the inner end
+            const int leftX = kMeterLeftEnd.x() - 1 - d; // d from the inner end
             if (leftX >= 8)
                 body.setPixelColor(leftX, kMeterLeftEnd.y() + r, ghost);
             if (d <= 18)
@@ -398,27 +400,27 @@ void drawGlyph(QPainter& p, int column, QColor colour)
         p.drawPolygon(t);
     };
     switch (column / kButtonSize) {
-    case 0:  // play
+    case 0: // play
         triangle(cx - 3, cy - 5, 9, 10);
         break;
-    case 1:  // stop
+    case 1: // stop
         p.drawRect(QRectF(cx - 4, cy - 4, 8, 8));
         break;
-    case 2:  // pause
+    case 2: // pause
         p.drawRect(QRectF(cx - 4, cy - 4.5, 3, 9));
         p.drawRect(QRectF(cx + 1, cy - 4.5, 3, 9));
         break;
-    case 3:  // next track
+    case 3: // next track
         triangle(cx - 5, cy - 4, 5, 8);
         triangle(cx - 0.5, cy - 4, 5, 8);
         p.drawRect(QRectF(cx + 4.5, cy - 4, 1.6, 8));
         break;
-    case 4:  // previous track
+    case 4: // previous track
         p.drawRect(QRectF(cx - 6, cy - 4, 1.6, 8));
         backTriangle(cx - 4.5, cy - 4, 5, 8);
         backTriangle(cx, cy - 4, 5, 8);
         break;
-    case 5: {  // quit: the power sign
+    case 5: { // quit: the power sign
         QPen ring(colour, 1.8, Qt::SolidLine, Qt::RoundCap);
         p.setPen(ring);
         p.setBrush(Qt::NoBrush);
@@ -502,8 +504,9 @@ QImage transportButton(int column, ButtonLook look, const QImage& mask)
     QImage out(kButtonSize, kButtonSize, QImage::Format_RGB32);
     for (int y = 0; y < kButtonSize; ++y)
         for (int x = 0; x < kButtonSize; ++x)
-            out.setPixel(x, y, mask.pixel(x, y) == qRgb(0, 0, 0) ? art.pixel(x, y) | 0xFF000000u
-                                                                 : qRgb(255, 255, 255));
+            out.setPixel(x, y,
+                         mask.pixel(x, y) == qRgb(0, 0, 0) ? art.pixel(x, y) | 0xFF000000u
+                                                           : qRgb(255, 255, 255));
     return out;
 }
 
@@ -549,7 +552,8 @@ void drawSmallButtons(QImage& sheet, const QImage& body)
             for (int y = 0; y < size.height(); ++y)
                 for (int x = 0; x < size.width(); ++x) {
                     const bool solid = qGray(coverage.pixel(x, y)) >= 100;
-                    sheet.setPixel(column + x, row + y, solid ? art.pixel(x, y) : qRgb(255, 255, 255));
+                    sheet.setPixel(column + x, row + y,
+                                   solid ? art.pixel(x, y) : qRgb(255, 255, 255));
                     if (!down)
                         sheet.setPixelColor(column + x, kSmallButtonMaskRow + y,
                                             solid ? kBlack : kWhite);
@@ -568,22 +572,28 @@ void drawIndicators(QImage& sheet)
     const QColor mode(60, 240, 236);
     const QColor amber(255, 184, 60);
     const Icon icons[] = {
-        {kIndicatorRepeatColumn, mode,
+        {kIndicatorRepeatColumn,
+         mode,
          {"..####..", ".#....#.", "#......#", "#....###", "#.....#.", "#.......", ".#....#.",
           "..####.."}},
-        {kIndicatorRandomColumn, mode,
+        {kIndicatorRandomColumn,
+         mode,
          {".....#..", "##..####", "..##.#..", "...##...", "...##...", "..##.#..", "##..####",
           ".....#.."}},
-        {kIndicatorNormalColumn, mode,
+        {kIndicatorNormalColumn,
+         mode,
          {"........", "....#...", "....##..", "########", "########", "....##..", "....#...",
           "........"}},
-        {kIndicatorFadeInColumn, amber,
+        {kIndicatorFadeInColumn,
+         amber,
          {"........", ".......#", "......##", ".....###", "....####", "...#####", "..######",
           ".#######"}},
-        {kIndicatorTopMostColumn, amber,
+        {kIndicatorTopMostColumn,
+         amber,
          {"########", "........", "...##...", "..####..", ".######.", "...##...", "...##...",
           "...##..."}},
-        {kIndicatorSingleColumn, mode,
+        {kIndicatorSingleColumn,
+         mode,
          {"..####..", ".#....#.", "#..#...#", "#.##.###", "#..#..#.", "#..#....", ".#.#..#.",
           "..####.."}},
     };
@@ -614,15 +624,15 @@ void drawLargeDigits(QImage& sheet)
         int x, y, w, h;
     };
     const Segment segments[7] = {
-        {2, 0, 5, 2},   // a top
-        {7, 2, 2, 4},   // b upper right
-        {7, 8, 2, 4},   // c lower right
-        {2, 12, 5, 2},  // d bottom
-        {0, 8, 2, 4},   // e lower left
-        {0, 2, 2, 4},   // f upper left
-        {2, 6, 5, 2},   // g middle
+        {2, 0, 5, 2},  // a top
+        {7, 2, 2, 4},  // b upper right
+        {7, 8, 2, 4},  // c lower right
+        {2, 12, 5, 2}, // d bottom
+        {0, 8, 2, 4},  // e lower left
+        {0, 2, 2, 4},  // f upper left
+        {2, 6, 5, 2},  // g middle
     };
-    static constexpr const char* kLit[10] = {"abcdef", "bc",     "abged", "abgcd",  "fgbc",
+    static constexpr const char* kLit[10] = {"abcdef", "bc",     "abged", "abgcd",   "fgbc",
                                              "afgcd",  "afgedc", "abc",   "abcdefg", "abfgcd"};
     const QColor on(60, 244, 240);
     const QColor onEdge(0, 190, 205);
@@ -663,20 +673,24 @@ void drawSmallDigits(QImage& sheet)
     for (int d = 0; d < 10; ++d) {
         const QPoint at(d * kSmallDigitSize.width(), kSmallDigitRow);
         FillRect(sheet, QRect(at, kSmallDigitSize), kChip);
-        DrawPixels(sheet, at, {kGlyphs[d][0], kGlyphs[d][1], kGlyphs[d][2], kGlyphs[d][3],
-                               kGlyphs[d][4], kGlyphs[d][5], kGlyphs[d][6]},
+        DrawPixels(sheet, at,
+                   {kGlyphs[d][0], kGlyphs[d][1], kGlyphs[d][2], kGlyphs[d][3], kGlyphs[d][4],
+                    kGlyphs[d][5], kGlyphs[d][6]},
                    {{'#', ink}});
     }
 }
 
 void drawCursorAndLamp(QImage& sheet)
 {
-    const std::initializer_list<const char*> diamond = {"..#..", ".#o#.", "#ooo#", ".#o#.", "..#.."};
-    DrawPixels(sheet, kCursorImage, diamond, {{'#', QColor(0, 200, 215)}, {'o', QColor(210, 255, 255)}});
+    const std::initializer_list<const char*> diamond = {"..#..", ".#o#.", "#ooo#", ".#o#.",
+                                                        "..#.."};
+    DrawPixels(sheet, kCursorImage, diamond,
+               {{'#', QColor(0, 200, 215)}, {'o', QColor(210, 255, 255)}});
     DrawPixels(sheet, kCursorMask, diamond, {{'#', kBlack}, {'o', kBlack}});
     FillRect(sheet, QRect(kLampCell, kLampSize), kLampPlate);
-    DrawPixels(sheet, kLampCell, {".eeee.", "ebbbbe", "ebwwbe", "ebwwbe", "ebbbbe", ".eeee."},
-               {{'e', QColor(0, 120, 135)}, {'b', QColor(0, 222, 232)}, {'w', QColor(200, 255, 255)}});
+    DrawPixels(
+        sheet, kLampCell, {".eeee.", "ebbbbe", "ebwwbe", "ebwwbe", "ebbbbe", ".eeee."},
+        {{'e', QColor(0, 120, 135)}, {'b', QColor(0, 222, 232)}, {'w', QColor(200, 255, 255)}});
 }
 
 void drawStrips(QImage& sheet)
@@ -727,7 +741,8 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
         face.setColorAt(1, QColor(14, 25, 40));
     }
     p.fillRect(art.rect(), face);
-    p.fillRect(QRect(0, 0, 2, height), highlighted ? kCyan : (navigation ? kCyanDim : QColor(0, 150, 175)));
+    p.fillRect(QRect(0, 0, 2, height),
+               highlighted ? kCyan : (navigation ? kCyanDim : QColor(0, 150, 175)));
     p.fillRect(QRect(2, 0, width - 2, 1), highlighted ? QColor(80, 220, 230) : QColor(44, 62, 86));
     p.setRenderHint(QPainter::TextAntialiasing);
     const QColor ink = highlighted ? QColor(255, 255, 255)
@@ -761,7 +776,8 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
                 continue;
             sheet.setPixel(at.x() + x, at.y() + y, art.pixel(x, y));
             if (drawMask)
-                sheet.setPixelColor(at.x() + x, at.y() + y + (kMenuMaskRow - kMenuImageRow), kBlack);
+                sheet.setPixelColor(at.x() + x, at.y() + y + (kMenuMaskRow - kMenuImageRow),
+                                    kBlack);
         }
 }
 
@@ -786,7 +802,8 @@ QImage spriteSheet(const QImage& body)
     const QImage mask = roundButtonMask();
     for (int i = 0; i < kButtonCount; ++i) {
         const int column = kButtonColumn[i];
-        copyInto(sheet, {column, kButtonImageRow}, transportButton(column, ButtonLook::Normal, mask));
+        copyInto(sheet, {column, kButtonImageRow},
+                 transportButton(column, ButtonLook::Normal, mask));
         copyInto(sheet, {column, kButtonDownRow}, transportButton(column, ButtonLook::Down, mask));
         copyInto(sheet, {column, kButtonMaskRow}, mask);
     }
@@ -866,7 +883,7 @@ QImage smallMarkIcon(int size, int variant)
     for (int i = 0; i < 4; ++i) {
         const int h = std::max(2, int(std::lround(room * heights[i])));
         for (int y = 0; y < h; ++y) {
-            const double t = double(y) / room;  // 0 at the bottom
+            const double t = double(y) / room; // 0 at the bottom
             const QColor c = grey ? Mix(QColor(110, 116, 128), QColor(210, 214, 222), t)
                                   : Mix(QColor(0, 60, 150), QColor(0, 247, 239), t);
             p.fillRect(QRect(x0 + i * (barWidth + gap), bottom - y, barWidth, 1), c);
@@ -961,20 +978,20 @@ QImage playlistBackground(int n)
     QPainter p(&tile);
     p.setRenderHint(QPainter::Antialiasing, false);
     switch (n) {
-    case 1:  // pale paper with fine diagonal lines
+    case 1: // pale paper with fine diagonal lines
         tile.fill(QColor(246, 248, 250));
         p.setPen(QColor(232, 238, 244));
         for (int k = -64; k < 64; k += 8)
             p.drawLine(k, 0, k + 63, 63);
         break;
-    case 2: {  // pale blue with a dot grid
+    case 2: { // pale blue with a dot grid
         tile.fill(QColor(236, 244, 250));
         for (int y = 4; y < 64; y += 8)
             for (int x = (y / 8) % 2 ? 0 : 4; x < 64; x += 8)
                 tile.setPixelColor(x, y, QColor(214, 228, 240));
         break;
     }
-    case 3: {  // deep navy with a faint grid
+    case 3: { // deep navy with a faint grid
         tile.fill(QColor(14, 22, 36));
         p.setPen(QColor(20, 32, 50));
         for (int k = 0; k < 64; k += 16) {
@@ -983,7 +1000,7 @@ QImage playlistBackground(int n)
         }
         break;
     }
-    default: {  // charcoal with scattered dim stars (the tile wraps)
+    default: { // charcoal with scattered dim stars (the tile wraps)
         tile.fill(QColor(20, 22, 28));
         std::mt19937 stars(4);
         for (int i = 0; i < 14; ++i) {
@@ -1007,7 +1024,7 @@ bool save(const QImage& image, const QString& path)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -1032,8 +1049,9 @@ int main(int argc, char** argv)
     ok &= save(markIcon(32, 1), skinDir + "/pictures/tray2.png");
     ok &= save(markIcon(32, 2), skinDir + "/pictures/tray3.png");
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        ok &= save(markIcon(size, 0),
-                   QStringLiteral("%1/icons/hicolor/%2x%2/apps/morvane.png").arg(skinDir).arg(size));
+        ok &=
+            save(markIcon(size, 0),
+                 QStringLiteral("%1/icons/hicolor/%2x%2/apps/morvane.png").arg(skinDir).arg(size));
 
     // Qt writes no GIF: the backgrounds go through ImageMagick.
     for (int n = 1; n <= 4; ++n) {

@@ -76,7 +76,7 @@ TEST_F(RasterOps, ResultsStayOpaque)
 TEST(MaskedCopy, ShowsImageWhereMaskIsBlackAndKeepsFrameWhereBothAreWhite)
 {
     std::mt19937 random(3);
-    QImage sheet(64, 2, QImage::Format_RGB32);  // row 0 mask, row 1 image
+    QImage sheet(64, 2, QImage::Format_RGB32); // row 0 mask, row 1 image
     QImage frame(64, 1, QImage::Format_RGB32);
     std::vector<QRgb> before(64);
     for (int x = 0; x < 64; ++x) {
@@ -143,4 +143,4 @@ TEST_F(Clipping, DestinationBeyondTheBottomRightStopsAtTheEdge)
     EXPECT_EQ(changed, 2 * 3);
 }
 
-}  // namespace
+} // namespace

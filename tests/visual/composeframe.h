@@ -25,8 +25,8 @@ struct SampleFrame {
     LyricLine lyric;
     TextStamp message;
     int menuPage = 0;
-    int hoverEntry = -1;  // menu entry under the pointer, -1 for none
-    int cursorPos = 24;   // 0..60
+    int hoverEntry = -1; // menu entry under the pointer, -1 for none
+    int cursorPos = 24;  // 0..60
     int volume = 80, bitRate = 128, sampleRate = 44100, elapsedSec = 83;
     bool lyricHover = false;
 };
@@ -42,10 +42,11 @@ inline void ComposeSampleFrame(SampleFrame& s, const Skin& skin, Engine& engine,
     MaskedCopy(f, kMenuPos, sheet, {kMenuPageSize * s.menuPage, kMenuMaskRow},
                {kMenuPageSize * s.menuPage, kMenuImageRow}, {kMenuPageSize, kMenuPageSize});
     if (s.hoverEntry >= 0)
-        MaskedCopy(f, {kMenuPos.x(), kMenuHighlightY + kMenuEntryHeight * s.hoverEntry}, sheet,
-                   {kMenuPageSize * s.menuPage, kMenuHighlightMaskRow + kMenuEntryHeight * s.hoverEntry},
-                   {kMenuPageSize * s.menuPage, kMenuHighlightImageRow + kMenuEntryHeight * s.hoverEntry},
-                   {kMenuPageSize, kMenuEntryHeight});
+        MaskedCopy(
+            f, {kMenuPos.x(), kMenuHighlightY + kMenuEntryHeight * s.hoverEntry}, sheet,
+            {kMenuPageSize * s.menuPage, kMenuHighlightMaskRow + kMenuEntryHeight * s.hoverEntry},
+            {kMenuPageSize * s.menuPage, kMenuHighlightImageRow + kMenuEntryHeight * s.hoverEntry},
+            {kMenuPageSize, kMenuEntryHeight});
     if (app.ExpressType == 0)
         OsiroScope(f, engine, app.OsiroType);
     else if (app.ExpressType == 1)

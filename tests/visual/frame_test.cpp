@@ -44,7 +44,7 @@ TEST_F(ComposedFrame, OverlayShowsItsImageWhereOpaqueAndKeepsTheFrameElsewhere)
     using namespace SkinLayout;
     const QImage& overlay = skin.Picture3();
     QImage frame(kFrameSize, QImage::Format_RGB32);
-    frame.fill(qRgb(200, 30, 40));  // anything the visualisations might have drawn
+    frame.fill(qRgb(200, 30, 40)); // anything the visualisations might have drawn
     EraseRect(frame, {0, 0}, overlay, QRect(0, kOverlayMaskRow, 300, kOverlayHeight));
     InvertRect(frame, {0, 0}, overlay, QRect(0, 0, 300, kOverlayHeight));
     int seeThrough = 0;
@@ -61,12 +61,14 @@ TEST_F(ComposedFrame, OverlayShowsItsImageWhereOpaqueAndKeepsTheFrameElsewhere)
     EXPECT_GT(seeThrough, 10000);
     // The display band, the menu panel and the title window are see-through; the frame's rim,
     // the lamp plate and the small buttons' corner are not.
-    auto open = [&](int x, int y) { return overlay.pixel(x, kOverlayMaskRow + y) != qRgb(0, 0, 0); };
+    auto open = [&](int x, int y) {
+        return overlay.pixel(x, kOverlayMaskRow + y) != qRgb(0, 0, 0);
+    };
     for (QPoint p : {QPoint(150, 50), QPoint(90, 69), QPoint(210, 40), QPoint(250, 50),
                      QPoint(285, 40), QPoint(89, 108), QPoint(207, 108), QPoint(30, 40)})
         EXPECT_TRUE(open(p.x(), p.y())) << p.x() << "," << p.y();
-    for (QPoint p : {QPoint(0, 0), QPoint(299, 60), QPoint(10, 8), QPoint(80, 50),
-                     QPoint(250, 108), QPoint(50, 108), QPoint(295, 50)})
+    for (QPoint p : {QPoint(0, 0), QPoint(299, 60), QPoint(10, 8), QPoint(80, 50), QPoint(250, 108),
+                     QPoint(50, 108), QPoint(295, 50)})
         EXPECT_FALSE(open(p.x(), p.y())) << p.x() << "," << p.y();
 }
 
@@ -76,7 +78,7 @@ TEST_F(ComposedFrame, TitleOutsideItsWindowIsHidden)
     QImage frame = skin.Picture2().copy();
     TitleScroller scroller;
     app.TitleLabel = QStringLiteral("■■■■■■■■■■■■■■■■■■■■■■■■■■■■■■");
-    app.TitlePos = -60;  // text from x 28 to far right of the window
+    app.TitlePos = -60; // text from x 28 to far right of the window
     TitleMove(frame, engine, app, scroller);
     ASSERT_GT(scroller.Label2.width(), 250);
     EraseRect(frame, {0, 0}, skin.Picture3(), QRect(0, kOverlayMaskRow, 300, kOverlayHeight));
@@ -101,9 +103,9 @@ TEST_F(ComposedFrame, WritesPreviewWhenAsked)
         const char* name;
         int express, type, playMode;
     };
-    for (const Variant v : {Variant{"spectrum1", 1, 1, 1}, Variant{"spectrum0", 1, 0, 2},
-                            Variant{"spectrum2", 1, 2, 0}, Variant{"scope1", 0, 1, 3},
-                            Variant{"scope0", 0, 0, 1}}) {
+    for (const Variant v :
+         {Variant{"spectrum1", 1, 1, 1}, Variant{"spectrum0", 1, 0, 2},
+          Variant{"spectrum2", 1, 2, 0}, Variant{"scope1", 0, 1, 3}, Variant{"scope0", 0, 0, 1}}) {
         SampleFrame s;
         s.hoverEntry = 2;
         app.ExpressType = v.express;
@@ -115,10 +117,11 @@ TEST_F(ComposedFrame, WritesPreviewWhenAsked)
         app.TitleReset = false;
         for (int t = 0; t < 60; ++t)
             ComposeSampleFrame(s, skin, engine, app);
-        const QString path = QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(v.name));
+        const QString path =
+            QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(v.name));
         ASSERT_TRUE(s.frame.save(path + ".png"));
         ASSERT_TRUE(s.frame.scaled(900, 450).save(path + "-x3.png"));
     }
 }
 
-}  // namespace
+} // namespace

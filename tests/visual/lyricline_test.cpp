@@ -52,11 +52,11 @@ TEST(LyricColours, TextFadesFromBlueGreyToWhiteAndHoverIsYellow)
 
 TEST(LyricCentring, HalvesGoToEven)
 {
-    EXPECT_EQ(CentredLeft(101), 100);  // 99.5
-    EXPECT_EQ(CentredLeft(103), 98);   // 98.5
+    EXPECT_EQ(CentredLeft(101), 100); // 99.5
+    EXPECT_EQ(CentredLeft(103), 98);  // 98.5
     EXPECT_EQ(CentredLeft(100), 100);
     EXPECT_EQ(CentredLeft(300), 0);
-    EXPECT_EQ(CentredLeft(301), 0);    // -0.5
+    EXPECT_EQ(CentredLeft(301), 0); // -0.5
     EXPECT_EQ(CentredLeft(340), -20);
 }
 
@@ -65,11 +65,13 @@ TEST_F(Lyrics, ANewLineFadesInOverTheFollowingTicks)
     line("星のように");
     show();
     EXPECT_EQ(lyric.LyricFadeStep, 2);
-    EXPECT_EQ(frame, expected(QStringLiteral("星のように"), qRgb(31, 111, 231), qRgb(53, 125, 241)));
+    EXPECT_EQ(frame,
+              expected(QStringLiteral("星のように"), qRgb(31, 111, 231), qRgb(53, 125, 241)));
     frame = PlainFrame();
     show();
     EXPECT_EQ(lyric.LyricFadeStep, 3);
-    EXPECT_EQ(frame, expected(QStringLiteral("星のように"), qRgb(30, 107, 223), qRgb(63, 130, 242)));
+    EXPECT_EQ(frame,
+              expected(QStringLiteral("星のように"), qRgb(30, 107, 223), qRgb(63, 130, 242)));
     for (int i = 0; i < 40; ++i)
         show();
     EXPECT_EQ(lyric.LyricFadeStep, 30);
@@ -81,7 +83,7 @@ TEST_F(Lyrics, TheSameLineDoesNotRestartTheFade)
     for (int i = 0; i < 10; ++i)
         show();
     EXPECT_EQ(lyric.LyricFadeStep, 11);
-    line("abC");  // the comparison is case-sensitive
+    line("abC"); // the comparison is case-sensitive
     show();
     EXPECT_EQ(lyric.LyricFadeStep, 2);
 }
@@ -96,7 +98,8 @@ TEST_F(Lyrics, NoLineShowsNotFindLyricsAtOnceAndKeepsThePreviousLine)
     EXPECT_EQ(lyric.LyricFadeStep, 30);
     EXPECT_EQ(lyric.Label3.text(), QStringLiteral("Not Find Lyrics"));
     EXPECT_EQ(lyric.Label5, QStringLiteral("first"));
-    EXPECT_EQ(frame, expected(QStringLiteral("Not Find Lyrics"), qRgb(0, 0, 0), qRgb(255, 255, 255)));
+    EXPECT_EQ(frame,
+              expected(QStringLiteral("Not Find Lyrics"), qRgb(0, 0, 0), qRgb(255, 255, 255)));
     // The same line coming back does not fade again; another one does.
     engine.lyricsResult = 1;
     show();
@@ -152,4 +155,4 @@ TEST_F(Lyrics, ZeroesTheRecordBeforeAsking)
     EXPECT_EQ(lyric.Label3.text(), QString());
 }
 
-}  // namespace
+} // namespace

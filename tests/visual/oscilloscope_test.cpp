@@ -67,17 +67,17 @@ TEST_F(Oscilloscope, LeftChannelIsLimitedAtNinetyFive)
 TEST_F(Oscilloscope, RightChannelAloneIsRedAndLimited)
 {
     engine.waveRight.fill(-200);
-    engine.waveRight[2] = 20;  // y = 40
+    engine.waveRight[2] = 20; // y = 40
     draw(2);
     EXPECT_EQ(frame.pixel(90, 95), kRightTraceColour);
-    EXPECT_EQ(frame.pixel(91, 40), kRightTraceColour);  // x = 90.94
+    EXPECT_EQ(frame.pixel(91, 40), kRightTraceColour); // x = 90.94
     EXPECT_EQ(count(kRightTraceColour), ChangedPixels(frame));
 }
 
 TEST_F(Oscilloscope, ChannelsLimitOnlyTheLeftTrace)
 {
-    engine.waveRight.fill(-200);  // y = 140, no limit
-    engine.waveLeft.fill(-200);   // limited to -35: y = 95
+    engine.waveRight.fill(-200); // y = 140, no limit
+    engine.waveLeft.fill(-200);  // limited to -35: y = 95
     draw(1);
     EXPECT_EQ(frame.pixel(90, 140), kRightTraceColour);
     EXPECT_EQ(frame.pixel(150, 140), kRightTraceColour);
@@ -87,13 +87,13 @@ TEST_F(Oscilloscope, ChannelsLimitOnlyTheLeftTrace)
 
 TEST_F(Oscilloscope, PointsOffTheFrameAreClipped)
 {
-    engine.waveLeft.fill(30000);  // y far above the frame
+    engine.waveLeft.fill(30000); // y far above the frame
     engine.waveRight.fill(30000);
-    engine.waveLeft[100] = 0;  // one dip back to y = 50
+    engine.waveLeft[100] = 0; // one dip back to y = 50
     engine.waveRight[100] = 0;
     draw(0);
-    EXPECT_EQ(frame.pixel(137, 50), kCombinedTraceColour);  // x = 137.06
-    EXPECT_EQ(frame.pixel(137, 0), kCombinedTraceColour);   // the line down from above
+    EXPECT_EQ(frame.pixel(137, 50), kCombinedTraceColour); // x = 137.06
+    EXPECT_EQ(frame.pixel(137, 0), kCombinedTraceColour);  // the line down from above
     EXPECT_EQ(frame.pixel(100, 10), kPlain);
 }
 
@@ -105,7 +105,7 @@ TEST_F(Oscilloscope, AlwaysReadsTheWaveButUnknownTypesDrawNothing)
     EXPECT_EQ(engine.count("getWave"), 2);
     EXPECT_EQ(engine.count("getState"), 0);
     EXPECT_EQ(ChangedPixels(frame), 0);
-    draw(0);  // stopped: still drawn from whatever the engine returns
+    draw(0); // stopped: still drawn from whatever the engine returns
     EXPECT_EQ(frame.pixel(150, 50), kCombinedTraceColour);
 }
 
@@ -115,8 +115,8 @@ TEST(DrawLine, IncludesBothEndsAndIsContinuous)
     DrawLine(frame, 10, 10, 20, 14, 0xFFFFFFFF);
     EXPECT_EQ(frame.pixel(10, 10), 0xFFFFFFFFu);
     EXPECT_EQ(frame.pixel(20, 14), 0xFFFFFFFFu);
-    EXPECT_EQ(ChangedPixels(frame), 11);  // one pixel per column of the major axis
-    DrawLine(frame, -50, -50, -10, 400, 0xFFFFFFFF);  // wholly left of the frame
+    EXPECT_EQ(ChangedPixels(frame), 11);             // one pixel per column of the major axis
+    DrawLine(frame, -50, -50, -10, 400, 0xFFFFFFFF); // wholly left of the frame
     EXPECT_EQ(ChangedPixels(frame), 11);
 }
 
@@ -156,10 +156,10 @@ TEST_F(LevelMeter, WidthsFollowThePeakRoundedToEven)
     };
     EXPECT_EQ(width(0), 0);
     EXPECT_EQ(width(1), 0);
-    EXPECT_EQ(width(2), 0);    // 0.475
-    EXPECT_EQ(width(3), 1);    // 0.7125
-    EXPECT_EQ(width(40), 10);  // 9.5 -> 10
-    EXPECT_EQ(width(42), 10);  // 9.975
+    EXPECT_EQ(width(2), 0);   // 0.475
+    EXPECT_EQ(width(3), 1);   // 0.7125
+    EXPECT_EQ(width(40), 10); // 9.5 -> 10
+    EXPECT_EQ(width(42), 10); // 9.975
     EXPECT_EQ(width(80), 19);
     EXPECT_EQ(width(5000), 19);
     EXPECT_EQ(width(std::numeric_limits<int>::min()), 19);
@@ -181,28 +181,30 @@ TEST_F(LevelMeter, FullLeftWedgeCoversEightToTwentySix)
             EXPECT_EQ(frame.pixel(x, y), expected(x + 23, y - 107)) << x << "," << y;
     EXPECT_GT(ChangedPixels(frame), 40);
     // Nothing outside the wedge's rectangle.
-    EXPECT_EQ(CountPixels(frame, [](int x, int y, QRgb c) {
-                  return c != kPlain && !(x >= 8 && x <= 26 && y >= 107 && y <= 114);
-              }),
+    EXPECT_EQ(CountPixels(frame,
+                          [](int x, int y, QRgb c) {
+                              return c != kPlain && !(x >= 8 && x <= 26 && y >= 107 && y <= 114);
+                          }),
               0);
 }
 
 TEST_F(LevelMeter, RightWedgeGrowsRightwardFromTheCentreColumns)
 {
-    engine.waveRight[9] = -40;  // width 10: sheet columns 51..60 at frame 275..284, rows 106..113
+    engine.waveRight[9] = -40; // width 10: sheet columns 51..60 at frame 275..284, rows 106..113
     draw();
     for (int y = 106; y <= 113; ++y)
         for (int x = 275; x <= 284; ++x)
             EXPECT_EQ(frame.pixel(x, y), expected(x - 224, y - 106)) << x << "," << y;
-    EXPECT_EQ(CountPixels(frame, [](int x, int y, QRgb c) {
-                  return c != kPlain && !(x >= 275 && x <= 284 && y >= 106 && y <= 113);
-              }),
+    EXPECT_EQ(CountPixels(frame,
+                          [](int x, int y, QRgb c) {
+                              return c != kPlain && !(x >= 275 && x <= 284 && y >= 106 && y <= 113);
+                          }),
               0);
 }
 
 TEST_F(LevelMeter, QuietOffOrStoppedDrawsNothing)
 {
-    draw();  // all samples 0: peak 1, width 0
+    draw(); // all samples 0: peak 1, width 0
     EXPECT_EQ(ChangedPixels(frame), 0);
     engine.waveLeft.fill(100);
     engine.clearCalls();
@@ -214,4 +216,4 @@ TEST_F(LevelMeter, QuietOffOrStoppedDrawsNothing)
     EXPECT_EQ(ChangedPixels(frame), 0);
 }
 
-}  // namespace
+} // namespace

@@ -83,7 +83,8 @@ TEST_F(SkinPictures, MeterWedgeUsesTheFourColoursAndIsSymmetric)
         }
     for (int k = 0; k <= 18; ++k)
         for (int r = 0; r < 2 * kMeterRows; ++r)
-            EXPECT_EQ(sheet().pixel(50 - k, kMeterImageRow + r), sheet().pixel(51 + k, kMeterImageRow + r))
+            EXPECT_EQ(sheet().pixel(50 - k, kMeterImageRow + r),
+                      sheet().pixel(51 + k, kMeterImageRow + r))
                 << k << "," << r;
     // Centre yellow-green, ends red, and taller at the ends.
     EXPECT_EQ(sheet().pixel(51, kMeterImageRow + 7), 0xFFB4FC00);
@@ -100,15 +101,17 @@ TEST_F(SkinPictures, EveryMaskedCellIsConsistent)
         const int c = kButtonColumn[i];
         expectMaskedCell(s, {0, kButtonMaskRow}, s, {c, kButtonImageRow}, button, "button");
         expectMaskedCell(s, {0, kButtonMaskRow}, s, {c, kButtonDownRow}, button, "button down");
-        expectMaskedCell(s, {0, kButtonMaskRow}, skin.Picture5(), {c, kButtonLitRow}, button, "lit");
+        expectMaskedCell(s, {0, kButtonMaskRow}, skin.Picture5(), {c, kButtonLitRow}, button,
+                         "lit");
         // One shape for every button, so either mask column gives the same result.
-        EXPECT_EQ(s.copy(QRect({c, kButtonMaskRow}, button)), s.copy(QRect({0, kButtonMaskRow}, button)));
+        EXPECT_EQ(s.copy(QRect({c, kButtonMaskRow}, button)),
+                  s.copy(QRect({0, kButtonMaskRow}, button)));
     }
     for (int c : kSmallButtonColumn) {
         expectMaskedCell(s, {c, kSmallButtonMaskRow}, s, {c, kSmallButtonImageRow},
                          kSmallButtonSize, "small button");
-        expectMaskedCell(s, {c, kSmallButtonMaskRow}, s, {c, kSmallButtonDownRow},
-                         kSmallButtonSize, "small button down");
+        expectMaskedCell(s, {c, kSmallButtonMaskRow}, s, {c, kSmallButtonDownRow}, kSmallButtonSize,
+                         "small button down");
     }
     for (int c : {kIndicatorRepeatColumn, kIndicatorRandomColumn, kIndicatorNormalColumn,
                   kIndicatorFadeInColumn, kIndicatorTopMostColumn, kIndicatorSingleColumn})
@@ -153,8 +156,10 @@ TEST_F(SkinPictures, DigitsAreAllDifferent)
     for (int d = 0; d < 10; ++d) {
         const QImage l = sheet().copy(QRect({10 * d, kLargeDigitRow}, kLargeDigitSize));
         const QImage s = sheet().copy(QRect({5 * d, kSmallDigitRow}, kSmallDigitSize));
-        large.insert(QByteArray(reinterpret_cast<const char*>(l.constBits()), int(l.sizeInBytes())));
-        small.insert(QByteArray(reinterpret_cast<const char*>(s.constBits()), int(s.sizeInBytes())));
+        large.insert(
+            QByteArray(reinterpret_cast<const char*>(l.constBits()), int(l.sizeInBytes())));
+        small.insert(
+            QByteArray(reinterpret_cast<const char*>(s.constBits()), int(s.sizeInBytes())));
     }
     EXPECT_EQ(large.size(), 10u);
     EXPECT_EQ(small.size(), 10u);
@@ -202,4 +207,4 @@ TEST_F(SkinPictures, IconsExist)
     EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
 }
 
-}  // namespace
+} // namespace

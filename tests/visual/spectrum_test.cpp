@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr QRgb kBaseline = 0xFF001073;  // strip row 49
-constexpr QRgb kTop = 0xFF00F7EF;       // strip row 0
+constexpr QRgb kBaseline = 0xFF001073; // strip row 49
+constexpr QRgb kTop = 0xFF00F7EF;      // strip row 0
 
 class Spectrum : public ::testing::Test {
 protected:
@@ -48,7 +48,7 @@ TEST_F(Spectrum, SmallValuesFollowTheHalfToEvenRule)
     // v = 1: h = 0 (0.5 to even) -> nothing; v = 2: h = 1, height 0 -> nothing;
     // v = 3: h = 2, height 1 -> one pixel on row 69; bands 0, 61, 122 are at x 90, 150, 210.
     for (auto& v : engine.spectrumLeft)
-        v = -5;  // the rest draw baseline marks, which this test ignores
+        v = -5; // the rest draw baseline marks, which this test ignores
     engine.spectrumLeft[0] = 1;
     engine.spectrumLeft[61] = 2;
     engine.spectrumLeft[122] = 3;
@@ -85,12 +85,12 @@ TEST_F(Spectrum, HeightsRoundHalvesToEven)
 TEST_F(Spectrum, ChannelsDrawTwoGraphsRightAbove)
 {
     engine.spectrumRight[61] = 240;
-    engine.spectrumLeft[122] = 48;  // h = 24, height 10
+    engine.spectrumLeft[122] = 48; // h = 24, height 10
     draw(1);
     for (int y = 0; y <= 49; ++y)
         EXPECT_EQ(frame.pixel(150, y), strip(y)) << y;
-    EXPECT_EQ(frame.pixel(150, 78), kBaseline);  // silent left of band 61
-    EXPECT_EQ(frame.pixel(210, 50), kBaseline);  // silent right of band 122
+    EXPECT_EQ(frame.pixel(150, 78), kBaseline); // silent left of band 61
+    EXPECT_EQ(frame.pixel(210, 50), kBaseline); // silent right of band 122
     for (int y = 68; y <= 77; ++y)
         EXPECT_EQ(frame.pixel(210, y), strip(y - 28)) << y;
     EXPECT_EQ(frame.pixel(210, 67), kPlain);
@@ -99,8 +99,8 @@ TEST_F(Spectrum, ChannelsDrawTwoGraphsRightAbove)
 
 TEST_F(Spectrum, LowerGraphWinsWhereTheGraphsOverlap)
 {
-    engine.spectrumRight[0] = 240;  // rows 0..49
-    engine.spectrumLeft[0] = 240;   // rows 28..77
+    engine.spectrumRight[0] = 240; // rows 0..49
+    engine.spectrumLeft[0] = 240;  // rows 28..77
     draw(1);
     for (int y = 28; y <= 49; ++y)
         EXPECT_EQ(frame.pixel(90, y), strip(y - 28)) << y;
@@ -108,10 +108,10 @@ TEST_F(Spectrum, LowerGraphWinsWhereTheGraphsOverlap)
 
 TEST_F(Spectrum, LineVariantReadsEveryEighthBandAsThreePixelBars)
 {
-    engine.spectrumLeft[4] = 500;  // not read
+    engine.spectrumLeft[4] = 500; // not read
     engine.spectrumLeft[8] = 120;
-    engine.spectrumRight[8] = 120;  // v 240 -> 50 pixels
-    engine.spectrumLeft[240] = 36;  // 7.5 -> 8 pixels
+    engine.spectrumRight[8] = 120; // v 240 -> 50 pixels
+    engine.spectrumLeft[240] = 36; // 7.5 -> 8 pixels
     draw(2);
     const QImage& sheet = skin.Picture1();
     for (int y = 20; y <= 69; ++y)
@@ -120,8 +120,8 @@ TEST_F(Spectrum, LineVariantReadsEveryEighthBandAsThreePixelBars)
     for (int dx = 0; dx < 3; ++dx) {
         EXPECT_EQ(frame.pixel(210 + dx, 62), sheet.pixel(253 + dx, 42));
         EXPECT_EQ(frame.pixel(210 + dx, 61), kPlain);
-        EXPECT_EQ(frame.pixel(90 + dx, 69), kBaseline);  // band 0 silent
-        EXPECT_EQ(frame.pixel(90 + dx, 68), kPlain);     // band 4 invisible
+        EXPECT_EQ(frame.pixel(90 + dx, 69), kBaseline); // band 0 silent
+        EXPECT_EQ(frame.pixel(90 + dx, 68), kPlain);    // band 4 invisible
     }
     // 29 silent bands (3 pixels each) plus the two bars.
     EXPECT_EQ(ChangedPixels(frame), 29 * 3 + 50 * 3 + 8 * 3);
@@ -176,4 +176,4 @@ TEST_F(Spectrum, OversizedValuesStayInsideTheStripAndFrame)
     EXPECT_EQ(frame.pixel(150, 69), kBaseline);
 }
 
-}  // namespace
+} // namespace

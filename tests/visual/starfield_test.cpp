@@ -57,8 +57,8 @@ TEST(DrawStar, AgeFiftyEightDrawsGreyThirtyFourSeventeenPixelsOut)
     EXPECT_EQ(field.StarAge[0], 58);
     // r = 16.82 -> 17, at (167, 50); radius-1 dot: centre and four neighbours.
     const QRgb grey = qRgb(34, 34, 34);
-    for (QPoint p : {QPoint(167, 50), QPoint(166, 50), QPoint(168, 50), QPoint(167, 49),
-                     QPoint(167, 51)})
+    for (QPoint p :
+         {QPoint(167, 50), QPoint(166, 50), QPoint(168, 50), QPoint(167, 49), QPoint(167, 51)})
         EXPECT_EQ(frame.pixel(p), grey) << p.x() << "," << p.y();
     EXPECT_EQ(frame.pixel(166, 49), kPlain);
 }
@@ -70,16 +70,16 @@ TEST(DrawStar, AgeHundredIsGreyHundredAtFifty)
     DrawStar(frame, field);
     // r = 50; sin(3.1415 / 2) is just below 1, so y = 50 + 49.99.. rounds to 100.
     EXPECT_EQ(frame.pixel(150, 100), qRgb(100, 100, 100));
-    EXPECT_EQ(field.StarAge[0], 0);  // y 100 > 90: back to the centre next call
+    EXPECT_EQ(field.StarAge[0], 0); // y 100 > 90: back to the centre next call
 }
 
 TEST(DrawStar, GreyIsLimitedTo255)
 {
-    StarField field = oneStar(0, 140);  // age 141: r = 99.4 -> 99, grey 198
+    StarField field = oneStar(0, 140); // age 141: r = 99.4 -> 99, grey 198
     QImage frame = PlainFrame();
     DrawStar(frame, field);
     EXPECT_EQ(frame.pixel(249, 50), qRgb(198, 198, 198));
-    field = oneStar(0, 167);  // age 168: r = 141, x = 291, g = 255
+    field = oneStar(0, 167); // age 168: r = 141, x = 291, g = 255
     DrawStar(frame, field);
     EXPECT_EQ(frame.pixel(290, 50), qRgb(255, 255, 255));
 }
@@ -196,7 +196,7 @@ TEST_F(TitleScroll, DrawsTheTitleInWhiteAtItsPosition)
 {
     app.TitlePos = -20;
     app.TitleInterval = 0;
-    TitleMove(frame, engine, app, scroller);  // not a scroll call: position kept
+    TitleMove(frame, engine, app, scroller); // not a scroll call: position kept
     QImage expected = PlainFrame();
     TextStamp text;
     text.setText(app.TitleLabel);
@@ -205,4 +205,4 @@ TEST_F(TitleScroll, DrawsTheTitleInWhiteAtItsPosition)
     EXPECT_GT(CountPixels(frame, [](int, int, QRgb c) { return c == qRgb(255, 255, 255); }), 20);
 }
 
-}  // namespace
+} // namespace

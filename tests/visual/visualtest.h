@@ -7,7 +7,7 @@
 
 #include "visual/skinlayout.h"
 
-inline constexpr QRgb kPlain = 0xFF123456;  // a frame colour no drawing uses
+inline constexpr QRgb kPlain = 0xFF123456; // a frame colour no drawing uses
 
 inline QImage PlainFrame()
 {
