@@ -12,7 +12,7 @@
 
 PlaylistWindowKit::PlaylistWindowKit(PlaylistWindow& window, AppActions& actions,
                                      const QString& iniPath, std::unique_ptr<TrayHost> trayHost)
-    : QObject(&window)
+    : QObject(nullptr)
 {
     m_commands = new PlaylistCommands(window);
     m_appearance = new PlaylistAppearance(window, iniPath);

@@ -1,5 +1,6 @@
 // Everything the playlist window carries besides its rows: toolbar, commands, appearance, the
-// command menu and the notification-area icon. The app builds one beside the window.
+// command menu and the notification-area icon. The app builds one beside the window and owns
+// it; the window owns the parts it shows.
 #pragma once
 
 #include <QObject>

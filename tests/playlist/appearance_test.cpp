@@ -116,7 +116,7 @@ TEST_F(AppearanceTest, ALoadedPictureIsShownWrittenAndShownAgainAtTheNextStart)
     EXPECT_EQ(ini("PlayList", "WallPath"), picture);
     EXPECT_EQ(ListViewBackgroundPath(view()), picture);
 
-    kit = nullptr;
+    kit.reset();
     window.reset();
     openWindow();
     EXPECT_EQ(ListViewBackgroundPath(view()), picture);

@@ -86,7 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        kit = nullptr;
+        kit.reset();
         window.reset();
         PlaylistFixture::TearDown();
     }
@@ -97,8 +97,8 @@ protected:
         window = std::make_unique<PlaylistWindow>(state, model, ops);
         actions.state = &state;
         actions.playlistWindow = window.get();
-        kit = new PlaylistWindowKit(*window, actions, iniPath,
-                                    std::make_unique<RecordingTrayHost>(trayLog));
+        kit = std::make_unique<PlaylistWindowKit>(*window, actions, iniPath,
+                                                  std::make_unique<RecordingTrayHost>(trayLog));
     }
 
     // n rows of stand-in MP3 files named t1.mp3 .. tn.mp3.
@@ -136,5 +136,5 @@ protected:
     RecordingActions actions;
     std::vector<std::string> trayLog;
     std::unique_ptr<PlaylistWindow> window;
-    PlaylistWindowKit* kit = nullptr;
+    std::unique_ptr<PlaylistWindowKit> kit;
 };

@@ -22,6 +22,11 @@ public:
         m_calls.push_back({"modify", id, tip});
     }
     void remove(int id) override { m_calls.push_back({"remove", id, {}}); }
+    bool showMessage(int id, const QString&, const QString& text, bool) override
+    {
+        m_calls.push_back({"message", id, text});
+        return true;
+    }
 
 private:
     std::vector<TrayCall>& m_calls;
@@ -143,6 +148,18 @@ TEST(QtTrayIconTest, WithoutATrayShowingTheIconDoesNothing)
     tray.setTip(QStringLiteral("Morvane"));
     tray.setVisible(true);
     tray.setVisible(true);
+    EXPECT_FALSE(tray.showMessage(QStringLiteral("Morvane"), QStringLiteral("done"), false));
     tray.AllHide();
     EXPECT_FALSE(tray.isRegistered(0));
+}
+
+TEST_F(TrayIconTest, MessagesComeOnlyFromAnIconInTheTray)
+{
+    EXPECT_FALSE(tray->showMessage(QStringLiteral("Morvane"), QStringLiteral("done"), false));
+    EXPECT_TRUE(calls.empty());
+    tray->setVisible(true);
+    EXPECT_TRUE(tray->showMessage(QStringLiteral("Morvane"), QStringLiteral("done"), false));
+    EXPECT_EQ(calls.back().op, "message");
+    tray->AllHide();
+    EXPECT_FALSE(tray->showMessage(QStringLiteral("Morvane"), QStringLiteral("again"), false));
 }
