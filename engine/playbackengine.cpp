@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <pthread.h>
+#include <time.h>
+
 #include "analysis/wave.h"
 #include "meta/mpeginfo.h"
 #include "meta/tagreader.h"
@@ -18,7 +21,7 @@ constexpr size_t kHistoryFrames = 16384;
 // The queue never gets shorter than this, whatever OutBlock says, so the device cannot starve.
 constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
-constexpr int kChunkMpegFrames = 4;
+constexpr int kChunkMpegFrames = 8;
 constexpr size_t kMaxOutBlock = 1000;
 
 void NoticeNullOutput(const std::string& why)
@@ -295,7 +298,7 @@ int64_t PlaybackEngine::heardTrackFrame()
     int64_t frame = m_clock.trackFrameAt(heard);
     if (frame < 0)
         return 0;
-    return std::clamp<int64_t>(frame, 0, std::max<int64_t>(m_lengthFrames, 0));
+    return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
 }
 
 int64_t PlaybackEngine::positionFrames()
@@ -323,8 +326,8 @@ int PlaybackEngine::getState(int32_t& sec)
 
 int64_t PlaybackEngine::msToFrame(int64_t ms) const
 {
-    int64_t frame = ms * m_info.sampleRate / 1000;
-    return std::clamp<int64_t>(frame, 0, std::max<int64_t>(m_lengthFrames, 0));
+    int64_t frame = std::max<int64_t>(0, ms * m_info.sampleRate / 1000);
+    return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
 }
 
 void PlaybackEngine::seek(int32_t sec) { seekMs(static_cast<int64_t>(sec) * 1000); }
@@ -442,6 +445,16 @@ int PlaybackEngine::playDecodeWave(const std::string& path)
 int PlaybackEngine::decodeProgress() { return m_converter.progress(); }
 
 std::string PlaybackEngine::decodeError() { return m_converter.error(); }
+
+double PlaybackEngine::decodeThreadCpuSeconds()
+{
+    clockid_t clock{};
+    timespec ts{};
+    if (!m_thread.joinable() || pthread_getcpuclockid(m_thread.native_handle(), &clock) != 0
+        || clock_gettime(clock, &ts) != 0)
+        return 0;
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
 
 // ---- decode thread ----
 
@@ -614,10 +627,19 @@ void PlaybackEngine::decodeLoop()
             m_gain.cancelFade();
             continue;
         }
+        // Sleep until about when the device will have taken what we wait for: room for the
+        // rest of the outbox, or the last frame heard. Commands wake the thread at once.
         const double speed = m_output ? m_output->clockSpeed() : 1.0;
-        const auto poll = duration_cast<nanoseconds>(milliseconds(10) / speed);
+        const int rate = std::max(1, m_clock.sampleRate());
+        // At most 200 ms, 20 ms while a fade-out runs (its end is seen here, not signalled).
+        const double longestNs = m_gain.fadingOut() ? 20e6 : 200e6;
+        auto waitFrames = [&](int64_t frames) {
+            double ns = std::clamp(static_cast<double>(frames) * 1e9 / rate, 1e6, longestNs);
+            m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
+        };
         if (!writeOutbox()) {
-            m_wake.wait_for(lock, poll);
+            // Wake when the whole rest fits: one wake-up per decoded chunk, not per device block.
+            waitFrames(static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone));
             continue;
         }
         if (m_draining) {
@@ -630,7 +652,7 @@ void PlaybackEngine::decodeLoop()
                 lock.lock();
                 continue;
             }
-            m_wake.wait_for(lock, poll);
+            waitFrames(m_ring.writeIndex() - std::max<int64_t>(heard, 0));
             continue;
         }
         int inBlock = m_inBlock.load();

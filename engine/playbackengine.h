@@ -86,6 +86,8 @@ public:
     // Frames waiting in the ring (decoded, not yet taken by the device).
     size_t queuedFrames() const { return m_ring.queued(); }
     AudioOutput* output() { return m_output.get(); }
+    // CPU time the decode thread has used so far, in seconds (benchmarks).
+    double decodeThreadCpuSeconds();
 
 private:
     enum State : int { Stopped = 0, Playing = 1, Paused = 2 };

@@ -22,6 +22,7 @@ void GainRamp::configure(int sampleRate)
     m_fadeStep = 0.0f;
     m_request.store(None);
     m_fadeOutDone.store(false);
+    m_fadingOut.store(false);
 }
 
 void GainRamp::setVolume(int left, int right)
@@ -32,14 +33,20 @@ void GainRamp::setVolume(int left, int right)
 
 void GainRamp::startFadeIn()
 {
+    m_fadingOut.store(false, std::memory_order_release);
     m_fadeOutDone.store(false, std::memory_order_release);
     m_request.store(FadeIn, std::memory_order_release);
 }
 
-void GainRamp::startFadeOut() { m_request.store(FadeOut, std::memory_order_release); }
+void GainRamp::startFadeOut()
+{
+    m_fadingOut.store(true, std::memory_order_release);
+    m_request.store(FadeOut, std::memory_order_release);
+}
 
 void GainRamp::cancelFade()
 {
+    m_fadingOut.store(false, std::memory_order_release);
     m_fadeOutDone.store(false, std::memory_order_release);
     m_request.store(Cancel, std::memory_order_release);
 }

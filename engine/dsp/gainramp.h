@@ -21,6 +21,8 @@ public:
     void cancelFade();
     // True once a fade-out has reached silence (cleared by startFadeIn/cancelFade).
     bool fadeOutDone() const { return m_fadeOutDone.load(std::memory_order_acquire); }
+    // True from startFadeOut until the fade is cancelled or restarted as a fade-in.
+    bool fadingOut() const { return m_fadingOut.load(std::memory_order_acquire); }
 
     // Audio thread: applies gain to frames stereo frames in place. At volume 100 with no fade
     // running the samples pass unchanged.
@@ -35,6 +37,7 @@ private:
     std::atomic<float> m_targetRight{1.0f};
     std::atomic<int> m_request{None};
     std::atomic<bool> m_fadeOutDone{false};
+    std::atomic<bool> m_fadingOut{false};
 
     // Audio thread only.
     float m_gainLeft = 1.0f;

@@ -14,7 +14,7 @@
 struct NullOutputOptions {
     double speed = 1.0;       // clock runs this many times faster than real time
     int latencyMs = 0;        // time between taking a block and hearing its first frame
-    int periodFrames = 512;   // frames per render call
+    int periodFrames = 1024;  // frames per render call (as SDL's device buffer)
 };
 
 class NullOutput : public AudioOutput {
