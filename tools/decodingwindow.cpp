@@ -59,6 +59,12 @@ QString DecodingWindow::stoppedOnlyMessage()
 
 void DecodingWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     m_target->setText(QStringLiteral("対象ﾌｧｲﾙ\n") + targetPath());
     show();
     raise();

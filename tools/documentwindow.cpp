@@ -40,6 +40,12 @@ DocumentWindow::DocumentWindow(AppState& state, PlaylistModel& playlist, QWidget
 
 void DocumentWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     SetDocument();
     show();
     raise();

@@ -101,6 +101,12 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
 
 void EqualizerWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     EqPositions remembered{};
     for (int i = 0; i < kEqBands; ++i)
         remembered[i] = m_memory.EqSliders[i];

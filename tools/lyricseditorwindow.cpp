@@ -104,6 +104,12 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
 
 void LyricsEditorWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     m_state.LyricsEditOpen = true;
     clearTable();
     m_bound->setText(m_state.CurrentFile);

@@ -59,6 +59,12 @@ PitchWindow::PitchWindow(Engine& engine, QWidget* parent)
 
 void PitchWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     // The slider clamps a pitch outside its range; the change handler then tells the engine.
     m_slider->setValue(m_engine.getPitch());
     m_pitchLabel->setText(PitchCaption(m_slider->value()));

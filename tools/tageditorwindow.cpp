@@ -41,6 +41,8 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     m_genre->setCompleter(nullptr);
     m_genre->addItems(GenreEntries());
     m_genre->setMaxVisibleItems(20);
+    // Nothing is selected until a tag says otherwise, so a track without a tag keeps no genre.
+    m_genre->setCurrentIndex(-1);
     tagGrid->addWidget(m_genre, 5, 1);
 
     m_path = new QLabel;
@@ -88,6 +90,12 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
 
 void TagEditorWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     GetTag();
     show();
     raise();
@@ -147,6 +155,8 @@ int TagEditorWindow::selectedGenre() const
 void TagEditorWindow::SetTag()
 {
     const std::string path = m_path->text().toStdString();
+    if (path.empty())
+        return;
     auto record = [this] {
         return BuildTagRecord(m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text(),
                               m_fields[3]->text(), m_fields[4]->text(), selectedGenre());

@@ -68,6 +68,12 @@ VersionWindow::VersionWindow(Engine& engine, QWidget* parent)
 
 void VersionWindow::showWindow()
 {
+    // Showing an open window only brings it forward; its load runs once per opening.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
     m_engineLabel->setText(EngineVersionCaption(m_engine.getVersion()));
     m_programLabel->setText(ProgramVersionCaption(kProgramMajorVersion, kProgramMinorVersion));
     show();

@@ -155,6 +155,18 @@ TEST_F(LyricsEditorTest, OpeningLoadsTheTracksLyricsFile)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Lyrics Editer"));
 }
 
+TEST_F(LyricsEditorTest, ShowingTheOpenWindowAgainKeepsItsEdits)
+{
+    loadTrack(false);
+    window.showWindow();
+    window.setRows({{QStringLiteral("[1]"), QStringLiteral("unsaved")}});
+    window.showWindow();
+    EXPECT_EQ(cell(0, 1), QStringLiteral("unsaved"));
+    window.close();
+    window.showWindow();
+    EXPECT_EQ(cell(0, 1), QString());
+}
+
 TEST_F(LyricsEditorTest, AShiftJisFileIsReadToo)
 {
     writeBytes(lrc, QByteArray("[00:01:00]\x89\xcc\x8e\x8c\r\n"));

@@ -304,6 +304,17 @@ TEST_F(TagEditorTest, WritingWithNoGenreSelectedStoresMinusOne)
     EXPECT_EQ(engine.tagWrites[0].tag.genre, -1);
 }
 
+TEST_F(TagEditorTest, ATrackWithoutATagIsWrittenWithoutAGenre)
+{
+    engine.tagResult = 0;
+    window.showWindow();
+    EXPECT_EQ(window.genreBox()->currentText(), QString());
+    window.SetTag();
+    ASSERT_EQ(engine.tagWrites.size(), 1u);
+    EXPECT_EQ(engine.tagWrites[0].tag.genre, -1);
+    EXPECT_EQ(engine.tagWrites[0].tag.title, "Song" + std::string(124, ' '));
+}
+
 TEST_F(TagEditorTest, TheWriteButtonAsksAndCancelWritesNothing)
 {
     window.showWindow();
