@@ -2,6 +2,9 @@
 #include "mpegdecoder.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <sys/stat.h>
 
 #include <mpg123.h>
 
@@ -78,10 +81,10 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     m_sampleRate = static_cast<int>(rate);
     m_channels = channels;
     mpg123_frameinfo2 info{};
+    bool variable = false;
     if (mpg123_info(m_handle, &info) == MPG123_OK) {
-        m_bitRateKbps = info.vbr == MPG123_CBR ? info.bitrate : info.abr_rate;
-        if (m_bitRateKbps <= 0)
-            m_bitRateKbps = info.bitrate;
+        variable = info.vbr != MPG123_CBR;
+        m_bitRateKbps = variable && info.abr_rate > 0 ? info.abr_rate : info.bitrate;
     }
     int spf = mpg123_spf(m_handle);
     m_samplesPerFrame = spf > 0 ? spf : 1152;
@@ -89,6 +92,11 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     if (length < 0)
         length = static_cast<int64_t>(mpg123_length(m_handle));
     m_lengthFrames = length > 0 ? length : 0;
+    // A VBR file's first frame says little: give the average over the whole file.
+    struct stat st{};
+    if (variable && m_lengthFrames > 0 && stat(path.c_str(), &st) == 0)
+        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(st.st_size) * 8
+                                                      * m_sampleRate / m_lengthFrames / 1000));
     m_positionFrames = 0;
     m_ended = false;
     return true;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <random>
@@ -48,6 +49,20 @@ TEST_F(PlaybackTest, OpenReportsTheTrackStoppedAtZero)
     EXPECT_EQ(sec, 0);
     EXPECT_EQ(engine.getPlayMs(), 0);
     EXPECT_GT(engine.getVersion(), 0);
+}
+
+TEST_F(PlaybackTest, VbrBitRateIsTheFileAverage)
+{
+    ToneSpec spec;
+    spec.seconds = 3;
+    spec.bitRate = 0;
+    std::string vbr = ToneFixture("average.mp3", spec);
+    PlaybackEngine engine(FastNull());
+    InputInfo info;
+    ASSERT_EQ(engine.open(vbr, info), 1);
+    double average = std::filesystem::file_size(vbr) * 8.0 / 3.0 / 1000;
+    EXPECT_NEAR(info.bitRate, average, average * 0.05);
+    EXPECT_EQ(info.totalSec, 3);
 }
 
 TEST_F(PlaybackTest, StatesFollowPlayPauseRestartStop)
@@ -139,7 +154,7 @@ TEST_F(PlaybackTest, EndComesAfterTheLastFrameIsHeard)
                            std::chrono::steady_clock::now() - start).count();
     double remainingMs = (engine.lengthFrames() - 1500 * 44.1) / 44.1;
     EXPECT_GT(elapsedMs, remainingMs + 300 - 40);
-    EXPECT_LT(elapsedMs, remainingMs + 300 + 200);
+    EXPECT_LT(elapsedMs, remainingMs + 300 + 400);
 }
 
 TEST_F(PlaybackTest, PositionMatchesTheSampleHeard)
