@@ -314,3 +314,19 @@ TEST(ComposedFrame, ShowsTheOverlayAndStopsDrawingOutsideTheDisplay)
                                                rig.skin.Picture3.pixel(150, 130),
                                                rig.skin.Picture3.pixel(150, 5)));
 }
+
+TEST_F(MainFrameTest, ConversionProgressReplacesTheStatusText)
+{
+    rig.frame.WriteMessage();
+    const QImage idle = canvas().copy();
+    canvas().fill(kFill);
+    rig.state.Decoding = true;
+    rig.engine.progress = 42;
+    rig.frame.WriteMessage();
+    const QImage at42 = canvas().copy();
+    EXPECT_NE(at42, idle);
+    canvas().fill(kFill);
+    rig.engine.progress = 43;
+    rig.frame.WriteMessage();
+    EXPECT_NE(canvas(), at42);
+}

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -109,4 +110,20 @@ TEST_F(MainWindowTest, CaptionFollowsTheOpenTrack)
     state.CurrentIndex = 2;
     ops.OpenTrack(playlist.rowPath(2));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Track 2"));
+}
+
+TEST_F(MainWindowTest, HotAreasCarryTheirToolTips)
+{
+    auto tipAt = [&](QPoint pos) {
+        QHelpEvent event(QEvent::ToolTip, pos, window.mapToGlobal(pos));
+        QApplication::sendEvent(&window, &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt({10, 80}), QStringLiteral("再生"));
+    state.InputInfo.totalSec = 270;
+    engine.sec = 185;
+    window.tick();
+    EXPECT_EQ(tipAt({30, 50}), QStringLiteral("3:05/4:30"));
+    state.CurrentTitle = QStringLiteral("デモ");
+    EXPECT_EQ(tipAt({150, 105}), QStringLiteral("デモ"));
 }
