@@ -36,11 +36,17 @@ void apply(QImage& dst, QPoint to, const QImage& src, QPoint from, QSize size, O
     Span s;
     if (!clip(dst, to, src, from, size, s))
         return;
+    // One detach check for the whole copy rather than one per row.
+    const qsizetype outStride = dst.bytesPerLine(), inStride = src.bytesPerLine();
+    uchar* out = dst.bits() + s.dy * outStride;
+    const uchar* in = src.constBits() + s.sy * inStride;
     for (int row = 0; row < s.h; ++row) {
-        const auto* in = reinterpret_cast<const uint32_t*>(src.constScanLine(s.sy + row)) + s.sx;
-        auto* out = reinterpret_cast<uint32_t*>(dst.scanLine(s.dy + row)) + s.dx;
-        for (int i = 0; i < s.w; ++i)
-            out[i] = op(in[i], out[i]);
+        auto* o = reinterpret_cast<uint32_t*>(out) + s.dx;
+        const auto* i = reinterpret_cast<const uint32_t*>(in) + s.sx;
+        for (int k = 0; k < s.w; ++k)
+            o[k] = op(i[k], o[k]);
+        out += outStride;
+        in += inStride;
     }
 }
 

@@ -48,8 +48,14 @@ void DrawStar(QImage& frame, StarField& stars)
         const int age = stars.StarAge[i] + 1;
         stars.StarAge[i] = static_cast<int16_t>(age);
         const int r = RoundEven(double(age) * age * 0.005);
-        const int x = RoundEven(r * std::cos(stars.StarAngle[i]) + kCentreX);
-        const int y = RoundEven(r * std::sin(stars.StarAngle[i]) + kCentreY);
+        if (!stars.cached[i] || stars.cachedAngle[i] != stars.StarAngle[i]) {
+            stars.cachedAngle[i] = stars.StarAngle[i];
+            stars.cosAngle[i] = std::cos(stars.StarAngle[i]);
+            stars.sinAngle[i] = std::sin(stars.StarAngle[i]);
+            stars.cached[i] = true;
+        }
+        const int x = RoundEven(r * stars.cosAngle[i] + kCentreX);
+        const int y = RoundEven(r * stars.sinAngle[i] + kCentreY);
         const int g = std::min(2 * r, 255);
         dot(frame, x, y, qRgb(g, g, g));
         if (y < 7 || y > 90 || x < 10 || x > 290)

@@ -13,6 +13,10 @@ inline constexpr int kStarCount = 61;
 struct StarField {
     std::array<double, kStarCount> StarAngle{}; // direction in radians
     std::array<int16_t, kStarCount> StarAge{};  // ticks since the star left the centre
+
+    // cos and sin of each angle, kept with the angle they were computed from.
+    std::array<double, kStarCount> cachedAngle{}, cosAngle{}, sinAngle{};
+    std::array<bool, kStarCount> cached{};
 };
 
 // Fills the tables from successive values of a uniform source in [0, 1): for each star its
