@@ -328,3 +328,26 @@ TEST_F(BadInputTest, FileShrinkingWhilePlayingEndsTheTrack)
     EXPECT_EQ(engine.getState(sec), 0);
 }
 }  // namespace
+
+namespace {
+TEST_F(PlaybackTest, SdlOutputPlaysThroughTheDummyDriver)
+{
+    // SDL's dummy driver paces its callback in real time without a sound card.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ToneSpec spec;
+    spec.seconds = 0.8;
+    std::string shortTone = ToneFixture("sdl.mp3", spec);
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Sdl;
+    PlaybackEngine engine(config);
+    engine.init();
+    engine.callback(CountEndNotice);
+    InputInfo info;
+    ASSERT_EQ(engine.open(shortTone, info), 1);
+    engine.play();
+    ASSERT_TRUE(WaitFor([&] { return engine.getPlayMs() > 200; }, 3000));
+    EXPECT_TRUE(WaitFor([] { return g_endNotices.load() == 1; }, 5000));
+    engine.free();
+    unsetenv("SDL_AUDIODRIVER");
+}
+}  // namespace
