@@ -424,7 +424,7 @@ void drawGlyph(QPainter& p, int column, QColor colour)
         QPen ring(colour, 1.8, Qt::SolidLine, Qt::RoundCap);
         p.setPen(ring);
         p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(cx - 5, cy - 4.5, 10, 10), 125 * 16, -250 * 16);
+        p.drawArc(QRectF(cx - 5, cy - 4.5, 10, 10), 125 * 16, 290 * 16);
         p.drawLine(QPointF(cx, cy - 6), QPointF(cx, cy - 0.5));
         break;
     }
