@@ -96,7 +96,7 @@ BENCHMARK(BM_DecodeTenSecondsRaw)->Unit(benchmark::kMillisecond);
 // CPU per second of audio played to the null output (clock accelerated 20x): the decode thread
 // (decode + DSP + queueing, comparable with the raw decode) and the whole process (adds the
 // output's clock thread, which a real device replaces with its own, and this polling loop).
-// Arg: 0 plain, 1 equaliser, 2 pitch 150 %.
+// Arg: 0 plain, 1 equaliser, 2 pitch 150 %, 3 plain with the longest queue.
 void BM_PlayToNullOutput(benchmark::State& state)
 {
     std::string source = MusicFixture(10);
@@ -116,6 +116,8 @@ void BM_PlayToNullOutput(benchmark::State& state)
         }
         if (state.range(0) == 2)
             engine.setPitch(150);
+        if (state.range(0) == 3)
+            engine.setOption(1000, 1000, 0, 0);  // the whole track queued in one run
         g_ends.store(0);
         double before = ProcessCpuSeconds();
         double decodeBefore = engine.decodeThreadCpuSeconds();
@@ -128,7 +130,21 @@ void BM_PlayToNullOutput(benchmark::State& state)
     state.counters["cpu_ms_per_audio_s"] = cpu * 1000 / (10.0 * state.iterations());
     state.counters["decode_thread_ms_per_audio_s"] = decodeCpu * 1000 / (10.0 * state.iterations());
 }
-BENCHMARK(BM_PlayToNullOutput)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_PlayToNullOutput)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// The decoder alone: a sample-accurate seek in a 10-minute file and the first chunk after it.
+void BM_DecoderSeekAndRead(benchmark::State& state)
+{
+    MpegDecoder decoder;
+    decoder.open(MusicFixture(600), true);
+    std::vector<int16_t> block(9216 * 2);
+    std::mt19937 random(2);
+    for (auto _ : state) {
+        decoder.seek(random() % (decoder.lengthFrames() - 44100));
+        benchmark::DoNotOptimize(decoder.read(block.data(), 9216));
+    }
+}
+BENCHMARK(BM_DecoderSeekAndRead)->Unit(benchmark::kMillisecond);
 
 class PlayingEngine : public benchmark::Fixture {
 public:
@@ -143,6 +159,10 @@ public:
         engine->play();
         while (engine->getPlayMs() < 200)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // The first seek indexes the file (see MpegDecoder::seek); measure the ones after it.
+        engine->seekMs(1000);
+        while (engine->seekPending())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     void TearDown(const benchmark::State&) override { engine.reset(); }
     std::unique_ptr<PlaybackEngine> engine;
@@ -165,8 +185,8 @@ BENCHMARK_DEFINE_F(PlayingEngine, SeekUntilQueued)(benchmark::State& state)
     std::mt19937 random(1);
     for (auto _ : state) {
         engine->seekMs(random() % 590000);
-        while (engine->seekPending() || engine->queuedFrames() == 0) {
-        }
+        while (engine->seekPending() || engine->queuedFrames() == 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
 }
 BENCHMARK_REGISTER_F(PlayingEngine, SeekUntilQueued)->Unit(benchmark::kMillisecond)->UseRealTime();

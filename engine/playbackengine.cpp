@@ -639,7 +639,9 @@ void PlaybackEngine::decodeLoop()
         };
         if (!writeOutbox()) {
             // Wake when the whole rest fits: one wake-up per decoded chunk, not per device block.
-            waitFrames(static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone));
+            // After a seek the space of the dropped audio returns at the device's next read.
+            int64_t rest = static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone);
+            waitFrames(m_ring.discardPending() ? 256 : rest);
             continue;
         }
         if (m_draining) {

@@ -99,6 +99,7 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
                                                       * m_sampleRate / m_lengthFrames / 1000));
     m_positionFrames = 0;
     m_ended = false;
+    m_indexed = false;
     return true;
 }
 
@@ -145,6 +146,12 @@ int64_t MpegDecoder::seek(int64_t frame)
     // Already there (a play from the start of a fresh track): leave the stream untouched.
     if (frame == m_positionFrames && !m_ended)
         return frame;
+    // The first real seek indexes the whole stream once (tens of ms for an hour), so that this
+    // and every later seek jumps through the index instead of parsing frames up to the target.
+    if (!m_indexed) {
+        mpg123_scan(m_handle);
+        m_indexed = true;
+    }
     off_t got = mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET);
     m_ended = false;
     if (got < 0) {

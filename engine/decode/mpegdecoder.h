@@ -46,4 +46,5 @@ private:
     int64_t m_lengthFrames = 0;
     int64_t m_positionFrames = 0;
     bool m_ended = false;
+    bool m_indexed = false;  // mpg123_scan has run on this handle
 };

@@ -26,6 +26,12 @@ public:
     // Producer: everything written so far is dropped; the consumer skips it on its next read.
     void discardQueued();
     int64_t writeIndex() const { return m_write.load(std::memory_order_acquire); }
+    // True while the consumer has not yet skipped past the last discard (its room comes back at
+    // the consumer's next read).
+    bool discardPending() const
+    {
+        return m_read.load(std::memory_order_acquire) < m_discardTo.load(std::memory_order_acquire);
+    }
     // Frames queued and not yet taken (discarded frames excluded).
     size_t queued() const;
 
