@@ -10,6 +10,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QToolButton>
 
 PlaylistToolbar::PlaylistToolbar(PlaylistWindow& window, PlaylistCommands& commands,
@@ -62,6 +63,17 @@ PlaylistToolbar::PlaylistToolbar(PlaylistWindow& window, PlaylistCommands& comma
               [&commands] { commands.help(); });
     addButton(12, QStringLiteral("Hide"), ToolbarIcon(ToolbarGlyph::Hide),
               [&commands] { commands.hideWindow(); });
+    m_captionedWidth = sizeHint().width();
+}
+
+void PlaylistToolbar::resizeEvent(QResizeEvent* event)
+{
+    const bool compact = event->size().width() < m_captionedWidth;
+    if (compact != isCompact()) {
+        setToolButtonStyle(compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+        setIconSize(compact ? QSize(16, 16) : QSize(20, 20));
+    }
+    QToolBar::resizeEvent(event);
 }
 
 void PlaylistToolbar::addButton(int position, const QString& text, const QIcon& icon,

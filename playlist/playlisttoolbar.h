@@ -20,6 +20,12 @@ public:
     QToolButton* button(int position) const;
     QMenu* openMenu() const { return m_openMenu; }    // "Popup"
     QMenu* trashMenu() const { return m_trashMenu; }  // "Popup2"
+    // Narrower than its captions need (a window snapped to an edge), the bar shows small
+    // icons only, so that every button stays in reach.
+    bool isCompact() const { return toolButtonStyle() == Qt::ToolButtonIconOnly; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addButton(int position, const QString& text, const QIcon& icon,
@@ -29,4 +35,5 @@ private:
     QMenu* m_openMenu = nullptr;
     QMenu* m_trashMenu = nullptr;
     QAction* m_positions[12] = {};
+    int m_captionedWidth = 0;
 };

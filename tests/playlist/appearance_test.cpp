@@ -145,8 +145,16 @@ TEST_F(AppearanceTest, SnappingMovesTheWindowToTheScreenEdge)
     look().snapAction(SnapSide::Right)->trigger();
     const QRect expected = SnapRect(screen->geometry(), screen->availableGeometry(), SnapSide::Right);
     EXPECT_EQ(window->frameGeometry(), expected);
+    // Every toolbar button stays in reach in the narrow column.
+    EXPECT_TRUE(kit->toolbar().isCompact());
+    QCoreApplication::processEvents();
+    const QToolButton* hide = kit->toolbar().button(12);
+    EXPECT_TRUE(hide->isVisible());
+    EXPECT_LE(hide->geometry().right(), kit->toolbar().width());
     look().snapAction(SnapSide::Left)->trigger();
     EXPECT_EQ(window->frameGeometry().topLeft(), screen->availableGeometry().topLeft());
+    window->resize(kPlaylistStartSize);
+    EXPECT_FALSE(kit->toolbar().isCompact());
     window->hide();
 }
 
