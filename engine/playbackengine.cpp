@@ -228,8 +228,10 @@ void PlaybackEngine::postJump(int64_t frame)
 
 void PlaybackEngine::stopDecoderAndWait()
 {
+    int64_t heard = m_open && m_state.load() != Stopped ? heardTrackFrame() : -1;
     m_renderer.setPlaying(false);
     std::unique_lock lock(m_mutex);
+    m_stopHeardFrame = heard;
     m_jumpRequest = -1;
     m_stopRequest = true;
     uint64_t serial = ++m_requestSerial;
@@ -264,8 +266,8 @@ void PlaybackEngine::stop()
 {
     if (!m_initialized)
         return;
-    m_state.store(Stopped);
     stopDecoderAndWait();
+    m_state.store(Stopped);
     m_stopFrame.store(0);
 }
 
@@ -458,16 +460,25 @@ double PlaybackEngine::decodeThreadCpuSeconds()
 
 // ---- decode thread ----
 
-void PlaybackEngine::finishPlayWave()
+void PlaybackEngine::finishPlayWave(int64_t heardFrame)
 {
+    if (!m_playWriter.isOpen())
+        return;
+    // Stopped early: the file ends with the frame heard last, not with what was queued after it.
+    if (heardFrame >= 0 && !m_playWaveJumped && m_playWaveFirstFrame >= 0
+        && heardFrame >= m_playWaveFirstFrame)
+        m_playWriter.truncate(heardFrame - m_playWaveFirstFrame);
     std::string ignored;
-    if (m_playWriter.isOpen())
-        m_playWriter.finish(ignored);
+    m_playWriter.finish(ignored);
+    m_playWaveFirstFrame = -1;
+    m_playWaveJumped = false;
 }
 
 void PlaybackEngine::applyJump(int64_t frame)
 {
     m_ring.discardQueued();
+    if (m_playWriter.isOpen() && m_playWaveFirstFrame >= 0)
+        m_playWaveJumped = true;
     int64_t at = m_decoder.seek(frame);
     int pitch = m_pitchPercent.load();
     double tempo = m_tempoStep.load();
@@ -544,8 +555,11 @@ void PlaybackEngine::decodeBlock()
     const int chunk = std::min(m_inBlock.load(), kChunkMpegFrames) * m_decoder.samplesPerFrame();
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
-    if (got > 0 && m_playWriter.isOpen())
+    if (got > 0 && m_playWriter.isOpen()) {
+        if (m_playWaveFirstFrame < 0)
+            m_playWaveFirstFrame = m_decoder.positionFrames() - got;
         m_playWriter.write(m_readBuffer.data(), got);
+    }
     if (got == 0) {
         if (!m_pitchTempo.bypassed())
             processBlock(m_readBuffer.data(), 0);
@@ -604,7 +618,7 @@ void PlaybackEngine::decodeLoop()
                 m_running = false;
                 m_draining = false;
                 m_ring.discardQueued();
-                finishPlayWave();
+                finishPlayWave(m_stopHeardFrame);
             } else {
                 int64_t frame = m_jumpRequest;
                 m_jumpRequest = -1;

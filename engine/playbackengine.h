@@ -101,7 +101,7 @@ private:
     void decodeBlock();
     void processBlock(const int16_t* in, int frames);
     bool writeOutbox();
-    void finishPlayWave();
+    void finishPlayWave(int64_t heardFrame = -1);
     void endOfTrack(bool callEnd);
     int64_t heardTrackFrame();
     int64_t msToFrame(int64_t ms) const;
@@ -160,6 +160,7 @@ private:
     uint64_t m_doneSerial = 0;
     bool m_running = false;  // the decode thread is feeding the ring
     std::string m_playWavRequest;
+    int64_t m_stopHeardFrame = -1;  // the frame heard when stop was called
 
     // Decode thread only.
     bool m_draining = false;   // end of stream reached, waiting for the last frame to be heard
@@ -173,4 +174,6 @@ private:
     std::vector<int16_t> m_outbox;
     size_t m_outboxDone = 0;   // frames of m_outbox already in the ring
     WavWriter m_playWriter;
+    int64_t m_playWaveFirstFrame = -1;  // track frame of the first written frame
+    bool m_playWaveJumped = false;      // a seek since the writing began
 };

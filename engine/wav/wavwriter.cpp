@@ -66,6 +66,17 @@ bool WavWriter::write(const int16_t* frames, int64_t count)
     return !m_failed;
 }
 
+bool WavWriter::truncate(int64_t frames)
+{
+    if (!m_file || frames < 0 || frames >= m_frames)
+        return false;
+    sf_count_t length = frames;
+    if (sf_command(m_file, SFC_FILE_TRUNCATE, &length, sizeof(length)) != 0)
+        return false;
+    m_frames = frames;
+    return true;
+}
+
 bool WavWriter::finish(std::string& error)
 {
     if (!m_file)

@@ -21,6 +21,8 @@ public:
     bool isOpen() const { return m_file != nullptr; }
     // Appends count interleaved frames; false (and the file abandoned on finish) on a write error.
     bool write(const int16_t* frames, int64_t count);
+    // Drops everything after the first frames frames (no-op when fewer were written).
+    bool truncate(int64_t frames);
     // Closes the file and renames it over the target. False with error set on failure, the
     // temporary then removed.
     bool finish(std::string& error);
