@@ -19,17 +19,23 @@ QString SizeText(qint64 bytes)
     return digits + QStringLiteral("kb");
 }
 
-PlaylistRow MakeRow(const QString& path, const QFileInfo& info)
+PlaylistRow MakeRowWithSize(const QString& path, qint64 sizeBytes)
 {
     cPath name;
     name.FileName = path;
     PlaylistRow row;
     row.text = name.GetCleanFileName();
-    // Folders, devices and missing files have no size worth showing.
-    if (!path.isEmpty() && info.isFile())
-        row.sizeText = SizeText(info.size());
+    if (sizeBytes >= 0)
+        row.sizeText = SizeText(sizeBytes);
     row.path = path;
     return row;
+}
+
+PlaylistRow MakeRow(const QString& path, const QFileInfo& info)
+{
+    // Folders, devices and missing files have no size worth showing.
+    const bool measured = !path.isEmpty() && info.isFile();
+    return MakeRowWithSize(path, measured ? info.size() : -1);
 }
 
 PlaylistRow MakeRow(const QString& path)

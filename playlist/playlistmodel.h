@@ -28,6 +28,8 @@ PlaylistRow MakeRow(const QString& path);
 // A row for path whose file information was already read (a folder listing), so that the disk is
 // not asked twice.
 PlaylistRow MakeRow(const QString& path, const QFileInfo& info);
+// A row for path with a known size in bytes; a negative size means it could not be measured.
+PlaylistRow MakeRowWithSize(const QString& path, qint64 sizeBytes);
 // The window caption for a row count: "PlayList(曲数12)".
 QString PlaylistCaption(int count);
 // The caption the window shows before the first change.

@@ -8,8 +8,17 @@
 #include "trackops.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
 
 namespace {
 QString lastFourLower(const QString& name)
@@ -28,13 +37,34 @@ bool IsPlaylistName(const QString& name)
     return lastFourLower(name) == QStringLiteral(".m3u");
 }
 
-QFileInfoList ListMp3Files(const QString& folder)
+std::vector<FolderEntry> ListMp3Files(const QString& folder)
 {
+    std::vector<FolderEntry> entries;
     if (folder.isEmpty())
-        return {};
-    QDir dir(folder);
-    return dir.entryInfoList({QStringLiteral("*.mp3")}, QDir::Files,
-                             QDir::Name | QDir::IgnoreCase);
+        return entries;
+    // Read with the system calls rather than QDir, which leaves out names that are not valid
+    // UTF-8; each file is measured here once, so the rows need not ask the disk again.
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return entries;
+    const int dirFd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        const size_t length = std::strlen(name);
+        if (name[0] == '.' || length < 4 || strcasecmp(name + length - 4, ".mp3") != 0)
+            continue;
+        struct stat info {};
+        if (fstatat(dirFd, name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        entries.push_back({QFile::decodeName(QByteArray(name, static_cast<qsizetype>(length))),
+                           static_cast<qint64>(info.st_size)});
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int order = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return entries;
 }
 
 int ShortcutKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
@@ -123,15 +153,14 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
     if (!browse.mShowDialog() || browse.pPathName.isEmpty())
         return;
     const QString folder = browse.pPathName;
-    const QFileInfoList files = ListMp3Files(folder);
-    if (files.isEmpty())
+    const std::vector<FolderEntry> files = ListMp3Files(folder);
+    if (files.empty())
         return;
     std::vector<PlaylistRow> rows;
-    rows.reserve(static_cast<size_t>(files.size()));
+    rows.reserve(files.size());
     const QString prefix = folder + QLatin1Char('/');
-    // The listing already measured each file; MakeRow reuses that instead of asking again.
-    for (const QFileInfo& info : files)
-        rows.push_back(MakeRow(prefix + info.fileName(), info));
+    for (const FolderEntry& file : files)
+        rows.push_back(MakeRowWithSize(prefix + file.name, file.sizeBytes));
     m_playlist.appendRows(rows);
     m_playlist.MakeRandomOrder();
     m_ops.StartRowOne();

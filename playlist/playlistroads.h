@@ -2,9 +2,10 @@
 // dialog, a whole folder and dropped files.
 #pragma once
 
-#include <QFileInfoList>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 struct AppState;
 class PlaylistModel;
@@ -16,9 +17,16 @@ class TrackOps;
 bool IsMp3Name(const QString& name);
 bool IsPlaylistName(const QString& name);
 
+// One file of a folder listing, measured while listing.
+struct FolderEntry {
+    QString name;             // the file name; bytes that are not UTF-8 come out replaced
+    qint64 sizeBytes = -1;    // -1 when the file could not be measured
+};
+
 // The folder listing "File1": the plain files of folder (no sub-folders, no hidden files) whose
-// names match "*.mp3" without regard to case, sorted by name.
-QFileInfoList ListMp3Files(const QString& folder);
+// names match "*.mp3" without regard to case, sorted by name. Names that are not valid UTF-8
+// are listed too.
+std::vector<FolderEntry> ListMp3Files(const QString& folder);
 
 // The folder-shortcut key code (49..53 for the digit keys 1..5 of the main keyboard) of a key
 // press, or the Qt key itself for every other key; keypad digits never count as shortcuts.

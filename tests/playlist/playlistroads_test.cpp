@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 bool isPermutation(std::vector<int> order, int n)
@@ -96,10 +97,10 @@ TEST_F(RoadsTest, FolderListingIsCaseBlindSortedAndFlat)
     writeFile(QStringLiteral("e.txt"), "x");
     writeFile(QStringLiteral("f.mp3.bak"), "x");
     QStringList names;
-    for (const QFileInfo& info : ListMp3Files(m_dir))
-        names << info.fileName();
+    for (const FolderEntry& entry : ListMp3Files(m_dir))
+        names << entry.name;
     EXPECT_EQ(names, QStringList({"A.MP3", "b.mp3", "c.Mp3"}));
-    EXPECT_TRUE(ListMp3Files(path(QStringLiteral("nowhere"))).isEmpty());
+    EXPECT_TRUE(ListMp3Files(path(QStringLiteral("nowhere"))).empty());
 }
 
 TEST_F(RoadsTest, FolderJumpsToRowOneOfTheWholeList)
@@ -234,4 +235,24 @@ TEST_F(RoadsTest, HundredsOfDroppedFilesGoInAtOnce)
     EXPECT_EQ(model.count(), 400);
     EXPECT_EQ(model.paths(), names);
     EXPECT_EQ(inserted, 1);
+}
+
+TEST_F(RoadsTest, FileNamesThatAreNotUtf8StillGetRows)
+{
+    const QByteArray folder = QFile::encodeName(path(QStringLiteral("raw")));
+    QDir().mkpath(path(QStringLiteral("raw")));
+    for (const char* name : {"/\xff\xfe bad.mp3", "/ok \xe6\x9b\xb2.mp3", "/sjis \x8b\xc8.MP3"}) {
+        FILE* raw = std::fopen((folder + name).constData(), "wb");
+        ASSERT_NE(raw, nullptr);
+        std::fputs("data", raw);
+        std::fclose(raw);
+    }
+    DialogScript::pushAnswer(path(QStringLiteral("raw")));
+    roads.AddFromFolder(nullptr);
+    ASSERT_EQ(model.count(), 3);
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_FALSE(model.rowText(n).isEmpty()) << n;
+        EXPECT_EQ(model.row(n).sizeText, "kb") << n;  // measured while listing
+    }
+    EXPECT_EQ(engine.count("open"), 1);
 }

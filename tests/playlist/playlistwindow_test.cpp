@@ -5,7 +5,6 @@
 #include "playlist/playlistwindow.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -66,22 +65,6 @@ TEST_F(PlaylistWindowTest, CaptionCountsRowsFromTheFirstChange)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("PlayList(曲数2)"));
     model.clear();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("PlayList(曲数0)"));
-}
-
-TEST_F(PlaylistWindowTest, HeaderClickDoesNotSort)
-{
-    model.AddRow(QStringLiteral("/m/z.mp3"));
-    model.AddRow(QStringLiteral("/m/a.mp3"));
-    QHeaderView* header = window->playList()->header();
-    const QPoint at(header->sectionViewportPosition(0) + 5, header->height() / 2);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(header->viewport(), &event);
-    }
-    EXPECT_EQ(model.paths(), QStringList({"/m/z.mp3", "/m/a.mp3"}));
-    EXPECT_EQ(window->playList()->model()->index(0, 0).data().toString(), "z.mp3");
 }
 
 TEST_F(PlaylistWindowTest, DoubleClickPlaysTheRowFromItsStart)
