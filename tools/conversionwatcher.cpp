@@ -43,5 +43,6 @@ std::optional<ConversionNotice> ConversionWatcher::poll()
         return ConversionNotice{true, title,
                                 QStringLiteral("WAVファイルを作成しました。\n%1").arg(m_path)};
     return ConversionNotice{
-        false, title, QStringLiteral("WAVファイルを作成できませんでした。\n%1\n%2").arg(m_path, reason)};
+        false, title,
+        QStringLiteral("WAVファイルを作成できませんでした。\n%1\n%2").arg(m_path, reason)};
 }

@@ -13,7 +13,7 @@ QString ConversionStatusText(int percent);
 
 struct ConversionNotice {
     bool succeeded = false;
-    QString title;  // for the tray balloon or message box caption
+    QString title; // for the tray balloon or message box caption
     QString text;
 };
 

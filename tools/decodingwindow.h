@@ -37,7 +37,7 @@ public:
     QString outputPath() const;
 
     QLabel* targetLabel() const { return m_target; }
-    QPushButton* button(int index) const { return m_buttons[index]; }  // decode, close, play
+    QPushButton* button(int index) const { return m_buttons[index]; } // decode, close, play
 
 Q_SIGNALS:
     void closed();

@@ -13,7 +13,7 @@
 namespace {
 constexpr int kSmallestSide = 200;
 constexpr int kSnappedSide = 250;
-}  // namespace
+} // namespace
 
 QSize SnapDocumentSize(const QSize& size)
 {
@@ -21,7 +21,10 @@ QSize SnapDocumentSize(const QSize& size)
             size.height() < kSmallestSide ? kSnappedSide : size.height()};
 }
 
-QString NoDocumentText() { return QStringLiteral("ドキュメントはありません。"); }
+QString NoDocumentText()
+{
+    return QStringLiteral("ドキュメントはありません。");
+}
 
 DocumentWindow::DocumentWindow(AppState& state, PlaylistModel& playlist, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_playlist(playlist)
@@ -61,9 +64,8 @@ void DocumentWindow::SetDocument()
     const QString track = m_playlist.rowPath(m_state.CurrentIndex);
     QString text;
     QString error;
-    if (track.isEmpty() ||
-        !ReadTextFile(CompanionPath(track, QStringLiteral(".txt")), text, error,
-                      kMaxDocumentBytes)) {
+    if (track.isEmpty() || !ReadTextFile(CompanionPath(track, QStringLiteral(".txt")), text, error,
+                                         kMaxDocumentBytes)) {
         m_view->setPlainText(NoDocumentText());
         return;
     }

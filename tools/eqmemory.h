@@ -8,6 +8,6 @@
 inline constexpr int kEqBands = 10;
 
 struct EqMemory {
-    std::array<int16_t, kEqBands> EqSliders{};  // slider positions (gain = -position)
-    int16_t EqPreset = 0;                        // 0..6
+    std::array<int16_t, kEqBands> EqSliders{}; // slider positions (gain = -position)
+    int16_t EqPreset = 0;                      // 0..6
 };

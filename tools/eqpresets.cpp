@@ -1,8 +1,8 @@
 // Equaliser presets and the preset file format.
 #include "eqpresets.h"
 
-#include <QRegularExpression>
 #include <QList>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -15,7 +15,7 @@ const std::array<EqPositions, kEqPresetCount> kPresets = {{
     {-60, -60, -60, -60, -60, -60, -60, -60, -60, -60},
     {60, 60, 60, 60, 60, 60, 60, 60, 60, 60},
 }};
-}  // namespace
+} // namespace
 
 QString EqPresetCaption(int preset)
 {
@@ -25,7 +25,10 @@ QString EqPresetCaption(int preset)
     return QString::fromLatin1(kCaptions[preset]);
 }
 
-const EqPositions& EqPresetPositions(int preset) { return kPresets.at(preset); }
+const EqPositions& EqPresetPositions(int preset)
+{
+    return kPresets.at(preset);
+}
 
 std::array<int32_t, kEqBands> EqGains(const EqPositions& positions)
 {

@@ -37,7 +37,7 @@ QString keqErrorText(KeqError error)
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* parent)
     : QWidget(parent, Qt::Window), m_engine(engine), m_memory(memory)
@@ -134,7 +134,10 @@ void EqualizerWindow::setPositions(const EqPositions& positions)
         m_sliders[i]->setValue(positions[i]);
 }
 
-int EqualizerWindow::selectedPreset() const { return m_presetGroup->checkedId(); }
+int EqualizerWindow::selectedPreset() const
+{
+    return m_presetGroup->checkedId();
+}
 
 void EqualizerWindow::choosePreset(int preset)
 {
@@ -161,17 +164,16 @@ void EqualizerWindow::saveFile()
         return;
     bool askFirst = false;
     const QString name = KeqSaveName(chosen, askFirst);
-    if (askFirst &&
-        ShowMessage(this, QStringLiteral("演奏リストを上書き保存しますか？"),
-                    QStringLiteral("上書き保存"), QMessageBox::Question,
-                    QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    if (askFirst && ShowMessage(this, QStringLiteral("演奏リストを上書き保存しますか？"),
+                                QStringLiteral("上書き保存"), QMessageBox::Question,
+                                QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     QString error;
     if (!WriteFileSafely(name, FormatKeq(positions()), error))
-        ShowMessage(this,
-                    QStringLiteral("イコライザファイルを保存できませんでした。\n%1\n%2")
-                        .arg(name, error),
-                    kAppTitle, QMessageBox::Critical);
+        ShowMessage(
+            this,
+            QStringLiteral("イコライザファイルを保存できませんでした。\n%1\n%2").arg(name, error),
+            kAppTitle, QMessageBox::Critical);
 }
 
 void EqualizerWindow::loadFile()
@@ -182,10 +184,10 @@ void EqualizerWindow::loadFile()
     QString text;
     QString error;
     if (!ReadTextFile(name, text, error)) {
-        ShowMessage(this,
-                    QStringLiteral("イコライザファイルを読み込めませんでした。\n%1\n%2")
-                        .arg(name, error),
-                    kAppTitle, QMessageBox::Critical);
+        ShowMessage(
+            this,
+            QStringLiteral("イコライザファイルを読み込めませんでした。\n%1\n%2").arg(name, error),
+            kAppTitle, QMessageBox::Critical);
         return;
     }
     const KeqParse parsed = ParseKeq(text);

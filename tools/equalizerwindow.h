@@ -31,11 +31,11 @@ public:
 
     EqPositions positions() const;
     void setPositions(const EqPositions& positions);
-    int selectedPreset() const;  // -1 when none is selected
+    int selectedPreset() const; // -1 when none is selected
 
     QSlider* slider(int band) const { return m_sliders[band]; }
     QRadioButton* presetButton(int preset) const { return m_presets[preset]; }
-    QPushButton* button(int index) const { return m_buttons[index]; }  // apply, save, load, close
+    QPushButton* button(int index) const { return m_buttons[index]; } // apply, save, load, close
 
 Q_SIGNALS:
     void closed();

@@ -5,6 +5,7 @@
 #include <iterator>
 
 namespace {
+// clang-format off
 const char* const kNamedGenres[] = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip Hop", "Jazz",
     "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
@@ -28,6 +29,7 @@ const char* const kNamedGenres[] = {
     "Contemporary Christian", "Christian Rock", "Merengue", "Salsa", "Thrash Metal", "Anime",
     "JPop", "Synth Pop",
 };
+// clang-format on
 constexpr int kNamedCount = static_cast<int>(std::size(kNamedGenres));
 static_assert(kNamedCount == 148);
 
@@ -53,7 +55,7 @@ QStringList makeEntries()
     }
     return entries;
 }
-}  // namespace
+} // namespace
 
 const QStringList& GenreEntries()
 {

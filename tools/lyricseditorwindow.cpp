@@ -26,7 +26,7 @@ const QString kSaveCaption = QStringLiteral("歌詞の保存");
 // Column widths of the old grid (1000 and 5500 twips) in pixels.
 constexpr int kTimeColumnWidth = 67;
 constexpr int kTextColumnWidth = 367;
-}  // namespace
+} // namespace
 
 LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget* parent)
     : QWidget(parent, Qt::Window), m_state(state), m_engine(engine)
@@ -36,8 +36,8 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     m_clock = new QLabel;
     m_bound = new QLabel;
     m_bound->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* hint = new QLabel(QStringLiteral(
-        "セルに時間が記入されていない場合はそのセル以降のデータは無視されます。"));
+    auto* hint = new QLabel(
+        QStringLiteral("セルに時間が記入されていない場合はそのセル以降のデータは無視されます。"));
     hint->setWordWrap(true);
 
     m_table = new QTableWidget(kLyricsRows, 2);
@@ -77,15 +77,14 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
             &LyricsEditorWindow::deleteCell);
     connect(m_popup->addAction(QStringLiteral("行の挿入(&I)")), &QAction::triggered, this,
             &LyricsEditorWindow::insertRow);
-    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        m_popup->popup(m_table->viewport()->mapToGlobal(pos));
-    });
+    connect(m_table, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_popup->popup(m_table->viewport()->mapToGlobal(pos)); });
 
     static const char* const kButtonCaptions[] = {"最新情報", "保存", "閉じる", "時間挿入"};
     auto* buttons = new QHBoxLayout;
     for (int i = 0; i < 4; ++i) {
         m_buttons[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]));
-        m_buttons[i]->setFocusPolicy(Qt::NoFocus);  // stamping must not pull focus off the box
+        m_buttons[i]->setFocusPolicy(Qt::NoFocus); // stamping must not pull focus off the box
         buttons->addWidget(m_buttons[i]);
     }
     connect(m_buttons[0], &QPushButton::clicked, this, &LyricsEditorWindow::refresh);

@@ -7,12 +7,12 @@
 
 #include <vector>
 
-inline constexpr int kLyricsRows = 998;       // rows of the editor's table
-inline constexpr int kLyricsReadLines = 999;  // lines of a file that are looked at
+inline constexpr int kLyricsRows = 998;      // rows of the editor's table
+inline constexpr int kLyricsReadLines = 999; // lines of a file that are looked at
 inline constexpr int kTimeTagSearchChars = 20;
 
 struct LyricsRow {
-    QString time;  // the whole tag, brackets included, as typed or stamped
+    QString time; // the whole tag, brackets included, as typed or stamped
     QString text;
     bool operator==(const LyricsRow&) const = default;
 };

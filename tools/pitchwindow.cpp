@@ -11,7 +11,10 @@
 
 #include "engine/engine.h"
 
-QString PitchCaption(int percent) { return QStringLiteral("Pitch(%1%)").arg(percent); }
+QString PitchCaption(int percent)
+{
+    return QStringLiteral("Pitch(%1%)").arg(percent);
+}
 
 PitchWindow::PitchWindow(Engine& engine, QWidget* parent)
     : QWidget(parent, Qt::Window), m_engine(engine)
@@ -36,8 +39,7 @@ PitchWindow::PitchWindow(Engine& engine, QWidget* parent)
     for (int i = 0; i < 3; ++i) {
         m_speedButtons[i] = new QPushButton(QString::fromUtf8(kSpeedCaptions[i]));
         speed->addWidget(m_speedButtons[i]);
-        connect(m_speedButtons[i], &QPushButton::clicked, this,
-                [this, i] { setSpeedStep(i + 1); });
+        connect(m_speedButtons[i], &QPushButton::clicked, this, [this, i] { setSpeedStep(i + 1); });
     }
 
     m_defaults = new QPushButton(QStringLiteral("初期設定"));
@@ -79,7 +81,10 @@ void PitchWindow::sliderChanged(int percent)
     m_pitchLabel->setText(PitchCaption(percent));
 }
 
-void PitchWindow::setSpeedStep(int step) { m_engine.setStepPitch(step, kStepPitchDivisor); }
+void PitchWindow::setSpeedStep(int step)
+{
+    m_engine.setStepPitch(step, kStepPitchDivisor);
+}
 
 void PitchWindow::restoreDefaults()
 {

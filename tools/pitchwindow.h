@@ -16,7 +16,7 @@ inline constexpr int kPitchNormalPercent = 100;
 // The engine's step divisor, always passed with the play-speed step.
 inline constexpr int kStepPitchDivisor = 5;
 
-QString PitchCaption(int percent);  // "Pitch(N%)"
+QString PitchCaption(int percent); // "Pitch(N%)"
 
 class PitchWindow : public QWidget {
     Q_OBJECT

@@ -124,8 +124,8 @@ void TagEditorWindow::GetTag()
     m_path->setText(m_state.CurrentFile);
     m_fields[0]->setText(QString::fromStdString(m_state.InputInfo.title));
     m_fields[1]->setText(QString::fromStdString(m_state.InputInfo.artist));
-    for (MpegLabel label : {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate,
-                            MpegLabel::TotalSec})
+    for (MpegLabel label :
+         {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::TotalSec})
         mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
 
     if (m_engine.getTagInfo(m_state.TagInfo) == 0)

@@ -43,7 +43,7 @@ public:
     QComboBox* genreBox() const { return m_genre; }
     QLabel* pathLabel() const { return m_path; }
     QLabel* mpegLabel(MpegLabel label) const { return m_mpeg[static_cast<int>(label)]; }
-    QPushButton* button(int index) const { return m_buttons[index]; }  // write, close, refresh
+    QPushButton* button(int index) const { return m_buttons[index]; } // write, close, refresh
 
 Q_SIGNALS:
     void closed();
@@ -55,7 +55,7 @@ protected:
 private:
     void completeGenre(const QString& typed);
 
-    bool m_keyInserts = false;  // the key being handled types a character
+    bool m_keyInserts = false; // the key being handled types a character
 
     AppState& m_state;
     Engine& m_engine;

@@ -43,9 +43,9 @@ QString FormatGroupedNumber(qint64 value)
 QString MpegLabelInitialCaption(MpegLabel label)
 {
     static const char* const kCaptions[kMpegLabelCount] = {
-        "Version:", "Layer:", "Protect:", "Extention:", "Channel Mode:", "Copyright:",
-        "Original:", "Emphasis:", "Channel:", "Bit Rate:", "Sample Rate:", "File Size:",
-        "Frames:", "Total Sec:",
+        "Version:",     "Layer:",     "Protect:",  "Extention:", "Channel Mode:",
+        "Copyright:",   "Original:",  "Emphasis:", "Channel:",   "Bit Rate:",
+        "Sample Rate:", "File Size:", "Frames:",   "Total Sec:",
     };
     return QString::fromLatin1(kCaptions[static_cast<int>(label)]);
 }
@@ -57,7 +57,7 @@ std::optional<QString> pick(const QString& prefix, int value, const QStringList&
         return std::nullopt;
     return prefix + texts[value];
 }
-}  // namespace
+} // namespace
 
 std::optional<QString> MpegLabelCaption(MpegLabel label, const MpegInfo& info)
 {
@@ -84,8 +84,8 @@ std::optional<QString> MpegLabelCaption(MpegLabel label, const MpegInfo& info)
                     {QStringLiteral("ｺﾋﾟｰ"), QStringLiteral("ｵﾘｼﾞﾅﾙ")});
     case MpegLabel::Emphasis:
         return pick(QStringLiteral("Emphasis: "), info.emphasis,
-                    {QStringLiteral("なし"), QStringLiteral("50/15ms"),
-                     QStringLiteral("Reserved"), QStringLiteral("CCITT j.17")});
+                    {QStringLiteral("なし"), QStringLiteral("50/15ms"), QStringLiteral("Reserved"),
+                     QStringLiteral("CCITT j.17")});
     case MpegLabel::FileSize:
         return QStringLiteral("File Size: ") + FormatGroupedNumber(info.fileSize) +
                QStringLiteral("bite");

@@ -21,8 +21,20 @@ QString FormatGroupedNumber(qint64 value);
 
 // Indexes of the stream information labels, in the order they stand in the window.
 enum class MpegLabel {
-    Version, Layer, Protect, Extension, ChannelMode, Copyright, Original, Emphasis,
-    Channel, BitRate, SampleRate, FileSize, Frames, TotalSec,
+    Version,
+    Layer,
+    Protect,
+    Extension,
+    ChannelMode,
+    Copyright,
+    Original,
+    Emphasis,
+    Channel,
+    BitRate,
+    SampleRate,
+    FileSize,
+    Frames,
+    TotalSec,
 };
 inline constexpr int kMpegLabelCount = 14;
 

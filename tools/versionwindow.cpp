@@ -32,7 +32,7 @@ QPixmap loadVersionPicture()
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 QString EngineVersionCaption(int hundredths)
 {

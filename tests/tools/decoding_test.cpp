@@ -2,9 +2,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "toolsfixture.h"
 #include "tools/conversionwatcher.h"
 #include "tools/decodingwindow.h"
+#include "toolsfixture.h"
 
 class DecodingTest : public ToolsTest {
 protected:
@@ -113,7 +113,7 @@ TEST_F(DecodingTest, TheWatcherSaysWhyAConversionFailed)
     window.decode();
     engine.progress = 30;
     engine.error = "disk full";
-    EXPECT_FALSE(watcher.poll());  // the engine reports the error together with 100
+    EXPECT_FALSE(watcher.poll()); // the engine reports the error together with 100
     engine.progress = 100;
     auto notice = watcher.poll();
     ASSERT_TRUE(notice);
@@ -130,7 +130,7 @@ TEST_F(DecodingTest, TheWatcherReportsAConversionTheEngineRefusedToStart)
     } refusing;
     ConversionWatcher refusedWatcher{refusing};
     DecodingWindow refusedWindow{state, refusing, ops, actions, refusedWatcher};
-    refusing.progress = 100;  // left over from an earlier conversion
+    refusing.progress = 100; // left over from an earlier conversion
     refusedWindow.decode();
     auto notice = refusedWatcher.poll();
     ASSERT_TRUE(notice);

@@ -4,9 +4,9 @@
 #include <QMouseEvent>
 #include <QTextBrowser>
 
-#include "toolsfixture.h"
 #include "tools/documentwindow.h"
 #include "tools/versionwindow.h"
+#include "toolsfixture.h"
 
 class DocumentTest : public ToolsTest {
 protected:
@@ -76,8 +76,8 @@ TEST_F(VersionTest, ShowsBothVersionsAndClosesOnAClick)
     EXPECT_EQ(window.programLabel()->text(), QStringLiteral("Ver:2.30"));
     EXPECT_EQ(window.size(), QSize(300, 100));
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(150, 50), QPointF(150, 50),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(150, 50), QPointF(150, 50), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &click);
     EXPECT_FALSE(window.isVisible());
 }

@@ -3,8 +3,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "toolsfixture.h"
 #include "tools/equalizerwindow.h"
+#include "toolsfixture.h"
 
 namespace {
 const EqPositions kRock = {-60, -40, -20, 0, 10, 10, 0, -20, -40, -60};
@@ -17,7 +17,8 @@ TEST(KeqFormat, WritesOneLineOfPositionsEndedByCrLf)
 
 TEST(KeqFormat, ReadsTheLastGroupOfTen)
 {
-    auto parsed = ParseKeq(QStringLiteral("1,2,3,4,5,6,7,8,9,10\r\n-1,-2,-3,-4,-5,-6,-7,-8,-9,-10\r\n"));
+    auto parsed =
+        ParseKeq(QStringLiteral("1,2,3,4,5,6,7,8,9,10\r\n-1,-2,-3,-4,-5,-6,-7,-8,-9,-10\r\n"));
     ASSERT_TRUE(parsed.positions);
     EXPECT_EQ(*parsed.positions, (EqPositions{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10}));
     // Line ends separate values as commas do.
@@ -128,7 +129,8 @@ TEST_F(EqualizerTest, SavingToAKeqNameAsksAndCancelWritesNothing)
     MessageBoxScript::pushAnswer(QMessageBox::Cancel);
     window.saveFile();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
-    EXPECT_EQ(MessageBoxScript::shown()[0].text, QStringLiteral("演奏リストを上書き保存しますか？"));
+    EXPECT_EQ(MessageBoxScript::shown()[0].text,
+              QStringLiteral("演奏リストを上書き保存しますか？"));
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, QStringLiteral("上書き保存"));
     EXPECT_FALSE(QFile::exists(name));
 
@@ -150,7 +152,7 @@ TEST_F(EqualizerTest, SavingToAnUpperCaseExtensionAppendsTheLowerCaseOne)
 TEST_F(EqualizerTest, AFailedSaveIsReported)
 {
     window.showWindow();
-    QDir().mkpath(pathIn(QStringLiteral("taken.keq")));  // a folder stands where the file would go
+    QDir().mkpath(pathIn(QStringLiteral("taken.keq"))); // a folder stands where the file would go
     DialogScript::pushAnswer(pathIn(QStringLiteral("taken")));
     window.saveFile();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "toolsfixture.h"
 #include "tools/lyricseditorwindow.h"
 #include "tools/lyricsfile.h"
 #include "tools/textfile.h"
+#include "toolsfixture.h"
 
 TEST(TimeTag, FormatsMinutesSecondsAndTruncatedHundredths)
 {
@@ -25,11 +25,13 @@ TEST(TimeTag, FormatsMinutesSecondsAndTruncatedHundredths)
 
 TEST(LyricsParse, SplitsAtTheFirstClosingBracket)
 {
-    auto rows = ParseLyricsText(QStringLiteral(
-        "[00:12:50]hello, world, again\r\n[00:01:00][00:05:00]twice\r\n[x]\r\n"));
+    auto rows = ParseLyricsText(
+        QStringLiteral("[00:12:50]hello, world, again\r\n[00:01:00][00:05:00]twice\r\n[x]\r\n"));
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (LyricsRow{QStringLiteral("[00:12:50]"), QStringLiteral("hello, world, again")}));
-    EXPECT_EQ(rows[1], (LyricsRow{QStringLiteral("[00:01:00]"), QStringLiteral("[00:05:00]twice")}));
+    EXPECT_EQ(rows[0],
+              (LyricsRow{QStringLiteral("[00:12:50]"), QStringLiteral("hello, world, again")}));
+    EXPECT_EQ(rows[1],
+              (LyricsRow{QStringLiteral("[00:01:00]"), QStringLiteral("[00:05:00]twice")}));
     EXPECT_EQ(rows[2], (LyricsRow{QStringLiteral("[x]"), QString()}));
     // Writing them again gives the same lines.
     EXPECT_EQ(FormatLyricsFile(rows),
@@ -48,7 +50,8 @@ TEST(LyricsParse, LooksForTheBracketInTheFirstTwentyCharactersOnly)
 
 TEST(LyricsParse, SkipsLinesNotStartingWithABracket)
 {
-    auto rows = ParseLyricsText(QStringLiteral("title\n\n [00:01:00]indented\n[ti:Song]\n[00:02:00]x"));
+    auto rows =
+        ParseLyricsText(QStringLiteral("title\n\n [00:01:00]indented\n[ti:Song]\n[00:02:00]x"));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].time, QStringLiteral("[ti:Song]"));
     EXPECT_EQ(rows[1].text, QStringLiteral("x"));
@@ -98,7 +101,7 @@ TEST(LyricsFile, InsertingARowMovesTheRestDown)
     InsertEmptyRow(rows, kLyricsRows - 1);
     EXPECT_EQ(rows.back().time, QStringLiteral("[last]"));
     InsertEmptyRow(rows, 0);
-    EXPECT_EQ(rows.back().time, QString());  // the last row falls off
+    EXPECT_EQ(rows.back().time, QString()); // the last row falls off
 }
 
 TEST(TextFiles, AreReadAsUtf8OrShiftJis)
@@ -199,7 +202,7 @@ TEST_F(LyricsEditorTest, InsertTimeStampsTheRowAndMovesOn)
 {
     loadTrack(false);
     window.showWindow();
-    window.button(3)->click();  // before the first tick: nothing to stamp
+    window.button(3)->click(); // before the first tick: nothing to stamp
     EXPECT_EQ(cell(0, 0), QString());
 
     engine.playMs = 1500;
@@ -289,8 +292,9 @@ TEST_F(LyricsEditorTest, SavedLinesLoadBackTheSame)
                     {QString(), QStringLiteral("never written")},
                     {QStringLiteral("[00:05:00]"), QStringLiteral("five")}});
     window.button(1)->click();
-    EXPECT_EQ(readBytes(lrc),
-              QStringLiteral("[00:01:00]歌, with comma\r\n[00:02:00]\r\n[00:03:00]three\r\n").toUtf8());
+    EXPECT_EQ(
+        readBytes(lrc),
+        QStringLiteral("[00:01:00]歌, with comma\r\n[00:02:00]\r\n[00:03:00]three\r\n").toUtf8());
     EXPECT_TRUE(MessageBoxScript::shown().empty());
 
     LyricsEditorWindow again(state, engine);
@@ -316,7 +320,7 @@ TEST_F(LyricsEditorTest, AnUnwritableFileIsReportedAndTheTableKept)
 {
     loadTrack(false);
     window.showWindow();
-    QDir().mkpath(lrc);  // a folder where the file should go
+    QDir().mkpath(lrc); // a folder where the file should go
     window.setRows({{QStringLiteral("[1]"), QStringLiteral("keep me")}});
     window.save();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
@@ -336,7 +340,7 @@ TEST_F(LyricsEditorTest, AnUnreadableFileIsReportedAndRefreshKeepsTheTable)
     loadTrack(false);
     window.showWindow();
     window.setRows({{QStringLiteral("[1]"), QStringLiteral("kept")}});
-    QDir().mkpath(lrc);  // the engine accepted a file that has since become unreadable
+    QDir().mkpath(lrc); // the engine accepted a file that has since become unreadable
     state.LyricsLoaded = true;
     MessageBoxScript::pushAnswer(QMessageBox::No);
     window.refresh();
@@ -397,7 +401,7 @@ TEST_F(LyricsEditorTest, CloseAsksThenClosesAndClearsTheFlag)
 
 TEST_F(LyricsEditorTest, WithoutABoundTrackNothingIsAskedOrSaved)
 {
-    window.showWindow();  // no track loaded
+    window.showWindow(); // no track loaded
     window.save();
     window.button(2)->click();
     EXPECT_TRUE(MessageBoxScript::shown().empty());

@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "toolsfixture.h"
 #include "tools/pitchwindow.h"
+#include "toolsfixture.h"
 
 class PitchTest : public ToolsTest {
 protected:
@@ -37,8 +37,7 @@ TEST_F(PitchTest, DefaultsSendStepOneAndPitch100Twice)
     window.slider()->setValue(180);
     engine.clearCalls();
     window.defaultsButton()->click();
-    EXPECT_EQ(engine.calls,
-              (std::vector<std::string>{"setStepPitch", "setPitch", "setPitch"}));
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"setStepPitch", "setPitch", "setPitch"}));
     EXPECT_EQ(engine.stepPitch, 1);
     EXPECT_EQ(engine.pitch, 100);
     EXPECT_EQ(window.slider()->value(), 100);

@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QTableWidget>
 #include <QLineEdit>
 #include <QSlider>
+#include <QTableWidget>
 #include <QThread>
 
 #include <sndfile.h>
@@ -19,16 +19,19 @@
 
 #include "decode/mpegdecoder.h"
 #include "engine/playbackengine.h"
-#include "toolsfixture.h"
 #include "tools/conversionwatcher.h"
 #include "tools/decodingwindow.h"
 #include "tools/equalizerwindow.h"
 #include "tools/lyricseditorwindow.h"
 #include "tools/tageditorwindow.h"
+#include "toolsfixture.h"
 
 namespace {
 std::atomic<int> g_endCalls{0};
-void endCallback(int32_t, int32_t) { ++g_endCalls; }
+void endCallback(int32_t, int32_t)
+{
+    ++g_endCalls;
+}
 
 std::atomic<int> g_peak{0};
 void tapPeak(const int16_t* frames, int count, int64_t)
@@ -60,7 +63,7 @@ OutputConfig nullOutput(double speed)
     config.tap = tapPeak;
     return config;
 }
-}  // namespace
+} // namespace
 
 class RealEngineTest : public ToolsTest {
 protected:
@@ -134,7 +137,8 @@ TEST_F(RealEngineTest, TagsAreWrittenAndReadBack)
     EXPECT_EQ(window.fieldBox(3)->text(), QStringLiteral("2024"));
     EXPECT_EQ(window.fieldBox(4)->text(), QStringLiteral("コメント"));
     EXPECT_EQ(window.genreBox()->currentText(), QStringLiteral("029-Juzz+Funk"));
-    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(), QStringLiteral("Sample Rate: 44100Hz"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(),
+              QStringLiteral("Sample Rate: 44100Hz"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::Layer)->text(), QStringLiteral("Layer: 3"));
 }
 
@@ -179,7 +183,7 @@ TEST_F(RealEngineTest, APresetFileRoundTripIsAppliedToTheSound)
     EqualizerWindow window(real, memory);
     window.showWindow();
     for (int i = 0; i < kEqBands; ++i)
-        window.slider(i)->setValue(120);  // every band cut by 12 dB
+        window.slider(i)->setValue(120); // every band cut by 12 dB
     DialogScript::pushAnswer(pathIn(QStringLiteral("quiet")));
     window.saveFile();
     window.choosePreset(0);

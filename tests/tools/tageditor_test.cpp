@@ -1,19 +1,22 @@
 // The tag editor: the genre list, field fitting, the stream captions and the window's engine calls.
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QApplication>
 #include <QPushButton>
 
-#include "toolsfixture.h"
 #include "tools/genres.h"
 #include "tools/tageditorwindow.h"
 #include "tools/tagtext.h"
+#include "toolsfixture.h"
 
 namespace {
 int g_callbackHits = 0;
-void testCallback(int32_t, int32_t) { ++g_callbackHits; }
+void testCallback(int32_t, int32_t)
+{
+    ++g_callbackHits;
+}
 
 void typeInto(QWidget* target, const QString& text)
 {
@@ -22,7 +25,7 @@ void typeInto(QWidget* target, const QString& text)
         QApplication::sendEvent(target, &press);
     }
 }
-}  // namespace
+} // namespace
 
 TEST(GenreList, HoldsTheEntriesAsTheWindowSpellsThem)
 {
@@ -104,15 +107,13 @@ TEST(MpegCaptions, TranslateHeaderCodesAndLeaveUnknownOnesAlone)
     info.original = 1;
     info.emphasis = 3;
     EXPECT_EQ(*MpegLabelCaption(MpegLabel::Protect, info), QStringLiteral("Protect: 無効"));
-    EXPECT_EQ(*MpegLabelCaption(MpegLabel::Extension, info),
-              QStringLiteral("Extention: ﾌﾟﾗｲﾍﾞｰﾄ"));
+    EXPECT_EQ(*MpegLabelCaption(MpegLabel::Extension, info), QStringLiteral("Extention: ﾌﾟﾗｲﾍﾞｰﾄ"));
     EXPECT_EQ(*MpegLabelCaption(MpegLabel::ChannelMode, info),
               QStringLiteral("Channel Mode: ﾓﾉﾗﾙ"));
     EXPECT_EQ(*MpegLabelCaption(MpegLabel::Copyright, info),
               QStringLiteral("Copyright: 著作権保護あり"));
     EXPECT_EQ(*MpegLabelCaption(MpegLabel::Original, info), QStringLiteral("Original: ｵﾘｼﾞﾅﾙ"));
-    EXPECT_EQ(*MpegLabelCaption(MpegLabel::Emphasis, info),
-              QStringLiteral("Emphasis: CCITT j.17"));
+    EXPECT_EQ(*MpegLabelCaption(MpegLabel::Emphasis, info), QStringLiteral("Emphasis: CCITT j.17"));
     info.channelMode = 1;
     info.emphasis = 1;
     EXPECT_EQ(*MpegLabelCaption(MpegLabel::ChannelMode, info),
@@ -161,9 +162,11 @@ TEST_F(TagEditorTest, OpeningShowsTheTagAndTheStreamInformation)
     EXPECT_EQ(window.fieldBox(4)->text(), QStringLiteral("note"));
     EXPECT_EQ(window.genreBox()->currentText(), QStringLiteral("029-Juzz+Funk"));
     EXPECT_EQ(window.selectedGenre(), 29);
-    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(), QStringLiteral("Sample Rate: 44100Hz"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(),
+              QStringLiteral("Sample Rate: 44100Hz"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::Channel)->text(), QStringLiteral("Channel: 2"));
-    EXPECT_EQ(window.mpegLabel(MpegLabel::BitRate)->text(), QStringLiteral("Bit Rate: 128kbit/sec"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::BitRate)->text(),
+              QStringLiteral("Bit Rate: 128kbit/sec"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::TotalSec)->text(), QStringLiteral("Total Sec: 215sec"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::Version)->text(), QStringLiteral("Version: 1"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::Layer)->text(), QStringLiteral("Layer: 3"));
@@ -246,7 +249,8 @@ TEST_F(TagEditorTest, WithoutATagOnlyThePathTitleArtistAndInputLabelsChange)
     window.GetTag();
     EXPECT_EQ(window.fieldBox(0)->text(), QStringLiteral("Other"));
     EXPECT_EQ(window.fieldBox(1)->text(), QStringLiteral("Someone"));
-    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(), QStringLiteral("Sample Rate: 22050Hz"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(),
+              QStringLiteral("Sample Rate: 22050Hz"));
     EXPECT_EQ(window.fieldBox(2)->text(), QStringLiteral("Album"));
     EXPECT_EQ(window.genreBox()->currentText(), QStringLiteral("029-Juzz+Funk"));
     EXPECT_EQ(window.mpegLabel(MpegLabel::Frames)->text(), QStringLiteral("Frames: 8231"));

@@ -22,7 +22,7 @@
 // Records the cross-window commands the tools issue.
 class RecordingActions : public AppActions {
 public:
-    std::vector<bool> enabledCalls;  // arguments of setMainWindowsEnabled, in order
+    std::vector<bool> enabledCalls; // arguments of setMainWindowsEnabled, in order
     void showToolWindow(ToolWindow) override {}
     void showPlaylist() override {}
     void showCommandMenu(const QPoint&) override {}
@@ -58,9 +58,9 @@ protected:
     {
         MessageBoxScript::enable();
         DialogScript::clear();
-        m_dir = QString::fromStdString(TestTempDir()) + QLatin1Char('/') +
-                QString::fromLatin1(
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir =
+            QString::fromStdString(TestTempDir()) + QLatin1Char('/') +
+            QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir().mkpath(m_dir);
     }
     void TearDown() override
