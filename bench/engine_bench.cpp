@@ -22,12 +22,13 @@ std::string MusicFixture(double seconds)
 {
     fs::path dir = fs::temp_directory_path() / "morvane-bench";
     fs::create_directories(dir);
-    std::string path = (dir / ("music-" + std::to_string(static_cast<int>(seconds)) + ".mp3")).string();
+    std::string path =
+        (dir / ("music-" + std::to_string(static_cast<int>(seconds)) + ".mp3")).string();
     if (!fs::exists(path)) {
         // A sweep with noise, so the encoder works as on music rather than on a pure tone.
-        std::string cmd = "sox -n -r 44100 -c 2 -b 16 -t wav - synth " + std::to_string(seconds)
-                          + " sine 100-8000 pinknoise vol 0.3 2>/dev/null | lame --quiet -b 192 - '"
-                          + path + ".part' && mv '" + path + ".part' '" + path + "'";
+        std::string cmd = "sox -n -r 44100 -c 2 -b 16 -t wav - synth " + std::to_string(seconds) +
+                          " sine 100-8000 pinknoise vol 0.3 2>/dev/null | lame --quiet -b 192 - '" +
+                          path + ".part' && mv '" + path + ".part' '" + path + "'";
         if (std::system(cmd.c_str()) != 0)
             std::abort();
     }
@@ -117,7 +118,7 @@ void BM_PlayToNullOutput(benchmark::State& state)
         if (state.range(0) == 2)
             engine.setPitch(150);
         if (state.range(0) == 3)
-            engine.setOption(1000, 1000, 0, 0);  // the whole track queued in one run
+            engine.setOption(1000, 1000, 0, 0); // the whole track queued in one run
         g_ends.store(0);
         double before = ProcessCpuSeconds();
         double decodeBefore = engine.decodeThreadCpuSeconds();
@@ -130,7 +131,13 @@ void BM_PlayToNullOutput(benchmark::State& state)
     state.counters["cpu_ms_per_audio_s"] = cpu * 1000 / (10.0 * state.iterations());
     state.counters["decode_thread_ms_per_audio_s"] = decodeCpu * 1000 / (10.0 * state.iterations());
 }
-BENCHMARK(BM_PlayToNullOutput)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_PlayToNullOutput)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4);
 
 // The decoder alone: a sample-accurate seek in a 10-minute file and the first chunk after it.
 void BM_DecoderSeekAndRead(benchmark::State& state)
@@ -190,6 +197,6 @@ BENCHMARK_DEFINE_F(PlayingEngine, SeekUntilQueued)(benchmark::State& state)
     }
 }
 BENCHMARK_REGISTER_F(PlayingEngine, SeekUntilQueued)->Unit(benchmark::kMillisecond)->UseRealTime();
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

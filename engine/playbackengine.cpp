@@ -30,11 +30,14 @@ void NoticeNullOutput(const std::string& why)
     if (!told.exchange(true))
         std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", why.c_str());
 }
-}  // namespace
+} // namespace
 
 PlaybackEngine::PlaybackEngine(OutputConfig output) : m_outputConfig(std::move(output)) {}
 
-PlaybackEngine::~PlaybackEngine() { free(); }
+PlaybackEngine::~PlaybackEngine()
+{
+    free();
+}
 
 int PlaybackEngine::init()
 {
@@ -87,7 +90,10 @@ void PlaybackEngine::close()
     m_lyrics.clear();
 }
 
-void PlaybackEngine::callback(Callback proc) { m_callback.store(proc); }
+void PlaybackEngine::callback(Callback proc)
+{
+    m_callback.store(proc);
+}
 
 void PlaybackEngine::notifyEnd()
 {
@@ -144,8 +150,8 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
     info.channels = m_decoder.channels();
     info.bitRate = m_decoder.bitRateKbps();
     info.sampleRate = m_decoder.sampleRate();
-    info.totalSec = static_cast<int32_t>(std::llround(static_cast<double>(m_lengthFrames)
-                                                      / m_decoder.sampleRate()));
+    info.totalSec = static_cast<int32_t>(
+        std::llround(static_cast<double>(m_lengthFrames) / m_decoder.sampleRate()));
     m_info = info;
     {
         std::lock_guard lock(m_mutex);
@@ -183,11 +189,10 @@ int PlaybackEngine::getMpegInfo(MpegInfo& info)
     return ReadMpegInfo(m_path, info) ? 1 : 0;
 }
 
-int PlaybackEngine::setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep,
-                              int32_t outSleep)
+int PlaybackEngine::setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep, int32_t outSleep)
 {
-    if (inBlock < 1 || inBlock > 1000 || outBlock < 1 || outBlock > inBlock || inSleep < 0
-        || inSleep > 1000 || outSleep < 0 || outSleep > 1000)
+    if (inBlock < 1 || inBlock > 1000 || outBlock < 1 || outBlock > inBlock || inSleep < 0 ||
+        inSleep > 1000 || outSleep < 0 || outSleep > 1000)
         return 0;
     m_inBlock.store(inBlock);
     m_outBlock.store(static_cast<int>(std::min<size_t>(outBlock, kMaxOutBlock)));
@@ -212,7 +217,10 @@ int PlaybackEngine::getLyrics(LyricsRecord& record)
     return m_lyrics.lookup(getPlayMs(), record);
 }
 
-void PlaybackEngine::setVolume(int left, int right) { m_gain.setVolume(left, right); }
+void PlaybackEngine::setVolume(int left, int right)
+{
+    m_gain.setVolume(left, right);
+}
 
 void PlaybackEngine::postJump(int64_t frame)
 {
@@ -332,7 +340,10 @@ int64_t PlaybackEngine::msToFrame(int64_t ms) const
     return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
 }
 
-void PlaybackEngine::seek(int32_t sec) { seekMs(static_cast<int64_t>(sec) * 1000); }
+void PlaybackEngine::seek(int32_t sec)
+{
+    seekMs(static_cast<int64_t>(sec) * 1000);
+}
 
 void PlaybackEngine::seekMs(int64_t ms)
 {
@@ -345,7 +356,10 @@ void PlaybackEngine::seekMs(int64_t ms)
         postJump(frame);
 }
 
-void PlaybackEngine::setFadeIn(int on) { m_fadeIn.store(on != 0); }
+void PlaybackEngine::setFadeIn(int on)
+{
+    m_fadeIn.store(on != 0);
+}
 
 void PlaybackEngine::fadeOut()
 {
@@ -388,7 +402,10 @@ int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
     return 1;
 }
 
-void PlaybackEngine::setEqualizer(const int32_t* gains) { m_equalizer.setGains(gains); }
+void PlaybackEngine::setEqualizer(const int32_t* gains)
+{
+    m_equalizer.setGains(gains);
+}
 
 void PlaybackEngine::reload()
 {
@@ -413,12 +430,15 @@ void PlaybackEngine::setStepPitch(int step, int divisor)
         reload();
 }
 
-int PlaybackEngine::getPitch() { return m_pitchPercent.load(); }
+int PlaybackEngine::getPitch()
+{
+    return m_pitchPercent.load();
+}
 
 int PlaybackEngine::setDecodeOption(const DecodeOption& option)
 {
-    if (option.format != 0 || option.channels < 0 || option.channels > 2
-        || option.blockSamples < 256 || option.blockSamples > 1 << 20)
+    if (option.format != 0 || option.channels < 0 || option.channels > 2 ||
+        option.blockSamples < 256 || option.blockSamples > 1 << 20)
         return 0;
     m_decodeOption = option;
     return 1;
@@ -444,16 +464,22 @@ int PlaybackEngine::playDecodeWave(const std::string& path)
     return 1;
 }
 
-int PlaybackEngine::decodeProgress() { return m_converter.progress(); }
+int PlaybackEngine::decodeProgress()
+{
+    return m_converter.progress();
+}
 
-std::string PlaybackEngine::decodeError() { return m_converter.error(); }
+std::string PlaybackEngine::decodeError()
+{
+    return m_converter.error();
+}
 
 double PlaybackEngine::decodeThreadCpuSeconds()
 {
     clockid_t clock{};
     timespec ts{};
-    if (!m_thread.joinable() || pthread_getcpuclockid(m_thread.native_handle(), &clock) != 0
-        || clock_gettime(clock, &ts) != 0)
+    if (!m_thread.joinable() || pthread_getcpuclockid(m_thread.native_handle(), &clock) != 0 ||
+        clock_gettime(clock, &ts) != 0)
         return 0;
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
@@ -465,8 +491,8 @@ void PlaybackEngine::finishPlayWave(int64_t heardFrame)
     if (!m_playWriter.isOpen())
         return;
     // Stopped early: the file ends with the frame heard last, not with what was queued after it.
-    if (heardFrame >= 0 && !m_playWaveJumped && m_playWaveFirstFrame >= 0
-        && heardFrame >= m_playWaveFirstFrame)
+    if (heardFrame >= 0 && !m_playWaveJumped && m_playWaveFirstFrame >= 0 &&
+        heardFrame >= m_playWaveFirstFrame)
         m_playWriter.truncate(heardFrame - m_playWaveFirstFrame);
     std::string ignored;
     m_playWriter.finish(ignored);

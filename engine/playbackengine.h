@@ -75,8 +75,8 @@ public:
     int getVersion() override { return kVersion; }
 
     // Beyond the interface (command line, tests, benchmarks).
-    void seekMs(int64_t ms);                   // like seek, with millisecond precision
-    int64_t positionFrames();                  // the track frame heard now
+    void seekMs(int64_t ms);  // like seek, with millisecond precision
+    int64_t positionFrames(); // the track frame heard now
     int64_t lengthFrames() const { return m_lengthFrames; }
     int sampleRate() const { return m_info.sampleRate; }
     int tempoStep() const { return m_tempoStep.load(); }
@@ -158,22 +158,22 @@ private:
     int64_t m_jumpRequest = -1;
     uint64_t m_requestSerial = 0;
     uint64_t m_doneSerial = 0;
-    bool m_running = false;  // the decode thread is feeding the ring
+    bool m_running = false; // the decode thread is feeding the ring
     std::string m_playWavRequest;
-    int64_t m_stopHeardFrame = -1;  // the frame heard when stop was called
+    int64_t m_stopHeardFrame = -1; // the frame heard when stop was called
 
     // Decode thread only.
-    bool m_draining = false;   // end of stream reached, waiting for the last frame to be heard
+    bool m_draining = false; // end of stream reached, waiting for the last frame to be heard
     int64_t m_endIndex = 0;
-    int64_t m_segmentIn = 0;   // track frames fed since the last jump
-    int64_t m_segmentOut = 0;  // output frames produced since the last jump
-    int m_sinceSleep = 0;      // MPEG frames decoded since the last InSleep rest
+    int64_t m_segmentIn = 0;  // track frames fed since the last jump
+    int64_t m_segmentOut = 0; // output frames produced since the last jump
+    int m_sinceSleep = 0;     // MPEG frames decoded since the last InSleep rest
     std::vector<int16_t> m_readBuffer;
     std::vector<float> m_floatBuffer;
     std::vector<float> m_stretched;
     std::vector<int16_t> m_outbox;
-    size_t m_outboxDone = 0;   // frames of m_outbox already in the ring
+    size_t m_outboxDone = 0; // frames of m_outbox already in the ring
     WavWriter m_playWriter;
-    int64_t m_playWaveFirstFrame = -1;  // track frame of the first written frame
-    bool m_playWaveJumped = false;      // a seek since the writing began
+    int64_t m_playWaveFirstFrame = -1; // track frame of the first written frame
+    bool m_playWaveJumped = false;     // a seek since the writing began
 };

@@ -182,7 +182,7 @@ int analyse(const std::string& path, double sec, bool spectrum)
     }
     return 0;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

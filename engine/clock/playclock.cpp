@@ -123,6 +123,6 @@ int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
     // own track frame.
     if (ringIndex < marker.outIndex)
         return marker.trackFrame;
-    return marker.trackFrame
-           + static_cast<int64_t>(std::floor((ringIndex - marker.outIndex) * marker.tempo));
+    return marker.trackFrame +
+           static_cast<int64_t>(std::floor((ringIndex - marker.outIndex) * marker.tempo));
 }

@@ -15,8 +15,8 @@ public:
     int sampleRate() const { return m_sampleRate; }
 
     // Audio callback: a block of totalFrames frames whose last one is heard at heardEndNs; its
-    // first ringFrames frames came from ring indices [firstIndex, firstIndex + ringFrames), the rest
-    // was silence.
+    // first ringFrames frames came from ring indices [firstIndex, firstIndex + ringFrames), the
+    // rest was silence.
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
     // Decode thread: from ring index outIndex on, output frame k plays track frame
     // trackFrame + k * tempo (tempo = track frames per output frame). Each marker must follow a
@@ -62,5 +62,5 @@ private:
     std::array<Marker, kMarkers> m_markers;
     std::atomic<uint64_t> m_blockCount{0};
     std::atomic<uint64_t> m_markerCount{0};
-    std::atomic<uint64_t> m_markerBase{0};  // markers before this one are cleared
+    std::atomic<uint64_t> m_markerBase{0}; // markers before this one are cleared
 };

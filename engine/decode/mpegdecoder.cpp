@@ -28,11 +28,14 @@ int64_t scannedLength(const std::string& path)
 
 // Consecutive decode errors tolerated before a damaged stream is treated as ended.
 constexpr int kMaxDecodeErrors = 8;
-}  // namespace
+} // namespace
 
 MpegDecoder::MpegDecoder() = default;
 
-MpegDecoder::~MpegDecoder() { close(); }
+MpegDecoder::~MpegDecoder()
+{
+    close();
+}
 
 void MpegDecoder::close()
 {
@@ -72,10 +75,11 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
         return fail("cannot open " + path);
     long rate = 0;
     int channels = 0, encoding = 0;
-    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0
-        || channels < 1 || channels > 2 || encoding != MPG123_ENC_SIGNED_16)
+    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        channels < 1 || channels > 2 || encoding != MPG123_ENC_SIGNED_16)
         return fail("no MPEG audio in " + path);
-    // Lock the format so a stream that changes rate or mode mid-way is converted, not re-negotiated.
+    // Lock the format so a stream that changes rate or mode mid-way is converted, not
+    // re-negotiated.
     mpg123_format_none(m_handle);
     mpg123_format(m_handle, rate, channels, MPG123_ENC_SIGNED_16);
     m_sampleRate = static_cast<int>(rate);
@@ -93,10 +97,10 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
         length = static_cast<int64_t>(mpg123_length(m_handle));
     m_lengthFrames = length > 0 ? length : 0;
     // A VBR file's first frame says little: give the average over the whole file.
-    struct stat st{};
+    struct stat st {};
     if (variable && m_lengthFrames > 0 && stat(path.c_str(), &st) == 0)
-        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(st.st_size) * 8
-                                                      * m_sampleRate / m_lengthFrames / 1000));
+        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(st.st_size) * 8 *
+                                                      m_sampleRate / m_lengthFrames / 1000));
     m_positionFrames = 0;
     m_ended = false;
     m_indexed = false;

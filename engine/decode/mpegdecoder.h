@@ -1,4 +1,5 @@
-// Decodes an MPEG audio file to interleaved 16-bit PCM with libmpg123 (gapless, sample-accurate seeks).
+// Decodes an MPEG audio file to interleaved 16-bit PCM with libmpg123 (gapless, sample-accurate
+// seeks).
 //
 // One thread at a time uses an instance. The file stays open by descriptor, so a tag rewrite that
 // renames a new file over the path does not disturb a decode in progress.
@@ -26,9 +27,9 @@ public:
 
     int sampleRate() const { return m_sampleRate; }
     int channels() const { return m_channels; }
-    int samplesPerFrame() const { return m_samplesPerFrame; }  // PCM frames per MPEG frame
-    int bitRateKbps() const { return m_bitRateKbps; }          // of the first frame
-    int64_t lengthFrames() const { return m_lengthFrames; }    // 0 when unknown
+    int samplesPerFrame() const { return m_samplesPerFrame; } // PCM frames per MPEG frame
+    int bitRateKbps() const { return m_bitRateKbps; }         // of the first frame
+    int64_t lengthFrames() const { return m_lengthFrames; }   // 0 when unknown
 
     // Decodes up to maxFrames frames into out (maxFrames * channels() samples). Returns the frames
     // written; 0 means the end of the stream (a run of decode errors counts as the end).
@@ -46,5 +47,5 @@ private:
     int64_t m_lengthFrames = 0;
     int64_t m_positionFrames = 0;
     bool m_ended = false;
-    bool m_indexed = false;  // mpg123_scan has run on this handle
+    bool m_indexed = false; // mpg123_scan has run on this handle
 };

@@ -7,7 +7,7 @@
 namespace {
 constexpr double kGlideStepDb = 0.5;
 constexpr int kGlideFrames = 32;
-}  // namespace
+} // namespace
 
 void Equalizer::configure(int sampleRate)
 {

@@ -15,12 +15,12 @@ public:
     static constexpr int kBands = 10;
     static constexpr std::array<double, kBands> kCentreHz = {60,   170,  310,   600,   1000,
                                                              3000, 6000, 12000, 14000, 16000};
-    static constexpr double kQ = 1.41;  // about one octave wide
+    static constexpr double kQ = 1.41; // about one octave wide
 
     void configure(int sampleRate);
     // Gains in tenths of a decibel, clamped to -120..120; band 0 first.
     void setGains(const int32_t* tenthsDb);
-    void reset();  // clears the filter state
+    void reset(); // clears the filter state
     // True when nothing would change the samples (all gains 0, no glide in progress).
     bool bypassed();
     // Filters frames stereo float frames in place.
@@ -36,7 +36,7 @@ private:
     void design(int band);
     bool gliding() const;
 
-    std::mutex m_mutex;  // guards m_pending
+    std::mutex m_mutex; // guards m_pending
     std::array<double, kBands> m_pending{};
     std::atomic<bool> m_changed{false};
 

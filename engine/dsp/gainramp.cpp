@@ -70,8 +70,8 @@ void GainRamp::process(int16_t* frames, int count)
     }
     const float targetLeft = m_targetLeft.load(std::memory_order_relaxed);
     const float targetRight = m_targetRight.load(std::memory_order_relaxed);
-    if (m_fadeStep == 0.0f && m_fade == 1.0f && m_gainLeft == 1.0f && m_gainRight == 1.0f
-        && targetLeft == 1.0f && targetRight == 1.0f)
+    if (m_fadeStep == 0.0f && m_fade == 1.0f && m_gainLeft == 1.0f && m_gainRight == 1.0f &&
+        targetLeft == 1.0f && targetRight == 1.0f)
         return;
     auto approach = [this](float gain, float target) {
         if (gain < target)

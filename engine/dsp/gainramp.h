@@ -14,10 +14,10 @@ public:
     static constexpr int kFadeInMs = 1000;
     static constexpr int kFadeOutMs = 2000;
 
-    void configure(int sampleRate);  // while the audio thread is stopped
+    void configure(int sampleRate); // while the audio thread is stopped
     void setVolume(int left, int right);
-    void startFadeIn();   // the next frames rise from silence over kFadeInMs
-    void startFadeOut();  // from now the sound falls to silence over kFadeOutMs
+    void startFadeIn();  // the next frames rise from silence over kFadeInMs
+    void startFadeOut(); // from now the sound falls to silence over kFadeOutMs
     void cancelFade();
     // True once a fade-out has reached silence (cleared by startFadeIn/cancelFade).
     bool fadeOutDone() const { return m_fadeOutDone.load(std::memory_order_acquire); }
@@ -42,9 +42,9 @@ private:
     // Audio thread only.
     float m_gainLeft = 1.0f;
     float m_gainRight = 1.0f;
-    float m_fade = 1.0f;       // fade envelope 0..1
-    float m_fadeStep = 0.0f;   // per frame; negative while fading out
-    float m_rampStep = 1.0f;   // volume change per frame
+    float m_fade = 1.0f;     // fade envelope 0..1
+    float m_fadeStep = 0.0f; // per frame; negative while fading out
+    float m_rampStep = 1.0f; // volume change per frame
     float m_fadeInStep = 0.0f;
     float m_fadeOutStep = 0.0f;
 };

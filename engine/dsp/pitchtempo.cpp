@@ -50,4 +50,7 @@ void PitchTempo::flush(std::vector<float>& out)
     receive(out);
 }
 
-void PitchTempo::clear() { m_touch->clear(); }
+void PitchTempo::clear()
+{
+    m_touch->clear();
+}

@@ -26,7 +26,7 @@ public:
     void process(const float* frames, int count, std::vector<float>& out);
     // At the end of the track: appends the audio still held.
     void flush(std::vector<float>& out);
-    void clear();  // drops held audio (seek, reload)
+    void clear(); // drops held audio (seek, reload)
 
 private:
     void receive(std::vector<float>& out);

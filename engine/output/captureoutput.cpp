@@ -2,14 +2,16 @@
 #include "captureoutput.h"
 
 CaptureOutput::CaptureOutput(std::string path, NullOutputOptions options)
-    : m_path(std::move(path)),
-      m_clock(options, [this](const int16_t* frames, int count, int64_t) {
+    : m_path(std::move(path)), m_clock(options, [this](const int16_t* frames, int count, int64_t) {
           m_writer.write(frames, count);
       })
 {
 }
 
-CaptureOutput::~CaptureOutput() { stop(); }
+CaptureOutput::~CaptureOutput()
+{
+    stop();
+}
 
 bool CaptureOutput::start(int sampleRate, AudioRenderer* renderer, std::string& error)
 {

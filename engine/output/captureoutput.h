@@ -20,6 +20,6 @@ public:
 
 private:
     std::string m_path;
-    WavWriter m_writer;  // touched by the output thread between start and stop
+    WavWriter m_writer; // touched by the output thread between start and stop
     NullOutput m_clock;
 };

@@ -10,7 +10,7 @@ int64_t steadyNs()
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-}  // namespace
+} // namespace
 
 NullOutput::NullOutput(NullOutputOptions options, Tap tap)
     : m_options(options), m_tap(std::move(tap))
@@ -22,7 +22,10 @@ NullOutput::NullOutput(NullOutputOptions options, Tap tap)
     m_originNs = steadyNs();
 }
 
-NullOutput::~NullOutput() { stop(); }
+NullOutput::~NullOutput()
+{
+    stop();
+}
 
 bool NullOutput::start(int sampleRate, AudioRenderer* renderer, std::string& error)
 {
@@ -77,6 +80,6 @@ void NullOutput::run()
             m_wake.wait_for(lock, std::chrono::nanoseconds(static_cast<int64_t>(aheadNs)),
                             [this] { return m_quit; });
         else if (aheadNs < -2e8)
-            tickNs = static_cast<double>(nowNs());  // fell far behind (debugger, loaded machine)
+            tickNs = static_cast<double>(nowNs()); // fell far behind (debugger, loaded machine)
     }
 }

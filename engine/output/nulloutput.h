@@ -12,9 +12,9 @@
 #include "audiooutput.h"
 
 struct NullOutputOptions {
-    double speed = 1.0;       // clock runs this many times faster than real time
-    int latencyMs = 0;        // time between taking a block and hearing its first frame
-    int periodFrames = 1024;  // frames per render call (as SDL's device buffer)
+    double speed = 1.0;      // clock runs this many times faster than real time
+    int latencyMs = 0;       // time between taking a block and hearing its first frame
+    int periodFrames = 1024; // frames per render call (as SDL's device buffer)
 };
 
 class NullOutput : public AudioOutput {
@@ -43,5 +43,5 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_quit = false;
-    int64_t m_originNs = 0;  // steady clock at start
+    int64_t m_originNs = 0; // steady clock at start
 };

@@ -11,8 +11,8 @@ struct OutputConfig {
     enum class Kind { Sdl, Null, Capture };
     Kind kind = Kind::Sdl;
     std::string capturePath;
-    NullOutputOptions nullOptions;  // for Null and Capture
-    NullOutput::Tap tap;            // for Null: sees every block (tests)
+    NullOutputOptions nullOptions; // for Null and Capture
+    NullOutput::Tap tap;           // for Null: sees every block (tests)
 
     static OutputConfig fromEnvironment();
 };

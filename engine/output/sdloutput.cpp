@@ -5,7 +5,10 @@
 
 #include <SDL.h>
 
-SdlOutput::~SdlOutput() { stop(); }
+SdlOutput::~SdlOutput()
+{
+    stop();
+}
 
 bool SdlOutput::start(int sampleRate, AudioRenderer* renderer, std::string& error)
 {
@@ -61,7 +64,7 @@ void SdlOutput::callback(void* self, uint8_t* stream, int bytes)
     auto* out = static_cast<SdlOutput*>(self);
     int frames = bytes / 4;
     // The block starts after the buffer the device is playing now.
-    int64_t heardEnd = out->nowNs() + out->m_latencyNs
-                       + static_cast<int64_t>(1e9 * frames / out->m_sampleRate);
+    int64_t heardEnd =
+        out->nowNs() + out->m_latencyNs + static_cast<int64_t>(1e9 * frames / out->m_sampleRate);
     out->m_renderer->render(reinterpret_cast<int16_t*>(stream), frames, heardEnd);
 }

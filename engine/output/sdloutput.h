@@ -23,6 +23,6 @@ private:
     uint32_t m_device = 0;
     bool m_subsystem = false;
     int m_sampleRate = 0;
-    int64_t m_latencyNs = 0;  // a device buffer ahead of the block being filled
+    int64_t m_latencyNs = 0; // a device buffer ahead of the block being filled
     AudioRenderer* m_renderer = nullptr;
 };

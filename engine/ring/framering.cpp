@@ -89,8 +89,8 @@ bool FrameRing::copyHistory(int64_t first, size_t count, int16_t* out) const
         int64_t read = m_read.load(std::memory_order_acquire);
         int64_t write = m_write.load(std::memory_order_acquire);
         // The producer may overwrite a played frame once it falls out of the history window.
-        return first > read - static_cast<int64_t>(m_history)
-               && first + static_cast<int64_t>(count) <= write;
+        return first > read - static_cast<int64_t>(m_history) &&
+               first + static_cast<int64_t>(count) <= write;
     };
     if (!intact())
         return false;

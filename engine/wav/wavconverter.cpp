@@ -6,7 +6,10 @@
 #include "decode/mpegdecoder.h"
 #include "wavwriter.h"
 
-WavConverter::~WavConverter() { cancel(); }
+WavConverter::~WavConverter()
+{
+    cancel();
+}
 
 bool WavConverter::start(const std::string& source, const std::string& target, int blockFrames,
                          Finished finished)
@@ -43,14 +46,13 @@ std::string WavConverter::error() const
     return m_error;
 }
 
-void WavConverter::run(std::string source, std::string target, int blockFrames,
-                       Finished finished)
+void WavConverter::run(std::string source, std::string target, int blockFrames, Finished finished)
 {
     std::string error;
     MpegDecoder decoder;
     WavWriter writer;
-    if (!decoder.open(source, true, &error) || !writer.open(target, decoder.sampleRate(),
-                                                           decoder.channels(), error)) {
+    if (!decoder.open(source, true, &error) ||
+        !writer.open(target, decoder.sampleRate(), decoder.channels(), error)) {
         if (error.empty())
             error = "cannot convert " + source;
     } else {

@@ -21,11 +21,11 @@ public:
     // written per step. False (nothing started) only when a previous worker cannot be joined.
     bool start(const std::string& source, const std::string& target, int blockFrames,
                Finished finished);
-    void cancel();  // stops a running conversion; its temporary file is removed; waits for it
-    void wait();    // waits for a running conversion to finish
+    void cancel(); // stops a running conversion; its temporary file is removed; waits for it
+    void wait();   // waits for a running conversion to finish
     bool running() const { return m_running.load(std::memory_order_acquire); }
-    int progress() const { return m_progress.load(std::memory_order_acquire); }  // 0..100
-    std::string error() const;  // empty when the last conversion succeeded
+    int progress() const { return m_progress.load(std::memory_order_acquire); } // 0..100
+    std::string error() const; // empty when the last conversion succeeded
 
 private:
     void run(std::string source, std::string target, int blockFrames, Finished finished);
@@ -34,6 +34,6 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_cancel{false};
     std::atomic<int> m_progress{0};
-    mutable std::mutex m_mutex;  // guards m_error
+    mutable std::mutex m_mutex; // guards m_error
     std::string m_error;
 };

@@ -12,7 +12,7 @@ struct sf_private_tag;
 class WavWriter {
 public:
     WavWriter() = default;
-    ~WavWriter();  // finishes an open file
+    ~WavWriter(); // finishes an open file
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 

@@ -1,8 +1,8 @@
 // The morvane-engine command: key=value output, conversions, and one-line failures.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include <sys/wait.h>
@@ -81,4 +81,4 @@ TEST_F(CliTest, SpectrumAndWavePrintBothChannels)
     ASSERT_EQ(RunCli("wave '" + track + "' 0.5", out), 0) << out;
     EXPECT_EQ(std::count(out.begin(), out.end(), ','), 2 * 255);
 }
-}  // namespace
+} // namespace

@@ -94,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         Vector{"l3-he_44khz", Length::RefOrOneFrameMore},
         Vector{"l3-he_48khz", Length::RefOrOneFrameMore},
         Vector{"l3-he_free", Length::RefOrOneFrameMore},
-        Vector{"l3-hecommon", Length::RefOrOneFrameMore}, Vector{"l3-si", Length::RefOrOneFrameMore},
+        Vector{"l3-hecommon", Length::RefOrOneFrameMore},
+        Vector{"l3-si", Length::RefOrOneFrameMore},
         Vector{"l3-si_block", Length::RefOrOneFrameMore},
         Vector{"l3-si_huff", Length::RefOrOneFrameMore},
         Vector{"l3-nonstandard-sin1k0db_lame_vbrtag", Length::Exact}),
@@ -120,8 +121,8 @@ TEST(MalformedInputTest, EveryFileEndsCleanly)
                 files.push_back(entry.path().string());
     for (auto& entry : fs::directory_iterator(kVectors)) {
         std::string name = entry.path().filename().string();
-        if (entry.path().extension() == ".bit"
-            && (name.find("ILL") == 0 || name.find("nonstandard") != std::string::npos))
+        if (entry.path().extension() == ".bit" &&
+            (name.find("ILL") == 0 || name.find("nonstandard") != std::string::npos))
             files.push_back(entry.path().string());
     }
     ASSERT_GT(files.size(), 60u);
@@ -164,4 +165,4 @@ TEST(MalformedInputTest, EngineOpensAndPlaysTheDamagedStreams)
         EXPECT_TRUE(WaitFor([] { return g_endNotices.load() == 1; }, 10000)) << name;
     }
 }
-}  // namespace
+} // namespace

@@ -82,4 +82,4 @@ TEST_F(DecoderSeek, ClampsPastEitherEnd)
     EXPECT_EQ(decoder.seek(1000), 1000);
     EXPECT_EQ(decoder.read(block.data(), 100), 100);
 }
-}  // namespace
+} // namespace

@@ -90,7 +90,8 @@ protected:
         spec.seconds = 2;
         spec.frequencyHz = 440;
         track = ToneFixture("pitch.mp3", spec);
-        capture = TestTempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
+        capture = TestTempDir() + "/" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
         OutputConfig config;
         config.kind = OutputConfig::Kind::Capture;
         config.capturePath = capture;
@@ -175,7 +176,7 @@ TEST_F(PitchTempoTest, PitchIsClampedAndOneHundredBypassesExactly)
     Pcm captured = playToEnd();
     EXPECT_GE(FindExactly(captured.samples, reference.samples), 0);
 }
-}  // namespace
+} // namespace
 
 namespace {
 TEST_F(PitchTempoTest, EqualizerSettingIsHeardAfterReload)
@@ -200,4 +201,4 @@ TEST_F(PitchTempoTest, EqualizerSettingIsHeardAfterReload)
     double source = Rms(reference.samples, 2, 0, 44100, 22050);
     EXPECT_NEAR(20 * std::log10(tail / source), -12.0, 0.5);
 }
-}  // namespace
+} // namespace

@@ -36,8 +36,8 @@ bool ReadSoundFile(const std::string& path, Pcm& pcm)
 bool ReferenceDecode(const std::string& mp3, Pcm& pcm)
 {
     std::string wav = mp3 + ".ref.wav";
-    if (!std::filesystem::exists(wav)
-        && RunCommand("mpg123 -q -w '" + wav + "' '" + mp3 + "' 2>/dev/null") != 0)
+    if (!std::filesystem::exists(wav) &&
+        RunCommand("mpg123 -q -w '" + wav + "' '" + mp3 + "' 2>/dev/null") != 0)
         return false;
     return ReadSoundFile(wav, pcm);
 }
@@ -50,9 +50,9 @@ bool LibraryDecode(const std::string& mp3, Pcm& pcm)
     bool ok = false;
     long rate = 0;
     int channels = 0, encoding = 0;
-    if (mpg123_open(handle, mp3.c_str()) == MPG123_OK
-        && mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK
-        && encoding == MPG123_ENC_SIGNED_16) {
+    if (mpg123_open(handle, mp3.c_str()) == MPG123_OK &&
+        mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK &&
+        encoding == MPG123_ENC_SIGNED_16) {
         pcm.sampleRate = static_cast<int>(rate);
         pcm.channels = channels;
         pcm.samples.clear();
@@ -81,14 +81,13 @@ std::string ToneFixture(const std::string& name, const ToneSpec& spec)
     return path;
 }
 
-std::string SoxFixture(const std::string& name, const std::string& soxSynth, int rate,
-                       int channels)
+std::string SoxFixture(const std::string& name, const std::string& soxSynth, int rate, int channels)
 {
     std::string path = TestTempDir() + "/" + name;
     if (!std::filesystem::exists(path)) {
-        std::string cmd = "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels)
-                          + " -b 16 -t wav - " + soxSynth
-                          + " 2>/dev/null | lame --quiet -b 192 --cbr - '" + path + "' 2>&1";
+        std::string cmd = "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
+                          " -b 16 -t wav - " + soxSynth +
+                          " 2>/dev/null | lame --quiet -b 192 --cbr - '" + path + "' 2>&1";
         EXPECT_EQ(RunCommand(cmd), 0) << cmd;
     }
     return path;

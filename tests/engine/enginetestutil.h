@@ -12,7 +12,7 @@
 struct Pcm {
     int sampleRate = 0;
     int channels = 0;
-    std::vector<int16_t> samples;  // interleaved
+    std::vector<int16_t> samples; // interleaved
     size_t frames() const { return channels ? samples.size() / channels : 0; }
 };
 

@@ -79,4 +79,4 @@ TEST_F(IntegrationTest, SpectrumAndWaveShowTheToneOnlyWhilePlaying)
     engine->getWave(left, right);
     EXPECT_TRUE(std::all_of(left, left + 256, [](int32_t v) { return v == 0; }));
 }
-}  // namespace
+} // namespace

@@ -18,7 +18,8 @@ protected:
         spec.frequencyHz = 440;
         track = ToneFixture("capture.mp3", spec);
         ASSERT_TRUE(LibraryDecode(track, reference));
-        capturePath = TestTempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
+        capturePath = TestTempDir() + "/" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
         OutputConfig config;
         config.kind = OutputConfig::Kind::Capture;
         config.capturePath = capturePath;
@@ -89,7 +90,8 @@ TEST_F(CaptureTest, VolumeChangesRampWithoutClicks)
     auto [first, last] = AudibleSpan(captured.samples, 300);
     size_t quiet = 0;
     for (size_t i = first; i < last; ++i)
-        quiet += std::abs(captured.samples[2 * i]) < 50 && std::abs(captured.samples[2 * i + 1]) < 50;
+        quiet +=
+            std::abs(captured.samples[2 * i]) < 50 && std::abs(captured.samples[2 * i + 1]) < 50;
     EXPECT_GT(quiet, 44100 * 0.3);
 }
 
@@ -145,4 +147,4 @@ TEST_F(CaptureTest, TagRewriteWhilePlayingGoesOnFromTheSameSample)
     Pcm captured = finish();
     EXPECT_GE(FindExactly(captured.samples, reference.samples), 0);
 }
-}  // namespace
+} // namespace

@@ -100,7 +100,7 @@ TEST_F(PlaybackTest, SeekWhileStoppedOrPausedSetsThePosition)
     ASSERT_EQ(engine.open(tone, info), 1);
     engine.seek(1);
     EXPECT_EQ(engine.getPlayMs(), 1000);
-    engine.seek(99);  // clamped to the end
+    engine.seek(99); // clamped to the end
     EXPECT_EQ(engine.positionFrames(), engine.lengthFrames());
     engine.seek(-5);
     EXPECT_EQ(engine.getPlayMs(), 0);
@@ -111,7 +111,7 @@ TEST_F(PlaybackTest, SeekWhileStoppedOrPausedSetsThePosition)
     engine.seek(0);
     EXPECT_EQ(engine.getPlayMs(), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(engine.getPlayMs(), 0);  // paused: the new position waits, unheard
+    EXPECT_EQ(engine.getPlayMs(), 0); // paused: the new position waits, unheard
     engine.restart();
     ASSERT_TRUE(WaitFor([&] { return engine.getPlayMs() > 100; }, 2000));
     EXPECT_LT(engine.getPlayMs(), 700);
@@ -150,8 +150,8 @@ TEST_F(PlaybackTest, EndComesAfterTheLastFrameIsHeard)
     engine.play();
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitFor([&] { return g_endNotices.load() > 0; }, 5000));
-    double elapsedMs = std::chrono::duration<double, std::milli>(
-                           std::chrono::steady_clock::now() - start).count();
+    double elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     double remainingMs = (engine.lengthFrames() - 1500 * 44.1) / 44.1;
     EXPECT_GT(elapsedMs, remainingMs + 300 - 40);
     EXPECT_LT(elapsedMs, remainingMs + 300 + 400);
@@ -201,7 +201,7 @@ TEST_F(PlaybackTest, PositionMatchesTheSampleHeard)
     int checked = 0;
     for (auto [now, ms] : readings) {
         if (now < onsetHeardNs - 250000000)
-            continue;  // well before the tone, during start-up
+            continue; // well before the tone, during start-up
         double expected = onsetMs + (now - onsetHeardNs) / 1e6;
         EXPECT_NEAR(ms, expected, 20.0) << "at " << (now - onsetHeardNs) / 1e6 << " ms from onset";
         ++checked;
@@ -271,7 +271,7 @@ protected:
             EXPECT_EQ(engine.getState(sec), 0) << path;
             MpegInfo mpeg;
             EXPECT_EQ(engine.getMpegInfo(mpeg), 0) << path;
-            engine.play();  // nothing open: ignored
+            engine.play(); // nothing open: ignored
             EXPECT_EQ(engine.getState(sec), 0) << path;
             return;
         }
@@ -327,7 +327,7 @@ TEST_F(BadInputTest, FileShrinkingWhilePlayingEndsTheTrack)
     int32_t sec = 0;
     EXPECT_EQ(engine.getState(sec), 0);
 }
-}  // namespace
+} // namespace
 
 namespace {
 TEST_F(PlaybackTest, SdlOutputPlaysThroughTheDummyDriver)
@@ -350,4 +350,4 @@ TEST_F(PlaybackTest, SdlOutputPlaysThroughTheDummyDriver)
     engine.free();
     unsetenv("SDL_AUDIODRIVER");
 }
-}  // namespace
+} // namespace

@@ -36,7 +36,8 @@ protected:
         engine->callback(CountEndNotice);
         InputInfo info;
         ASSERT_EQ(engine->open(track, info), 1);
-        target = TestTempDir() + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
+        target = TestTempDir() + "/" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
     }
     std::string track, target;
     Pcm reference;
@@ -59,7 +60,7 @@ TEST_F(WavTest, DecodeWaveWritesTheDecoderSamplesWithAValidHeader)
     EXPECT_EQ(engine->decodeProgress(), 100);
     EXPECT_EQ(engine->decodeError(), "");
     int32_t sec = 0;
-    EXPECT_EQ(engine->getState(sec), 0);  // converting does not play
+    EXPECT_EQ(engine->getState(sec), 0); // converting does not play
     Pcm written;
     ASSERT_TRUE(ReadSoundFile(target, written));
     EXPECT_EQ(written.sampleRate, 22050);
@@ -129,7 +130,7 @@ TEST_F(WavTest, StoppingPlayDecodeEarlyLeavesAValidShorterWav)
     // It ends where the listener stopped hearing, not where decoding had got to.
     EXPECT_NEAR(written.frames() * 1000.0 / 22050, heardMs, 60);
     ASSERT_LT(written.samples.size(), reference.samples.size());
-    EXPECT_TRUE(std::equal(written.samples.begin(), written.samples.end(),
-                           reference.samples.begin()));
+    EXPECT_TRUE(
+        std::equal(written.samples.begin(), written.samples.end(), reference.samples.begin()));
 }
-}  // namespace
+} // namespace
