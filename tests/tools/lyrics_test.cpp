@@ -9,6 +9,26 @@
 #include "tools/lyricseditorwindow.h"
 #include "tools/lyricsfile.h"
 #include "tools/textfile.h"
+
+// The friend QtTest uses to mark an event as coming from the window system (the close box).
+class QSpontaneKeyEvent {
+public:
+    static void setSpontaneous(QEvent* event) { event->setSpontaneous(); }
+};
+
+namespace {
+// Clicks the window's close box.
+bool clickCloseBox(QWidget& window)
+{
+    QCloseEvent event;
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    // notify() keeps the mark that sendEvent() would clear.
+    qApp->notify(&window, &event);
+    if (event.isAccepted())
+        window.hide();
+    return event.isAccepted();
+}
+} // namespace
 #include "toolsfixture.h"
 
 TEST(TimeTag, FormatsMinutesSecondsAndTruncatedHundredths)
@@ -405,5 +425,27 @@ TEST_F(LyricsEditorTest, WithoutABoundTrackNothingIsAskedOrSaved)
     window.save();
     window.button(2)->click();
     EXPECT_TRUE(MessageBoxScript::shown().empty());
+    EXPECT_FALSE(state.LyricsEditOpen);
+}
+
+TEST_F(LyricsEditorTest, TheCloseBoxAsksOnlyAboutUnsavedEdits)
+{
+    loadTrack(false);
+    window.showWindow();
+    EXPECT_TRUE(clickCloseBox(window));
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+    EXPECT_FALSE(state.LyricsEditOpen);
+
+    window.showWindow();
+    window.updateClock();
+    window.insertTime();
+    MessageBoxScript::pushAnswer(QMessageBox::Cancel);
+    EXPECT_FALSE(clickCloseBox(window));
+    EXPECT_TRUE(state.LyricsEditOpen);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("[00:00:00]"));
+    MessageBoxScript::pushAnswer(QMessageBox::Yes);
+    EXPECT_TRUE(clickCloseBox(window));
+    EXPECT_EQ(readBytes(lrc), QByteArray("[00:00:00]\r\n"));
+    EXPECT_EQ(MessageBoxScript::shown().size(), 2u);
     EXPECT_FALSE(state.LyricsEditOpen);
 }
