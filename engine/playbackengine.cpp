@@ -21,7 +21,7 @@ constexpr size_t kHistoryFrames = 16384;
 // The queue never gets shorter than this, whatever OutBlock says, so the device cannot starve.
 constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
-constexpr int kChunkMpegFrames = 8;
+constexpr int kChunkMpegFrames = 16;
 constexpr size_t kMaxOutBlock = 1000;
 
 void NoticeNullOutput(const std::string& why)
