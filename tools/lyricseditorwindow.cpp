@@ -23,9 +23,16 @@
 namespace {
 const QString kOtherFileNotice = QStringLiteral("現在別ファイルが開かれています。");
 const QString kSaveCaption = QStringLiteral("歌詞の保存");
-// Column widths of the old grid (1000 and 5500 twips) in pixels.
+// Column widths of the old grid (1000 and 5500 twips) in pixels; the time column grows to show a
+// whole tag in the font at hand.
 constexpr int kTimeColumnWidth = 67;
 constexpr int kTextColumnWidth = 367;
+
+int timeColumnWidth(const QWidget* table)
+{
+    return qMax(kTimeColumnWidth,
+                table->fontMetrics().horizontalAdvance(QStringLiteral("[00:00:00]")) + 14);
+}
 } // namespace
 
 LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget* parent)
@@ -44,7 +51,7 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_table->setColumnWidth(0, kTimeColumnWidth);
+    m_table->setColumnWidth(0, timeColumnWidth(m_table));
     m_table->setColumnWidth(1, kTextColumnWidth);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
@@ -133,7 +140,7 @@ void LyricsEditorWindow::clearTable()
         m_editor->hide();
     m_table->clearContents();
     m_table->setHorizontalHeaderLabels({QStringLiteral("再生時間"), QStringLiteral("歌詞")});
-    m_table->setColumnWidth(0, kTimeColumnWidth);
+    m_table->setColumnWidth(0, timeColumnWidth(m_table));
     m_table->setColumnWidth(1, kTextColumnWidth);
     m_table->setCurrentCell(-1, -1);
     m_modified = false;

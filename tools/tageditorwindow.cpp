@@ -137,9 +137,9 @@ void TagEditorWindow::GetTag()
     if (tag.genre >= 0 && tag.genre < m_genre->count()) {
         m_genre->setCurrentIndex(tag.genre);
     } else {
-        // A genre the list does not hold: show its number with nothing selected.
+        // A genre the list does not hold: show its number with nothing selected (-1 is no genre).
         m_genre->setCurrentIndex(-1);
-        m_genre->setEditText(QString::number(tag.genre));
+        m_genre->setEditText(tag.genre == -1 ? QString() : QString::number(tag.genre));
     }
     for (int i = 0; i < kMpegLabelCount; ++i) {
         if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))

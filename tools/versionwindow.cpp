@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 
 #include "engine/engine.h"
 #include "shell/apppaths.h"
@@ -62,8 +63,20 @@ VersionWindow::VersionWindow(Engine& engine, QWidget* parent)
         // Clicks on the labels close the window like clicks on the picture.
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    m_engineLabel->setGeometry(10, 52, 280, 18);
-    m_programLabel->setGeometry(10, 72, 280, 18);
+    if (m_picture.isNull()) {
+        m_engineLabel->setGeometry(10, 52, 280, 18);
+        m_programLabel->setGeometry(10, 72, 280, 18);
+    } else {
+        // Light text in the picture's empty right half, clear of its logo and title.
+        for (QLabel* label : {m_engineLabel, m_programLabel}) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, Qt::white);
+            label->setPalette(palette);
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        m_engineLabel->setGeometry(100, 56, 192, 18);
+        m_programLabel->setGeometry(100, 74, 192, 18);
+    }
 }
 
 void VersionWindow::showWindow()

@@ -196,6 +196,7 @@ TEST_F(TagEditorTest, AGenreOutsideTheListShowsItsNumberWithNothingSelected)
     EXPECT_EQ(window.selectedGenre(), -1);
     engine.tag.genre = -1;
     window.GetTag();
+    EXPECT_EQ(window.genreBox()->currentText(), QString());
     EXPECT_EQ(window.selectedGenre(), -1);
 }
 
