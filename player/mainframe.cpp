@@ -35,6 +35,7 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
     , m_engine(engine)
     , m_playlist(playlist)
     , m_skin(skin)
+    , m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight)
     , m_window(window)
     , m_menu(menu)
     , m_frame(kFrameSize, QImage::Format_RGB32)
@@ -48,7 +49,7 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
 void MainFrame::compose(int engineState, int sec)
 {
     const QImage& sprites = m_skin.Picture1;
-    CopyRect(m_frame, {0, 0}, m_skin.Picture2, QRect(QPoint(0, 0), kFrameSize));
+    m_overlay.copyBackground(m_frame);
     if (m_state.StarDust)
         DrawStar(m_frame, m_stars);
     m_menu.paint(m_frame, sprites, m_state.MenuAni);
@@ -57,8 +58,7 @@ void MainFrame::compose(int engineState, int sec)
     else if (m_state.ExpressType == 1)
         SpeAna(m_frame, sprites, m_engine, m_state.SpeAnaType);
     TitleMove(m_frame, m_engine, m_state, m_title);
-    MaskedCopy(m_frame, {0, 0}, m_skin.Picture3, {0, kOverlayMaskRow}, {0, 0},
-               {kFrameSize.width(), kOverlayHeight});
+    m_overlay.applyOverlay(m_frame);
     drawDigits();
     drawButtons(engineState);
     drawTime(sec);

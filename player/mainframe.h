@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "overlaycompositor.h"
 #include "skinpictures.h"
 #include "visual/lyricline.h"
 #include "visual/starfield.h"
@@ -57,6 +58,7 @@ private:
     Engine& m_engine;
     const PlaylistModel& m_playlist;
     SkinPictures m_skin;
+    OverlayCompositor m_overlay;
     MainWindowState& m_window;
     MenuPanel& m_menu;
     QImage m_frame;

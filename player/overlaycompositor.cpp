@@ -1,0 +1,83 @@
+// Background copy and masked overlay restricted to what the overlay lets through.
+#include "overlaycompositor.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kColourBits = 0x00FFFFFFu;
+constexpr uint32_t kOpaque = 0xFF000000u;
+
+} // namespace
+
+OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& overlay, int height)
+    : m_background(background.convertToFormat(QImage::Format_RGB32))
+    , m_overlay(overlay.convertToFormat(QImage::Format_RGB32))
+    , m_height(height)
+{
+    // Rows the overlay does not reach, or whose mask is missing, are treated as see-through.
+    const int width = m_background.width();
+    for (int row = 0; row < m_background.height(); ++row) {
+        const bool covered = row < m_height && row + m_height < m_overlay.height()
+            && width <= m_overlay.width();
+        if (!covered) {
+            m_spans.push_back({row, 0, width, false});
+            continue;
+        }
+        const auto* mask = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row + m_height));
+        int x = 0;
+        while (x < width) {
+            const bool opaque = (mask[x] & kColourBits) == 0;
+            int end = x + 1;
+            while (end < width && ((mask[end] & kColourBits) == 0) == opaque)
+                ++end;
+            m_spans.push_back({row, x, end - x, opaque});
+            x = end;
+        }
+    }
+}
+
+void OverlayCompositor::copyBackground(QImage& frame) const
+{
+    // One detach for the whole frame; rows are then found by arithmetic.
+    uchar* bits = frame.bits();
+    const qsizetype stride = frame.bytesPerLine();
+    const uchar* background = m_background.constBits();
+    const qsizetype backgroundStride = m_background.bytesPerLine();
+    for (const Span& span : m_spans) {
+        if (span.opaque || span.row >= frame.height())
+            continue;
+        const int end = std::min(span.left + span.width, frame.width());
+        const auto* in = reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
+        auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
+        for (int x = span.left; x < end; ++x)
+            out[x] = in[x] | kOpaque;
+    }
+}
+
+void OverlayCompositor::applyOverlay(QImage& frame) const
+{
+    uchar* bits = frame.bits();
+    const qsizetype stride = frame.bytesPerLine();
+    const uchar* overlay = m_overlay.constBits();
+    const qsizetype overlayStride = m_overlay.bytesPerLine();
+    for (const Span& span : m_spans) {
+        if (span.row >= m_height || span.row >= frame.height())
+            continue;
+        const int end = std::min(span.left + span.width, frame.width());
+        const auto* image = reinterpret_cast<const uint32_t*>(overlay + span.row * overlayStride);
+        auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
+        if (span.opaque) {
+            for (int x = span.left; x < end; ++x)
+                out[x] = image[x] | kOpaque;
+            continue;
+        }
+        const auto* mask =
+            reinterpret_cast<const uint32_t*>(overlay + (span.row + m_height) * overlayStride);
+        // SRCERASE of the mask, then SRCINVERT of the image.
+        for (int x = span.left; x < end; ++x)
+            out[x] = ((image[x] ^ (mask[x] & ~out[x])) & kColourBits) | kOpaque;
+    }
+}

@@ -1,0 +1,32 @@
+// The background and the frame overlay of each tick, done only where they can be seen: under
+// the overlay's opaque parts the masked copy yields the overlay image whatever lies below, so
+// there the background is not copied and the overlay is a plain copy. The result is the same,
+// pixel for pixel, as copying the whole background and laying the whole overlay masked.
+#pragma once
+
+#include <QImage>
+
+#include <vector>
+
+class OverlayCompositor {
+public:
+    // background: 300 x 150; overlay: image in rows 0..height-1, mask in the rows below.
+    OverlayCompositor(const QImage& background, const QImage& overlay, int height);
+
+    // Step one of the frame: the background wherever the overlay will not cover it.
+    void copyBackground(QImage& frame) const;
+    // The overlay over what was drawn: masked where it lets the drawing through, copied where
+    // it is opaque.
+    void applyOverlay(QImage& frame) const;
+
+private:
+    struct Span {
+        int row, left, width;
+        bool opaque;  // the mask is black over the whole span
+    };
+
+    QImage m_background;
+    QImage m_overlay;
+    int m_height;
+    std::vector<Span> m_spans;
+};
