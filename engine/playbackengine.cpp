@@ -511,7 +511,10 @@ void PlaybackEngine::applyJump(int64_t frame)
     m_pitchTempo.set(pitch, tempo);
     m_pitchTempo.clear();
     m_equalizer.reset();
-    m_clock.addMarker(m_ring.writeIndex(), at, m_pitchTempo.bypassed() ? 1.0 : tempo);
+    if (m_pitchTempo.bypassed())
+        m_clock.addMarker(m_ring.writeIndex(), at, 1.0, at);
+    else
+        m_clock.addMarker(m_ring.writeIndex(), at - m_pitchTempo.alignmentFrames(), tempo, at);
     int64_t expected = frame;
     m_pendingJump.compare_exchange_strong(expected, -1);
     m_outbox.clear();

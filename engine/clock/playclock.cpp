@@ -1,6 +1,7 @@
 // Position arithmetic over the recorded output blocks and the decode thread's markers.
 #include "playclock.h"
 
+#include <algorithm>
 #include <cmath>
 
 void PlayClock::reset(int sampleRate)
@@ -73,7 +74,7 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
     return block.firstIndex;
 }
 
-void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo)
+void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame)
 {
     uint64_t number = m_markerCount.load(std::memory_order_relaxed);
     Marker& m = m_markers[number % kMarkers];
@@ -83,6 +84,7 @@ void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo)
     m.outIndex.store(outIndex, std::memory_order_relaxed);
     m.trackFrame.store(trackFrame, std::memory_order_relaxed);
     m.tempo.store(tempo, std::memory_order_relaxed);
+    m.startFrame.store(startFrame, std::memory_order_relaxed);
     m.seq.store(seq + 2, std::memory_order_release);
     m_markerCount.store(number + 1, std::memory_order_release);
 }
@@ -102,6 +104,7 @@ bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
         out.outIndex = m.outIndex.load(std::memory_order_relaxed);
         out.trackFrame = m.trackFrame.load(std::memory_order_relaxed);
         out.tempo = m.tempo.load(std::memory_order_relaxed);
+        out.startFrame = m.startFrame.load(std::memory_order_relaxed);
         std::atomic_thread_fence(std::memory_order_acquire);
         if (m.seq.load(std::memory_order_relaxed) == before)
             return true;
@@ -122,7 +125,8 @@ int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
     // heard now; before its first frame is heard (a start or seek still on its way) it gives its
     // own track frame.
     if (ringIndex < marker.outIndex)
-        return marker.trackFrame;
-    return marker.trackFrame +
-           static_cast<int64_t>(std::floor((ringIndex - marker.outIndex) * marker.tempo));
+        return marker.startFrame;
+    int64_t frame = marker.trackFrame +
+                    static_cast<int64_t>(std::floor((ringIndex - marker.outIndex) * marker.tempo));
+    return std::max(frame, marker.startFrame);
 }

@@ -19,9 +19,10 @@ public:
     // rest was silence.
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
     // Decode thread: from ring index outIndex on, output frame k plays track frame
-    // trackFrame + k * tempo (tempo = track frames per output frame). Each marker must follow a
-    // discard of the queued audio.
-    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo);
+    // trackFrame + k * tempo (tempo = track frames per output frame), never less than
+    // startFrame, which is also what the clock shows until outIndex is heard. Each marker must
+    // follow a discard of the queued audio.
+    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame);
     void clearMarkers();
 
     // The ring index heard at nowNs (fractions dropped). -1 before any block was recorded.
@@ -45,6 +46,7 @@ private:
         std::atomic<int64_t> outIndex{0};
         std::atomic<int64_t> trackFrame{0};
         std::atomic<double> tempo{1.0};
+        std::atomic<int64_t> startFrame{0};
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
@@ -53,6 +55,7 @@ private:
     struct MarkerCopy {
         int64_t outIndex, trackFrame;
         double tempo;
+        int64_t startFrame;
     };
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;

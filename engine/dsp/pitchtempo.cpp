@@ -1,6 +1,8 @@
 // SoundTouch wrapper.
 #include "pitchtempo.h"
 
+#include <cmath>
+
 #include <SoundTouch.h>
 
 PitchTempo::PitchTempo() : m_touch(std::make_unique<soundtouch::SoundTouch>()) {}
@@ -9,7 +11,8 @@ PitchTempo::~PitchTempo() = default;
 
 void PitchTempo::configure(int sampleRate)
 {
-    m_touch->setSampleRate(static_cast<unsigned>(sampleRate > 0 ? sampleRate : 44100));
+    m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
+    m_touch->setSampleRate(static_cast<unsigned>(m_sampleRate));
     m_touch->setChannels(2);
     set(m_pitchPercent, m_tempo);
     m_touch->clear();
@@ -53,4 +56,39 @@ void PitchTempo::flush(std::vector<float>& out)
 void PitchTempo::clear()
 {
     m_touch->clear();
+}
+
+int64_t PitchTempo::alignmentFrames()
+{
+    if (m_alignedPitch == m_pitchPercent && m_alignedTempo == m_tempo &&
+        m_alignedRate == m_sampleRate)
+        return m_alignment;
+    // 300 ms of silence, then a 1 kHz tone: where the tone comes out tells the stage's offset.
+    soundtouch::SoundTouch scratch;
+    scratch.setSampleRate(static_cast<unsigned>(m_sampleRate));
+    scratch.setChannels(2);
+    scratch.setPitch(m_pitchPercent / 100.0);
+    scratch.setTempo(m_tempo);
+    const int onset = m_sampleRate * 3 / 10;
+    std::vector<float> input(static_cast<size_t>(onset + m_sampleRate / 2) * 2, 0.0f);
+    for (size_t i = static_cast<size_t>(onset); i < input.size() / 2; ++i)
+        input[2 * i] = input[2 * i + 1] =
+            0.5f * static_cast<float>(std::sin(2 * M_PI * 1000.0 *
+                                               static_cast<double>(i - static_cast<size_t>(onset)) /
+                                               m_sampleRate));
+    scratch.putSamples(input.data(), static_cast<unsigned>(input.size() / 2));
+    scratch.flush();
+    std::vector<float> output(static_cast<size_t>(scratch.numSamples()) * 2);
+    unsigned got = scratch.receiveSamples(output.data(), scratch.numSamples());
+    int64_t heard = -1;
+    for (unsigned k = 0; k < got; ++k)
+        if (std::fabs(output[2 * k]) >= 0.06f) {
+            heard = k;
+            break;
+        }
+    m_alignment = heard < 0 ? 0 : std::llround(static_cast<double>(heard) * m_tempo) - onset;
+    m_alignedPitch = m_pitchPercent;
+    m_alignedTempo = m_tempo;
+    m_alignedRate = m_sampleRate;
+    return m_alignment;
 }

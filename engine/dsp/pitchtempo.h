@@ -1,10 +1,11 @@
 // Pitch shift and tempo change with SoundTouch (float samples, stereo).
 //
 // Decode thread only. At 100 % pitch and tempo x1 the stage is bypassed by its owner. SoundTouch
-// holds roughly 100 ms of input; its output frame k lines up with input frame k * tempo, which is
-// how the position clock maps the audio back to track time.
+// holds roughly 100 ms of input; its output frame k plays input frame k * tempo - alignment, where
+// the alignment (a few ms, depending on pitch and tempo) is measured once per setting.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -27,11 +28,20 @@ public:
     // At the end of the track: appends the audio still held.
     void flush(std::vector<float>& out);
     void clear(); // drops held audio (seek, reload)
+    // Input frames by which output frame k lags input frame k * tempo for the current setting:
+    // measured by sending a tone onset through a scratch SoundTouch (a millisecond or two).
+    int64_t alignmentFrames();
 
 private:
     void receive(std::vector<float>& out);
 
     std::unique_ptr<soundtouch::SoundTouch> m_touch;
+    int m_sampleRate = 44100;
     int m_pitchPercent = 100;
     double m_tempo = 1.0;
+    // The last measured alignment and the setting it belongs to.
+    int m_alignedPitch = 0;
+    double m_alignedTempo = 0;
+    int m_alignedRate = 0;
+    int64_t m_alignment = 0;
 };

@@ -157,10 +157,20 @@ TEST_F(PlaybackTest, EndComesAfterTheLastFrameIsHeard)
     EXPECT_LT(elapsedMs, remainingMs + 300 + 400);
 }
 
-TEST_F(PlaybackTest, PositionMatchesTheSampleHeard)
+// The bound is 20 ms of listening time, so 20 ms of track time per step of tempo.
+struct ClockCase {
+    int pitchPercent;
+    int tempoStep;
+    double toleranceMs;
+};
+
+class ClockTest : public PlaybackTest, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(ClockTest, PositionMatchesTheSampleHeard)
 {
     // One second of silence, then a tone: when the tone's first frame is heard, the clock must
-    // say one second; later readings advance with the output clock.
+    // say one second; later readings advance with the output clock times the tempo.
+    const ClockCase& param = GetParam();
     std::string path = SoxFixture("onset.mp3", "synth 1 sine 1000 vol 0.5 pad 1 0");
     Pcm reference;
     ASSERT_TRUE(LibraryDecode(path, reference));
@@ -185,10 +195,12 @@ TEST_F(PlaybackTest, PositionMatchesTheSampleHeard)
     engine.init();
     InputInfo info;
     ASSERT_EQ(engine.open(path, info), 1);
-    engine.seekMs(700);
+    engine.setPitch(param.pitchPercent);
+    engine.setStepPitch(param.tempoStep, 5);
+    engine.seekMs(1000 - 300 * param.tempoStep);
     engine.play();
     std::vector<std::pair<int64_t, int32_t>> readings;
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(900);
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
     while (std::chrono::steady_clock::now() < until) {
         int64_t now = engine.output()->nowNs();
         readings.emplace_back(now, engine.getPlayMs());
@@ -199,15 +211,26 @@ TEST_F(PlaybackTest, PositionMatchesTheSampleHeard)
     ASSERT_GE(onsetHeardNs, 0);
     double onsetMs = onsetFrame * 1000.0 / 44100;
     int checked = 0;
+    double bias = 0;
     for (auto [now, ms] : readings) {
-        if (now < onsetHeardNs - 250000000)
+        if (now < onsetHeardNs - 200000000)
             continue; // well before the tone, during start-up
-        double expected = onsetMs + (now - onsetHeardNs) / 1e6;
-        EXPECT_NEAR(ms, expected, 20.0) << "at " << (now - onsetHeardNs) / 1e6 << " ms from onset";
+        double expected = onsetMs + (now - onsetHeardNs) / 1e6 * param.tempoStep;
+        if (expected > 1950)
+            break; // the track's end
+        EXPECT_NEAR(ms, expected, param.toleranceMs)
+            << "at " << (now - onsetHeardNs) / 1e6 << " ms from onset";
+        bias += ms - expected;
         ++checked;
     }
-    EXPECT_GT(checked, 20);
+    EXPECT_GT(checked, 15);
+    // No drift either: the mean error is well inside the bound.
+    EXPECT_LT(std::abs(bias / checked), param.toleranceMs * 0.75);
 }
+
+INSTANTIATE_TEST_SUITE_P(PitchAndTempo, ClockTest,
+                         ::testing::Values(ClockCase{100, 1, 20.0}, ClockCase{150, 1, 20.0},
+                                           ClockCase{100, 2, 40.0}, ClockCase{70, 3, 60.0}));
 
 TEST_F(PlaybackTest, SetOptionChecksItsRanges)
 {
