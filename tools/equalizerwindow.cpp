@@ -23,6 +23,9 @@ const DialogFilter kKeqFilter = {
     {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")},
 };
 
+// A preset file is one short line; anything past this is not read.
+constexpr qint64 kMaxKeqFileBytes = 1024 * 1024;
+
 QString keqErrorText(KeqError error)
 {
     switch (error) {
@@ -183,7 +186,7 @@ void EqualizerWindow::loadFile()
         return;
     QString text;
     QString error;
-    if (!ReadTextFile(name, text, error)) {
+    if (!ReadTextFile(name, text, error, kMaxKeqFileBytes)) {
         ShowMessage(
             this,
             QStringLiteral("イコライザファイルを読み込めませんでした。\n%1\n%2").arg(name, error),

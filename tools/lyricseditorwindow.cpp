@@ -28,6 +28,9 @@ const QString kSaveCaption = QStringLiteral("歌詞の保存");
 constexpr int kTimeColumnWidth = 67;
 constexpr int kTextColumnWidth = 367;
 
+// Far more than 999 lines need; a huge file cannot exhaust memory.
+constexpr qint64 kMaxLyricsFileBytes = 4 * 1024 * 1024;
+
 int timeColumnWidth(const QWidget* table)
 {
     return qMax(kTimeColumnWidth,
@@ -184,7 +187,7 @@ std::optional<std::vector<LyricsRow>> LyricsEditorWindow::readLyrics()
     const QString name = CompanionPath(m_state.CurrentFile, QStringLiteral(".lrc"));
     QString text;
     QString error;
-    if (!ReadTextFile(name, text, error)) {
+    if (!ReadTextFile(name, text, error, kMaxLyricsFileBytes)) {
         ShowMessage(this,
                     QStringLiteral("歌詞ファイルを読み込めませんでした。\n%1\n%2").arg(name, error),
                     kAppTitle, QMessageBox::Critical);

@@ -34,7 +34,13 @@ bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 max
         error = file.errorString();
         return false;
     }
-    const QByteArray bytes = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
+    QByteArray bytes = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
+    if (maxBytes >= 0 && bytes.size() == maxBytes && !file.atEnd()) {
+        // Keep whole lines only, so a character cut in two does not change the encoding guess.
+        const qsizetype lastLineEnd = bytes.lastIndexOf('\n');
+        if (lastLineEnd >= 0)
+            bytes.truncate(lastLineEnd + 1);
+    }
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;

@@ -8,8 +8,8 @@
 // Shift-JIS (CP932).
 QString DecodeTextBytes(const QByteArray& bytes);
 
-// Reads a text file, at most maxBytes of it when maxBytes >= 0. On failure returns false and
-// sets error to the system's reason.
+// Reads a text file; when maxBytes >= 0, only the whole lines within its first maxBytes bytes. On
+// failure returns false and sets error to the system's reason.
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes = -1);
 
 // Writes bytes through a temporary file renamed over path, so that a failed write leaves the

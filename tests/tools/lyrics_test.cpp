@@ -124,6 +124,22 @@ TEST(LyricsFile, InsertingARowMovesTheRestDown)
     EXPECT_EQ(rows.back().time, QString()); // the last row falls off
 }
 
+TEST(TextFiles, ALimitedReadKeepsWholeLines)
+{
+    const QString path = QString::fromStdString(TestTempDir()) + QStringLiteral("/limited.txt");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("一行目\n二行目\n").toUtf8());
+    file.close();
+    QString text;
+    QString error;
+    // The limit falls inside the second line's second character.
+    ASSERT_TRUE(ReadTextFile(path, text, error, 14));
+    EXPECT_EQ(text, QStringLiteral("一行目\n"));
+    EXPECT_FALSE(ReadTextFile(path + QStringLiteral(".missing"), text, error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(TextFiles, AreReadAsUtf8OrShiftJis)
 {
     EXPECT_EQ(DecodeTextBytes(QByteArray("\xEF\xBB\xBF\xE6\xAD\x8C")), QStringLiteral("歌"));
