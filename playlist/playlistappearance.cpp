@@ -78,7 +78,7 @@ bool IsBackgroundPictureName(const QString& name)
 }
 
 PlaylistAppearance::PlaylistAppearance(PlaylistWindow& window, const QString& iniPath)
-    : QObject(&window), m_window(window), m_iniPath(iniPath)
+    : QObject(&window), m_window(window), m_windowObject(&window), m_iniPath(iniPath)
 {
     buildMenu();
     m_window.installEventFilter(this);
@@ -203,7 +203,8 @@ void PlaylistAppearance::snap(SnapSide side)
 
 bool PlaylistAppearance::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_window && event->type() == QEvent::Resize && !m_window.isMinimized()) {
+    if (watched == m_windowObject && event->type() == QEvent::Resize &&
+        !m_window.isMinimized()) {
         const QSize fitted = FitPlaylistSize(m_window.size());
         if (fitted != m_window.size())
             m_window.resize(fitted);

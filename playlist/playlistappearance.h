@@ -71,6 +71,8 @@ private:
     void buildMenu();
 
     PlaylistWindow& m_window;
+    // The window as the event filter sees it, also while the window is being destroyed.
+    QObject* m_windowObject = nullptr;
     QString m_iniPath;
     QMenu* m_menu = nullptr;
     std::array<QAction*, 7> m_backgroundItems{};  // "m31"; item 1 is the separator

@@ -81,7 +81,8 @@ void OpenHelp(QWidget* parent)
     }
 }
 
-PlaylistCommands::PlaylistCommands(PlaylistWindow& window) : QObject(&window), m_window(window)
+PlaylistCommands::PlaylistCommands(PlaylistWindow& window)
+    : QObject(&window), m_window(window), m_windowObject(&window), m_view(window.playList())
 {
     m_window.playList()->installEventFilter(this);
     m_window.installEventFilter(this);
@@ -93,12 +94,12 @@ FileInfoWindow* PlaylistCommands::fileInfoWindow() const { return m_fileInfo; }
 
 bool PlaylistCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window.playList() && event->type() == QEvent::KeyPress &&
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         deleteKey();
         return true;
     }
-    if (watched == &m_window && event->type() == QEvent::Close) {
+    if (watched == m_windowObject && event->type() == QEvent::Close) {
         // The close box hides the window like "Hide": it lives, rows and all, until quit.
         event->ignore();
         hideWindow();

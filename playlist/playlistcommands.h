@@ -59,6 +59,9 @@ private:
     void move(int step);
 
     PlaylistWindow& m_window;
+    // Kept apart from the window: filtered events still arrive while the window is destroyed.
+    QObject* m_windowObject = nullptr;
+    QPointer<QObject> m_view;
     int m_lastDeleted = 0;
     QPointer<FileInfoWindow> m_fileInfo;
 };
