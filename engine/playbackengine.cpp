@@ -119,6 +119,7 @@ void PlaybackEngine::ensureOutput(int sampleRate)
     m_ringCapacity = capacity;
     m_clock.reset(sampleRate);
     m_gain.configure(sampleRate);
+    m_renderer.configure(sampleRate);
     std::string error;
     if (!m_output)
         m_output = MakeOutput(m_outputConfig);
@@ -284,7 +285,7 @@ void PlaybackEngine::pause()
     if (m_state.load() != Playing)
         return;
     m_state.store(Paused);
-    m_renderer.setPlaying(false);
+    m_renderer.setPlaying(false, true);
 }
 
 void PlaybackEngine::restart()
@@ -294,7 +295,7 @@ void PlaybackEngine::restart()
     if (m_fadeIn.load())
         m_gain.startFadeIn();
     m_state.store(Playing);
-    m_renderer.setPlaying(true);
+    m_renderer.setPlaying(true, true);
 }
 
 int64_t PlaybackEngine::heardTrackFrame()

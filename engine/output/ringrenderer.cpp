@@ -1,15 +1,51 @@
 // Audio callback body.
 #include "ringrenderer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+
+namespace {
+constexpr float kPauseRampSeconds = 0.005f;
+}
+
+void RingRenderer::configure(int sampleRate)
+{
+    m_levelStep = 1.0f / std::max(1.0f, kPauseRampSeconds * static_cast<float>(sampleRate));
+    m_level = m_playing.load() ? 1.0f : 0.0f;
+    m_wasPlaying = m_playing.load();
+}
 
 void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
 {
     size_t got = 0;
     int64_t first = m_ring.readIndex();
-    if (m_playing.load(std::memory_order_acquire)) {
-        got = m_ring.read(out, static_cast<size_t>(frames), first);
+    const bool playing = m_playing.load(std::memory_order_acquire);
+    if (playing != m_wasPlaying) {
+        // A start or a stop switches at once; only pause and resume ramp.
+        if (!m_smooth.load(std::memory_order_relaxed))
+            m_level = playing ? 1.0f : 0.0f;
+        m_wasPlaying = playing;
+    }
+    // Audio dropped by a seek is not faded out: nothing of the new position plays while paused.
+    if (!playing && m_ring.discardPending())
+        m_level = 0.0f;
+    if (playing || m_level > 0.0f) {
+        // Pausing: take just the frames the fade-out needs.
+        size_t wanted = playing ? static_cast<size_t>(frames)
+                                : std::min(static_cast<size_t>(frames),
+                                           static_cast<size_t>(std::ceil(m_level / m_levelStep)));
+        got = m_ring.read(out, wanted, first);
         m_gain.process(out, static_cast<int>(got));
+        const float target = playing ? 1.0f : 0.0f;
+        for (size_t i = 0; i < got && m_level != target; ++i) {
+            m_level = playing ? std::min(1.0f, m_level + m_levelStep)
+                              : std::max(0.0f, m_level - m_levelStep);
+            out[2 * i] = static_cast<int16_t>(std::lrintf(out[2 * i] * m_level));
+            out[2 * i + 1] = static_cast<int16_t>(std::lrintf(out[2 * i + 1] * m_level));
+        }
+        if (!playing)
+            m_level = 0.0f; // fully faded even when the ring ran short
     }
     // An underrun or a pause plays silence; the clock sees that no ring frame moved.
     if (got < static_cast<size_t>(frames))

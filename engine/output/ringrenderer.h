@@ -19,7 +19,14 @@ public:
     }
 
     // While not playing the device gets silence and the ring is left alone (stop, pause).
-    void setPlaying(bool playing) { m_playing.store(playing, std::memory_order_release); }
+    // smooth: a pause fades the sound out over the next few ms and a resume fades it in, so
+    // neither clicks; start and stop switch at once (the track starts or ends exactly).
+    void setPlaying(bool playing, bool smooth = false)
+    {
+        m_smooth.store(smooth, std::memory_order_relaxed);
+        m_playing.store(playing, std::memory_order_release);
+    }
+    void configure(int sampleRate); // while the output is stopped
     bool playing() const { return m_playing.load(std::memory_order_acquire); }
     // Blocks rendered so far (tests and the decode thread's end-of-track wait use it).
     uint64_t blocks() const { return m_blocks.load(std::memory_order_acquire); }
@@ -31,5 +38,10 @@ private:
     PlayClock& m_clock;
     GainRamp& m_gain;
     std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_smooth{false};
+    // Audio thread only: the pause envelope, 1 while playing, 0 while paused.
+    float m_level = 0.0f;
+    float m_levelStep = 1.0f / 220;
+    bool m_wasPlaying = false;
     std::atomic<uint64_t> m_blocks{0};
 };

@@ -1,7 +1,9 @@
 // What reaches the device: exact samples, volume, fades, and playback through a tag rewrite.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "enginetestutil.h"
 #include "meta/tagreader.h"
@@ -93,6 +95,24 @@ TEST_F(CaptureTest, VolumeChangesRampWithoutClicks)
         quiet +=
             std::abs(captured.samples[2 * i]) < 50 && std::abs(captured.samples[2 * i + 1]) < 50;
     EXPECT_GT(quiet, 44100 * 0.3);
+}
+
+TEST_F(CaptureTest, PauseAndRestartFadeWithoutClicksAndLoseNothing)
+{
+    engine->play();
+    ASSERT_TRUE(WaitFor([&] { return engine->getPlayMs() > 700; }, 5000));
+    engine->pause();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    engine->restart();
+    ASSERT_TRUE(WaitFor([] { return g_endNotices.load() == 1; }, 10000));
+    Pcm captured = finish();
+    int maxStep = 0;
+    for (size_t i = 2; i < captured.samples.size(); i += 2)
+        maxStep = std::max(maxStep, std::abs(captured.samples[i] - captured.samples[i - 2]));
+    EXPECT_LT(maxStep, 1100);
+    // The pause shows as a gap of silence; the audio on either side is the track, in order.
+    auto [first, last] = AudibleSpan(captured.samples, 1);
+    EXPECT_GT((last - first) * 1000.0 / 44100, 2500 + 100);
 }
 
 TEST_F(CaptureTest, FadeInRisesOverOneSecond)
