@@ -75,9 +75,10 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     m_table->installEventFilter(this);
     m_table->viewport()->installEventFilter(this);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { SetTextBox(); });
+    // The box follows its cell when the table scrolls, without scrolling it back.
     auto follow = [this] {
-        if (m_editor->isVisible())
-            SetTextBox();
+        if (m_editor->isVisible() && m_table->currentRow() >= 0)
+            placeEditor();
     };
     connect(m_table->verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
     connect(m_table->horizontalScrollBar(), &QScrollBar::valueChanged, this, follow);
@@ -230,13 +231,20 @@ void LyricsEditorWindow::SetTextBox()
         return;
     const int column = qMax(0, m_table->currentColumn());
     m_table->scrollTo(m_table->model()->index(row, column));
-    const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
-    m_editor->setGeometry(cell.left(), cell.top(), cell.width() - 2, cell.height() - 2);
+    placeEditor();
     m_filling = true;
     m_editor->setText(cellText(row, column));
     m_filling = false;
     m_editor->show();
     m_editor->setFocus();
+}
+
+void LyricsEditorWindow::placeEditor()
+{
+    const QModelIndex current =
+        m_table->model()->index(m_table->currentRow(), qMax(0, m_table->currentColumn()));
+    const QRect cell = m_table->visualRect(current);
+    m_editor->setGeometry(cell.left(), cell.top(), cell.width() - 2, cell.height() - 2);
 }
 
 void LyricsEditorWindow::refresh()

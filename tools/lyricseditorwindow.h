@@ -69,6 +69,7 @@ protected:
 
 private:
     void clearTable();
+    void placeEditor(); // lays the edit box over the current cell
     // The rows of the loaded track's lyrics file; empty when the engine accepted none; nothing
     // (after a message) when the file cannot be read.
     std::optional<std::vector<LyricsRow>> readLyrics();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "tools/lyricseditorwindow.h"
@@ -287,6 +288,21 @@ TEST_F(LyricsEditorTest, TheEditorWritesThroughAndFollowsTheArrowKeys)
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QApplication::sendEvent(window.editor(), &up);
     EXPECT_EQ(window.table()->currentRow(), 0);
+}
+
+TEST_F(LyricsEditorTest, TheEditorFollowsItsCellWhenTheTableScrolls)
+{
+    loadTrack(false);
+    window.showWindow();
+    window.resize(520, 420);
+    window.table()->setCurrentCell(2, 1);
+    window.SetTextBox();
+    const QRect before = window.editor()->geometry();
+    QScrollBar* bar = window.table()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->value() + 1);
+    EXPECT_EQ(bar->value(), 1); // the user's scroll is not undone
+    EXPECT_LT(window.editor()->geometry().top(), before.top());
 }
 
 TEST_F(LyricsEditorTest, InsertRowOnRowFiveMovesRowsFiveToSevenDown)
