@@ -1,0 +1,185 @@
+// Speed of the playlist's roads in: a 999-file folder, a 999-row backup at start-up, OpenTrack on
+// a local file with the real engine (null output), and the larger bad-input cases.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+#include <unistd.h>
+
+#include "app/appstate.h"
+#include "engine/playbackengine.h"
+#include "playlist/playlistfile.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/playlistroads.h"
+#include "playlist/playlistwindow.h"
+#include "playlist/startupfill.h"
+#include "playlist/trackops.h"
+#include "shell/dialogs.h"
+#include "shell/messagebox.h"
+
+namespace {
+// One folder of 999 MP3 files (hard links to one 3-second tone) and a backup naming them.
+struct Material {
+    QTemporaryDir dir;
+    QString folder;
+    QString tone;
+    QString backup;
+    QString bigFolder;
+    bool ok = false;
+
+    Material()
+    {
+        folder = dir.path() + QStringLiteral("/album");
+        bigFolder = dir.path() + QStringLiteral("/big");
+        QDir().mkpath(folder);
+        QDir().mkpath(bigFolder);
+        tone = dir.path() + QStringLiteral("/tone.mp3");
+        const QString command =
+            QStringLiteral("sox -n -r 44100 -c 2 -b 16 -t wav - synth 3 sine 440 vol 0.5 "
+                           "2>/dev/null | lame --quiet -b 128 - '%1' 2>/dev/null")
+                .arg(tone);
+        if (std::system(command.toLocal8Bit().constData()) != 0 || !QFile::exists(tone))
+            return;
+        PlaylistModel rows;
+        for (int i = 0; i < 999; ++i) {
+            const QString name = folder + QStringLiteral("/%1 track.mp3").arg(i, 3, 10, QLatin1Char('0'));
+            if (link(QFile::encodeName(tone).constData(), QFile::encodeName(name).constData()) != 0)
+                return;
+            rows.AddRow(name);
+        }
+        for (int i = 0; i < 5000; ++i) {
+            const QString name = bigFolder + QStringLiteral("/%1.mp3").arg(i);
+            if (link(QFile::encodeName(tone).constData(), QFile::encodeName(name).constData()) != 0)
+                return;
+        }
+        backup = dir.path() + QStringLiteral("/listbu.bak");
+        ok = WriteBackup(rows, backup);
+    }
+};
+
+Material& material()
+{
+    static Material m;
+    return m;
+}
+
+// The program's objects around the real engine on the null output.
+struct Player {
+    AppState state;
+    PlaybackEngine engine;
+    PlaylistModel model;
+    TrackOps ops{state, engine, model};
+    Player() { engine.init(); }
+    ~Player()
+    {
+        engine.close();
+        engine.free();
+    }
+};
+
+void addFolder(benchmark::State& run, const QString& folder, int expected)
+{
+    if (!material().ok) {
+        run.SkipWithError("sox/lame could not make the test files");
+        return;
+    }
+    for (auto _ : run) {
+        Player player;
+        PlaylistWindow window(player.state, player.model, player.ops);
+        window.show();
+        QApplication::processEvents();
+        DialogScript::pushAnswer(folder);
+        window.roads().AddFromFolder(&window);
+        QApplication::processEvents();  // the rows are painted
+        if (player.model.count() != expected)
+            run.SkipWithError("rows missing");
+        run.PauseTiming();
+        player.ops.StopTrack();
+        run.ResumeTiming();
+    }
+}
+
+// A folder of 999 MP3 files: listing, rows, shuffle, row 1 opened and playing, the view painted.
+void BM_AddFolder999(benchmark::State& run)
+{
+    addFolder(run, material().folder, 999);
+}
+BENCHMARK(BM_AddFolder999)->Unit(benchmark::kMillisecond);
+
+void BM_AddFolder5000(benchmark::State& run)
+{
+    addFolder(run, material().bigFolder, 5000);
+}
+BENCHMARK(BM_AddFolder5000)->Unit(benchmark::kMillisecond);
+
+// Start-up with a 999-row backup: rows restored and row 1 opened (not played).
+void BM_RestoreBackup999(benchmark::State& run)
+{
+    if (!material().ok) {
+        run.SkipWithError("sox/lame could not make the test files");
+        return;
+    }
+    for (auto _ : run) {
+        Player player;
+        StartupFill(player.state, player.model, player.ops, {}, material().backup);
+        if (player.model.count() != 999 || !player.state.FileOpened)
+            run.SkipWithError("backup not restored");
+    }
+}
+BENCHMARK(BM_RestoreBackup999)->Unit(benchmark::kMillisecond);
+
+// OpenTrack on a local file with the real engine: open, tag, MPEG info, lyrics, volume.
+void BM_OpenTrack(benchmark::State& run)
+{
+    if (!material().ok) {
+        run.SkipWithError("sox/lame could not make the test files");
+        return;
+    }
+    Player player;
+    player.model.AddRow(material().tone);
+    for (auto _ : run) {
+        player.ops.OpenTrack(material().tone);
+        if (!player.state.FileOpened)
+            run.SkipWithError("open failed");
+    }
+}
+BENCHMARK(BM_OpenTrack)->Unit(benchmark::kMillisecond);
+
+// A playlist file of 100 000 entries naming missing files.
+void BM_ReadPlaylist100000(benchmark::State& run)
+{
+    QTemporaryDir dir;
+    const QString list = dir.path() + QStringLiteral("/many.m3u");
+    QFile file(list);
+    file.open(QIODevice::WriteOnly);
+    for (int i = 0; i < 100000; ++i)
+        file.write("/nowhere/track" + QByteArray::number(i) + ".mp3\r\n");
+    file.close();
+    for (auto _ : run) {
+        PlaylistModel model;
+        benchmark::DoNotOptimize(AddPlaylistFile(model, list));
+        model.MakeRandomOrder();
+    }
+}
+BENCHMARK(BM_ReadPlaylist100000)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("MORVANE_AUDIO"))
+        setenv("MORVANE_AUDIO", "null", 1);
+    QApplication app(argc, argv);
+    MessageBoxScript::enable();  // a failure must not wait for a click
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
