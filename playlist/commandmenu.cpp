@@ -23,8 +23,8 @@ CommandMenu::CommandMenu(PlaylistWindow& window, AppActions& actions, const QStr
     syncChecks();
 }
 
-QAction* CommandMenu::add(QMenu* menu, const QString& name, const QString& caption,
-                          bool checkable, void (CommandMenu::*handler)(int), int index)
+QAction* CommandMenu::add(QMenu* menu, const QString& name, const QString& caption, bool checkable,
+                          void (CommandMenu::*handler)(int), int index)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
@@ -44,17 +44,22 @@ void CommandMenu::build()
 
     QMenu* open = top->addMenu(QStringLiteral("開く(&O)"));
     open->menuAction()->setObjectName(QStringLiteral("p0"));
-    add(open, QStringLiteral("p01_0"), QStringLiteral("ファイル指定(&A)"), false, &CommandMenu::open, 0);
-    add(open, QStringLiteral("p01_1"), QStringLiteral("フォルダ指定(&F)"), false, &CommandMenu::open, 1);
+    add(open, QStringLiteral("p01_0"), QStringLiteral("ファイル指定(&A)"), false,
+        &CommandMenu::open, 0);
+    add(open, QStringLiteral("p01_1"), QStringLiteral("フォルダ指定(&F)"), false,
+        &CommandMenu::open, 1);
     top->addSeparator();
 
     add(top, QStringLiteral("p1_0"), QStringLiteral("再生(&P)"), false, &CommandMenu::transport, 0);
     add(top, QStringLiteral("p1_1"), QStringLiteral("停止(&S)"), false, &CommandMenu::transport, 1);
-    add(top, QStringLiteral("p1_2"), QStringLiteral("一時停止(&T)"), false, &CommandMenu::transport, 2);
+    add(top, QStringLiteral("p1_2"), QStringLiteral("一時停止(&T)"), false, &CommandMenu::transport,
+        2);
     top->addSeparator();
 
-    add(top, QStringLiteral("p2_0"), QStringLiteral("次トラック(&B)"), false, &CommandMenu::step, 0);
-    add(top, QStringLiteral("p2_1"), QStringLiteral("前トラック(&N)"), false, &CommandMenu::step, 1);
+    add(top, QStringLiteral("p2_0"), QStringLiteral("次トラック(&B)"), false, &CommandMenu::step,
+        0);
+    add(top, QStringLiteral("p2_1"), QStringLiteral("前トラック(&N)"), false, &CommandMenu::step,
+        1);
     top->addSeparator();
 
     QMenu* display = top->addMenu(QStringLiteral("表示(&A)"));
@@ -85,7 +90,8 @@ void CommandMenu::build()
         &CommandMenu::toggleAlwaysTop, 0);
     top->addSeparator();
 
-    add(top, QStringLiteral("p4_0"), QStringLiteral("プレイリスト(&L)"), false, &CommandMenu::windows, 0);
+    add(top, QStringLiteral("p4_0"), QStringLiteral("プレイリスト(&L)"), false,
+        &CommandMenu::windows, 0);
     add(top, QStringLiteral("p4_1"), QStringLiteral("エクスプローラー(&E)"), false,
         &CommandMenu::windows, 1);
     top->addSeparator();
@@ -101,8 +107,10 @@ void CommandMenu::build()
             &CommandMenu::toolWindow, i);
     top->addSeparator();
 
-    add(top, QStringLiteral("p6_0"), QStringLiteral("フェードイン(&I)"), true, &CommandMenu::fade, 0);
-    add(top, QStringLiteral("p6_1"), QStringLiteral("フェードアウト(&F)"), false, &CommandMenu::fade, 1);
+    add(top, QStringLiteral("p6_0"), QStringLiteral("フェードイン(&I)"), true, &CommandMenu::fade,
+        0);
+    add(top, QStringLiteral("p6_1"), QStringLiteral("フェードアウト(&F)"), false,
+        &CommandMenu::fade, 1);
     top->addSeparator();
 
     QMenu* modes = top->addMenu(QStringLiteral("プレイモード(&M)"));
@@ -114,14 +122,15 @@ void CommandMenu::build()
             &CommandMenu::playMode, i);
     top->addSeparator();
 
-    add(top, QStringLiteral("p8_0"), QStringLiteral("バージョン(&V)"), false, &CommandMenu::about, 0);
+    add(top, QStringLiteral("p8_0"), QStringLiteral("バージョン(&V)"), false, &CommandMenu::about,
+        0);
     add(top, QStringLiteral("p8_1"), QStringLiteral("ヘルプ(&H)"), false, &CommandMenu::about, 1);
     top->addSeparator();
     add(top, QStringLiteral("p10"), QStringLiteral("ウィンドウを元に戻す(&R)"), false,
         &CommandMenu::restore, 0);
     top->addSeparator();
-    add(top, QStringLiteral("p9"), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&Q)"), false,
-        &CommandMenu::quit, 0);
+    add(top, QStringLiteral("p9"), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&Q)"), false, &CommandMenu::quit,
+        0);
 }
 
 QAction* CommandMenu::item(const QString& name) const
@@ -129,7 +138,10 @@ QAction* CommandMenu::item(const QString& name) const
     return m_menu->findChild<QAction*>(name);
 }
 
-void CommandMenu::popupAt(const QPoint& globalPos) { m_menu->popup(globalPos); }
+void CommandMenu::popupAt(const QPoint& globalPos)
+{
+    m_menu->popup(globalPos);
+}
 
 void CommandMenu::syncChecks()
 {
@@ -148,7 +160,10 @@ void CommandMenu::syncChecks()
         item(QStringLiteral("p71_%1").arg(i))->setChecked(state.PlayMode == i);
 }
 
-void CommandMenu::saveSettings() { SaveSettings(m_window.state(), m_iniPath); }
+void CommandMenu::saveSettings()
+{
+    SaveSettings(m_window.state(), m_iniPath);
+}
 
 void CommandMenu::open(int index)
 {
@@ -162,9 +177,15 @@ void CommandMenu::transport(int index)
 {
     TrackOps& ops = m_window.trackOps();
     switch (index) {
-    case 0: ops.PlayCurrent(); break;
-    case 1: ops.StopTrack(); break;
-    default: ops.TogglePause(); break;
+    case 0:
+        ops.PlayCurrent();
+        break;
+    case 1:
+        ops.StopTrack();
+        break;
+    default:
+        ops.TogglePause();
+        break;
     }
 }
 
@@ -222,8 +243,12 @@ void CommandMenu::toolWindow(int index)
 {
     AppState& state = m_window.state();
     switch (index) {
-    case 0: m_actions.showToolWindow(ToolWindow::Equalizer); break;
-    case 1: m_actions.showToolWindow(ToolWindow::ShortPath); break;
+    case 0:
+        m_actions.showToolWindow(ToolWindow::Equalizer);
+        break;
+    case 1:
+        m_actions.showToolWindow(ToolWindow::ShortPath);
+        break;
     case 2: {
         int32_t sec = 0;
         if (m_window.trackOps().engine().getState(sec) == 0 && state.FileOpened) {
@@ -240,9 +265,15 @@ void CommandMenu::toolWindow(int index)
                                                   "このウィンドウは開けません!"));
         }
         break;
-    case 4: m_actions.showToolWindow(ToolWindow::Pitch); break;
-    case 5: m_actions.showToolWindow(ToolWindow::Document); break;
-    case 6: m_actions.showToolWindow(ToolWindow::Settings); break;
+    case 4:
+        m_actions.showToolWindow(ToolWindow::Pitch);
+        break;
+    case 5:
+        m_actions.showToolWindow(ToolWindow::Document);
+        break;
+    case 6:
+        m_actions.showToolWindow(ToolWindow::Settings);
+        break;
     default:
         state.LyricsEditOpen = true;
         m_actions.showToolWindow(ToolWindow::LyricsEditor);
@@ -277,6 +308,12 @@ void CommandMenu::about(int index)
         OpenHelp(&m_window);
 }
 
-void CommandMenu::restore(int) { m_actions.restoreWindows(); }
+void CommandMenu::restore(int)
+{
+    m_actions.restoreWindows();
+}
 
-void CommandMenu::quit(int) { m_actions.quitApp(); }
+void CommandMenu::quit(int)
+{
+    m_actions.quitApp();
+}

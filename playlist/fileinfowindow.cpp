@@ -32,4 +32,7 @@ void FileInfoWindow::setText(const QString& text)
     adjustSize();
 }
 
-QString FileInfoWindow::text() const { return m_text->text(); }
+QString FileInfoWindow::text() const
+{
+    return m_text->text();
+}

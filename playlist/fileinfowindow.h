@@ -15,6 +15,6 @@ public:
     QString text() const;
 
 private:
-    QLabel* m_picture = nullptr;  // "Picture1"
-    QLabel* m_text = nullptr;     // "Label1"
+    QLabel* m_picture = nullptr; // "Picture1"
+    QLabel* m_text = nullptr;    // "Label1"
 };

@@ -18,7 +18,7 @@ namespace {
 constexpr int kMinSide = 200;
 constexpr int kSpringBackSide = 250;
 const QString kSection = QStringLiteral("PlayList");
-}  // namespace
+} // namespace
 
 QSize FitPlaylistSize(const QSize& size)
 {
@@ -105,7 +105,8 @@ void PlaylistAppearance::buildMenu()
 
     QMenu* colour = m_menu->addMenu(QStringLiteral("リストビュー文字色(&C)"));
     for (int i = 0; i < 10; ++i) {
-        QAction* action = colour->addAction(QString::fromUtf8(ListTextColours()[size_t(i)].caption));
+        QAction* action =
+            colour->addAction(QString::fromUtf8(ListTextColours()[size_t(i)].caption));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, i] { chooseColour(i); });
         m_colourItems[static_cast<size_t>(i)] = action;
@@ -184,7 +185,8 @@ void PlaylistAppearance::applyColour(int item)
     QWidget* view = m_window.playList();
     QPalette palette = view->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Text, ListTextColours()[static_cast<size_t>(item)].colour);
+        palette.setColor(group, QPalette::Text,
+                         ListTextColours()[static_cast<size_t>(item)].colour);
     view->setPalette(palette);
 }
 
@@ -203,8 +205,7 @@ void PlaylistAppearance::snap(SnapSide side)
 
 bool PlaylistAppearance::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_windowObject && event->type() == QEvent::Resize &&
-        !m_window.isMinimized()) {
+    if (watched == m_windowObject && event->type() == QEvent::Resize && !m_window.isMinimized()) {
         const QSize fitted = FitPlaylistSize(m_window.size());
         if (fitted != m_window.size())
             m_window.resize(fitted);

@@ -59,7 +59,10 @@ public:
 
     // The colour item carrying the check mark, -1 when none does.
     int checkedColour() const;
-    QAction* backgroundAction(int item) const { return m_backgroundItems[static_cast<size_t>(item)]; }
+    QAction* backgroundAction(int item) const
+    {
+        return m_backgroundItems[static_cast<size_t>(item)];
+    }
     QAction* colourAction(int item) const { return m_colourItems[static_cast<size_t>(item)]; }
     QAction* snapAction(SnapSide side) const;
 
@@ -75,7 +78,7 @@ private:
     QObject* m_windowObject = nullptr;
     QString m_iniPath;
     QMenu* m_menu = nullptr;
-    std::array<QAction*, 7> m_backgroundItems{};  // "m31"; item 1 is the separator
-    std::array<QAction*, 10> m_colourItems{};     // "m51"
-    std::array<QAction*, 2> m_snapItems{};        // "m41"
+    std::array<QAction*, 7> m_backgroundItems{}; // "m31"; item 1 is the separator
+    std::array<QAction*, 10> m_colourItems{};    // "m51"
+    std::array<QAction*, 2> m_snapItems{};       // "m41"
 };

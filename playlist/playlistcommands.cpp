@@ -35,13 +35,20 @@ int FileAttributes(const QString& path)
 QString AttributeText(int attributes)
 {
     switch (attributes) {
-    case 0: return QStringLiteral("通常ﾌｧｲﾙ");
-    case 1: return QStringLiteral("読みとり専用ﾌｧｲﾙ");
-    case 2: return QStringLiteral("隠しﾌｧｲﾙ");
-    case 4: return QStringLiteral("ｼｽﾃﾑﾌｧｲﾙ");
-    case 16: return QStringLiteral("ﾌｫﾙﾀﾞ");
-    case 32: return QStringLiteral("アーカイブ");
-    default: return {};
+    case 0:
+        return QStringLiteral("通常ﾌｧｲﾙ");
+    case 1:
+        return QStringLiteral("読みとり専用ﾌｧｲﾙ");
+    case 2:
+        return QStringLiteral("隠しﾌｧｲﾙ");
+    case 4:
+        return QStringLiteral("ｼｽﾃﾑﾌｧｲﾙ");
+    case 16:
+        return QStringLiteral("ﾌｫﾙﾀﾞ");
+    case 32:
+        return QStringLiteral("アーカイブ");
+    default:
+        return {};
     }
 }
 
@@ -90,7 +97,10 @@ PlaylistCommands::PlaylistCommands(PlaylistWindow& window)
 
 PlaylistCommands::~PlaylistCommands() = default;
 
-FileInfoWindow* PlaylistCommands::fileInfoWindow() const { return m_fileInfo; }
+FileInfoWindow* PlaylistCommands::fileInfoWindow() const
+{
+    return m_fileInfo;
+}
 
 bool PlaylistCommands::eventFilter(QObject* watched, QEvent* event)
 {
@@ -137,12 +147,12 @@ void PlaylistCommands::DeleteAllItems()
     PlaylistModel& model = m_window.model();
     if (model.count() == 0)
         return;
-    const auto answer = ShowMessage(
-        &m_window,
-        QStringLiteral("演奏リストの項目を全て削除します。\n"
-                       "保存していないデータは失われますがよろしいですか？"),
-        QStringLiteral("リストの全削除"), QMessageBox::Question,
-        QMessageBox::Ok | QMessageBox::Cancel);
+    const auto answer =
+        ShowMessage(&m_window,
+                    QStringLiteral("演奏リストの項目を全て削除します。\n"
+                                   "保存していないデータは失われますがよろしいですか？"),
+                    QStringLiteral("リストの全削除"), QMessageBox::Question,
+                    QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;
     model.clear();
@@ -163,9 +173,15 @@ void PlaylistCommands::showFileInfo()
     m_fileInfo->raise();
 }
 
-void PlaylistCommands::moveDown() { move(1); }
+void PlaylistCommands::moveDown()
+{
+    move(1);
+}
 
-void PlaylistCommands::moveUp() { move(-1); }
+void PlaylistCommands::moveUp()
+{
+    move(-1);
+}
 
 void PlaylistCommands::move(int step)
 {
@@ -195,7 +211,10 @@ void PlaylistCommands::move(int step)
     m_window.playList()->selectRowNumber(target);
 }
 
-void PlaylistCommands::help() { OpenHelp(&m_window); }
+void PlaylistCommands::help()
+{
+    OpenHelp(&m_window);
+}
 
 void PlaylistCommands::hideWindow()
 {

@@ -74,8 +74,8 @@ void drawGlyph(QPainter& p, ToolbarGlyph glyph)
         p.drawLine(QPointF(8, 6), QPointF(8.5, 4));
         p.drawLine(QPointF(8.5, 4), QPointF(11.5, 4));
         p.drawLine(QPointF(11.5, 4), QPointF(12, 6));
-        p.drawPolyline(QPolygonF({QPointF(5.5, 6), QPointF(6.5, 16), QPointF(13.5, 16),
-                                  QPointF(14.5, 6)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(5.5, 6), QPointF(6.5, 16), QPointF(13.5, 16), QPointF(14.5, 6)}));
         p.drawLine(QPointF(8.5, 9), QPointF(8.8, 14));
         p.drawLine(QPointF(11.5, 9), QPointF(11.2, 14));
         break;
@@ -98,8 +98,12 @@ void drawGlyph(QPainter& p, ToolbarGlyph glyph)
         p.drawEllipse(QRectF(5, 8, 4, 4));
         p.drawEllipse(QRectF(11.5, 12.5, 4, 4));
         break;
-    case ToolbarGlyph::Down: drawArrow(p, true); break;
-    case ToolbarGlyph::Up: drawArrow(p, false); break;
+    case ToolbarGlyph::Down:
+        drawArrow(p, true);
+        break;
+    case ToolbarGlyph::Up:
+        drawArrow(p, false);
+        break;
     case ToolbarGlyph::Help: {
         strokeIn(p, kCyan, 2.0);
         QPainterPath hook;
@@ -131,7 +135,7 @@ void drawNote(QPainter& p, const QColor& colour, qreal dx, qreal dy, qreal scale
     p.drawLine(QPointF((8.5 + dx) * scale, (3 + dy) * scale),
                QPointF((13 + dx) * scale, (6 + dy) * scale));
 }
-}  // namespace
+} // namespace
 
 QIcon ToolbarIcon(ToolbarGlyph glyph)
 {

@@ -3,8 +3,8 @@
 
 #include "playlistappearance.h"
 #include "playlistcommands.h"
-#include "playlisticons.h"
 #include "playlistfile.h"
+#include "playlisticons.h"
 #include "playlistroads.h"
 #include "playlistwindow.h"
 
@@ -85,7 +85,10 @@ void PlaylistToolbar::addButton(int position, const QString& text, const QIcon& 
     m_positions[position - 1] = button;
 }
 
-void PlaylistToolbar::addSeparatorAt(int position) { m_positions[position - 1] = addSeparator(); }
+void PlaylistToolbar::addSeparatorAt(int position)
+{
+    m_positions[position - 1] = addSeparator();
+}
 
 QToolButton* PlaylistToolbar::button(int position) const
 {

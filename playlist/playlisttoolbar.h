@@ -18,8 +18,8 @@ public:
 
     // The button at a 1-based position; nullptr for the separators (4, 7, 10).
     QToolButton* button(int position) const;
-    QMenu* openMenu() const { return m_openMenu; }    // "Popup"
-    QMenu* trashMenu() const { return m_trashMenu; }  // "Popup2"
+    QMenu* openMenu() const { return m_openMenu; }   // "Popup"
+    QMenu* trashMenu() const { return m_trashMenu; } // "Popup2"
     // Narrower than its captions need (a window snapped to an edge), the bar shows small
     // icons only, so that every button stays in reach.
     bool isCompact() const { return toolButtonStyle() == Qt::ToolButtonIconOnly; }

@@ -19,7 +19,7 @@ void setBaseBrush(QAbstractItemView* view, const QBrush& brush)
     view->setPalette(palette);
     view->viewport()->update();
 }
-}  // namespace
+} // namespace
 
 bool SetListViewBackground(QAbstractItemView* view, const QString& path)
 {

@@ -25,11 +25,12 @@ protected:
         return full;
     }
 };
-}  // namespace
+} // namespace
 
 TEST_F(AppearanceTest, FontcolorWithALeadingBlankIsReadAndChecked)
 {
-    WriteIni(QStringLiteral("PlayList"), QStringLiteral("Fontcolor"), QStringLiteral(" 7"), iniPath);
+    WriteIni(QStringLiteral("PlayList"), QStringLiteral("Fontcolor"), QStringLiteral(" 7"),
+             iniPath);
     openWindow();
     EXPECT_EQ(textColour(), QColor(21, 255, 27));
     EXPECT_EQ(look().checkedColour(), 7);
@@ -38,7 +39,8 @@ TEST_F(AppearanceTest, FontcolorWithALeadingBlankIsReadAndChecked)
 
 TEST_F(AppearanceTest, AnUnreadableFontcolorKeepsTheListsColourAndChecksNothing)
 {
-    WriteIni(QStringLiteral("PlayList"), QStringLiteral("Fontcolor"), QStringLiteral("12"), iniPath);
+    WriteIni(QStringLiteral("PlayList"), QStringLiteral("Fontcolor"), QStringLiteral("12"),
+             iniPath);
     openWindow();
     PlaylistView plain;
     EXPECT_EQ(textColour(), plain.palette().color(QPalette::Text));
@@ -126,8 +128,7 @@ TEST_F(AppearanceTest, SnapRectKeepsAColumnAboveTheTaskbarAndBesideSidePanels)
 {
     const QRect screen(0, 0, 1024, 768);
     EXPECT_EQ(TaskbarHeight(screen, QRect(0, 0, 1024, 738)), 30);
-    EXPECT_EQ(SnapRect(screen, QRect(0, 0, 1024, 738), SnapSide::Right),
-              QRect(764, 0, 260, 738));
+    EXPECT_EQ(SnapRect(screen, QRect(0, 0, 1024, 738), SnapSide::Right), QRect(764, 0, 260, 738));
     EXPECT_EQ(SnapRect(screen, QRect(0, 0, 1024, 738), SnapSide::Left), QRect(0, 0, 260, 738));
     // A panel at the left edge: the whole height is free, the column starts beside the panel.
     EXPECT_EQ(TaskbarHeight(screen, QRect(48, 0, 976, 768)), 0);
@@ -143,7 +144,8 @@ TEST_F(AppearanceTest, SnappingMovesTheWindowToTheScreenEdge)
     QScreen* screen = window->screen();
     ASSERT_NE(screen, nullptr);
     look().snapAction(SnapSide::Right)->trigger();
-    const QRect expected = SnapRect(screen->geometry(), screen->availableGeometry(), SnapSide::Right);
+    const QRect expected =
+        SnapRect(screen->geometry(), screen->availableGeometry(), SnapSide::Right);
     EXPECT_EQ(window->frameGeometry(), expected);
     // Every toolbar button stays in reach in the narrow column.
     EXPECT_TRUE(kit->toolbar().isCompact());
@@ -164,7 +166,8 @@ TEST_F(AppearanceTest, ThePropertyMenuHoldsBackgroundColourAndSnap)
     QStringList captions;
     for (QAction* action : look().propertyMenu()->actions())
         captions << action->text();
-    EXPECT_EQ(captions, (QStringList{"リストビュー背景(&P)", "リストビュー文字色(&C)", "スナップ(&S)"}));
+    EXPECT_EQ(captions,
+              (QStringList{"リストビュー背景(&P)", "リストビュー文字色(&C)", "スナップ(&S)"}));
     EXPECT_TRUE(look().backgroundAction(1)->isSeparator());
     kit->toolbar().button(6)->click();
     EXPECT_TRUE(look().propertyMenu()->isVisible());

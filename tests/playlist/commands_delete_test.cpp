@@ -3,8 +3,8 @@
 
 #include "playlist/playlistcommands.h"
 
-#include <QKeyEvent>
 #include <QApplication>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -32,7 +32,7 @@ protected:
 
     QStringList captions;
 };
-}  // namespace
+} // namespace
 
 TEST_F(DeleteCommandsTest, DeleteKeyRemovesFromTheBottomAndSelectsTheRowThatMovedUp)
 {

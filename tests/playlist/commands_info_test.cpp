@@ -30,7 +30,7 @@ protected:
         openWindow();
     }
 };
-}  // namespace
+} // namespace
 
 TEST_F(InfoCommandsTest, AttributesFollowTheFileAndCombinationsGiveNoText)
 {
@@ -72,9 +72,9 @@ TEST_F(InfoCommandsTest, FileInformationShowsTheFirstSelectedRow)
     EXPECT_EQ(lines[1], QStringLiteral("<ﾊﾟｽ>") + locked);
     EXPECT_EQ(lines[2], QStringLiteral("<ｻｲｽﾞ>") + model.row(2).sizeText);
     const QDateTime modified = QFileInfo(locked).lastModified();
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("<作成日時>") +
-                                    QLocale::system().toString(modified.date(),
-                                                               QLocale::ShortFormat)))
+    EXPECT_TRUE(
+        lines[3].startsWith(QStringLiteral("<作成日時>") +
+                            QLocale::system().toString(modified.date(), QLocale::ShortFormat)))
         << lines[3].toStdString();
     EXPECT_TRUE(lines[3].contains(modified.toString(QStringLiteral("ss"))));
     EXPECT_EQ(lines[4], QStringLiteral("<属性>読みとり専用ﾌｧｲﾙ"));
@@ -146,8 +146,9 @@ TEST_F(InfoCommandsTest, HideAndTheCloseBoxBothHideTheWindowAndKeepItsRows)
 
 TEST_F(InfoCommandsTest, ToolbarHasTwelvePositionsWithThreeSeparators)
 {
-    const QStringList texts{"Open", "Save", "Trash", "", "File Infomation", "Property",
-                            "",     "Down", "Up",    "", "Help",            "Hide"};
+    const QStringList texts{"Open",     "Save", "Trash", "",   "File Infomation",
+                            "Property", "",     "Down",  "Up", "",
+                            "Help",     "Hide"};
     for (int position = 1; position <= 12; ++position) {
         QToolButton* button = kit->toolbar().button(position);
         if (texts[position - 1].isEmpty()) {
@@ -164,8 +165,7 @@ TEST_F(InfoCommandsTest, ToolbarHasTwelvePositionsWithThreeSeparators)
             list << action->text();
         return list;
     };
-    EXPECT_EQ(captions(kit->toolbar().openMenu()),
-              (QStringList{"ﾌｧｲﾙ指定(&F)", "ﾌｫﾙﾀﾞ指定(&G)"}));
+    EXPECT_EQ(captions(kit->toolbar().openMenu()), (QStringList{"ﾌｧｲﾙ指定(&F)", "ﾌｫﾙﾀﾞ指定(&G)"}));
     EXPECT_EQ(captions(kit->toolbar().trashMenu()),
               (QStringList{"選択されているアイテム(&S)", "全てのアイテム(&A)"}));
 }

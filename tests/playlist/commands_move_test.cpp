@@ -19,7 +19,7 @@ protected:
         model.markCurrent(n);
     }
 };
-}  // namespace
+} // namespace
 
 TEST_F(MoveCommandsTest, MovingTheCurrentTrackDownTakesItsImageAndNumberAlong)
 {

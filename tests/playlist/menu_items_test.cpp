@@ -26,8 +26,8 @@ protected:
     QStringList checkedDisplayItems() const
     {
         QStringList names;
-        for (const char* name : {"p311_0", "p311_1", "p311_2", "p321_0", "p321_1", "p321_2",
-                                 "p321_3", "p33"}) {
+        for (const char* name :
+             {"p311_0", "p311_1", "p311_2", "p321_0", "p321_1", "p321_2", "p321_3", "p33"}) {
             if (checked(QLatin1String(name)))
                 names << QLatin1String(name);
         }
@@ -45,17 +45,39 @@ QStringList captions(const QMenu* menu)
         list << (action->isSeparator() ? QStringLiteral("-") : action->text());
     return list;
 }
-}  // namespace
+} // namespace
 
 TEST_F(CommandMenuTest, TopLevelItemsStandInOrderWithTheirSubMenus)
 {
-    EXPECT_EQ(captions(menu->menu()),
-              (QStringList{"開く(&O)", "-", "再生(&P)", "停止(&S)", "一時停止(&T)", "-",
-                           "次トラック(&B)", "前トラック(&N)", "-", "表示(&A)", "スターダスト(&D)",
-                           "常に手前に表示(&A)", "-", "プレイリスト(&L)", "エクスプローラー(&E)",
-                           "-", "ウィンドウ(&W)", "-", "フェードイン(&I)", "フェードアウト(&F)",
-                           "-", "プレイモード(&M)", "-", "バージョン(&V)", "ヘルプ(&H)", "-",
-                           "ウィンドウを元に戻す(&R)", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&Q)"}));
+    EXPECT_EQ(captions(menu->menu()), (QStringList{"開く(&O)",
+                                                   "-",
+                                                   "再生(&P)",
+                                                   "停止(&S)",
+                                                   "一時停止(&T)",
+                                                   "-",
+                                                   "次トラック(&B)",
+                                                   "前トラック(&N)",
+                                                   "-",
+                                                   "表示(&A)",
+                                                   "スターダスト(&D)",
+                                                   "常に手前に表示(&A)",
+                                                   "-",
+                                                   "プレイリスト(&L)",
+                                                   "エクスプローラー(&E)",
+                                                   "-",
+                                                   "ウィンドウ(&W)",
+                                                   "-",
+                                                   "フェードイン(&I)",
+                                                   "フェードアウト(&F)",
+                                                   "-",
+                                                   "プレイモード(&M)",
+                                                   "-",
+                                                   "バージョン(&V)",
+                                                   "ヘルプ(&H)",
+                                                   "-",
+                                                   "ウィンドウを元に戻す(&R)",
+                                                   "-",
+                                                   "ｱﾌﾟﾘｹｰｼｮﾝの終了(&Q)"}));
     EXPECT_EQ(captions(menu->item(QStringLiteral("p0"))->menu()),
               (QStringList{"ファイル指定(&A)", "フォルダ指定(&F)"}));
     EXPECT_EQ(captions(menu->item(QStringLiteral("p3_0"))->menu()),
@@ -65,9 +87,9 @@ TEST_F(CommandMenuTest, TopLevelItemsStandInOrderWithTheirSubMenus)
                            "左チャンネル(&L)"}));
     EXPECT_EQ(captions(menu->item(QStringLiteral("p5"))->menu()).size(), 8);
     EXPECT_EQ(menu->item(QStringLiteral("p51_3"))->text(), QStringLiteral("タグ編集画面(&T)"));
-    EXPECT_EQ(captions(menu->item(QStringLiteral("p7"))->menu()),
-              (QStringList{"通常演奏(&N)", "リピート演奏(&R)", "ランダム演奏(&A)",
-                           "単曲リピート(&T)"}));
+    EXPECT_EQ(
+        captions(menu->item(QStringLiteral("p7"))->menu()),
+        (QStringList{"通常演奏(&N)", "リピート演奏(&R)", "ランダム演奏(&A)", "単曲リピート(&T)"}));
 }
 
 TEST_F(CommandMenuTest, LineSpectrumAloneCarriesTheMarkAndIsSaved)
@@ -224,11 +246,10 @@ TEST_F(CommandMenuTest, WindowItemsShowTheirWindows)
 {
     for (const char* name : {"p51_0", "p51_1", "p51_4", "p51_5", "p51_6", "p51_7", "p8_0"})
         trigger(name);
-    EXPECT_EQ(actions.shown,
-              (std::vector<ToolWindow>{ToolWindow::Equalizer, ToolWindow::ShortPath,
-                                       ToolWindow::Pitch, ToolWindow::Document,
-                                       ToolWindow::Settings, ToolWindow::LyricsEditor,
-                                       ToolWindow::Version}));
+    EXPECT_EQ(actions.shown, (std::vector<ToolWindow>{
+                                 ToolWindow::Equalizer, ToolWindow::ShortPath, ToolWindow::Pitch,
+                                 ToolWindow::Document, ToolWindow::Settings,
+                                 ToolWindow::LyricsEditor, ToolWindow::Version}));
     EXPECT_TRUE(state.LyricsEditOpen);
     actions.calls.clear();
     for (const char* name : {"p4_0", "p4_1", "p9"})

@@ -6,9 +6,9 @@
 
 #include "app/actions.h"
 #include "playlist/commandmenu.h"
+#include "playlist/playlisttoolbar.h"
 #include "playlist/playlistview.h"
 #include "playlist/playlistwindow.h"
-#include "playlist/playlisttoolbar.h"
 #include "playlist/playlistwindowkit.h"
 #include "settings/ini.h"
 #include "shell/trayhost.h"

@@ -1,6 +1,6 @@
 // The tray icon object: icon table growth, when the tray hears of changes, and press routing.
-#include "shell/trayicon.h"
 #include "shell/trayhost.h"
+#include "shell/trayicon.h"
 
 #include <QPixmap>
 
@@ -16,7 +16,10 @@ struct TrayCall {
 class RecordingHost : public TrayHost {
 public:
     explicit RecordingHost(std::vector<TrayCall>& calls) : m_calls(calls) {}
-    void add(int id, const QIcon&, const QString& tip) override { m_calls.push_back({"add", id, tip}); }
+    void add(int id, const QIcon&, const QString& tip) override
+    {
+        m_calls.push_back({"add", id, tip});
+    }
     void modify(int id, const QIcon&, const QString& tip) override
     {
         m_calls.push_back({"modify", id, tip});
@@ -44,7 +47,7 @@ protected:
     std::vector<TrayCall> calls;
     std::unique_ptr<cTrayIcon> tray{new cTrayIcon(std::make_unique<RecordingHost>(calls))};
 };
-}  // namespace
+} // namespace
 
 TEST_F(TrayIconTest, WritingIndexBeyondTheTableGrowsItAndKeepsIconZero)
 {
@@ -127,10 +130,9 @@ TEST_F(TrayIconTest, PressesNameTheIconAndUnknownIconsGiveMinusOne)
 {
     tray->setIndex(1);
     std::vector<std::pair<Qt::MouseButton, QPoint>> presses;
-    QObject::connect(tray.get(), &cTrayIcon::mouseDown,
-                     [&](Qt::MouseButton button, const QPoint& pos) {
-                         presses.emplace_back(button, pos);
-                     });
+    QObject::connect(
+        tray.get(), &cTrayIcon::mouseDown,
+        [&](Qt::MouseButton button, const QPoint& pos) { presses.emplace_back(button, pos); });
     tray->pressOn(1, Qt::RightButton, QPoint(10, 20));
     EXPECT_EQ(tray->EventIndex(), 1);
     tray->pressOn(7, Qt::LeftButton, QPoint(0, 0));

@@ -35,7 +35,7 @@ protected:
     QTreeView view;
     QString dir;
 };
-}  // namespace
+} // namespace
 
 TEST_F(ListBackgroundTest, APictureIsTiledBehindTheRows)
 {
