@@ -81,13 +81,14 @@ std::string ToneFixture(const std::string& name, const ToneSpec& spec)
     return path;
 }
 
-std::string SoxFixture(const std::string& name, const std::string& soxSynth, int rate, int channels)
+std::string SoxFixture(const std::string& name, const std::string& soxSynth, int rate, int channels,
+                       int kbps)
 {
     std::string path = TestTempDir() + "/" + name;
     if (!std::filesystem::exists(path)) {
         std::string cmd = "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
-                          " -b 16 -t wav - " + soxSynth +
-                          " 2>/dev/null | lame --quiet -b 192 --cbr - '" + path + "' 2>&1";
+                          " -b 16 -t wav - " + soxSynth + " 2>/dev/null | lame --quiet -b " +
+                          std::to_string(kbps) + " --cbr - '" + path + "' 2>&1";
         EXPECT_EQ(RunCommand(cmd), 0) << cmd;
     }
     return path;

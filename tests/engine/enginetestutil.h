@@ -24,9 +24,9 @@ bool ReferenceDecode(const std::string& mp3, Pcm& pcm);
 bool LibraryDecode(const std::string& mp3, Pcm& pcm);
 // A fixture MP3 in the test folder, made once per name; fails the test when the tools fail.
 std::string ToneFixture(const std::string& name, const ToneSpec& spec);
-// A WAV file made by sox from an effect chain, then encoded by lame (CBR 192 kbit/s).
+// A WAV file made by sox from an effect chain, then encoded by lame at kbps CBR.
 std::string SoxFixture(const std::string& name, const std::string& soxSynth, int rate = 44100,
-                       int channels = 2);
+                       int channels = 2, int kbps = 192);
 // Polls condition every 2 ms for at most timeoutMs; true when it held.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
 
