@@ -48,7 +48,8 @@ struct Material {
             return;
         PlaylistModel rows;
         for (int i = 0; i < 999; ++i) {
-            const QString name = folder + QStringLiteral("/%1 track.mp3").arg(i, 3, 10, QLatin1Char('0'));
+            const QString name =
+                folder + QStringLiteral("/%1 track.mp3").arg(i, 3, 10, QLatin1Char('0'));
             if (link(QFile::encodeName(tone).constData(), QFile::encodeName(name).constData()) != 0)
                 return;
             rows.AddRow(name);
@@ -96,7 +97,7 @@ void addFolder(benchmark::State& run, const QString& folder, int expected)
         QApplication::processEvents();
         DialogScript::pushAnswer(folder);
         window.roads().AddFromFolder(&window);
-        QApplication::processEvents();  // the rows are painted
+        QApplication::processEvents(); // the rows are painted
         if (player.model.count() != expected)
             run.SkipWithError("rows missing");
         run.PauseTiming();
@@ -168,7 +169,7 @@ void BM_ReadPlaylist100000(benchmark::State& run)
     }
 }
 BENCHMARK(BM_ReadPlaylist100000)->Unit(benchmark::kMillisecond);
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -177,7 +178,7 @@ int main(int argc, char** argv)
     if (!std::getenv("MORVANE_AUDIO"))
         setenv("MORVANE_AUDIO", "null", 1);
     QApplication app(argc, argv);
-    MessageBoxScript::enable();  // a failure must not wait for a click
+    MessageBoxScript::enable(); // a failure must not wait for a click
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

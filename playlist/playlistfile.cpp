@@ -99,7 +99,7 @@ bool writeLines(const QString& target, const QStringList& lines, QString* error)
     }
     return true;
 }
-}  // namespace
+} // namespace
 
 bool WritePlaylistFile(const QString& target, const QStringList& paths, QString* error)
 {

@@ -3,7 +3,6 @@
 
 #include "shell/cpath.h"
 
-
 #include <algorithm>
 #include <cmath>
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 struct PlaylistRow {
-    QString text;      // display name (the clean file name)
-    QString sizeText;  // size in kilobytes followed by "kb"; empty when the file cannot be measured
-    QString path;      // the path as it was added (relative paths stay relative)
-    int image = 1;     // small icon: 1 ordinary row, 2 the current row
+    QString text;     // display name (the clean file name)
+    QString sizeText; // size in kilobytes followed by "kb"; empty when the file cannot be measured
+    QString path;     // the path as it was added (relative paths stay relative)
+    int image = 1;    // small icon: 1 ordinary row, 2 the current row
 };
 
 // The size column's text: bytes / 1024 rounded, grouped by thousands, followed by "kb"; a number
@@ -56,7 +56,7 @@ public:
     void AddRow(const QString& path);
     // Appends rows in one insertion (one view update, one countChanged).
     void appendRows(const std::vector<PlaylistRow>& rows);
-    void removeRow1(int n);  // 1-based
+    void removeRow1(int n); // 1-based
     // Moves row from to position to (both 1-based); the other rows close up.
     void moveRow1(int from, int to);
     void clear();

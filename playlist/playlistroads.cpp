@@ -25,7 +25,7 @@ QString lastFourLower(const QString& name)
 {
     return name.right(4).toLower();
 }
-}  // namespace
+} // namespace
 
 bool IsMp3Name(const QString& name)
 {

@@ -19,8 +19,8 @@ bool IsPlaylistName(const QString& name);
 
 // One file of a folder listing, measured while listing.
 struct FolderEntry {
-    QString name;             // the file name; bytes that are not UTF-8 come out replaced
-    qint64 sizeBytes = -1;    // -1 when the file could not be measured
+    QString name;          // the file name; bytes that are not UTF-8 come out replaced
+    qint64 sizeBytes = -1; // -1 when the file could not be measured
 };
 
 // The folder listing "File1": the plain files of folder (no sub-folders, no hidden files) whose

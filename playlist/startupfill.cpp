@@ -28,7 +28,7 @@ void restoreBackup(AppState& state, PlaylistModel& playlist, TrackOps& ops,
     state.CurrentIndex = 1;
     ops.OpenTrack(playlist.rowPath(1));
 }
-}  // namespace
+} // namespace
 
 void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const QStringList& args,
                  const QString& backupPath, QWidget* messageParent)
@@ -45,9 +45,10 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
         return;
     }
     if (!readable(path)) {
-        ShowMessage(messageParent,
-                    QStringLiteral("ファイルを開けません！\n%1").arg(QDir::toNativeSeparators(path)),
-                    kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
+        ShowMessage(
+            messageParent,
+            QStringLiteral("ファイルを開けません！\n%1").arg(QDir::toNativeSeparators(path)),
+            kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
         restoreBackup(state, playlist, ops, backupPath);
         return;
     }

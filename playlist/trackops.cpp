@@ -18,7 +18,7 @@ QString trimmedTagText(const std::string& text)
         out.chop(1);
     return out;
 }
-}  // namespace
+} // namespace
 
 TrackOps::TrackOps(AppState& state, Engine& engine, PlaylistModel& playlist, QObject* parent)
     : QObject(parent), m_state(state), m_engine(engine), m_playlist(playlist)
@@ -35,8 +35,8 @@ void TrackOps::OpenTrack(const QString& path)
     if (m_playlist.count() == 0)
         return;
     if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
-        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle,
-                    QMessageBox::NoIcon, QMessageBox::Ok);
+        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
+                    QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }

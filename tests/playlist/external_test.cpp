@@ -17,9 +17,9 @@ QString externalDir()
 
 struct ExternalList {
     const char* file;
-    int rows;  // one per line, comment and blank lines included
+    int rows; // one per line, comment and blank lines included
 };
-}  // namespace
+} // namespace
 
 class ExternalPlaylistTest : public PlaylistFixture {
 protected:
@@ -50,7 +50,7 @@ TEST_F(ExternalPlaylistTest, EveryLineOfEveryPlaylistBecomesARow)
         {"m3u/mopidy/two-ext.m3u", 5},
         {"m3u/totem-pl-parser/O_G_Money_Snoop_Dogg.m3u", 3},
         {"m3u/totem-pl-parser/live-streaming.m3u", 5},
-        {"m3u/totem-pl-parser/radioclasica.mp3.m3u", 3},  // no final line end
+        {"m3u/totem-pl-parser/radioclasica.mp3.m3u", 3}, // no final line end
         {"m3u/totem-pl-parser/radios-freebox.m3u", 5},
         {"m3u/totem-pl-parser/relative.m3u", 1},
         {"m3u/totem-pl-parser/separator.m3u", 3},
@@ -76,8 +76,9 @@ TEST_F(ExternalPlaylistTest, TextIsDecodedExactly)
     const QStringList lines = QString::fromUtf8(original.readAll()).split(QLatin1Char('\n'));
     for (int n = 1; n <= utf8.count(); ++n)
         ASSERT_EQ(utf8.rowPath(n), lines[n - 1]) << n;
-    EXPECT_EQ(utf8.rowPath(3),
-              "/home/kadai/Music/COLLECTION/2003/Various Artists/Wolf's Rain O.S.T/20 - gravity.mp3");
+    EXPECT_EQ(
+        utf8.rowPath(3),
+        "/home/kadai/Music/COLLECTION/2003/Various Artists/Wolf's Rain O.S.T/20 - gravity.mp3");
     EXPECT_EQ(utf8.rowText(3), "20 - gravity.mp3");
 
     PlaylistModel sjis;
@@ -106,7 +107,7 @@ TEST_F(ExternalPlaylistTest, DropsTellPlaylistsByTheirLastExtension)
                   QUrl::fromLocalFile(file("m3u/mopidy/one.m3u"))});
     roads.AddFromDrop(&data);
     ASSERT_EQ(model.count(), 4);
-    EXPECT_EQ(model.rowPath(4), "song1.mp3");  // relative entries stay relative
+    EXPECT_EQ(model.rowPath(4), "song1.mp3"); // relative entries stay relative
     EXPECT_EQ(state.CurrentIndex, 1);
     EXPECT_EQ(opened(), model.rowPath(1).toStdString());
 }

@@ -15,7 +15,7 @@ QStringList readAll(const QString& text)
         out << reader.ReadField();
     return out;
 }
-}  // namespace
+} // namespace
 
 TEST(FieldReaderTest, QuotedAndPlainLines)
 {
@@ -70,7 +70,7 @@ TEST_F(PlaylistFileTest, EveryEntryGetsItsRowWhateverItNames)
     for (int n = 2; n <= 5; ++n)
         EXPECT_TRUE(model.row(n).sizeText.isEmpty()) << n;
     EXPECT_EQ(model.rowPath(5), "#EXTM3U");
-    EXPECT_EQ(model.rowText(5), "#extm3u.");  // all capitals softened
+    EXPECT_EQ(model.rowText(5), "#extm3u."); // all capitals softened
 }
 
 TEST_F(PlaylistFileTest, ReadsUtf8WithBomShiftJisAndLfOnly)
@@ -111,11 +111,10 @@ TEST_F(PlaylistFileTest, HugeLinesManyEntriesAndBinaryJunkAreTolerated)
 
 TEST_F(PlaylistFileTest, BackupRoundTripsAwkwardPathsAsQuotedCrLfUtf8)
 {
-    const QStringList names = {path(QStringLiteral("b,c.mp3")),
-                               path(QStringLiteral("with  blanks .mp3")),
-                               path(QStringLiteral("say \"hi\".mp3")),
-                               path(QStringLiteral("日本語の曲.MP3")),
-                               QStringLiteral("relative/x.mp3")};
+    const QStringList names = {
+        path(QStringLiteral("b,c.mp3")), path(QStringLiteral("with  blanks .mp3")),
+        path(QStringLiteral("say \"hi\".mp3")), path(QStringLiteral("日本語の曲.MP3")),
+        QStringLiteral("relative/x.mp3")};
     for (const QString& name : names)
         model.AddRow(name);
     const QString backup = path(QStringLiteral("listbu.bak"));
@@ -185,7 +184,8 @@ TEST_F(SavePlaylistTest, NewNameGetsExtensionWithoutQuestionThenOverwriteAsks)
     MessageBoxScript::pushAnswer(QMessageBox::Cancel);
     EXPECT_FALSE(SavePlaylist(nullptr, model));
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
-    EXPECT_EQ(MessageBoxScript::shown()[0].text, QStringLiteral("演奏リストを上書き保存しますか？"));
+    EXPECT_EQ(MessageBoxScript::shown()[0].text,
+              QStringLiteral("演奏リストを上書き保存しますか？"));
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, QStringLiteral("上書き保存"));
     EXPECT_EQ(MessageBoxScript::shown()[0].icon, QMessageBox::Question);
     EXPECT_EQ(readFile(saved).count("\r\n"), 3);

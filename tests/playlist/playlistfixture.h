@@ -34,8 +34,7 @@ protected:
         MessageBoxScript::enable();
         DialogScript::clear();
         static int serial = 0;
-        m_dir = QString::fromStdString(TestTempDir()) +
-                QStringLiteral("/case%1").arg(++serial);
+        m_dir = QString::fromStdString(TestTempDir()) + QStringLiteral("/case%1").arg(++serial);
         QDir().mkpath(m_dir);
     }
     void TearDown() override

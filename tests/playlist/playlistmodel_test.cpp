@@ -107,11 +107,11 @@ TEST_F(PlaylistModelTest, MoveAndRemoveKeepTheOtherRowsInOrder)
     for (int i = 1; i <= 5; ++i)
         model.AddRow(QStringLiteral("/m/%1.mp3").arg(i));
     model.moveRow1(1, 4);
-    EXPECT_EQ(model.paths(), QStringList({"/m/2.mp3", "/m/3.mp3", "/m/4.mp3", "/m/1.mp3",
-                                          "/m/5.mp3"}));
+    EXPECT_EQ(model.paths(),
+              QStringList({"/m/2.mp3", "/m/3.mp3", "/m/4.mp3", "/m/1.mp3", "/m/5.mp3"}));
     model.moveRow1(5, 1);
-    EXPECT_EQ(model.paths(), QStringList({"/m/5.mp3", "/m/2.mp3", "/m/3.mp3", "/m/4.mp3",
-                                          "/m/1.mp3"}));
+    EXPECT_EQ(model.paths(),
+              QStringList({"/m/5.mp3", "/m/2.mp3", "/m/3.mp3", "/m/4.mp3", "/m/1.mp3"}));
     model.removeRow1(2);
     model.removeRow1(99);
     EXPECT_EQ(model.paths(), QStringList({"/m/5.mp3", "/m/3.mp3", "/m/4.mp3", "/m/1.mp3"}));
@@ -151,7 +151,7 @@ TEST_F(PlaylistModelTest, ShuffleSequenceIsTheSameInEveryRun)
     EXPECT_EQ(model.List1, other.List1);
     const std::vector<int> first = model.List1;
     model.MakeRandomOrder();
-    EXPECT_NE(model.List1, first);  // the generator moves on within a run
+    EXPECT_NE(model.List1, first); // the generator moves on within a run
     std::vector<int> identity(50);
     for (int i = 0; i < 50; ++i)
         identity[static_cast<size_t>(i)] = i + 1;

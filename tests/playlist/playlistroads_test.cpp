@@ -19,7 +19,7 @@ bool isPermutation(std::vector<int> order, int n)
     }
     return static_cast<int>(order.size()) == n;
 }
-}  // namespace
+} // namespace
 
 class RoadsTest : public PlaylistFixture {
 protected:
@@ -66,8 +66,8 @@ TEST_F(RoadsTest, OtherKeysEmptyEntriesAndOtherKindsChangeNothing)
     state.ShortPath[1] = writeFile(QStringLiteral("notes.txt"), "x");
     roads.AddFromShortcut(54);
     roads.AddFromShortcut(48);
-    roads.AddFromShortcut(49);  // Path1 empty
-    roads.AddFromShortcut(50);  // a text file: no row, no new shuffle
+    roads.AddFromShortcut(49); // Path1 empty
+    roads.AddFromShortcut(50); // a text file: no row, no new shuffle
     EXPECT_EQ(model.count(), 2);
     EXPECT_EQ(model.List1, std::vector<int>({2, 1}));
     EXPECT_TRUE(engine.calls.empty());
@@ -195,9 +195,9 @@ TEST_F(RoadsTest, DropKeepsOrderSkipsOtherNamesAndStartsRowOne)
     const QString first = writeMp3(QStringLiteral("first.mp3"));
     const QString text = writeFile(QStringLiteral("note.txt"), "x");
     const QString e1 = writeMp3(QStringLiteral("e1.mp3"));
-    const QString list = writeFile(QStringLiteral("two.m3u"),
-                                   (e1 + "\r\n" + path(QStringLiteral("gone.mp3")) + "\r\n")
-                                       .toUtf8());
+    const QString list =
+        writeFile(QStringLiteral("two.m3u"),
+                  (e1 + "\r\n" + path(QStringLiteral("gone.mp3")) + "\r\n").toUtf8());
     QDir().mkpath(path(QStringLiteral("folder.mp3")));
     roads.AddFromDrop(dropOf({first, text, list, path(QStringLiteral("folder.mp3"))}).get());
     ASSERT_EQ(model.count(), 3);
@@ -252,7 +252,7 @@ TEST_F(RoadsTest, FileNamesThatAreNotUtf8StillGetRows)
     ASSERT_EQ(model.count(), 3);
     for (int n = 1; n <= 3; ++n) {
         EXPECT_FALSE(model.rowText(n).isEmpty()) << n;
-        EXPECT_EQ(model.row(n).sizeText, "kb") << n;  // measured while listing
+        EXPECT_EQ(model.row(n).sizeText, "kb") << n; // measured while listing
     }
     EXPECT_EQ(engine.count("open"), 1);
 }

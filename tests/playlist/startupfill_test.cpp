@@ -33,8 +33,7 @@ TEST_F(StartupFillTest, PlaylistArgumentPlaysItsFirstRow)
     const QString a = writeMp3(QStringLiteral("a.mp3"));
     const QString b = writeMp3(QStringLiteral("b.mp3"));
     StartupFill(state, model, ops,
-                {writeFile(QStringLiteral("l.m3u"), (a + "\r\n" + b + "\r\n").toUtf8())},
-                backup());
+                {writeFile(QStringLiteral("l.m3u"), (a + "\r\n" + b + "\r\n").toUtf8())}, backup());
     EXPECT_EQ(model.paths(), QStringList({a, b}));
     EXPECT_EQ(opened(), a.toStdString());
     EXPECT_EQ(engine.count("play"), 1);

@@ -94,7 +94,7 @@ TEST_F(TrackOpsTest, BufferOptionsGoOnceAndARefusalSaysError)
     ops.OpenTrack(model.rowPath(1));
     EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"error"}));
     EXPECT_FALSE(state.OptionChanged);
-    EXPECT_EQ(state.CurrentFile, model.rowPath(1));  // the open goes on after the message
+    EXPECT_EQ(state.CurrentFile, model.rowPath(1)); // the open goes on after the message
     ops.OpenTrack(model.rowPath(1));
     EXPECT_EQ(engine.count("setOption"), 1);
 }
@@ -127,7 +127,7 @@ TEST_F(TrackOpsTest, CurrentIndexNamingNoRowIsNoRow)
     model.removeRow1(2);
     ops.PlayCurrent();
     EXPECT_TRUE(engine.calls.empty());
-    ops.OpenTrack(model.rowPath(1));  // a caller that did not fix CurrentIndex: no crash
+    ops.OpenTrack(model.rowPath(1)); // a caller that did not fix CurrentIndex: no crash
     EXPECT_TRUE(state.TitleLabel.isEmpty());
     EXPECT_EQ(model.markedRow(), 0);
     state.CurrentIndex = 7;
@@ -198,7 +198,7 @@ TEST_F(TrackOpsTest, RandomModeStepsForwardThroughListOneBothWays)
     ops.NextTrack();
     ops.NextTrack();
     EXPECT_EQ(state.CurrentIndex, 2);
-    ops.NextTrack();  // past the last entry: back to the first
+    ops.NextTrack(); // past the last entry: back to the first
     EXPECT_EQ(state.RandomPos, 1);
     EXPECT_EQ(state.CurrentIndex, 3);
     EXPECT_EQ(opened(), rowPath(3));
