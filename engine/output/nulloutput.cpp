@@ -36,7 +36,8 @@ bool NullOutput::start(int sampleRate, AudioRenderer* renderer, std::string& err
     }
     m_sampleRate = sampleRate;
     m_renderer = renderer;
-    m_buffer.assign(static_cast<size_t>(m_options.periodFrames) * 2, 0);
+    m_buffer.assign(
+        static_cast<size_t>(m_options.periodFrames) * 2 * NullOutputOptions::kBurstPeriods, 0);
     m_quit = false;
     m_thread = std::thread([this] { run(); });
     return true;
@@ -65,14 +66,18 @@ void NullOutput::run()
     const double periodNs = 1e9 * period / m_sampleRate;
     const int64_t latencyNs = static_cast<int64_t>(m_options.latencyMs) * 1000000;
     double tickNs = static_cast<double>(nowNs());
+    int64_t pulls = 0;
     std::unique_lock lock(m_mutex);
     while (!m_quit) {
         lock.unlock();
-        int64_t heardEnd = static_cast<int64_t>(tickNs + periodNs) + latencyNs;
-        m_renderer->render(m_buffer.data(), period, heardEnd);
+        const bool burst = m_options.burstEvery > 0 && ++pulls % m_options.burstEvery == 0;
+        const int frames = burst ? period * NullOutputOptions::kBurstPeriods : period;
+        const double blockNs = periodNs * frames / period;
+        int64_t heardEnd = static_cast<int64_t>(tickNs + blockNs) + latencyNs;
+        m_renderer->render(m_buffer.data(), frames, heardEnd);
         if (m_tap)
-            m_tap(m_buffer.data(), period, heardEnd);
-        tickNs += periodNs;
+            m_tap(m_buffer.data(), frames, heardEnd);
+        tickNs += blockNs;
         // Sleep until the clock reaches the next tick (in real time: a period divided by speed).
         double aheadNs = (tickNs - static_cast<double>(nowNs())) / m_options.speed;
         lock.lock();

@@ -1,4 +1,5 @@
-// A silent output on a real-time clock, with knobs for tests: clock speed, latency, period.
+// A silent output on a real-time clock, with knobs for tests: clock speed, latency, period,
+// bursts.
 //
 // Threads: start/stop on the caller's thread; its own thread calls the renderer and the tap.
 #pragma once
@@ -15,6 +16,9 @@ struct NullOutputOptions {
     double speed = 1.0;      // clock runs this many times faster than real time
     int latencyMs = 0;       // time between taking a block and hearing its first frame
     int periodFrames = 1024; // frames per render call (as SDL's device buffer)
+    int burstEvery = 0;      // every Nth pull takes kBurstPeriods periods at once (0 = never),
+                             // like a device catching up after a stall: the ring runs dry
+    static constexpr int kBurstPeriods = 16;
 };
 
 class NullOutput : public AudioOutput {

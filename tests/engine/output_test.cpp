@@ -60,6 +60,76 @@ TEST_F(CaptureTest, DeviceGetsTheDecodedSamplesUnchanged)
     EXPECT_GE(FindExactly(captured.samples, reference.samples), 0);
 }
 
+// Frames with both channels zero in runs of at least minRun (underrun gaps) removed.
+std::vector<int16_t> WithoutGaps(const std::vector<int16_t>& stereo, size_t minRun)
+{
+    std::vector<int16_t> out;
+    size_t frames = stereo.size() / 2, i = 0;
+    while (i < frames) {
+        size_t run = 0;
+        while (i + run < frames && stereo[2 * (i + run)] == 0 && stereo[2 * (i + run) + 1] == 0)
+            ++run;
+        if (run >= minRun) {
+            i += run;
+            continue;
+        }
+        for (size_t k = 0; k < std::max<size_t>(run, 1) && i < frames; ++k, ++i) {
+            out.push_back(stereo[2 * i]);
+            out.push_back(stereo[2 * i + 1]);
+        }
+    }
+    return out;
+}
+
+TEST(UnderrunTest, DeviceBurstsDrainTheRingWithoutLosingOrRepeatingAudio)
+{
+    g_endNotices.store(0);
+    ToneSpec spec;
+    spec.seconds = 2;
+    std::string track = ToneFixture("underrun.mp3", spec);
+    Pcm reference;
+    ASSERT_TRUE(LibraryDecode(track, reference));
+    std::string capture = TestTempDir() + "/underrun.wav";
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Capture;
+    config.capturePath = capture;
+    config.nullOptions.speed = 4;
+    config.nullOptions.burstEvery = 6;
+    PlaybackEngine engine(config);
+    engine.init();
+    engine.callback(CountEndNotice);
+    InputInfo info;
+    ASSERT_EQ(engine.open(track, info), 1);
+    ASSERT_EQ(engine.setOption(1, 1, 0, 0), 1); // the shortest queue: bursts empty it
+    engine.play();
+    int32_t last = 0;
+    bool monotonic = true;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            int32_t ms = engine.getPlayMs();
+            int32_t sec = 0;
+            if (engine.getState(sec) == 1) {
+                monotonic = monotonic && ms >= last;
+                last = ms;
+            }
+            return g_endNotices.load() == 1;
+        },
+        10000));
+    EXPECT_TRUE(monotonic);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(g_endNotices.load(), 1);
+    engine.free();
+    Pcm captured;
+    ASSERT_TRUE(ReadSoundFile(capture, captured));
+    // A 440 Hz tone never has 64 zero frames in a row; underrun gaps always do.
+    EXPECT_TRUE(WithoutGaps(captured.samples, 64) == WithoutGaps(reference.samples, 64));
+    // And the bursts really starved the device somewhere inside the track.
+    auto [first, end] = AudibleSpan(captured.samples, 1);
+    std::vector<int16_t> inside(captured.samples.begin() + first * 2,
+                                captured.samples.begin() + end * 2);
+    EXPECT_LT(WithoutGaps(inside, 64).size(), inside.size());
+}
+
 TEST_F(CaptureTest, VolumeFollowsTheCubicCurveOnEachChannel)
 {
     engine->setVolume(50, 100);
