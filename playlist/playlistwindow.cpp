@@ -46,14 +46,11 @@ QIcon currentIcon()
     painter.drawPath(triangle);
     return QIcon(pixmap);
 }
-}  // namespace
+} // namespace
 
 PlaylistWindow::PlaylistWindow(AppState& state, PlaylistModel& playlist, TrackOps& ops,
                                QWidget* parent)
-    : QWidget(parent),
-      m_state(state),
-      m_playlist(playlist),
-      m_ops(ops),
+    : QWidget(parent), m_state(state), m_playlist(playlist), m_ops(ops),
       m_roads(std::make_unique<PlaylistRoads>(state, playlist, ops))
 {
     setObjectName(QStringLiteral("PlaylistWindow"));
@@ -76,8 +73,7 @@ PlaylistWindow::PlaylistWindow(AppState& state, PlaylistModel& playlist, TrackOp
 
     connect(&m_playlist, &PlaylistModel::countChanged, this,
             [this](int count) { setWindowTitle(PlaylistCaption(count)); });
-    connect(m_playList, &PlaylistView::rowDoubleClicked, this,
-            [this](int n) { m_ops.PlayRow(n); });
+    connect(m_playList, &PlaylistView::rowDoubleClicked, this, [this](int n) { m_ops.PlayRow(n); });
     connect(m_playList, &PlaylistView::filesDropped, this,
             [this](const QMimeData* dropped) { m_roads->AddFromDrop(dropped); });
     connect(&m_ops, &TrackOps::currentRowChanged, m_playList, &PlaylistView::selectRowNumber);
