@@ -195,7 +195,11 @@ void App::load(const QStringList& args)
     StartupFill(m_state, *m_playlist, *m_ops, args, BackupPath(), m_mainWindow.get());
 
     // A logout or a kill must not lose the playlist.
-    m_signals = std::make_unique<SignalWatch>([this](int) { emergencyQuit(); });
+    m_signals = std::make_unique<SignalWatch>([this](int) {
+        emergencyQuit();
+        // A modal dialog may be running its own loop; the backup is written, so end here.
+        ::_exit(0);
+    });
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { writeBackup(); });
 }
