@@ -10,6 +10,14 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
+namespace {
+// A playlist larger than this is read only this far: far beyond any real list, and it keeps a
+// mistaken choice of file from taking all memory.
+constexpr qint64 kMaxPlaylistBytes = 256LL * 1024 * 1024;
+}  // namespace
+
 FieldReader::FieldReader(QString text) : m_text(std::move(text)) {}
 
 QString FieldReader::ReadField()
@@ -49,9 +57,14 @@ QStringList ReadPlaylistEntries(const QString& path, bool* ok)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kMaxPlaylistBytes);
     if (file.error() != QFileDevice::NoError)
         return {};
+    if (!file.atEnd()) {
+        // Cut at the last whole line, so that the text's coding is judged on complete lines.
+        const qsizetype lastEnd = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        bytes.truncate(lastEnd + 1);
+    }
     if (ok)
         *ok = true;
     QStringList entries;
