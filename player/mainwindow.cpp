@@ -190,7 +190,8 @@ void MainWindow::moveEvent(QMoveEvent* event)
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->modifiers() & Qt::KeypadModifier) {
+    // A held key adds its shortcut once, not once per repeat.
+    if ((event->modifiers() & Qt::KeypadModifier) || event->isAutoRepeat()) {
         QWidget::keyPressEvent(event);
         return;
     }

@@ -33,9 +33,9 @@ protected:
         QMouseEvent event(type, pos, window.mapToGlobal(pos), button, held, Qt::NoModifier);
         QApplication::sendEvent(&window, &event);
     }
-    void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false)
     {
-        QKeyEvent event(QEvent::KeyPress, code, modifiers, QString());
+        QKeyEvent event(QEvent::KeyPress, code, modifiers, QString(), repeat);
         QApplication::sendEvent(&window, &event);
     }
 };
@@ -95,12 +95,13 @@ TEST_F(MainWindowTest, VolumeDragThroughEvents)
     EXPECT_FALSE(window.windowState().VolDrag);
 }
 
-TEST_F(MainWindowTest, KeypadDigitsAreNotShortcuts)
+TEST_F(MainWindowTest, KeypadDigitsAndRepeatsAreNotShortcuts)
 {
     std::vector<int> keys;
     window.hooks().addFromShortcut = [&](int code) { keys.push_back(code); };
     key(Qt::Key_3);
     key(Qt::Key_3, Qt::KeypadModifier);
+    key(Qt::Key_3, Qt::NoModifier, true);
     EXPECT_EQ(keys, std::vector<int>{Qt::Key_3});
 }
 
