@@ -1,0 +1,86 @@
+// Track loading against the real engine on the null output, with MP3 files made by sox and lame.
+#include "playlistfixture.h"
+
+#include "engine/playbackengine.h"
+#include "playlist/playlistroads.h"
+
+class RealEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MessageBoxScript::enable();
+        DialogScript::clear();
+        static int serial = 0;
+        folder = QString::fromStdString(TestTempDir()) + QStringLiteral("/real%1").arg(++serial);
+        QDir().mkpath(folder);
+        ASSERT_TRUE(engine.init());
+    }
+    void TearDown() override
+    {
+        engine.close();
+        engine.free();
+        MessageBoxScript::disable();
+    }
+    QString makeTone(const QString& name, const ToneSpec& spec = {})
+    {
+        const QString full = folder + QLatin1Char('/') + name;
+        EXPECT_TRUE(MakeToneMp3(full.toStdString(), spec)) << LastFixtureError();
+        return full;
+    }
+
+    QString folder;
+    AppState state;
+    PlaybackEngine engine;
+    PlaylistModel model;
+    TrackOps ops{state, engine, model};
+};
+
+TEST_F(RealEngineTest, OpensTagsLyricsAndAdvancesWhilePlaying)
+{
+    ToneSpec tagged;
+    tagged.artist = "Tester";
+    const QString first = makeTone(QStringLiteral("ONE.MP3"), tagged);
+    const QString second = makeTone(QStringLiteral("two.mp3"));
+    QFile lyrics(folder + QStringLiteral("/ONE.lrc"));
+    ASSERT_TRUE(lyrics.open(QIODevice::WriteOnly));
+    lyrics.write("[00:00.50]first line\r\n[00:01.00]second line\r\n");
+    lyrics.close();
+
+    PlaylistRoads roads(state, model, ops);
+    DialogScript::pushAnswer(folder);
+    roads.AddFromFolder(nullptr);
+    ASSERT_EQ(model.count(), 2);
+    EXPECT_EQ(model.rowText(1), "One.Mp3");
+    EXPECT_TRUE(state.FileOpened);
+    EXPECT_EQ(state.CurrentFile, first);
+    EXPECT_EQ(state.ArtistLabel, "Tester");
+    EXPECT_TRUE(state.LyricsLoaded);
+    EXPECT_GT(state.MpegInfo.sampleRate, 0);
+    int32_t sec = 0;
+    EXPECT_EQ(engine.getState(sec), 1);
+
+    ops.NextTrack();
+    EXPECT_EQ(state.CurrentIndex, 2);
+    EXPECT_EQ(state.CurrentFile, second);
+    EXPECT_FALSE(state.LyricsLoaded);
+    EXPECT_EQ(engine.getState(sec), 1);
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
+TEST_F(RealEngineTest, FilesThatAreNotMp3SayOpenError)
+{
+    const QString good = makeTone(QStringLiteral("good.mp3"));
+    QFile junk(folder + QStringLiteral("/junk.mp3"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(5000, 'j'));
+    junk.close();
+    model.AddRow(good);
+    model.AddRow(junk.fileName());
+    model.AddRow(folder + QStringLiteral("/missing.mp3"));
+    ops.PlayRow(1);
+    ops.PlayRow(2);
+    ops.PlayRow(3);
+    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error", "Open Error"}));
+    EXPECT_FALSE(state.FileOpened);
+    EXPECT_EQ(state.CurrentFile, good);
+}
