@@ -17,23 +17,32 @@ OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& ove
     , m_overlay(overlay.convertToFormat(QImage::Format_RGB32))
     , m_height(height)
 {
-    // Rows the overlay does not reach, or whose mask is missing, are treated as see-through.
+    // Rows the overlay does not reach, or whose mask is missing, show the background only.
     const int width = m_background.width();
     for (int row = 0; row < m_background.height(); ++row) {
         const bool covered = row < m_height && row + m_height < m_overlay.height()
             && width <= m_overlay.width();
         if (!covered) {
-            m_spans.push_back({row, 0, width, false});
+            m_spans.push_back({row, 0, width, Kind::Clear});
             continue;
         }
+        const auto* image = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row));
         const auto* mask = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row + m_height));
+        auto kindAt = [&](int x) {
+            const uint32_t m = mask[x] & kColourBits;
+            if (m == 0)
+                return Kind::Opaque;
+            if (m == kColourBits && (image[x] & kColourBits) == kColourBits)
+                return Kind::Clear;
+            return Kind::Mixed;
+        };
         int x = 0;
         while (x < width) {
-            const bool opaque = (mask[x] & kColourBits) == 0;
+            const Kind kind = kindAt(x);
             int end = x + 1;
-            while (end < width && ((mask[end] & kColourBits) == 0) == opaque)
+            while (end < width && kindAt(end) == kind)
                 ++end;
-            m_spans.push_back({row, x, end - x, opaque});
+            m_spans.push_back({row, x, end - x, kind});
             x = end;
         }
     }
@@ -47,7 +56,7 @@ void OverlayCompositor::copyBackground(QImage& frame) const
     const uchar* background = m_background.constBits();
     const qsizetype backgroundStride = m_background.bytesPerLine();
     for (const Span& span : m_spans) {
-        if (span.opaque || span.row >= frame.height())
+        if (span.kind == Kind::Opaque || span.row >= frame.height())
             continue;
         const int end = std::min(span.left + span.width, frame.width());
         const auto* in = reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
@@ -64,12 +73,12 @@ void OverlayCompositor::applyOverlay(QImage& frame) const
     const uchar* overlay = m_overlay.constBits();
     const qsizetype overlayStride = m_overlay.bytesPerLine();
     for (const Span& span : m_spans) {
-        if (span.row >= m_height || span.row >= frame.height())
+        if (span.kind == Kind::Clear || span.row >= m_height || span.row >= frame.height())
             continue;
         const int end = std::min(span.left + span.width, frame.width());
         const auto* image = reinterpret_cast<const uint32_t*>(overlay + span.row * overlayStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
-        if (span.opaque) {
+        if (span.kind == Kind::Opaque) {
             for (int x = span.left; x < end; ++x)
                 out[x] = image[x] | kOpaque;
             continue;

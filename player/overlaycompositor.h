@@ -1,7 +1,8 @@
 // The background and the frame overlay of each tick, done only where they can be seen: under
 // the overlay's opaque parts the masked copy yields the overlay image whatever lies below, so
-// there the background is not copied and the overlay is a plain copy. The result is the same,
-// pixel for pixel, as copying the whole background and laying the whole overlay masked.
+// there the background is not copied and the overlay is a plain copy; where mask and image are
+// both white the masked copy leaves the frame as it is, so there it is skipped. The result is
+// the same, pixel for pixel, as copying the whole background and laying the whole overlay masked.
 #pragma once
 
 #include <QImage>
@@ -20,9 +21,14 @@ public:
     void applyOverlay(QImage& frame) const;
 
 private:
+    enum class Kind {
+        Opaque,  // mask black: the overlay image
+        Clear,   // mask and image white: the frame stays
+        Mixed,   // anything else: the exact masked copy
+    };
     struct Span {
         int row, left, width;
-        bool opaque;  // the mask is black over the whole span
+        Kind kind;
     };
 
     QImage m_background;

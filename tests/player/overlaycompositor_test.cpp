@@ -51,7 +51,8 @@ QImage FastFrame(const QImage& background, const QImage& overlay, quint32 seed)
     return frame;
 }
 
-// An overlay with opaque frames around see-through windows, and a noisy mask inside them.
+// An overlay with opaque frames around see-through windows, mostly clear inside with a few
+// noisy pixels.
 QImage FramedOverlay()
 {
     QImage overlay = NoiseSkin().Picture3;
@@ -60,8 +61,11 @@ QImage FramedOverlay()
             const bool window = (x > 90 && x < 210 && y > 20 && y < 80) || (y > 100 && y < 116);
             if (!window)
                 overlay.setPixel(x, y + 125, 0xFF000000);
-            else if ((x + y) % 3 == 0)
+            else if (x % 7 != 0)
                 overlay.setPixel(x, y + 125, 0xFFFFFFFF);
+            // Mostly clear (white mask and image), with some inverting pixels among them.
+            if (window && x % 7 != 0 && x % 5 != 0)
+                overlay.setPixel(x, y, 0xFFFFFFFF);
         }
     }
     return overlay;
