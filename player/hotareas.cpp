@@ -7,8 +7,8 @@ namespace {
 // fractional position on a scaled screen hits the same area as the pixel it lies in.
 bool Contains(const QRect& area, QPointF pos)
 {
-    return pos.x() >= area.left() && pos.x() < area.left() + area.width() && pos.y() >= area.top()
-        && pos.y() < area.top() + area.height();
+    return pos.x() >= area.left() && pos.x() < area.left() + area.width() &&
+           pos.y() >= area.top() && pos.y() < area.top() + area.height();
 }
 
 } // namespace
@@ -43,21 +43,29 @@ bool InPositionBar(QPointF pos)
 
 bool OnLyricLine(QPointF pos, int lyricLeft, int lyricWidth)
 {
-    return pos.y() > 128 && pos.y() < 140 && pos.x() > lyricLeft
-        && pos.x() < lyricLeft + lyricWidth;
+    return pos.y() > 128 && pos.y() < 140 && pos.x() > lyricLeft &&
+           pos.x() < lyricLeft + lyricWidth;
 }
 
 QString ButtonToolTip(int index)
 {
     switch (index) {
-    case 0: return QStringLiteral("再生");
-    case 1: return QStringLiteral("停止");
-    case 2: return QStringLiteral("一時停止");
-    case 3: return QStringLiteral("次の曲");
-    case 4: return QStringLiteral("前の曲");
-    case 6: return QStringLiteral("ウィンドウを隠す");
+    case 0:
+        return QStringLiteral("再生");
+    case 1:
+        return QStringLiteral("停止");
+    case 2:
+        return QStringLiteral("一時停止");
+    case 3:
+        return QStringLiteral("次の曲");
+    case 4:
+        return QStringLiteral("前の曲");
+    case 6:
+        return QStringLiteral("ウィンドウを隠す");
     case 5:
-    case 7: return QStringLiteral("終了");
-    default: return {};
+    case 7:
+        return QStringLiteral("終了");
+    default:
+        return {};
     }
 }

@@ -31,17 +31,10 @@ QString Padded(int value, int width)
 
 MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
                      const SkinPictures& skin, MainWindowState& window, MenuPanel& menu)
-    : m_state(state)
-    , m_engine(engine)
-    , m_playlist(playlist)
-    , m_skin(skin)
-    , m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight)
-    , m_window(window)
-    , m_menu(menu)
-    , m_frame(kFrameSize, QImage::Format_RGB32)
-    , m_stars(InitStarField())
-    , m_status(FrameFont())
-    , m_artist(FrameFont())
+    : m_state(state), m_engine(engine), m_playlist(playlist), m_skin(skin),
+      m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight), m_window(window), m_menu(menu),
+      m_frame(kFrameSize, QImage::Format_RGB32), m_stars(InitStarField()), m_status(FrameFont()),
+      m_artist(FrameFont())
 {
     m_frame.fill(Qt::black);
 }
@@ -98,8 +91,8 @@ void MainFrame::drawButtons(int engineState)
     const QSize size(kButtonSize, kButtonSize);
     for (int i = 0; i < kButtonCount; ++i) {
         const int column = kButtonColumn[i];
-        const bool lit = (i == 0 && engineState == 1) || (i == 1 && engineState == 0)
-            || (i == 2 && engineState == 2);
+        const bool lit = (i == 0 && engineState == 1) || (i == 1 && engineState == 0) ||
+                         (i == 2 && engineState == 2);
         const QPoint mask(column, kButtonMaskRow);
         if (m_window.ButtonDown[i])
             MaskedCopy(m_frame, kButtonPos[i], sprites, mask, {column, kButtonDownRow}, size);
@@ -158,8 +151,8 @@ void MainFrame::drawIndicators()
     const QImage& sprites = m_skin.Picture1;
     const QSize size(kIndicatorSize, kIndicatorSize);
     auto draw = [&](QPoint at, int column) {
-        MaskedCopy(m_frame, at, sprites, {column, kIndicatorMaskRow},
-                   {column, kIndicatorImageRow}, size);
+        MaskedCopy(m_frame, at, sprites, {column, kIndicatorMaskRow}, {column, kIndicatorImageRow},
+                   size);
     };
     if (m_state.FadeIn)
         draw(kFadeInIndicatorPos, kIndicatorFadeInColumn);

@@ -23,8 +23,8 @@ struct MainWindowState;
 
 class MainFrame {
 public:
-    MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist, const SkinPictures& skin,
-              MainWindowState& window, MenuPanel& menu);
+    MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
+              const SkinPictures& skin, MainWindowState& window, MenuPanel& menu);
 
     // Draws the whole frame for the engine state and elapsed sec of this tick's poll.
     void compose(int engineState, int sec);
@@ -65,8 +65,8 @@ private:
     StarField m_stars;
     TitleScroller m_title;
     LyricLine m_lyric;
-    TextStamp m_status;  // the conversion progress
-    TextStamp m_artist;  // "Label4"
+    TextStamp m_status; // the conversion progress
+    TextStamp m_artist; // "Label4"
     std::vector<TextStamp> m_statusStamps;
     QString m_timeToolTip;
 };

@@ -26,14 +26,8 @@ int SeekPosAt(double y)
 MainInput::MainInput(AppState& state, Engine& engine, TrackOps& ops, AppActions& actions,
                      MainWindowState& window, MenuPanel& menu, MenuCommands& commands,
                      const PlayerHooks& hooks)
-    : m_state(state)
-    , m_engine(engine)
-    , m_ops(ops)
-    , m_actions(actions)
-    , m_window(window)
-    , m_menu(menu)
-    , m_commands(commands)
-    , m_hooks(hooks)
+    : m_state(state), m_engine(engine), m_ops(ops), m_actions(actions), m_window(window),
+      m_menu(menu), m_commands(commands), m_hooks(hooks)
 {
 }
 
@@ -159,15 +153,30 @@ void MainInput::releaseButton(int index)
 {
     m_window.ButtonDown[index] = false;
     switch (index) {
-    case 0: m_ops.PlayCurrent(); break;
-    case 1: m_ops.StopTrack(); break;
-    case 2: m_ops.TogglePause(); break;
-    case 3: m_ops.NextTrack(); break;
-    case 4: m_ops.PreviousTrack(); break;
-    case 6: m_actions.hideWindows(); break;
+    case 0:
+        m_ops.PlayCurrent();
+        break;
+    case 1:
+        m_ops.StopTrack();
+        break;
+    case 2:
+        m_ops.TogglePause();
+        break;
+    case 3:
+        m_ops.NextTrack();
+        break;
+    case 4:
+        m_ops.PreviousTrack();
+        break;
+    case 6:
+        m_actions.hideWindows();
+        break;
     case 5:
-    case 7: m_actions.quitApp(); break;
-    default: break;
+    case 7:
+        m_actions.quitApp();
+        break;
+    default:
+        break;
     }
 }
 

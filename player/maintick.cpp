@@ -10,12 +10,8 @@
 
 MainTick::MainTick(AppState& state, Engine& engine, PlaylistModel& playlist, TrackOps& ops,
                    MainWindowState& window, MainFrame& frame)
-    : m_state(state)
-    , m_engine(engine)
-    , m_playlist(playlist)
-    , m_ops(ops)
-    , m_window(window)
-    , m_frame(frame)
+    : m_state(state), m_engine(engine), m_playlist(playlist), m_ops(ops), m_window(window),
+      m_frame(frame)
 {
 }
 
@@ -24,8 +20,7 @@ void MainTick::run()
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
     if (m_tray)
-        UpdateTrayIcon(*m_tray, m_window, engineState, sec, m_state.TaskBarAni,
-                       m_state.TitleLabel);
+        UpdateTrayIcon(*m_tray, m_window, engineState, sec, m_state.TaskBarAni, m_state.TitleLabel);
     if (m_state.LyricsEditOpen)
         updateLyricsClock();
     ApplyEndOfTrack(m_state, m_playlist, m_ops);

@@ -11,8 +11,8 @@
 
 #include <QDropEvent>
 #include <QHelpEvent>
-#include <QMimeData>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -32,16 +32,12 @@ constexpr int kSnapDelayMs = 150;
 
 MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppActions& actions,
                        const SkinPictures& skin, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_state(state)
-    , m_engine(engine)
-    , m_ops(ops)
-    , m_actions(actions)
-    , m_commands(state, engine, ops.playlist(), actions)
-    , m_frame(state, engine, ops.playlist(), skin, m_window, m_menu)
-    , m_tick(state, engine, ops.playlist(), ops, m_window, m_frame)
-    , m_input(state, engine, ops, actions, m_window, m_menu, m_commands, m_hooks)
-    , m_shown(m_frame.frame())
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_engine(engine),
+      m_ops(ops), m_actions(actions), m_commands(state, engine, ops.playlist(), actions),
+      m_frame(state, engine, ops.playlist(), skin, m_window, m_menu),
+      m_tick(state, engine, ops.playlist(), ops, m_window, m_frame),
+      m_input(state, engine, ops, actions, m_window, m_menu, m_commands, m_hooks),
+      m_shown(m_frame.frame())
 {
     setObjectName(QStringLiteral("mainWindow"));
     setFixedSize(SkinLayout::kFrameSize);

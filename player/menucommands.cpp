@@ -24,24 +24,51 @@ void MenuCommands::run(int page, int entry, QWidget* parent)
         m_actions.showPlaylist();
         m_state.ListVisible = true;
         break;
-    case 2: nextPlayMode(); break;
-    case 3: m_actions.showToolWindow(ToolWindow::Equalizer); break;
+    case 2:
+        nextPlayMode();
+        break;
+    case 3:
+        m_actions.showToolWindow(ToolWindow::Equalizer);
+        break;
     case 11:
         m_state.LyricsEditOpen = true;
         m_actions.showToolWindow(ToolWindow::LyricsEditor);
         break;
-    case 12: convertToWav(parent); break;
-    case 13: m_actions.showToolWindow(ToolWindow::ShortPath); break;
-    case 21: m_engine.fadeOut(); break;
-    case 22: toggleFadeIn(); break;
-    case 23: editTag(parent); break;
-    case 31: m_actions.showToolWindow(ToolWindow::Settings); break;
-    case 32: m_actions.openFileManager(); break;
-    case 33: m_actions.showToolWindow(ToolWindow::Version); break;
-    case 41: m_actions.showToolWindow(ToolWindow::Document); break;
-    case 42: m_actions.openHelp(); break;
-    case 43: m_actions.showToolWindow(ToolWindow::Pitch); break;
-    default: break;
+    case 12:
+        convertToWav(parent);
+        break;
+    case 13:
+        m_actions.showToolWindow(ToolWindow::ShortPath);
+        break;
+    case 21:
+        m_engine.fadeOut();
+        break;
+    case 22:
+        toggleFadeIn();
+        break;
+    case 23:
+        editTag(parent);
+        break;
+    case 31:
+        m_actions.showToolWindow(ToolWindow::Settings);
+        break;
+    case 32:
+        m_actions.openFileManager();
+        break;
+    case 33:
+        m_actions.showToolWindow(ToolWindow::Version);
+        break;
+    case 41:
+        m_actions.showToolWindow(ToolWindow::Document);
+        break;
+    case 42:
+        m_actions.openHelp();
+        break;
+    case 43:
+        m_actions.showToolWindow(ToolWindow::Pitch);
+        break;
+    default:
+        break;
     }
 }
 

@@ -13,21 +13,21 @@ constexpr uint32_t kOpaque = 0xFF000000u;
 } // namespace
 
 OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& overlay, int height)
-    : m_background(background.convertToFormat(QImage::Format_RGB32))
-    , m_overlay(overlay.convertToFormat(QImage::Format_RGB32))
-    , m_height(height)
+    : m_background(background.convertToFormat(QImage::Format_RGB32)),
+      m_overlay(overlay.convertToFormat(QImage::Format_RGB32)), m_height(height)
 {
     // Rows the overlay does not reach, or whose mask is missing, show the background only.
     const int width = m_background.width();
     for (int row = 0; row < m_background.height(); ++row) {
-        const bool covered = row < m_height && row + m_height < m_overlay.height()
-            && width <= m_overlay.width();
+        const bool covered =
+            row < m_height && row + m_height < m_overlay.height() && width <= m_overlay.width();
         if (!covered) {
             m_spans.push_back({row, 0, width, Kind::Clear});
             continue;
         }
         const auto* image = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row));
-        const auto* mask = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row + m_height));
+        const auto* mask =
+            reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(row + m_height));
         auto kindAt = [&](int x) {
             const uint32_t m = mask[x] & kColourBits;
             if (m == 0)
@@ -59,7 +59,8 @@ void OverlayCompositor::copyBackground(QImage& frame) const
         if (span.kind == Kind::Opaque || span.row >= frame.height())
             continue;
         const int end = std::min(span.left + span.width, frame.width());
-        const auto* in = reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
+        const auto* in =
+            reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
         for (int x = span.left; x < end; ++x)
             out[x] = in[x] | kOpaque;

@@ -22,9 +22,9 @@ public:
 
 private:
     enum class Kind {
-        Opaque,  // mask black: the overlay image
-        Clear,   // mask and image white: the frame stays
-        Mixed,   // anything else: the exact masked copy
+        Opaque, // mask black: the overlay image
+        Clear,  // mask and image white: the frame stays
+        Mixed,  // anything else: the exact masked copy
     };
     struct Span {
         int row, left, width;

@@ -5,6 +5,5 @@
 
 SkinPictures SkinPictures::from(const Skin& skin)
 {
-    return {skin.Picture1(), skin.Picture2(), skin.Picture3(), skin.Picture5(),
-            skin.programIcon()};
+    return {skin.Picture1(), skin.Picture2(), skin.Picture3(), skin.Picture5(), skin.programIcon()};
 }

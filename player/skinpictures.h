@@ -7,10 +7,10 @@
 class Skin;
 
 struct SkinPictures {
-    QImage Picture1;  // sprite sheet, 350 x 350
-    QImage Picture2;  // background, 300 x 150
-    QImage Picture3;  // overlay image (rows 0-124) and mask (rows 125-249)
-    QImage Picture5;  // lit buttons
+    QImage Picture1; // sprite sheet, 350 x 350
+    QImage Picture2; // background, 300 x 150
+    QImage Picture3; // overlay image (rows 0-124) and mask (rows 125-249)
+    QImage Picture5; // lit buttons
     QIcon programIcon;
 
     static SkinPictures from(const Skin& skin);

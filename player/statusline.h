@@ -9,8 +9,8 @@ struct AppState;
 
 struct StatusText {
     QString text;
-    int x = 0;  // left edge in the frame; the line's top is kStatusY
-    bool artist = false;  // the artist label's text
+    int x = 0;           // left edge in the frame; the line's top is kStatusY
+    bool artist = false; // the artist label's text
 };
 
 inline constexpr int kStatusY = 45;

@@ -3,8 +3,8 @@
 
 #include "mainwindowstate.h"
 
-void UpdateTrayIcon(TrayIconSink& sink, MainWindowState& window, int state, int sec,
-                    int taskBarAni, const QString& title)
+void UpdateTrayIcon(TrayIconSink& sink, MainWindowState& window, int state, int sec, int taskBarAni,
+                    const QString& title)
 {
     if (state != 1) {
         sink.showTrayIcon(TrayIconSink::Image::Stopped, title);

@@ -8,7 +8,7 @@ struct MainWindowState;
 // The tray icon as the tick drives it; the app connects it to the real icon.
 class TrayIconSink {
 public:
-    enum class Image { Stopped, Playing1, Playing2 };  // "imgIcon3", "imgIcon1", "imgIcon2"
+    enum class Image { Stopped, Playing1, Playing2 }; // "imgIcon3", "imgIcon1", "imgIcon2"
 
     virtual ~TrayIconSink() = default;
     // Shows the icon with image and tip (the track title).
@@ -17,5 +17,5 @@ public:
 
 // Applies the tray step of the tick for engine state and elapsed sec. With taskBarAni 1 the
 // playing image alternates every two seconds; otherwise it stays on the first playing image.
-void UpdateTrayIcon(TrayIconSink& sink, MainWindowState& window, int state, int sec,
-                    int taskBarAni, const QString& title);
+void UpdateTrayIcon(TrayIconSink& sink, MainWindowState& window, int state, int sec, int taskBarAni,
+                    const QString& title);

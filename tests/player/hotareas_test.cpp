@@ -9,9 +9,9 @@ TEST(HotAreas, TransportButtonsCoverTheirAreasOnly)
     EXPECT_EQ(ButtonAt({5, 76}), 0);
     EXPECT_EQ(ButtonAt({26.9, 97.9}), 0);
     EXPECT_EQ(ButtonAt({27, 97}), std::nullopt);
-    EXPECT_EQ(ButtonAt({222, 92}), 3);  // next sits left of previous
+    EXPECT_EQ(ButtonAt({222, 92}), 3); // next sits left of previous
     EXPECT_EQ(ButtonAt({249, 85}), 4);
-    EXPECT_EQ(ButtonAt({268, 0}), 6);   // the hide button's area starts above its picture
+    EXPECT_EQ(ButtonAt({268, 0}), 6); // the hide button's area starts above its picture
     EXPECT_EQ(ButtonAt({299, 16}), 7);
     EXPECT_EQ(ButtonAt({150, 50}), std::nullopt);
 }

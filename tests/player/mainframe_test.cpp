@@ -115,9 +115,8 @@ TEST_F(MainFrameTest, SmallButtonsUseTheirOwnCells)
     clean.fill(kFill);
     EXPECT_EQ(CheckMasked(canvas(), clean, {268, 2}, sheet(), {0, 96}, sheet(), {0, 66}, {16, 15}),
               "");
-    EXPECT_EQ(CheckMasked(canvas(), clean, {284, 2}, sheet(), {16, 96}, sheet(), {16, 81},
-                          {16, 15}),
-              "");
+    EXPECT_EQ(
+        CheckMasked(canvas(), clean, {284, 2}, sheet(), {16, 96}, sheet(), {16, 81}, {16, 15}), "");
 }
 
 TEST_F(MainFrameTest, ElapsedTimeAndItsToolTip)
@@ -172,8 +171,7 @@ TEST_F(MainFrameTest, IndicatorsShowModeFadeAndTopMost)
               "");
     EXPECT_EQ(CheckMasked(canvas(), clean, {62, 66}, sheet(), {64, 74}, sheet(), {64, 66}, {8, 8}),
               "");
-    EXPECT_EQ(CheckMasked(canvas(), clean, {53, 66}, sheet(), {40, 74}, sheet(), {40, 66},
-                          {8, 8}),
+    EXPECT_EQ(CheckMasked(canvas(), clean, {53, 66}, sheet(), {40, 74}, sheet(), {40, 66}, {8, 8}),
               "");
 }
 
@@ -279,7 +277,7 @@ TEST(StatusMessages, ArtistShowsForTheFirstSecondsOnly)
     auto texts = StatusMessages(state, 1, 3, 1, 0, 41, 0);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_TRUE(texts[0].artist);
-    EXPECT_EQ(texts[0].x, 130);  // (120 - 41) / 2 + 90 = 129.5, halves to even
+    EXPECT_EQ(texts[0].x, 130); // (120 - 41) / 2 + 90 = 129.5, halves to even
     EXPECT_TRUE(state.ShowInfo);
     texts = StatusMessages(state, 1, 4, 1, 0, 41, 0);
     EXPECT_FALSE(state.ShowInfo);
@@ -310,9 +308,9 @@ TEST(ComposedFrame, ShowsTheOverlayAndStopsDrawingOutsideTheDisplay)
     EXPECT_EQ(frame.pixel(0, 149), rig.skin.Picture2.pixel(0, 149));
     EXPECT_EQ(frame.pixel(299, 149), rig.skin.Picture2.pixel(299, 149));
     // A pixel of the overlay band that nothing else touches: the masked overlay over background.
-    EXPECT_EQ(frame.pixel(150, 5), MaskedPixel(rig.skin.Picture2.pixel(150, 5),
-                                               rig.skin.Picture3.pixel(150, 130),
-                                               rig.skin.Picture3.pixel(150, 5)));
+    EXPECT_EQ(frame.pixel(150, 5),
+              MaskedPixel(rig.skin.Picture2.pixel(150, 5), rig.skin.Picture3.pixel(150, 130),
+                          rig.skin.Picture3.pixel(150, 5)));
 }
 
 TEST_F(MainFrameTest, ConversionProgressReplacesTheStatusText)

@@ -54,7 +54,7 @@ TEST_F(MainInputTest, RightClickOnTheVolumeTogglesTheMute)
     rig.input.mouseUp();
     EXPECT_FALSE(rig.state.Mute);
     EXPECT_EQ(rig.engine.volumeLeft, 60);
-    EXPECT_TRUE(rig.actions.calls.empty());  // no command menu over the volume
+    EXPECT_TRUE(rig.actions.calls.empty()); // no command menu over the volume
 }
 
 TEST_F(MainInputTest, LeftClickWhileMutedUnmutesBeforeTheDrag)
@@ -76,7 +76,7 @@ TEST_F(MainInputTest, DroppingTheCursorSeeksToItsPoint)
     press(Qt::LeftButton, {80, 70});
     EXPECT_TRUE(rig.window.Seeking);
     EXPECT_EQ(rig.window.SeekPos, 10);
-    rig.input.mouseMove(true, {120, 50});  // the drag follows y anywhere
+    rig.input.mouseMove(true, {120, 50}); // the drag follows y anywhere
     EXPECT_EQ(rig.window.SeekPos, 30);
     rig.input.mouseMove(true, {120, 5});
     EXPECT_EQ(rig.window.SeekPos, 60);
@@ -88,7 +88,7 @@ TEST_F(MainInputTest, DroppingTheCursorSeeksToItsPoint)
 
 TEST_F(MainInputTest, SeekRoundsHalvesToEven)
 {
-    rig.state.InputInfo.totalSec = 5;  // SeekPos 6 gives 0.5 s, SeekPos 18 gives 1.5 s
+    rig.state.InputInfo.totalSec = 5; // SeekPos 6 gives 0.5 s, SeekPos 18 gives 1.5 s
     press(Qt::RightButton, {80, 74});
     rig.input.mouseUp();
     EXPECT_EQ(rig.engine.lastSeek, 0);
@@ -134,7 +134,7 @@ TEST_F(MainInputTest, ButtonActsOnReleaseWhereverThePointerIs)
 {
     FillPlaylist(rig.playlist, 3);
     rig.state.CurrentIndex = 1;
-    press(Qt::LeftButton, {230, 100});  // next
+    press(Qt::LeftButton, {230, 100}); // next
     EXPECT_TRUE(rig.window.ButtonDown[3]);
     rig.input.mouseMove(true, {10, 10});
     EXPECT_EQ(rig.engine.count("open"), 0);
@@ -152,20 +152,19 @@ TEST_F(MainInputTest, TransportButtonsCallTheirOperations)
         press(Qt::LeftButton, pos);
         rig.input.mouseUp();
     };
-    click({10, 80});  // play
+    click({10, 80}); // play
     EXPECT_EQ(rig.engine.lastOpened, "/music/t2.mp3");
     EXPECT_EQ(rig.engine.state, 1);
-    click({60, 100});  // pause
+    click({60, 100}); // pause
     EXPECT_EQ(rig.engine.state, 2);
-    click({35, 90});  // stop
+    click({35, 90}); // stop
     EXPECT_EQ(rig.engine.state, 0);
-    click({255, 90});  // previous
+    click({255, 90}); // previous
     EXPECT_EQ(rig.state.CurrentIndex, 1);
     click({270, 5});  // hide
-    click({280, 80});  // quit
-    click({290, 10});  // quit
-    EXPECT_EQ(rig.actions.calls,
-              (std::vector<std::string>{"hideWindows", "quitApp", "quitApp"}));
+    click({280, 80}); // quit
+    click({290, 10}); // quit
+    EXPECT_EQ(rig.actions.calls, (std::vector<std::string>{"hideWindows", "quitApp", "quitApp"}));
 }
 
 TEST_F(MainInputTest, MainKeyboardDigitsOneToFiveAddShortcuts)
@@ -182,7 +181,7 @@ TEST_F(MainInputTest, MenuHoverFollowsThePointer)
     rig.input.mouseMove(false, {230, 50});
     EXPECT_TRUE(rig.menu.MenuHover[2]);
     rig.input.mouseMove(false, {150, 100});
-    EXPECT_TRUE(rig.menu.MenuHover[2]);  // stays until another entry is entered
+    EXPECT_TRUE(rig.menu.MenuHover[2]); // stays until another entry is entered
     rig.input.mouseMove(false, {230, 75});
     EXPECT_FALSE(rig.menu.MenuHover[2]);
     EXPECT_TRUE(rig.menu.MenuHover[4]);
@@ -196,6 +195,6 @@ TEST_F(MainInputTest, PageArrowDuringAnimationDoesNothing)
     press(Qt::LeftButton, {230, 75});
     rig.input.mouseUp();
     EXPECT_EQ(rig.menu.MenuPage, 1);
-    press(Qt::LeftButton, {230, 40});  // a command while the page slides is ignored too
+    press(Qt::LeftButton, {230, 40}); // a command while the page slides is ignored too
     EXPECT_TRUE(rig.actions.shown.empty());
 }

@@ -156,7 +156,7 @@ TEST(TickOrder, PollsFirstThenEndOfTrackThenDrawsInOrder)
     EXPECT_LT(open, spectrum);
     EXPECT_LT(spectrum, lyrics);
     EXPECT_LT(lyrics, wave);
-    EXPECT_EQ(wave, static_cast<int>(calls.size()) - 1);  // the level meter comes last
+    EXPECT_EQ(wave, static_cast<int>(calls.size()) - 1); // the level meter comes last
     EXPECT_EQ(rig.engine.lastOpened, "/music/t2.mp3");
 }
 

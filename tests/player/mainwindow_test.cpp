@@ -62,8 +62,8 @@ TEST_F(MainWindowTest, OnlyTheChangedPartIsSent)
     state.Volume = 47;
     window.tick();
     const QRect dirty = window.lastDirtyRect();
-    EXPECT_TRUE(QRect(195, 16, 17, 7).contains(dirty)) << dirty.x() << "," << dirty.y() << " "
-                                                       << dirty.width() << "x" << dirty.height();
+    EXPECT_TRUE(QRect(195, 16, 17, 7).contains(dirty))
+        << dirty.x() << "," << dirty.y() << " " << dirty.width() << "x" << dirty.height();
     EXPECT_FALSE(dirty.isEmpty());
     EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
 }

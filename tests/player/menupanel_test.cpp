@@ -70,14 +70,14 @@ TEST_F(MenuPanelTest, WithoutAnimationThePageChangesInTwoTicks)
 
 TEST_F(MenuPanelTest, SlidingPageIsDrawnAtItsOffset)
 {
-    menu.press(4);  // page 0 slides out, page 1 comes in
+    menu.press(4); // page 0 slides out, page 1 comes in
     for (int i = 0; i < 3; ++i)
         menu.paint(frame, skin.Picture1, 1);
     frame.fill(0xFF102030);
     const QImage clean = frame.copy();
-    menu.paint(frame, skin.Picture1, 1);  // offset 16, old page 0
-    EXPECT_EQ(CheckMasked(frame, clean, {232, 20}, skin.Picture1, {0, 280}, skin.Picture1,
-                          {0, 140}, {70, 70}),
+    menu.paint(frame, skin.Picture1, 1); // offset 16, old page 0
+    EXPECT_EQ(CheckMasked(frame, clean, {232, 20}, skin.Picture1, {0, 280}, skin.Picture1, {0, 140},
+                          {70, 70}),
               "");
     EXPECT_EQ(frame.pixel(231, 20), 0xFF102030u);
 }
@@ -140,7 +140,8 @@ TEST_F(MenuCommandTest, ConversionIsRefusedUnlessStoppedWithAFile)
     rig.engine.state = 1;
     rig.commands.run(1, 2, nullptr);
     ASSERT_EQ(MessageBoxScript::shownTexts().size(), 1);
-    EXPECT_EQ(MessageBoxScript::shownTexts()[0], QStringLiteral("この機能は停止中のみ利用できます！"));
+    EXPECT_EQ(MessageBoxScript::shownTexts()[0],
+              QStringLiteral("この機能は停止中のみ利用できます！"));
     EXPECT_TRUE(rig.actions.shown.empty());
 
     rig.engine.state = 0;
@@ -156,7 +157,8 @@ TEST_F(MenuCommandTest, TagEditorNeedsAnOpenFile)
     ASSERT_EQ(MessageBoxScript::shownTexts().size(), 1);
     EXPECT_TRUE(MessageBoxScript::shownTexts()[0].startsWith(
         QStringLiteral("ファイルが読み込まれていないため")));
-    EXPECT_TRUE(MessageBoxScript::shownTexts()[0].endsWith(QStringLiteral("このウィンドウは開けません!")));
+    EXPECT_TRUE(
+        MessageBoxScript::shownTexts()[0].endsWith(QStringLiteral("このウィンドウは開けません!")));
     rig.state.CurrentFile = QStringLiteral("/music/a.mp3");
     rig.commands.run(2, 3, nullptr);
     ASSERT_EQ(rig.actions.shown.size(), 1u);
@@ -199,11 +201,11 @@ TEST_F(MenuCommandTest, EveryPageOpensItsWindows)
 TEST_F(MenuCommandTest, PressOnTheWindowRunsTheCommandOfTheShownPage)
 {
     rig.menu.MenuPage = 2;
-    rig.input.mouseDown(Qt::LeftButton, {230, 40}, {}, nullptr);  // entry 1: fade out
+    rig.input.mouseDown(Qt::LeftButton, {230, 40}, {}, nullptr); // entry 1: fade out
     rig.input.mouseUp();
     EXPECT_EQ(rig.engine.count("fadeOut"), 1);
     rig.input.mouseDown(Qt::RightButton, {230, 40}, {}, nullptr);
     rig.input.mouseUp();
     EXPECT_EQ(rig.engine.count("fadeOut"), 1);
-    EXPECT_TRUE(rig.actions.calls.empty());  // the right button neither runs nor opens a menu
+    EXPECT_TRUE(rig.actions.calls.empty()); // the right button neither runs nor opens a menu
 }

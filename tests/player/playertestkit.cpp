@@ -25,8 +25,8 @@ QImage Noise(int width, int height, quint32 seed)
 
 std::string Describe(QPoint at, QRgb got, QRgb want)
 {
-    return "pixel (" + std::to_string(at.x()) + ", " + std::to_string(at.y()) + ") is "
-        + QColor(got).name().toStdString() + ", want " + QColor(want).name().toStdString();
+    return "pixel (" + std::to_string(at.x()) + ", " + std::to_string(at.y()) + ") is " +
+           QColor(got).name().toStdString() + ", want " + QColor(want).name().toStdString();
 }
 
 } // namespace
