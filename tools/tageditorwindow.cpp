@@ -72,6 +72,9 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     connect(m_buttons[1], &QPushButton::clicked, this, &QWidget::close);
     connect(m_buttons[2], &QPushButton::clicked, this, &TagEditorWindow::GetTag);
 
+    // Keys typed into the box reach the combo box itself (it is the line edit's focus proxy),
+    // which hands them to the line edit directly: watch both.
+    m_genre->installEventFilter(this);
     m_genre->lineEdit()->installEventFilter(this);
     connect(m_genre->lineEdit(), &QLineEdit::textEdited, this, &TagEditorWindow::completeGenre);
 
@@ -199,7 +202,8 @@ void TagEditorWindow::completeGenre(const QString& typed)
 
 bool TagEditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_genre->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == m_genre || watched == m_genre->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         m_keyInserts = !text.isEmpty() && text.at(0).isPrint();
     }

@@ -353,6 +353,16 @@ TEST_F(TagEditorTest, TypingANumberInTheGenreBoxSelectsThatGenre)
     EXPECT_EQ(window.selectedGenre(), -1);
 }
 
+TEST_F(TagEditorTest, KeysTypedOnTheFocusedGenreBoxSelectThatGenre)
+{
+    // The keyboard delivers keys to the combo box, which passes them on to its line edit.
+    window.showWindow();
+    window.genreBox()->lineEdit()->clear();
+    typeInto(window.genreBox(), QStringLiteral("14"));
+    EXPECT_EQ(window.genreBox()->currentText(), QStringLiteral("140-Contemporary Christian"));
+    EXPECT_EQ(window.selectedGenre(), 140);
+}
+
 TEST_F(TagEditorTest, CloseButtonClosesTheWindow)
 {
     window.showWindow();
