@@ -346,15 +346,28 @@ void App::showCommandMenu(const QPoint& globalPos) { m_kit->commandMenu().popupA
 
 void App::hideWindows()
 {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a tray nothing could bring hidden windows back: minimise them instead.
+        m_mainWindow->showMinimized();
+        if (m_playlistWindow->isVisible())
+            m_playlistWindow->showMinimized();
+        return;
+    }
     m_mainWindow->hide();
     m_playlistWindow->hide();
 }
 
 void App::restoreWindows()
 {
-    m_mainWindow->show();
+    auto bringBack = [](QWidget& w) {
+        if (w.isMinimized())
+            w.showNormal();
+        else
+            w.show();
+    };
+    bringBack(*m_mainWindow);
     if (m_state.ListVisible)
-        m_playlistWindow->show();
+        bringBack(*m_playlistWindow);
 }
 
 void App::setTopMost(bool on)

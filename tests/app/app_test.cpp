@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSystemTrayIcon>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,24 @@ TEST_F(AppTest, DrawBestConditionSetsTheOneMillisecondTick)
     EXPECT_EQ(app.timer().Interval(), 1);
     EXPECT_TRUE(m_state.AlwaysTop);
     EXPECT_TRUE(app.mainWindow().windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AppTest, HidingWithoutATrayMinimisesSoTheWindowsCanComeBack)
+{
+    // The offscreen platform has no tray.
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    App app(m_state, m_engine);
+    app.load({});
+    app.hideWindows();
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    EXPECT_TRUE(app.mainWindow().isMinimized());
+    app.restoreWindows();
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    EXPECT_FALSE(app.mainWindow().isMinimized());
 }
 
 }  // namespace
