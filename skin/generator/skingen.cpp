@@ -971,7 +971,7 @@ QImage versionPicture()
     return image;
 }
 
-// Tileable 64 x 64 backgrounds for the playlist: two light, two dark, all quiet.
+// Tileable 64 x 64 backgrounds for the playlist: all light and quiet, so every text colour reads.
 QImage playlistBackground(int n)
 {
     QImage tile(64, 64, QImage::Format_RGB32);
@@ -991,22 +991,22 @@ QImage playlistBackground(int n)
                 tile.setPixelColor(x, y, QColor(214, 228, 240));
         break;
     }
-    case 3: { // deep navy with a faint grid
-        tile.fill(QColor(14, 22, 36));
-        p.setPen(QColor(20, 32, 50));
+    case 3: { // pale sakura with a faint grid
+        tile.fill(QColor(250, 240, 244));
+        p.setPen(QColor(242, 224, 232));
         for (int k = 0; k < 64; k += 16) {
             p.drawLine(k, 0, k, 63);
             p.drawLine(0, k, 63, k);
         }
         break;
     }
-    default: { // charcoal with scattered dim stars (the tile wraps)
-        tile.fill(QColor(20, 22, 28));
-        std::mt19937 stars(4);
+    default: { // pale mint with scattered soft dots (the tile wraps)
+        tile.fill(QColor(240, 248, 244));
+        std::mt19937 dots(4);
         for (int i = 0; i < 14; ++i) {
-            const int x = int(stars() % 64), y = int(stars() % 64);
-            const int g = 44 + int(stars() % 30);
-            tile.setPixelColor(x, y, QColor(g, g, g + 8));
+            const int x = int(dots() % 64), y = int(dots() % 64);
+            const int g = 218 + int(dots() % 16);
+            tile.setPixelColor(x, y, QColor(g, g + 12, g + 6));
         }
         break;
     }
