@@ -148,6 +148,15 @@ void App::load(const QStringList& args)
     m_skin = std::make_unique<Skin>();
     m_playlist = std::make_unique<PlaylistModel>();
     m_ops = std::make_unique<TrackOps>(m_state, m_engine, *m_playlist);
+
+    // A logout or a kill must not lose the playlist. Until start-up has filled the rows the
+    // backup on disk is still the newest copy, so an early signal writes nothing.
+    m_signals = std::make_unique<SignalWatch>([this](int) {
+        if (m_loaded)
+            emergencyQuit();
+        // A modal dialog may be running its own loop; the backup is written, so end here.
+        ::_exit(0);
+    });
     m_watcher = std::make_unique<ConversionWatcher>(m_engine);
     m_eqMemory = std::make_unique<EqMemory>();
 
@@ -160,6 +169,7 @@ void App::load(const QStringList& args)
     m_kit = std::make_unique<PlaylistWindowKit>(*m_playlistWindow, *this, ini);
     m_mainWindow = std::make_unique<MainWindow>(m_state, m_engine, *m_ops, *this,
                                                 SkinPictures::from(*m_skin));
+    m_ops->setMessageParent(m_mainWindow.get());
     m_mainWindow->setWindowIcon(m_skin->programIcon());
     m_playlistWindow->setWindowIcon(m_skin->programIcon());
     QApplication::setWindowIcon(m_skin->programIcon());
@@ -193,13 +203,8 @@ void App::load(const QStringList& args)
     m_state.OptionChanged = true;
 
     StartupFill(m_state, *m_playlist, *m_ops, args, BackupPath(), m_mainWindow.get());
+    m_loaded = true;
 
-    // A logout or a kill must not lose the playlist.
-    m_signals = std::make_unique<SignalWatch>([this](int) {
-        emergencyQuit();
-        // A modal dialog may be running its own loop; the backup is written, so end here.
-        ::_exit(0);
-    });
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { writeBackup(); });
 }
@@ -210,6 +215,7 @@ void App::tick()
 {
     if (!m_mainWindow)
         return;
+    m_state.ConversionRunning = m_watcher->running();
     m_mainWindow->tick();
     if (m_startupProbe) {
         // Benchmark mode: report the time from process start to the first shown frame and end.
@@ -231,7 +237,7 @@ void App::tick()
 
 bool App::writeBackup()
 {
-    if (!m_playlist)
+    if (!m_playlist || !m_loaded)
         return false;
     QString error;
     if (!WriteBackup(*m_playlist, BackupPath(), &error)) {

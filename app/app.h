@@ -91,4 +91,5 @@ private:
     QPointer<QWidget> m_tools[9];
     bool m_quitting = false;
     bool m_startupProbe = false;
+    bool m_loaded = false;  // start-up has filled the playlist
 };

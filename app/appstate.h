@@ -28,6 +28,7 @@ struct AppState {
     int RandomPos = 0;     // 1-based position in the shuffled order
     std::atomic<bool> PlayEnd{false};
     bool Decoding = false;
+    bool ConversionRunning = false;  // a silent WAV conversion is running (its progress is shown)
     bool FadeIn = false;
     bool ShowInfo = false;
     bool LyricsLoaded = false;

@@ -170,7 +170,7 @@ void MainFrame::WriteMessage()
     const int engineState = m_engine.getState(sec);
     int percent = 0;
     int conversionWidth = 0;
-    if (m_state.Decoding) {
+    if (m_state.ConversionRunning) {
         percent = qBound(0, m_engine.decodeProgress(), 100);
         m_status.setText(ConversionText(percent));
         conversionWidth = m_status.width();

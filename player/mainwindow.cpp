@@ -231,3 +231,10 @@ void MainWindow::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     m_hooks.addFromDrop(event->mimeData());
 }
+
+void MainWindow::leaveEvent(QEvent* event)
+{
+    // The pointer left the window without a last move over the lyric line: it is no longer over it.
+    m_window.LyricHover = false;
+    QWidget::leaveEvent(event);
+}

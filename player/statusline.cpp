@@ -24,7 +24,7 @@ QString ConversionText(int percent)
 std::vector<StatusText> StatusMessages(AppState& state, int engineState, int sec, int rowCount,
                                        int decodePercent, int artistWidth, int conversionWidth)
 {
-    if (state.Decoding)
+    if (state.ConversionRunning)
         return {{ConversionText(decodePercent), Centred(conversionWidth)}};
     if (state.ShowInfo && sec < 4)
         return {{state.ArtistLabel, Centred(artistWidth), true}};

@@ -41,6 +41,9 @@ void TrackOps::OpenTrack(const QString& path)
         return;
     }
     m_state.FileOpened = true;
+    // An end reported for the previous track (still unhandled, e.g. while a dialog was open)
+    // must not skip the track just opened.
+    m_state.PlayEnd.store(false);
     // A track without a tag must not show the previous track's artist.
     m_state.TagInfo = {};
     m_engine.getTagInfo(m_state.TagInfo);

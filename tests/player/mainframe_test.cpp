@@ -288,11 +288,24 @@ TEST(StatusMessages, ConversionProgressComesFirst)
 {
     AppState state;
     state.Decoding = true;
+    state.ConversionRunning = true;
     state.Mute = true;
     const auto texts = StatusMessages(state, 0, 0, 1, 42, 0, 60);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, QStringLiteral("変換中 42%"));
     EXPECT_EQ(texts[0].x, 120);
+}
+
+TEST(StatusMessages, PlayingWhileWritingAWaveShowsNoConversionProgress)
+{
+    // Decoding alone (an audible conversion, or one that has finished) is not a running
+    // silent conversion: the ordinary rules apply.
+    AppState state;
+    state.Decoding = true;
+    state.Mute = true;
+    const auto texts = StatusMessages(state, 1, 10, 1, 100, 0, 60);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("Mute"));
 }
 
 TEST(ComposedFrame, ShowsTheOverlayAndStopsDrawingOutsideTheDisplay)
@@ -319,6 +332,7 @@ TEST_F(MainFrameTest, ConversionProgressReplacesTheStatusText)
     const QImage idle = canvas().copy();
     canvas().fill(kFill);
     rig.state.Decoding = true;
+    rig.state.ConversionRunning = true;
     rig.engine.progress = 42;
     rig.frame.WriteMessage();
     const QImage at42 = canvas().copy();

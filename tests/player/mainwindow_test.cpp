@@ -128,3 +128,11 @@ TEST_F(MainWindowTest, HotAreasCarryTheirToolTips)
     state.CurrentTitle = QStringLiteral("デモ");
     EXPECT_EQ(tipAt({150, 105}), QStringLiteral("デモ"));
 }
+
+TEST_F(MainWindowTest, LeavingTheWindowEndsTheLyricLineHover)
+{
+    window.windowState().LyricHover = true;
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&window, &leave);
+    EXPECT_FALSE(window.windowState().LyricHover);
+}

@@ -55,6 +55,14 @@ TEST_F(TrackOpsTest, SuccessfulOpenBringsStateInLine)
     EXPECT_EQ(engine.count("play"), 0);
 }
 
+TEST_F(TrackOpsTest, OpeningATrackDropsAnEndLeftOverFromThePreviousOne)
+{
+    addRows(2);
+    state.PlayEnd = true;  // the old track ended while a dialog held the ticks
+    ops.OpenTrack(model.rowPath(1));
+    EXPECT_FALSE(state.PlayEnd.load());
+}
+
 TEST_F(TrackOpsTest, RefusedFileSaysOpenErrorAndKeepsThePreviousTrack)
 {
     addRows(2);
