@@ -13,6 +13,7 @@
 #include "player/skinpictures.h"
 #include "player/trayiconrule.h"
 #include "playlist/commandmenu.h"
+#include "playlist/playlistcommands.h"
 #include "playlist/playlistfile.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/playlistroads.h"
@@ -415,15 +416,7 @@ void App::quitApp()
     m_timer.setEnabled(false);
 }
 
-void App::openHelp()
-{
-    const QString help = DataDir() + QStringLiteral("/help/index.html");
-    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
-        ShowMessage(m_mainWindow.get(),
-                    QStringLiteral("ヘルプを開けませんでした。\r") + QDir::toNativeSeparators(help),
-                    kAppTitle, QMessageBox::Critical);
-    }
-}
+void App::openHelp() { OpenHelp(m_mainWindow.get()); }
 
 void App::openFileManager()
 {
