@@ -12,6 +12,11 @@ bool IsValidUtf8(const QByteArray& bytes)
 
 QString DecodeText(const QByteArray& bytes)
 {
+    // Files saved as "Unicode" by older editors carry a UTF-16 byte-order mark.
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
     QByteArray data = bytes;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);

@@ -3,29 +3,9 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include "shell/cpath.h"
-
-QString DecodeTextBytes(const QByteArray& bytes)
-{
-    // Notepad's "Unicode" files carry a byte-order mark.
-    if (bytes.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
-    if (bytes.startsWith("\xFE\xFF"))
-        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-        return text;
-    }
-    QStringDecoder sjis("Shift_JIS");
-    if (!sjis.isValid())
-        return QString::fromLatin1(bytes);
-    return sjis.decode(bytes);
-}
+#include "shell/textcodec.h"
 
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes)
 {
@@ -45,7 +25,7 @@ bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 max
         error = file.errorString();
         return false;
     }
-    text = DecodeTextBytes(bytes);
+    text = DecodeText(bytes);
     return true;
 }
 

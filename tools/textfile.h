@@ -4,10 +4,6 @@
 #include <QByteArray>
 #include <QString>
 
-// UTF-16 with a byte-order mark; UTF-8 when bytes are valid UTF-8 (a BOM dropped); else
-// Shift-JIS (CP932).
-QString DecodeTextBytes(const QByteArray& bytes);
-
 // Reads a text file; when maxBytes >= 0, only the whole lines within its first maxBytes bytes. On
 // failure returns false and sets error to the system's reason.
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes = -1);

@@ -9,6 +9,7 @@
 
 #include "tools/lyricseditorwindow.h"
 #include "tools/lyricsfile.h"
+#include "shell/textcodec.h"
 #include "tools/textfile.h"
 
 // The friend QtTest uses to mark an event as coming from the window system (the close box).
@@ -143,9 +144,9 @@ TEST(TextFiles, ALimitedReadKeepsWholeLines)
 
 TEST(TextFiles, AreReadAsUtf8OrShiftJis)
 {
-    EXPECT_EQ(DecodeTextBytes(QByteArray("\xEF\xBB\xBF\xE6\xAD\x8C")), QStringLiteral("歌"));
-    EXPECT_EQ(DecodeTextBytes(QByteArray("\x89\xcc\x8e\x8c")), QStringLiteral("歌詞"));
-    EXPECT_EQ(DecodeTextBytes(QByteArray("\xFF\xFE\x4C\x6B", 4)), QStringLiteral("歌"));
+    EXPECT_EQ(DecodeText(QByteArray("\xEF\xBB\xBF\xE6\xAD\x8C")), QStringLiteral("歌"));
+    EXPECT_EQ(DecodeText(QByteArray("\x89\xcc\x8e\x8c")), QStringLiteral("歌詞"));
+    EXPECT_EQ(DecodeText(QByteArray("\xFF\xFE\x4C\x6B", 4)), QStringLiteral("歌"));
     EXPECT_EQ(CompanionPath(QStringLiteral("/music/a.b.mp3"), QStringLiteral(".lrc")),
               QStringLiteral("/music/a.b.lrc"));
     EXPECT_EQ(CompanionPath(QStringLiteral("/music/song"), QStringLiteral(".wav")),
