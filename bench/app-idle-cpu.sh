@@ -13,7 +13,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" "$build/morvane" &
 wrapper=$!
 # The player is the xvfb-run wrapper's grandchild; wait for it.
 for _ in $(seq 50); do
-    pid=$(pgrep -n -x morvane || true)
+    pid=$(pgrep -n -f "^$build/morvane" || true)
     [ -n "$pid" ] && break
     sleep 0.1
 done
