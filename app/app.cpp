@@ -263,8 +263,6 @@ void App::emergencyQuit()
     m_timer.setEnabled(false);
 }
 
-QWidget* App::toolWindow(ToolWindow window) const { return m_tools[toolIndex(window)]; }
-
 QWidget* App::createToolWindow(ToolWindow window)
 {
     QWidget* w = nullptr;

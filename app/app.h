@@ -67,8 +67,6 @@ public:
     PlaylistModel& playlist() { return *m_playlist; }
     TrackOps& trackOps() { return *m_ops; }
     bool quitting() const { return m_quitting; }
-    // The tool window of a kind when it has been opened, else nullptr.
-    QWidget* toolWindow(ToolWindow window) const;
 
 private:
     QWidget* createToolWindow(ToolWindow window);

@@ -88,19 +88,9 @@ bool clsBrowsFolder::mShowDialog()
 }
 
 void DialogScript::pushAnswer(const QString& answer) { script().answers.push_back(answer); }
-bool DialogScript::hasAnswers() { return !script().answers.empty(); }
 void DialogScript::clear()
 {
     script().answers.clear();
     script().filters.clear();
-}
-QString DialogScript::takeAnswer()
-{
-    QString a;
-    if (!script().answers.empty()) {
-        a = script().answers.front();
-        script().answers.pop_front();
-    }
-    return a;
 }
 QStringList DialogScript::askedFilters() { return script().filters; }

@@ -34,8 +34,6 @@ public:
 class DialogScript {
 public:
     static void pushAnswer(const QString& answer);
-    static bool hasAnswers();
     static void clear();
-    static QString takeAnswer();
     static QStringList askedFilters();  // descriptions of the filters asked for, newest last
 };

@@ -1,5 +1,5 @@
 // A whole frame composed in the tick's order from the skin and the drawing procedures, for the
-// frame tests and the composition benchmark.
+// frame tests.
 #pragma once
 
 #include <QImage>
