@@ -7,6 +7,7 @@
 #include "hotareas.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "shell/x11presenter.h"
 #include "visual/skinlayout.h"
 
 #include <QDropEvent>
@@ -49,6 +50,7 @@ MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppAction
     setWindowTitle(QStringLiteral("Morvane"));
     setAcceptDrops(true);
     setWindowIcon(skin.programIcon);
+    m_presenter = new X11Presenter(this);
     m_snapTimer = new QTimer(this);
     m_snapTimer->setSingleShot(true);
     m_snapTimer->setInterval(kSnapDelayMs);
@@ -72,7 +74,8 @@ void MainWindow::tick()
         std::memcpy(m_shown.scanLine(y) + m_lastDirty.left() * 4,
                     frame.constScanLine(y) + m_lastDirty.left() * 4, bytes);
     }
-    update(m_lastDirty);
+    if (!m_presenter->present(m_shown, m_lastDirty))
+        update(m_lastDirty);
 }
 
 QRect MainWindow::changedRect() const

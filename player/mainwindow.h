@@ -80,4 +80,5 @@ private:
     bool m_manualMove = false;
     QPoint m_dragOffset;
     class QTimer* m_snapTimer = nullptr;
+    class X11Presenter* m_presenter = nullptr;
 };
