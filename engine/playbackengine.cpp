@@ -23,6 +23,13 @@ constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
 constexpr int kChunkMpegFrames = 16;
 constexpr size_t kMaxOutBlock = 1000;
+// A burst decoded straight into the ring is InBlock frames or this many queue lengths if that is
+// more (about two seconds with the default settings), but no more than kMaxBurstSeconds.
+constexpr size_t kBurstQueues = 4;
+constexpr size_t kMaxBurstSeconds = 4;
+// The longest wait for the device to play the queue down (between bursts, before the end): a
+// device slower than its clock costs only another wake-up, as the queue is measured each time.
+constexpr double kLongestQueueWaitNs = 5e9;
 
 void NoticeNullOutput(const std::string& why)
 {
@@ -109,8 +116,9 @@ size_t PlaybackEngine::queueLimitFrames() const
 
 void PlaybackEngine::ensureOutput(int sampleRate)
 {
-    // Room for a full queue, a second one written after a discard, and the played history.
-    size_t capacity = 2 * queueLimitFrames();
+    // Room for a full queue and a burst on top, the same again written after a discard, and
+    // the played history.
+    size_t capacity = 2 * (queueLimitFrames() + burstFrames());
     if (m_output && m_outputRate == sampleRate && capacity <= m_ringCapacity)
         return;
     if (m_output)
@@ -365,9 +373,10 @@ void PlaybackEngine::setFadeIn(int on)
 void PlaybackEngine::fadeOut()
 {
     int state = m_state.load();
-    if (state == Playing)
+    if (state == Playing) {
         m_gain.startFadeOut();
-    else if (state == Paused)
+        m_wake.notify_all(); // the decode thread watches for the fade's end more often
+    } else if (state == Paused)
         stop();
 }
 
@@ -503,6 +512,9 @@ void PlaybackEngine::finishPlayWave(int64_t heardFrame)
 
 void PlaybackEngine::applyJump(int64_t frame)
 {
+    // Jumping after the end of the stream: the file being written holds the whole track.
+    if (m_draining)
+        finishPlayWave();
     m_ring.discardQueued();
     if (m_playWriter.isOpen() && m_playWaveFirstFrame >= 0)
         m_playWaveJumped = true;
@@ -523,6 +535,8 @@ void PlaybackEngine::applyJump(int64_t frame)
     m_segmentIn = m_segmentOut = 0;
     m_draining = false;
     m_sinceSleep = 0;
+    m_restUntil = {};
+    m_filling = true;
     m_running = true;
 }
 
@@ -579,10 +593,64 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
     }
 }
 
+size_t PlaybackEngine::burstFrames() const
+{
+    const bool open = m_decoder.isOpen();
+    const size_t rate = static_cast<size_t>(open ? m_decoder.sampleRate() : 44100);
+    const size_t spf = static_cast<size_t>(open ? m_decoder.samplesPerFrame() : 1152);
+    const size_t inBlock = static_cast<size_t>(m_inBlock.load()) * spf;
+    return std::min(std::max(inBlock, kBurstQueues * queueLimitFrames()), kMaxBurstSeconds * rate);
+}
+
+size_t PlaybackEngine::chunkFrames() const
+{
+    return static_cast<size_t>(std::min(m_inBlock.load(), kChunkMpegFrames)) *
+           static_cast<size_t>(m_decoder.samplesPerFrame());
+}
+
+bool PlaybackEngine::plainPath()
+{
+    return m_outbox.empty() && m_equalizer.bypassed() && m_pitchTempo.bypassed();
+}
+
+void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)
+{
+    const int channels = m_decoder.channels();
+    size_t total = 0;
+    while (total < frames) {
+        size_t span = 0;
+        int16_t* out = m_ring.writeSpan(queueLimit, span);
+        span = std::min(span, frames - total);
+        if (span == 0)
+            break;
+        // A mono block lands in the first half of the span and is spread to stereo in place.
+        int got = m_decoder.read(out, static_cast<int>(span));
+        if (got > 0 && m_playWriter.isOpen()) {
+            if (m_playWaveFirstFrame < 0)
+                m_playWaveFirstFrame = m_decoder.positionFrames() - got;
+            m_playWriter.write(out, got);
+        }
+        if (channels == 1)
+            for (int i = got - 1; i >= 0; --i)
+                out[2 * i] = out[2 * i + 1] = out[i];
+        m_ring.commit(static_cast<size_t>(got));
+        total += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < span) {
+            // The decoder has ended. A file being written stays open until the end is heard, so
+            // that a stop before then still cuts it at the frame heard.
+            m_draining = true;
+            break;
+        }
+    }
+    m_segmentIn += static_cast<int64_t>(total);
+    m_segmentOut += static_cast<int64_t>(total);
+    m_sinceSleep += std::max(1, static_cast<int>(total) / m_decoder.samplesPerFrame());
+}
+
 void PlaybackEngine::decodeBlock()
 {
     const int channels = m_decoder.channels();
-    const int chunk = std::min(m_inBlock.load(), kChunkMpegFrames) * m_decoder.samplesPerFrame();
+    const int chunk = static_cast<int>(chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     if (got > 0 && m_playWriter.isOpen()) {
@@ -594,7 +662,6 @@ void PlaybackEngine::decodeBlock()
         if (!m_pitchTempo.bypassed())
             processBlock(m_readBuffer.data(), 0);
         m_draining = true;
-        finishPlayWave();
     } else {
         processBlock(m_readBuffer.data(), got);
         m_sinceSleep += std::max(1, got / m_decoder.samplesPerFrame());
@@ -675,9 +742,11 @@ void PlaybackEngine::decodeLoop()
         // rest of the outbox, or the last frame heard. Commands wake the thread at once.
         const double speed = m_output ? m_output->clockSpeed() : 1.0;
         const int rate = std::max(1, m_clock.sampleRate());
-        // At most 200 ms, 20 ms while a fade-out runs (its end is seen here, not signalled).
-        const double longestNs = m_gain.fadingOut() ? 20e6 : 200e6;
-        auto waitFrames = [&](int64_t frames) {
+        // At most 200 ms (or as asked), 20 ms while a fade-out runs (its end is seen here, not
+        // signalled).
+        auto waitFrames = [&](int64_t frames, double longestNs = 200e6) {
+            if (m_gain.fadingOut())
+                longestNs = 20e6;
             double ns = std::clamp(static_cast<double>(frames) * 1e9 / rate, 1e6, longestNs);
             m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
         };
@@ -698,10 +767,53 @@ void PlaybackEngine::decodeLoop()
                 lock.lock();
                 continue;
             }
-            waitFrames(m_ring.writeIndex() - std::max<int64_t>(heard, 0));
+            waitFrames(m_ring.writeIndex() - std::max<int64_t>(heard, 0), kLongestQueueWaitNs);
             continue;
         }
         int inBlock = m_inBlock.load();
+        if (plainPath()) {
+            // Nothing changes the samples: decode straight into the ring, a burst of a few seconds
+            // each time the queue has fallen to its OutBlock length. The thread wakes once per
+            // burst: after a sleep the decoder's tables and code are out of the cache again, and
+            // refilling them costs about as much as decoding a tenth of a second.
+            const size_t low = queueLimitFrames();
+            const size_t high = low + burstFrames();
+            const size_t queued = m_ring.queued();
+            if (!m_filling && queued <= low + (high - low) / 8) {
+                // InSleep and OutSleep rest after every InBlock frames: between two bursts,
+                // where the wait for the queue to fall has mostly covered them already.
+                if (steady_clock::now() < m_restUntil) {
+                    m_wake.wait_until(lock, m_restUntil, [this] {
+                        return m_quit || m_stopRequest || m_jumpRequest >= 0;
+                    });
+                    continue;
+                }
+                m_filling = true;
+            }
+            if (queued >= high)
+                m_filling = false;
+            if (!m_filling) {
+                waitFrames(static_cast<int64_t>(queued - low), kLongestQueueWaitNs);
+                continue;
+            }
+            const size_t room = m_ring.writable(high);
+            if (room == 0) {
+                // A queue setting larger than the ring (changed while playing) or a discard the
+                // device has not skipped yet: the room comes back as the device reads.
+                waitFrames(m_ring.discardPending() ? 256 : static_cast<int64_t>(chunkFrames()));
+                continue;
+            }
+            lock.unlock();
+            decodeIntoRing(std::min(room, chunkFrames()), high);
+            lock.lock();
+            if (m_sinceSleep >= inBlock) {
+                m_sinceSleep = 0;
+                int restMs = m_inSleepMs.load() + m_outSleepMs.load();
+                if (restMs > 0)
+                    m_restUntil = steady_clock::now() + milliseconds(restMs);
+            }
+            continue;
+        }
         lock.unlock();
         decodeBlock();
         bool rest = m_sinceSleep >= inBlock;

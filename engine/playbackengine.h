@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -99,6 +100,10 @@ private:
     void decodeLoop();
     void applyJump(int64_t frame);
     void decodeBlock();
+    bool plainPath();
+    size_t chunkFrames() const;
+    size_t burstFrames() const;
+    void decodeIntoRing(size_t frames, size_t queueLimit);
     void processBlock(const int16_t* in, int frames);
     bool writeOutbox();
     void finishPlayWave(int64_t heardFrame = -1);
@@ -168,6 +173,9 @@ private:
     int64_t m_segmentIn = 0;  // track frames fed since the last jump
     int64_t m_segmentOut = 0; // output frames produced since the last jump
     int m_sinceSleep = 0;     // MPEG frames decoded since the last InSleep rest
+    // The end of an InSleep/OutSleep rest on the plain path (a wait for room counts as rest).
+    std::chrono::steady_clock::time_point m_restUntil{};
+    bool m_filling = true; // a burst is being decoded (plain path)
     std::vector<int16_t> m_readBuffer;
     std::vector<float> m_floatBuffer;
     std::vector<float> m_stretched;

@@ -15,7 +15,7 @@
 struct NullOutputOptions {
     double speed = 1.0;      // clock runs this many times faster than real time
     int latencyMs = 0;       // time between taking a block and hearing its first frame
-    int periodFrames = 1024; // frames per render call (as SDL's device buffer)
+    int periodFrames = 4096; // frames per render call (four SDL buffers: a cheap pacing thread)
     int burstEvery = 0;      // every Nth pull takes kBurstPeriods periods at once (0 = never),
                              // like a device catching up after a stall: the ring runs dry
     static constexpr int kBurstPeriods = 16;

@@ -48,6 +48,19 @@ size_t FrameRing::write(const int16_t* frames, size_t count, size_t queueLimit)
     return count;
 }
 
+int16_t* FrameRing::writeSpan(size_t queueLimit, size_t& frames)
+{
+    size_t slot = static_cast<size_t>(m_write.load(std::memory_order_relaxed)) & m_mask;
+    frames = std::min(writable(queueLimit), m_capacity - slot);
+    return m_data.data() + slot * kChannels;
+}
+
+void FrameRing::commit(size_t frames)
+{
+    m_write.store(m_write.load(std::memory_order_relaxed) + static_cast<int64_t>(frames),
+                  std::memory_order_release);
+}
+
 void FrameRing::discardQueued()
 {
     m_discardTo.store(m_write.load(std::memory_order_relaxed), std::memory_order_seq_cst);

@@ -23,6 +23,11 @@ public:
     size_t writable(size_t queueLimit) const;
     // Producer: appends up to count frames (never more than writable allows); returns frames taken.
     size_t write(const int16_t* frames, size_t count, size_t queueLimit);
+    // Producer, without a copy: the free run where the next frames go (at most what writable
+    // allows, cut at the buffer's end, so two runs may be needed); fill it, then commit.
+    int16_t* writeSpan(size_t queueLimit, size_t& frames);
+    // Producer: publishes frames (no more than the last writeSpan gave) to the consumer.
+    void commit(size_t frames);
     // Producer: everything written so far is dropped; the consumer skips it on its next read.
     void discardQueued();
     int64_t writeIndex() const { return m_write.load(std::memory_order_acquire); }
