@@ -11,6 +11,7 @@
 #include <time.h>
 
 #include "analysis/wave.h"
+#include "dsp/samplecast.h"
 #include "meta/mpeginfo.h"
 #include "meta/tagreader.h"
 #include "meta/tagwriter.h"
@@ -589,7 +590,7 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
     int16_t* out = m_outbox.data() + start;
     for (size_t i = 0; i < outFrames * 2; ++i) {
         float v = std::clamp((*result)[i] * 32768.0f, -32768.0f, 32767.0f);
-        out[i] = static_cast<int16_t>(std::lrintf(v));
+        out[i] = RoundToSample(v);
     }
 }
 

@@ -91,6 +91,8 @@ void Equalizer::process(float* frames, int count)
     pullTargets();
     int done = 0;
     while (done < count) {
+        // Gliding, coefficients change every kGlideFrames; otherwise the rest is one run.
+        int run = count - done;
         if (gliding()) {
             auto step = [](double current, double target) {
                 return current < target ? std::min(target, current + kGlideStepDb)
@@ -102,27 +104,37 @@ void Equalizer::process(float* frames, int count)
                     design(band);
                 }
             m_preGainDb = step(m_preGainDb, m_preGainTargetDb);
+            run = std::min(kGlideFrames, run);
         }
-        int run = std::min(kGlideFrames, count - done);
-        double pre = std::pow(10.0, m_preGainDb / 20.0);
+        if (m_preGainDb != m_preGainFactorDb) {
+            m_preGainFactor = std::pow(10.0, m_preGainDb / 20.0);
+            m_preGainFactorDb = m_preGainDb;
+        }
         float* p = frames + 2 * done;
-        for (int ch = 0; ch < 2; ++ch) {
-            for (int i = 0; i < run; ++i)
-                p[2 * i + ch] = static_cast<float>(p[2 * i + ch] * pre);
-            for (auto& f : m_filters) {
-                if (f.b1 == 0 && f.a1 == 0 && f.b0 == 1)
-                    continue;
-                double z1 = f.z1[ch], z2 = f.z2[ch];
-                for (int i = 0; i < run; ++i) {
-                    double x = p[2 * i + ch];
-                    double y = f.b0 * x + z1;
-                    z1 = f.b1 * x - f.a1 * y + z2;
-                    z2 = f.b2 * x - f.a2 * y;
-                    p[2 * i + ch] = static_cast<float>(y);
-                }
-                f.z1[ch] = z1;
-                f.z2[ch] = z2;
+        for (int i = 0; i < 2 * run; ++i)
+            p[i] = static_cast<float>(p[i] * m_preGainFactor);
+        // Both channels of a band in one pass: their recursions are independent chains the
+        // processor overlaps, where a pass per channel waits on one chain at a time. Each
+        // channel's arithmetic is unchanged.
+        for (auto& f : m_filters) {
+            if (f.b1 == 0 && f.a1 == 0 && f.b0 == 1)
+                continue;
+            double z1l = f.z1[0], z2l = f.z2[0], z1r = f.z1[1], z2r = f.z2[1];
+            for (int i = 0; i < run; ++i) {
+                double xl = p[2 * i], xr = p[2 * i + 1];
+                double yl = f.b0 * xl + z1l;
+                double yr = f.b0 * xr + z1r;
+                z1l = f.b1 * xl - f.a1 * yl + z2l;
+                z1r = f.b1 * xr - f.a1 * yr + z2r;
+                z2l = f.b2 * xl - f.a2 * yl;
+                z2r = f.b2 * xr - f.a2 * yr;
+                p[2 * i] = static_cast<float>(yl);
+                p[2 * i + 1] = static_cast<float>(yr);
             }
+            f.z1[0] = z1l;
+            f.z2[0] = z2l;
+            f.z1[1] = z1r;
+            f.z2[1] = z2r;
         }
         done += run;
     }

@@ -45,5 +45,7 @@ private:
     std::array<double, kBands> m_current{};
     double m_preGainDb = 0;
     double m_preGainTargetDb = 0;
+    double m_preGainFactorDb = 0; // the setting m_preGainFactor belongs to
+    double m_preGainFactor = 1;
     std::array<Biquad, kBands> m_filters;
 };

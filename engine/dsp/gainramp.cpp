@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "samplecast.h"
+
 float GainRamp::curve(int volume)
 {
     float v = static_cast<float>(std::clamp(volume, 0, 100)) / 100.0f;
@@ -73,6 +75,15 @@ void GainRamp::process(int16_t* frames, int count)
     if (m_fadeStep == 0.0f && m_fade == 1.0f && m_gainLeft == 1.0f && m_gainRight == 1.0f &&
         targetLeft == 1.0f && targetRight == 1.0f)
         return;
+    if (m_fadeStep == 0.0f && m_fade == 1.0f && m_gainLeft == targetLeft &&
+        m_gainRight == targetRight) {
+        // A steady volume: one multiply per sample (the fade envelope at 1 changes nothing).
+        for (int i = 0; i < count; ++i) {
+            frames[2 * i] = RoundToSample(static_cast<float>(frames[2 * i]) * m_gainLeft);
+            frames[2 * i + 1] = RoundToSample(static_cast<float>(frames[2 * i + 1]) * m_gainRight);
+        }
+        return;
+    }
     auto approach = [this](float gain, float target) {
         if (gain < target)
             return std::min(target, gain + m_rampStep);
@@ -96,7 +107,7 @@ void GainRamp::process(int16_t* frames, int count)
         }
         float left = static_cast<float>(frames[2 * i]) * m_gainLeft * m_fade;
         float right = static_cast<float>(frames[2 * i + 1]) * m_gainRight * m_fade;
-        frames[2 * i] = static_cast<int16_t>(std::lrintf(left));
-        frames[2 * i + 1] = static_cast<int16_t>(std::lrintf(right));
+        frames[2 * i] = RoundToSample(left);
+        frames[2 * i + 1] = RoundToSample(right);
     }
 }

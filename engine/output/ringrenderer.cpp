@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/samplecast.h"
+
 namespace {
 constexpr float kPauseRampSeconds = 0.005f;
 }
@@ -41,8 +43,8 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
         for (size_t i = 0; i < got && m_level != target; ++i) {
             m_level = playing ? std::min(1.0f, m_level + m_levelStep)
                               : std::max(0.0f, m_level - m_levelStep);
-            out[2 * i] = static_cast<int16_t>(std::lrintf(out[2 * i] * m_level));
-            out[2 * i + 1] = static_cast<int16_t>(std::lrintf(out[2 * i + 1] * m_level));
+            out[2 * i] = RoundToSample(out[2 * i] * m_level);
+            out[2 * i + 1] = RoundToSample(out[2 * i + 1] * m_level);
         }
         if (!playing)
             m_level = 0.0f; // fully faded even when the ring ran short
