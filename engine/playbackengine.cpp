@@ -669,12 +669,12 @@ void PlaybackEngine::decodeBlock()
     }
 }
 
-bool PlaybackEngine::writeOutbox()
+bool PlaybackEngine::writeOutbox(size_t queueLimit)
 {
     size_t total = m_outbox.size() / 2;
     if (m_outboxDone < total)
-        m_outboxDone += m_ring.write(m_outbox.data() + m_outboxDone * 2, total - m_outboxDone,
-                                     queueLimitFrames());
+        m_outboxDone +=
+            m_ring.write(m_outbox.data() + m_outboxDone * 2, total - m_outboxDone, queueLimit);
     if (m_outboxDone < total)
         return false;
     m_outbox.clear();
@@ -740,7 +740,8 @@ void PlaybackEngine::decodeLoop()
             continue;
         }
         // Sleep until about when the device will have taken what we wait for: room for the
-        // rest of the outbox, or the last frame heard. Commands wake the thread at once.
+        // rest of the outbox, the queue down to its length, or the last frame heard. Commands
+        // wake the thread at once.
         const double speed = m_output ? m_output->clockSpeed() : 1.0;
         const int rate = std::max(1, m_clock.sampleRate());
         // At most 200 ms (or as asked), 20 ms while a fade-out runs (its end is seen here, not
@@ -751,9 +752,15 @@ void PlaybackEngine::decodeLoop()
             double ns = std::clamp(static_cast<double>(frames) * 1e9 / rate, 1e6, longestNs);
             m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
         };
-        if (!writeOutbox()) {
-            // Wake when the whole rest fits: one wake-up per decoded chunk, not per device block.
-            // After a seek the space of the dropped audio returns at the device's next read.
+        // The queue is refilled in bursts of a few seconds each time it has fallen to its
+        // OutBlock length, so the thread wakes about once per burst: after a sleep the decoder's
+        // tables and code are out of the cache again, and refilling them costs about as much as
+        // decoding a tenth of a second.
+        const size_t low = queueLimitFrames();
+        const size_t high = low + burstFrames();
+        if (!writeOutbox(high)) {
+            // Wake when the whole rest fits. After a seek the space of the dropped audio
+            // returns at the device's next read.
             int64_t rest = static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone);
             waitFrames(m_ring.discardPending() ? 256 : rest);
             continue;
@@ -771,66 +778,44 @@ void PlaybackEngine::decodeLoop()
             waitFrames(m_ring.writeIndex() - std::max<int64_t>(heard, 0), kLongestQueueWaitNs);
             continue;
         }
-        int inBlock = m_inBlock.load();
-        if (plainPath()) {
-            // Nothing changes the samples: decode straight into the ring, a burst of a few seconds
-            // each time the queue has fallen to its OutBlock length. The thread wakes once per
-            // burst: after a sleep the decoder's tables and code are out of the cache again, and
-            // refilling them costs about as much as decoding a tenth of a second.
-            const size_t low = queueLimitFrames();
-            const size_t high = low + burstFrames();
-            const size_t queued = m_ring.queued();
-            if (!m_filling && queued <= low + (high - low) / 8) {
-                // InSleep and OutSleep rest after every InBlock frames: between two bursts,
-                // where the wait for the queue to fall has mostly covered them already.
-                if (steady_clock::now() < m_restUntil) {
-                    m_wake.wait_until(lock, m_restUntil, [this] {
-                        return m_quit || m_stopRequest || m_jumpRequest >= 0;
-                    });
-                    continue;
-                }
-                m_filling = true;
-            }
-            if (queued >= high)
-                m_filling = false;
-            if (!m_filling) {
-                waitFrames(static_cast<int64_t>(queued - low), kLongestQueueWaitNs);
+        const size_t queued = m_ring.queued();
+        if (!m_filling && queued <= low + (high - low) / 8) {
+            // InSleep and OutSleep rest after every InBlock frames: between two bursts, where
+            // the wait for the queue to fall has mostly covered them already.
+            if (steady_clock::now() < m_restUntil) {
+                m_wake.wait_until(lock, m_restUntil,
+                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
                 continue;
             }
-            const size_t room = m_ring.writable(high);
-            if (room == 0) {
-                // A queue setting larger than the ring (changed while playing) or a discard the
-                // device has not skipped yet: the room comes back as the device reads.
-                waitFrames(m_ring.discardPending() ? 256 : static_cast<int64_t>(chunkFrames()));
-                continue;
-            }
-            lock.unlock();
-            decodeIntoRing(std::min(room, chunkFrames()), high);
-            lock.lock();
-            if (m_sinceSleep >= inBlock) {
-                m_sinceSleep = 0;
-                int restMs = m_inSleepMs.load() + m_outSleepMs.load();
-                if (restMs > 0)
-                    m_restUntil = steady_clock::now() + milliseconds(restMs);
-            }
+            m_filling = true;
+        }
+        if (queued >= high)
+            m_filling = false;
+        if (!m_filling) {
+            waitFrames(static_cast<int64_t>(queued - low), kLongestQueueWaitNs);
             continue;
         }
-        lock.unlock();
-        decodeBlock();
-        bool rest = m_sinceSleep >= inBlock;
-        if (rest)
-            m_sinceSleep = 0;
-        lock.lock();
-        int inSleep = m_inSleepMs.load();
-        if (rest && inSleep > 0)
-            m_wake.wait_for(lock, milliseconds(inSleep),
-                            [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
-        if (!writeOutbox())
+        const size_t room = m_ring.writable(high);
+        if (room == 0) {
+            // A queue setting larger than the ring (changed while playing) or a discard the
+            // device has not skipped yet: the room comes back as the device reads.
+            waitFrames(m_ring.discardPending() ? 256 : static_cast<int64_t>(chunkFrames()));
             continue;
-        int outSleep = m_outSleepMs.load();
-        if (rest && outSleep > 0)
-            m_wake.wait_for(lock, milliseconds(outSleep),
-                            [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+        }
+        // Without a stage that changes the samples they are decoded straight into the ring.
+        const bool plain = plainPath();
+        lock.unlock();
+        if (plain)
+            decodeIntoRing(std::min(room, chunkFrames()), high);
+        else
+            decodeBlock(); // its output goes to the ring at the top of the loop
+        lock.lock();
+        if (m_sinceSleep >= m_inBlock.load()) {
+            m_sinceSleep = 0;
+            int restMs = m_inSleepMs.load() + m_outSleepMs.load();
+            if (restMs > 0)
+                m_restUntil = steady_clock::now() + milliseconds(restMs);
+        }
     }
     finishPlayWave();
 }

@@ -105,7 +105,7 @@ private:
     size_t burstFrames() const;
     void decodeIntoRing(size_t frames, size_t queueLimit);
     void processBlock(const int16_t* in, int frames);
-    bool writeOutbox();
+    bool writeOutbox(size_t queueLimit);
     void finishPlayWave(int64_t heardFrame = -1);
     void endOfTrack(bool callEnd);
     int64_t heardTrackFrame();
@@ -173,9 +173,9 @@ private:
     int64_t m_segmentIn = 0;  // track frames fed since the last jump
     int64_t m_segmentOut = 0; // output frames produced since the last jump
     int m_sinceSleep = 0;     // MPEG frames decoded since the last InSleep rest
-    // The end of an InSleep/OutSleep rest on the plain path (a wait for room counts as rest).
+    // The end of an InSleep/OutSleep rest (a wait for the queue to fall counts as rest).
     std::chrono::steady_clock::time_point m_restUntil{};
-    bool m_filling = true; // a burst is being decoded (plain path)
+    bool m_filling = true; // a burst is being decoded
     std::vector<int16_t> m_readBuffer;
     std::vector<float> m_floatBuffer;
     std::vector<float> m_stretched;
