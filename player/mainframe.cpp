@@ -27,6 +27,31 @@ QString Padded(int value, int width)
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
+// The decimal characters of a non-negative value padded with zeros to width, without a string:
+// the frame needs them fifty times a second.
+struct Digits {
+    char text[16];
+    int length;
+
+    Digits(int value, int width)
+    {
+        char reversed[16];
+        int n = 0;
+        unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
+        do {
+            reversed[n++] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v > 0 && n < 16);
+        while (n < width && n < 16)
+            reversed[n++] = '0';
+        length = n;
+        for (int i = 0; i < n; ++i)
+            text[i] = reversed[n - 1 - i];
+    }
+    int front() const { return text[0] - '0'; }
+    int back() const { return text[length - 1] - '0'; }
+};
+
 } // namespace
 
 MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
@@ -65,14 +90,11 @@ void MainFrame::compose(int engineState, int sec)
 
 void MainFrame::drawSmallNumber(int value, int digits, const int* xs)
 {
-    const QString text = Padded(value, digits);
+    const Digits text(value, digits);
     for (int i = 0; i < digits; ++i) {
         // A text longer than the field shows its leading characters and, in the last place,
         // its last one (the sample rate's fifth digit is always the last character).
-        const QChar c = i == digits - 1 ? text.back() : text.at(i);
-        const int d = c.digitValue();
-        if (d < 0)
-            continue;
+        const int d = i == digits - 1 ? text.back() : text.text[i] - '0';
         CopyRect(m_frame, {xs[i], kSmallDigitY}, m_skin.Picture1,
                  QRect(QPoint(kSmallDigitSize.width() * d, kSmallDigitRow), kSmallDigitSize));
     }
@@ -110,11 +132,8 @@ void MainFrame::drawButtons(int engineState)
     }
 }
 
-void MainFrame::drawLargeDigit(QChar digit, int x)
+void MainFrame::drawLargeDigit(int d, int x)
 {
-    const int d = digit.digitValue();
-    if (d < 0)
-        return;
     const int w = kLargeDigitSize.width();
     MaskedCopy(m_frame, {x, kTimeDigitY}, m_skin.Picture1,
                {w * d + kLargeDigitMaskColumn, kLargeDigitRow}, {w * d, kLargeDigitRow},
@@ -137,13 +156,15 @@ void MainFrame::drawTime(int sec)
     if (m_window.Seeking)
         shown = RoundEven(m_window.SeekPos * static_cast<double>(totalSec) / 60.0);
     shown = qMax(0, shown);
-    const QString minutes = Padded(shown / 60, 2);
-    const QString seconds = Padded(shown % 60, 2);
+    const Digits minutes(shown / 60, 2);
+    const Digits seconds(shown % 60, 2);
     drawLargeDigit(minutes.front(), kTimeDigitX[0]);
     drawLargeDigit(minutes.back(), kTimeDigitX[1]);
     drawLargeDigit(seconds.front(), kTimeDigitX[2]);
     drawLargeDigit(seconds.back(), kTimeDigitX[3]);
-    m_timeToolTip = TimeToolTip(shown, totalSec);
+    // The tooltip text is made when it is asked for.
+    m_tipShownSec = shown;
+    m_tipTotalSec = totalSec;
 }
 
 void MainFrame::drawIndicators()

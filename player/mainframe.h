@@ -33,7 +33,7 @@ public:
     // The frame being drawn; tests prepare it before calling a single drawing step.
     QImage& canvas() { return m_frame; }
     // Tooltip of the time area ("Image3"), updated by every compose.
-    const QString& timeToolTip() const { return m_timeToolTip; }
+    QString timeToolTip() const { return TimeToolTip(m_tipShownSec, m_tipTotalSec); }
     const LyricLine& lyricLine() const { return m_lyric; }
     StarField& stars() { return m_stars; }
     TitleScroller& titleScroller() { return m_title; }
@@ -52,7 +52,7 @@ public:
 
 private:
     void drawSmallNumber(int value, int digits, const int* xs);
-    void drawLargeDigit(QChar digit, int x);
+    void drawLargeDigit(int digit, int x);
 
     AppState& m_state;
     Engine& m_engine;
@@ -68,5 +68,6 @@ private:
     TextStamp m_status; // the conversion progress
     TextStamp m_artist; // "Label4"
     std::vector<TextStamp> m_statusStamps;
-    QString m_timeToolTip;
+    int m_tipShownSec = 0;
+    int m_tipTotalSec = 0;
 };

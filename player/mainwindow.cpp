@@ -4,6 +4,7 @@
 #include "app/actions.h"
 #include "app/appstate.h"
 #include "engine/engine.h"
+#include "framediff.h"
 #include "hotareas.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
@@ -16,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
@@ -65,46 +67,23 @@ void MainWindow::tick()
 {
     m_tick.run();
     m_input.setLyricLine(m_frame.lyricLine().LyricLeft, m_frame.lyricLine().Label3.width());
-    m_lastDirty = changedRect();
-    if (m_lastDirty.isEmpty())
+    m_dirtyRects = ChangedRects(m_frame.frame(), m_shown);
+    m_lastDirty = BoundingRect(m_dirtyRects);
+    if (m_dirtyRects.empty())
         return;
     const QImage& frame = m_frame.frame();
-    const int bytes = m_lastDirty.width() * 4;
-    for (int y = m_lastDirty.top(); y <= m_lastDirty.bottom(); ++y) {
-        std::memcpy(m_shown.scanLine(y) + m_lastDirty.left() * 4,
-                    frame.constScanLine(y) + m_lastDirty.left() * 4, bytes);
+    for (const QRect& r : m_dirtyRects) {
+        const size_t bytes = static_cast<size_t>(r.width()) * 4;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(m_shown.scanLine(y) + r.left() * 4, frame.constScanLine(y) + r.left() * 4,
+                        bytes);
     }
-    if (!m_presenter->present(m_shown, m_lastDirty))
-        update(m_lastDirty);
-}
-
-QRect MainWindow::changedRect() const
-{
-    const QImage& frame = m_frame.frame();
-    const int width = frame.width();
-    const int height = frame.height();
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    int top = -1, bottom = -1, left = width, right = -1;
-    for (int y = 0; y < height; ++y) {
-        const auto* a = reinterpret_cast<const quint32*>(frame.constScanLine(y));
-        const auto* b = reinterpret_cast<const quint32*>(m_shown.constScanLine(y));
-        if (std::memcmp(a, b, rowBytes) == 0)
-            continue;
-        if (top < 0)
-            top = y;
-        bottom = y;
-        int l = 0;
-        while (l < left && a[l] == b[l])
-            ++l;
-        left = qMin(left, l);
-        int r = width - 1;
-        while (r > right && a[r] == b[r])
-            --r;
-        right = qMax(right, r);
-    }
-    if (top < 0)
-        return {};
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    if (m_presenter->present(m_shown, m_dirtyRects))
+        return;
+    QRegion region;
+    for (const QRect& r : m_dirtyRects)
+        region += r;
+    update(region);
 }
 
 void MainWindow::paintEvent(QPaintEvent* event)

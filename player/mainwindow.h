@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <vector>
+
 #include "mainframe.h"
 #include "maininput.h"
 #include "maintick.h"
@@ -42,6 +44,7 @@ public:
     const QImage& shownFrame() const { return m_shown; }
     // The part of the window the last tick asked to repaint; empty when nothing changed.
     QRect lastDirtyRect() const { return m_lastDirty; }
+    const std::vector<QRect>& lastDirtyRects() const { return m_dirtyRects; }
 
     // Where the window lands after a move: within margin of a screen edge it touches the edge.
     static QPoint SnapToEdges(const QRect& window, const QRect& screen, int margin = 10);
@@ -60,7 +63,6 @@ protected:
 
 private:
     void snapToScreen();
-    QRect changedRect() const;
 
     AppState& m_state;
     Engine& m_engine;
@@ -75,6 +77,7 @@ private:
     MainInput m_input;
     QImage m_shown;
     QRect m_lastDirty;
+    std::vector<QRect> m_dirtyRects;
     // Window drag: the platform's move when it has one, else our own.
     bool m_systemMove = false;
     bool m_manualMove = false;

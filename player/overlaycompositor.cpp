@@ -16,6 +16,14 @@ OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& ove
     : m_background(background.convertToFormat(QImage::Format_RGB32)),
       m_overlay(overlay.convertToFormat(QImage::Format_RGB32)), m_height(height)
 {
+    // Opaque once here, so that the copies of every tick are plain copies.
+    for (QImage* image : {&m_background, &m_overlay}) {
+        for (int y = 0; y < image->height(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(image->scanLine(y));
+            for (int x = 0; x < image->width(); ++x)
+                row[x] |= kOpaque;
+        }
+    }
     // Rows the overlay does not reach, or whose mask is missing, show the background only.
     const int width = m_background.width();
     for (int row = 0; row < m_background.height(); ++row) {
@@ -59,11 +67,12 @@ void OverlayCompositor::copyBackground(QImage& frame) const
         if (span.kind == Kind::Opaque || span.row >= frame.height())
             continue;
         const int end = std::min(span.left + span.width, frame.width());
+        if (end <= span.left)
+            continue;
         const auto* in =
             reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
-        for (int x = span.left; x < end; ++x)
-            out[x] = in[x] | kOpaque;
+        std::memcpy(out + span.left, in + span.left, sizeof(uint32_t) * (end - span.left));
     }
 }
 
@@ -80,8 +89,9 @@ void OverlayCompositor::applyOverlay(QImage& frame) const
         const auto* image = reinterpret_cast<const uint32_t*>(overlay + span.row * overlayStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
         if (span.kind == Kind::Opaque) {
-            for (int x = span.left; x < end; ++x)
-                out[x] = image[x] | kOpaque;
+            if (end > span.left)
+                std::memcpy(out + span.left, image + span.left,
+                            sizeof(uint32_t) * (end - span.left));
             continue;
         }
         const auto* mask =

@@ -126,13 +126,25 @@ bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
 
 bool X11Presenter::present(const QImage& frame, const QRect& rect)
 {
+    return present(frame, std::vector<QRect>{rect});
+}
+
+bool X11Presenter::present(const QImage& frame, const std::vector<QRect>& rects)
+{
     if (!active() || frame.format() != QImage::Format_RGB32 || frame.size() != m_window->size())
         return false;
-    const QRect area = rect & frame.rect();
-    if (area.isEmpty())
-        return true;
     if (!m_window->windowHandle()->isExposed())
         return true; // unmapped or minimised: the expose that shows it again repaints it all
+    for (const QRect& rect : rects)
+        put(frame, rect & frame.rect());
+    xcb_flush(Connection(m_connection));
+    return true;
+}
+
+void X11Presenter::put(const QImage& frame, const QRect& area)
+{
+    if (area.isEmpty())
+        return;
     xcb_connection_t* c = Connection(m_connection);
     const int width = area.width();
     const size_t rowBytes = static_cast<size_t>(width) * 4;
@@ -157,6 +169,4 @@ bool X11Presenter::present(const QImage& frame, const QRect& rect)
                       static_cast<int16_t>(top), 0, m_depth,
                       static_cast<uint32_t>(rowBytes * rows), data);
     }
-    xcb_flush(c);
-    return true;
 }

@@ -22,6 +22,7 @@ public:
     // direct path is not available (another platform, a scaled screen, a visual we cannot
     // feed, the window not shown): the caller then repaints the usual way.
     bool present(const QImage& frame, const QRect& rect);
+    bool present(const QImage& frame, const std::vector<QRect>& rects);
 
     // Whether present() sends pixels itself; MORVANE_PRESENT=qt turns the direct path off.
     bool active();
@@ -31,6 +32,7 @@ protected:
 
 private:
     bool attach();
+    void put(const QImage& frame, const QRect& area);
 
     QPointer<QWidget> m_window;
     void* m_connection = nullptr;

@@ -79,6 +79,30 @@ void MaskedCopy(QImage& dst, QPoint to, const QImage& src, QPoint maskAt, QPoint
 void MaskedCopy(QImage& dst, QPoint to, const QImage& maskSrc, QPoint maskAt,
                 const QImage& imageSrc, QPoint imageAt, QSize size)
 {
-    EraseRect(dst, to, maskSrc, QRect(maskAt, size));
-    InvertRect(dst, to, imageSrc, QRect(imageAt, size));
+    Span mask, image;
+    const bool maskSeen = clip(dst, to, maskSrc, maskAt, size, mask);
+    const bool imageSeen = clip(dst, to, imageSrc, imageAt, size, image);
+    if (!maskSeen || !imageSeen || mask.dx != image.dx || mask.dy != image.dy ||
+        mask.w != image.w || mask.h != image.h) {
+        // The two copies cover different pixels: do them one after the other.
+        EraseRect(dst, to, maskSrc, QRect(maskAt, size));
+        InvertRect(dst, to, imageSrc, QRect(imageAt, size));
+        return;
+    }
+    // Both steps in one pass over each pixel: SRCERASE of the mask, then SRCINVERT of the image.
+    const qsizetype outStride = dst.bytesPerLine();
+    const qsizetype maskStride = maskSrc.bytesPerLine(), imageStride = imageSrc.bytesPerLine();
+    uchar* out = dst.bits() + mask.dy * outStride;
+    const uchar* m = maskSrc.constBits() + mask.sy * maskStride;
+    const uchar* i = imageSrc.constBits() + image.sy * imageStride;
+    for (int row = 0; row < mask.h; ++row) {
+        auto* o = reinterpret_cast<uint32_t*>(out) + mask.dx;
+        const auto* mk = reinterpret_cast<const uint32_t*>(m) + mask.sx;
+        const auto* im = reinterpret_cast<const uint32_t*>(i) + image.sx;
+        for (int k = 0; k < mask.w; ++k)
+            o[k] = ((im[k] ^ (mk[k] & ~o[k])) & kColourBits) | kOpaque;
+        out += outStride;
+        m += maskStride;
+        i += imageStride;
+    }
 }

@@ -100,6 +100,41 @@ TEST(MaskedCopy, TakesImageFromASecondPicture)
     EXPECT_EQ(frame, image);
 }
 
+// The one-pass masked copy gives what its two raster operations give, clipped or not.
+TEST(MaskedCopy, EqualsEraseThenInvertAtEveryPlacement)
+{
+    std::mt19937 random(11);
+    auto noise = [&](QSize size) {
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, random() | 0xFF000000u);
+        return image;
+    };
+    const QImage sheet = noise({40, 30});
+    const QImage lit = noise({25, 12});
+    const QImage start = noise({32, 24});
+    const QSize size(12, 9);
+    const QPoint targets[] = {{3, 4}, {-5, -2}, {26, 20}, {-20, 5}, {40, 0}};
+    const QPoint masks[] = {{0, 0}, {33, 25}, {-3, 2}};
+    const QPoint images[] = {{12, 0}, {20, 8}, {0, -4}};
+    for (QPoint to : targets) {
+        for (QPoint maskAt : masks) {
+            for (QPoint imageAt : images) {
+                for (const QImage* imageSrc : {&sheet, &lit}) {
+                    QImage expected = start, actual = start;
+                    EraseRect(expected, to, sheet, QRect(maskAt, size));
+                    InvertRect(expected, to, *imageSrc, QRect(imageAt, size));
+                    MaskedCopy(actual, to, sheet, maskAt, *imageSrc, imageAt, size);
+                    EXPECT_EQ(actual, expected) << to.x() << "," << to.y() << " mask "
+                                                << maskAt.x() << "," << maskAt.y() << " image "
+                                                << imageAt.x() << "," << imageAt.y();
+                }
+            }
+        }
+    }
+}
+
 class Clipping : public ::testing::Test {
 protected:
     QImage frame = filled({10, 10}, qRgb(1, 2, 3));

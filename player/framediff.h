@@ -1,0 +1,18 @@
+// What must be sent to show a new frame in place of the one on screen: a few rectangles that
+// together cover every changed pixel. Scattered changes (stars, spectrum bars, digits) travel
+// as small pieces instead of one box around all of them.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+#include <vector>
+
+// Rectangles of frame that differ from shown (both 32-bit, the same size): every changed pixel
+// lies in at least one; changes closer than gapPixels share a rectangle. Beyond maxRects
+// pieces the sending costs more than the pixels saved: then one rectangle around them all.
+std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels = 8,
+                                size_t maxRects = 96);
+
+// The smallest rectangle around all of rects (empty for none).
+QRect BoundingRect(const std::vector<QRect>& rects);
