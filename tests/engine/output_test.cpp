@@ -60,6 +60,52 @@ TEST_F(CaptureTest, DeviceGetsTheDecodedSamplesUnchanged)
     EXPECT_GE(FindExactly(captured.samples, reference.samples), 0);
 }
 
+// Tracks several times longer than the ring, so the decoder's writes wrap around it many times.
+class LongCaptureTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(LongCaptureTest, SamplesStayExactWhereTheRingWrapsAndMonoFillsBothChannels)
+{
+    const int channels = GetParam();
+    g_endNotices.store(0);
+    std::string track = SoxFixture("long-" + std::to_string(channels) + ".mp3",
+                                   "synth 14 sine 200-3000 pinknoise vol 0.3", 44100, channels);
+    Pcm reference;
+    ASSERT_TRUE(LibraryDecode(track, reference));
+    ASSERT_EQ(reference.channels, channels);
+    std::vector<int16_t> expected;
+    for (size_t i = 0; i < reference.frames(); ++i) {
+        expected.push_back(reference.samples[i * channels]);
+        expected.push_back(reference.samples[i * channels + channels - 1]);
+    }
+    std::string capture = TestTempDir() + "/long-" + std::to_string(channels) + ".wav";
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Capture;
+    config.capturePath = capture;
+    config.nullOptions.speed = 16;
+    PlaybackEngine engine(config);
+    engine.init();
+    engine.callback(CountEndNotice);
+    // The shortest queue too: its ring is the smallest, and bursts refill it most often.
+    for (int32_t outBlock : {20, 1}) {
+        InputInfo info;
+        ASSERT_EQ(engine.open(track, info), 1);
+        ASSERT_EQ(engine.setOption(30, outBlock, 5, 0), 1);
+        g_endNotices.store(0);
+        engine.play();
+        ASSERT_TRUE(WaitFor([] { return g_endNotices.load() == 1; }, 20000));
+    }
+    engine.free();
+    Pcm captured;
+    ASSERT_TRUE(ReadSoundFile(capture, captured));
+    int64_t first = FindExactly(captured.samples, expected);
+    ASSERT_GE(first, 0);
+    std::vector<int16_t> rest(captured.samples.begin() + (first + reference.frames()) * 2,
+                              captured.samples.end());
+    EXPECT_GE(FindExactly(rest, expected), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Channels, LongCaptureTest, ::testing::Values(2, 1));
+
 // Frames with both channels zero in runs of at least minRun (underrun gaps) removed.
 std::vector<int16_t> WithoutGaps(const std::vector<int16_t>& stereo, size_t minRun)
 {
