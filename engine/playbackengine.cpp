@@ -24,9 +24,9 @@ constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
 constexpr int kChunkMpegFrames = 16;
 constexpr size_t kMaxOutBlock = 1000;
-// A burst decoded straight into the ring is InBlock frames or this many queue lengths if that is
-// more (about two seconds with the default settings), but no more than kMaxBurstSeconds.
-constexpr size_t kBurstQueues = 4;
+// A burst decoded into the ring is InBlock frames or this many queue lengths if that is more, but
+// no more than kMaxBurstSeconds of audio (the default settings give four seconds).
+constexpr size_t kBurstQueues = 8;
 constexpr size_t kMaxBurstSeconds = 4;
 // The longest wait for the device to play the queue down (between bursts, before the end): a
 // device slower than its clock costs only another wake-up, as the queue is measured each time.
@@ -753,9 +753,9 @@ void PlaybackEngine::decodeLoop()
             m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
         };
         // The queue is refilled in bursts of a few seconds each time it has fallen to its
-        // OutBlock length, so the thread wakes about once per burst: after a sleep the decoder's
-        // tables and code are out of the cache again, and refilling them costs about as much as
-        // decoding a tenth of a second.
+        // OutBlock length, so the thread wakes about once per burst: after a sleep the processor
+        // works slowly for the first milliseconds (cold caches, a low clock), which costs more
+        // per wake-up than decoding a tenth of a second.
         const size_t low = queueLimitFrames();
         const size_t high = low + burstFrames();
         if (!writeOutbox(high)) {

@@ -2,9 +2,11 @@
 // spectrum, wave), for tests, benchmarks and users.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,11 +19,18 @@
 
 namespace {
 std::atomic<bool> g_ended{false};
+std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or the end
+std::condition_variable g_endWake;
 
 void onEngineEvent(int32_t code, int32_t)
 {
-    if (code == 4)
-        g_ended.store(true);
+    if (code == 4) {
+        {
+            std::lock_guard lock(g_endMutex);
+            g_ended.store(true);
+        }
+        g_endWake.notify_all();
+    }
 }
 
 int fail(const std::string& message)
@@ -111,21 +120,23 @@ int play(const std::string& path, double seconds)
         return fail("cannot open " + path);
     engine.callback(onEngineEvent);
     engine.play();
-    auto start = std::chrono::steady_clock::now();
-    int lastSecond = -1;
-    while (!g_ended.load()) {
-        double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (seconds > 0 && elapsed >= seconds)
+    // One line a second, asleep in between: the CPU figures of bench/engine-cpu.sh are then the
+    // engine's own.
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    const auto limit = start + duration_cast<steady_clock::duration>(duration<double>(seconds));
+    for (int second = 0;; ++second) {
+        int32_t ms = engine.getPlayMs();
+        std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+        std::fflush(stdout);
+        auto next = start + std::chrono::seconds(second + 1);
+        if (seconds > 0)
+            next = std::min(next, limit);
+        std::unique_lock lock(g_endMutex);
+        if (g_endWake.wait_until(lock, next, [] { return g_ended.load(); }))
             break;
-        int second = static_cast<int>(elapsed);
-        if (second != lastSecond) {
-            lastSecond = second;
-            int32_t ms = engine.getPlayMs();
-            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
-            std::fflush(stdout);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (seconds > 0 && steady_clock::now() >= limit)
+            break;
     }
     engine.stop();
     return 0;
