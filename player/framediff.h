@@ -9,7 +9,7 @@
 #include <vector>
 
 // Rectangles of frame that differ from shown (both 32-bit, the same size): every changed pixel
-// lies in at least one; changes closer than gapPixels share a rectangle. Beyond maxRects
+// lies in one; changes closer than gapPixels along a row share a rectangle. Beyond maxRects
 // pieces the sending costs more than the pixels saved: then one rectangle around them all.
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels = 8,
                                 size_t maxRects = 96);
