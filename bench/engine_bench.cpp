@@ -103,7 +103,7 @@ BENCHMARK(BM_DecodeThirtySecondsRaw)->Unit(benchmark::kMillisecond);
 // CPU per second of audio played to the null output (clock accelerated 20x): the decode thread
 // (decode + DSP + queueing, comparable with the raw decode) and the whole process (adds the
 // output's pacing thread, which stands for a device's; this thread sleeps until the end).
-// Arg: 0 plain, 1 equaliser, 2 pitch 150 %, 3 plain with the longest queue.
+// Arg: 0 plain, 1 equaliser, 2 pitch 150 %, 3 plain with the longest queue, 4 plain at volume 50.
 void BM_PlayToNullOutput(benchmark::State& state)
 {
     std::string source = MusicFixture(kPlayedSeconds);
@@ -125,6 +125,8 @@ void BM_PlayToNullOutput(benchmark::State& state)
             engine.setPitch(150);
         if (state.range(0) == 3)
             engine.setOption(1000, 1000, 0, 0); // the whole track queued in one run
+        if (state.range(0) == 4)
+            engine.setVolume(50, 50); // a steady volume below full: a multiply per sample
         g_ends.store(0);
         double before = ProcessCpuSeconds();
         double decodeBefore = engine.decodeThreadCpuSeconds();
@@ -142,6 +144,7 @@ BENCHMARK(BM_PlayToNullOutput)
     ->Arg(1)
     ->Arg(2)
     ->Arg(3)
+    ->Arg(4)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(4);
 

@@ -24,10 +24,10 @@ constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
 constexpr int kChunkMpegFrames = 16;
 constexpr size_t kMaxOutBlock = 1000;
-// A burst decoded into the ring is InBlock frames or this many queue lengths if that is more, but
-// no more than kMaxBurstSeconds of audio (the default settings give four seconds).
-constexpr size_t kBurstQueues = 8;
-constexpr size_t kMaxBurstSeconds = 4;
+// A burst decoded into the ring is InBlock or this many OutBlocks of MPEG frames, whichever is
+// more, but no more than kMaxBurstSeconds of audio (the default settings give eight seconds).
+constexpr size_t kBurstOutBlocks = 16;
+constexpr size_t kMaxBurstSeconds = 8;
 // The longest wait for the device to play the queue down (between bursts, before the end): a
 // device slower than its clock costs only another wake-up, as the queue is measured each time.
 constexpr double kLongestQueueWaitNs = 5e9;
@@ -599,8 +599,9 @@ size_t PlaybackEngine::burstFrames() const
     const bool open = m_decoder.isOpen();
     const size_t rate = static_cast<size_t>(open ? m_decoder.sampleRate() : 44100);
     const size_t spf = static_cast<size_t>(open ? m_decoder.samplesPerFrame() : 1152);
-    const size_t inBlock = static_cast<size_t>(m_inBlock.load()) * spf;
-    return std::min(std::max(inBlock, kBurstQueues * queueLimitFrames()), kMaxBurstSeconds * rate);
+    const size_t mpegFrames = std::max(static_cast<size_t>(m_inBlock.load()),
+                                       kBurstOutBlocks * static_cast<size_t>(m_outBlock.load()));
+    return std::min(mpegFrames * spf, kMaxBurstSeconds * rate);
 }
 
 size_t PlaybackEngine::chunkFrames() const
