@@ -1,5 +1,5 @@
 // Changed pixels found per block of eight pixels; each band of eight rows sends its runs of
-// changed blocks as rectangles, trimmed to the rows that changed.
+// changed blocks as rectangles, trimmed to the rows and columns that changed.
 #include "framediff.h"
 
 #include <algorithm>
@@ -30,8 +30,10 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int ga
     const int width = frame.width();
     const int blocks = (width + kBlock - 1) / kBlock;
     const int gapBlocks = std::max(0, gapPixels / kBlock);
-    // Per block of the band: the first and last row that changed in it (-1 for none).
+    // Per block of the band: the first and last row and column that changed in it (top -1 for
+    // none).
     std::vector<int> top(static_cast<size_t>(blocks)), bottom(static_cast<size_t>(blocks));
+    std::vector<int> left(static_cast<size_t>(blocks)), right(static_cast<size_t>(blocks));
     std::vector<QRect> rects;
     for (int band = 0; band < frame.height(); band += kBand) {
         std::fill(top.begin(), top.end(), -1);
@@ -44,11 +46,22 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int ga
                 continue;
             for (int k = 0; k < blocks; ++k) {
                 const int x = k * kBlock;
-                if (SameBlock(a + x, b + x, std::min(kBlock, width - x)))
+                const int n = std::min(kBlock, width - x);
+                if (SameBlock(a + x, b + x, n))
                     continue;
-                if (top[k] < 0)
+                int first = x, last = x + n - 1;
+                while (a[first] == b[first])
+                    ++first;
+                while (a[last] == b[last])
+                    --last;
+                if (top[k] < 0) {
                     top[k] = y;
+                    left[k] = first;
+                    right[k] = last;
+                }
                 bottom[k] = y;
+                left[k] = std::min(left[k], first);
+                right[k] = std::max(right[k], last);
                 any = true;
             }
         }
@@ -68,9 +81,7 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int ga
                 runTop = std::min(runTop, top[next]);
                 runBottom = std::max(runBottom, bottom[next]);
             }
-            const int left = k * kBlock;
-            const int right = std::min(width, (last + 1) * kBlock) - 1;
-            rects.push_back(QRect(QPoint(left, runTop), QPoint(right, runBottom)));
+            rects.push_back(QRect(QPoint(left[k], runTop), QPoint(right[last], runBottom)));
             k = last + 1;
         }
     }

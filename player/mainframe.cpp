@@ -9,6 +9,7 @@
 #include "statusline.h"
 #include "visual/blit.h"
 #include "visual/framefont.h"
+#include "visual/imagearena.h"
 #include "visual/oscilloscope.h"
 #include "visual/rounding.h"
 #include "visual/skinlayout.h"
@@ -58,9 +59,12 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
                      const SkinPictures& skin, MainWindowState& window, MenuPanel& menu)
     : m_state(state), m_engine(engine), m_playlist(playlist), m_skin(skin),
       m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight), m_window(window), m_menu(menu),
-      m_frame(kFrameSize, QImage::Format_RGB32), m_stars(InitStarField()), m_status(FrameFont()),
+      m_frame(ArenaImage(kFrameSize)), m_stars(InitStarField()), m_status(FrameFont()),
       m_artist(FrameFont())
 {
+    // The sheets the steps draw from every tick, beside the frame.
+    m_skin.Picture1 = ArenaCopy(skin.Picture1, false);
+    m_skin.Picture5 = ArenaCopy(skin.Picture5, false);
     m_frame.fill(Qt::black);
 }
 

@@ -9,6 +9,7 @@
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
 #include "shell/x11presenter.h"
+#include "visual/imagearena.h"
 #include "visual/skinlayout.h"
 
 #include <QDropEvent>
@@ -40,7 +41,7 @@ MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppAction
       m_frame(state, engine, ops.playlist(), skin, m_window, m_menu),
       m_tick(state, engine, ops.playlist(), ops, m_window, m_frame),
       m_input(state, engine, ops, actions, m_window, m_menu, m_commands, m_hooks),
-      m_shown(m_frame.frame())
+      m_shown(ArenaCopy(m_frame.frame(), false))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setFixedSize(SkinLayout::kFrameSize);

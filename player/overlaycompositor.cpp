@@ -1,6 +1,8 @@
 // Background copy and masked overlay restricted to what the overlay lets through.
 #include "overlaycompositor.h"
 
+#include "visual/imagearena.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -13,8 +15,7 @@ constexpr uint32_t kOpaque = 0xFF000000u;
 } // namespace
 
 OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& overlay, int height)
-    : m_background(background.convertToFormat(QImage::Format_RGB32)),
-      m_overlay(overlay.convertToFormat(QImage::Format_RGB32)), m_height(height)
+    : m_background(ArenaCopy(background)), m_overlay(ArenaCopy(overlay)), m_height(height)
 {
     // Opaque once here, so that the copies of every tick are plain copies.
     for (QImage* image : {&m_background, &m_overlay}) {

@@ -77,7 +77,8 @@ bool X11Presenter::active()
 {
     if (m_disabled || !m_window || !m_window->isVisible())
         return false;
-    if (m_window->devicePixelRatioF() != 1.0)
+    const QWindow* handle = m_window->windowHandle();
+    if (!handle || handle->devicePixelRatio() != 1.0)
         return false;
     // The platform makes a new native window when the window's flags change.
     if (!m_drawable || m_window->internalWinId() != m_drawable)
