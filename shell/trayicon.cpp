@@ -42,7 +42,14 @@ void cTrayIcon::setPicture(const QIcon& New_Picture)
         update();
 }
 
-void cTrayIcon::setTip(const QString& New_Tip) { current().tip = cutTip(New_Tip); }
+void cTrayIcon::setTip(const QString& New_Tip)
+{
+    if (New_Tip != m_tipGiven || m_tipCut.isNull()) {
+        m_tipGiven = New_Tip;
+        m_tipCut = cutTip(New_Tip);
+    }
+    current().tip = m_tipCut;
+}
 
 void cTrayIcon::setVisible(bool New_Visible)
 {

@@ -69,4 +69,7 @@ private:
     std::vector<Icon> m_icons{1};
     int m_index = 0;
     int m_eventIndex = -1;
+    // The tick sets the same tip again and again: the last one given and its cut form.
+    QString m_tipGiven;
+    QString m_tipCut;
 };
