@@ -28,9 +28,10 @@ constexpr size_t kMaxOutBlock = 1000;
 // more, but no more than kMaxBurstSeconds of audio (the default settings give eight seconds).
 constexpr size_t kBurstOutBlocks = 16;
 constexpr size_t kMaxBurstSeconds = 8;
-// The longest wait for the device to play the queue down (between bursts, before the end): a
-// device slower than its clock costs only another wake-up, as the queue is measured each time.
-constexpr double kLongestQueueWaitNs = 5e9;
+// The longest wait for the device to play the queue down (between bursts, before the end), longer
+// than a burst lasts: a device slower than its clock costs only another wake-up, as the queue is
+// measured each time.
+constexpr double kLongestQueueWaitNs = (kMaxBurstSeconds + 2) * 1e9;
 
 void NoticeNullOutput(const std::string& why)
 {
