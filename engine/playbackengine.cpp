@@ -416,7 +416,15 @@ int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
 
 void PlaybackEngine::setEqualizer(const int32_t* gains)
 {
-    m_equalizer.setGains(gains);
+    std::array<int32_t, Equalizer::kBands> clamped{};
+    for (int band = 0; band < Equalizer::kBands; ++band)
+        clamped[band] = std::clamp(gains[band], -120, 120);
+    m_equalizer.setGains(clamped.data());
+    // Seconds of audio are queued ahead: a new setting is heard only if they are made again.
+    if (clamped != m_equalizerGains) {
+        m_equalizerGains = clamped;
+        reload();
+    }
 }
 
 void PlaybackEngine::reload()

@@ -143,6 +143,7 @@ private:
     std::atomic<int> m_outSleepMs{0};
 
     Equalizer m_equalizer;
+    std::array<int32_t, Equalizer::kBands> m_equalizerGains{}; // the last setting (caller's thread)
     PitchTempo m_pitchTempo;
     std::atomic<int> m_pitchPercent{100};
     std::atomic<int> m_tempoStep{1};

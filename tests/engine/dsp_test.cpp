@@ -201,4 +201,27 @@ TEST_F(PitchTempoTest, EqualizerSettingIsHeardAfterReload)
     double source = Rms(reference.samples, 2, 0, 44100, 22050);
     EXPECT_NEAR(20 * std::log10(tail / source), -12.0, 0.5);
 }
+
+// The engine decodes seconds ahead; a new setting must not wait for them to be played.
+TEST_F(PitchTempoTest, EqualizerSettingIsHeardSoonWithoutReload)
+{
+    ToneSpec spec;
+    spec.seconds = 4;
+    spec.frequencyHz = 1000;
+    std::string tone = ToneFixture("eq-tone-4s.mp3", spec);
+    InputInfo info;
+    ASSERT_EQ(engine->open(tone, info), 1);
+    Pcm reference;
+    ASSERT_TRUE(LibraryDecode(tone, reference));
+    engine->play();
+    ASSERT_TRUE(WaitFor([&] { return engine->getPlayMs() > 1000; }, 5000));
+    int32_t gains[10] = {0, 0, 0, 0, -120, 0, 0, 0, 0, 0};
+    engine->setEqualizer(gains);
+    Pcm captured = playToEnd();
+    auto [first, last] = AudibleSpan(captured.samples, 300);
+    // Two seconds after the start, well after the call, the cut is heard.
+    double later = Rms(captured.samples, 2, 0, first + 2 * 44100, 22050);
+    double source = Rms(reference.samples, 2, 0, 44100, 22050);
+    EXPECT_NEAR(20 * std::log10(later / source), -12.0, 0.5);
+}
 } // namespace
