@@ -416,15 +416,9 @@ int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
 
 void PlaybackEngine::setEqualizer(const int32_t* gains)
 {
-    std::array<int32_t, Equalizer::kBands> clamped{};
-    for (int band = 0; band < Equalizer::kBands; ++band)
-        clamped[band] = std::clamp(gains[band], -120, 120);
-    m_equalizer.setGains(clamped.data());
     // Seconds of audio are queued ahead: a new setting is heard only if they are made again.
-    if (clamped != m_equalizerGains) {
-        m_equalizerGains = clamped;
+    if (m_equalizer.setGains(gains))
         reload();
-    }
 }
 
 void PlaybackEngine::reload()
@@ -636,11 +630,7 @@ void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)
             break;
         // A mono block lands in the first half of the span and is spread to stereo in place.
         int got = m_decoder.read(out, static_cast<int>(span));
-        if (got > 0 && m_playWriter.isOpen()) {
-            if (m_playWaveFirstFrame < 0)
-                m_playWaveFirstFrame = m_decoder.positionFrames() - got;
-            m_playWriter.write(out, got);
-        }
+        writePlayWave(out, got);
         if (channels == 1)
             for (int i = got - 1; i >= 0; --i)
                 out[2 * i] = out[2 * i + 1] = out[i];
@@ -658,17 +648,22 @@ void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)
     m_sinceSleep += std::max(1, static_cast<int>(total) / m_decoder.samplesPerFrame());
 }
 
+void PlaybackEngine::writePlayWave(const int16_t* decoded, int frames)
+{
+    if (frames <= 0 || !m_playWriter.isOpen())
+        return;
+    if (m_playWaveFirstFrame < 0)
+        m_playWaveFirstFrame = m_decoder.positionFrames() - frames;
+    m_playWriter.write(decoded, frames);
+}
+
 void PlaybackEngine::decodeBlock()
 {
     const int channels = m_decoder.channels();
     const int chunk = static_cast<int>(chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
-    if (got > 0 && m_playWriter.isOpen()) {
-        if (m_playWaveFirstFrame < 0)
-            m_playWaveFirstFrame = m_decoder.positionFrames() - got;
-        m_playWriter.write(m_readBuffer.data(), got);
-    }
+    writePlayWave(m_readBuffer.data(), got);
     if (got == 0) {
         if (!m_pitchTempo.bypassed())
             processBlock(m_readBuffer.data(), 0);

@@ -100,6 +100,8 @@ private:
     void decodeLoop();
     void applyJump(int64_t frame);
     void decodeBlock();
+    // Decoded frames also go to the file of playDecodeWave, when one is open.
+    void writePlayWave(const int16_t* decoded, int frames);
     bool plainPath();
     size_t chunkFrames() const;
     size_t burstFrames() const;
@@ -143,7 +145,6 @@ private:
     std::atomic<int> m_outSleepMs{0};
 
     Equalizer m_equalizer;
-    std::array<int32_t, Equalizer::kBands> m_equalizerGains{}; // the last setting (caller's thread)
     PitchTempo m_pitchTempo;
     std::atomic<int> m_pitchPercent{100};
     std::atomic<int> m_tempoStep{1};

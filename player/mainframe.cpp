@@ -23,11 +23,6 @@ namespace {
 // The status line's colour: the pale cyan of the skin's accents, legible on the dark display.
 constexpr QRgb kStatusColour = 0xFFB8F0FF;
 
-QString Padded(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-}
-
 // The decimal characters of a non-negative value padded with zeros to width, without a string:
 // the frame needs them fifty times a second.
 struct Digits {
@@ -148,9 +143,9 @@ QString MainFrame::TimeToolTip(int shownSec, int totalSec)
 {
     return QStringLiteral("%1:%2/%3:%4")
         .arg(shownSec / 60)
-        .arg(Padded(shownSec % 60, 2))
+        .arg(shownSec % 60, 2, 10, QLatin1Char('0'))
         .arg(totalSec / 60)
-        .arg(Padded(totalSec % 60, 2));
+        .arg(totalSec % 60, 2, 10, QLatin1Char('0'));
 }
 
 void MainFrame::drawTime(int sec)

@@ -44,7 +44,7 @@ void cTrayIcon::setPicture(const QIcon& New_Picture)
 
 void cTrayIcon::setTip(const QString& New_Tip)
 {
-    if (New_Tip != m_tipGiven || m_tipCut.isNull()) {
+    if (New_Tip != m_tipGiven) {
         m_tipGiven = New_Tip;
         m_tipCut = cutTip(New_Tip);
     }

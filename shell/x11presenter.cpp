@@ -125,11 +125,6 @@ bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-bool X11Presenter::present(const QImage& frame, const QRect& rect)
-{
-    return present(frame, std::vector<QRect>{rect});
-}
-
 bool X11Presenter::present(const QImage& frame, const std::vector<QRect>& rects)
 {
     if (!active() || frame.format() != QImage::Format_RGB32 || frame.size() != m_window->size())

@@ -18,10 +18,9 @@ public:
     explicit X11Presenter(QWidget* window);
     ~X11Presenter() override;
 
-    // Sends rect of frame (Format_RGB32, the window's size) to the window. False when the
+    // Sends rects of frame (Format_RGB32, the window's size) to the window. False when the
     // direct path is not available (another platform, a scaled screen, a visual we cannot
     // feed, the window not shown): the caller then repaints the usual way.
-    bool present(const QImage& frame, const QRect& rect);
     bool present(const QImage& frame, const std::vector<QRect>& rects);
 
     // Whether present() sends pixels itself; MORVANE_PRESENT=qt turns the direct path off.

@@ -55,8 +55,8 @@ Arena& TheArena()
 
 QImage ArenaImage(QSize size, QImage::Format format)
 {
-    QImage probe(1, 1, format);
-    const qsizetype bytesPerLine = ((qsizetype(size.width()) * probe.depth() + 31) / 32) * 4;
+    const int depth = static_cast<int>(QImage::toPixelFormat(format).bitsPerPixel());
+    const qsizetype bytesPerLine = ((qsizetype(size.width()) * depth + 31) / 32) * 4;
     uchar* memory = size.isEmpty()
                         ? nullptr
                         : TheArena().take(static_cast<size_t>(bytesPerLine) * size.height());

@@ -4,6 +4,35 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The two halves of each record's sequence lock: the one writer makes the count odd while it
+// stores, readers retry a copy during which the count changed.
+template <typename Record, typename Store> void Publish(Record& record, Store store)
+{
+    uint32_t seq = record.seq.load(std::memory_order_relaxed);
+    record.seq.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    store(record);
+    record.seq.store(seq + 2, std::memory_order_release);
+}
+
+template <typename Record, typename Copy> bool Read(const Record& record, Copy copy)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        uint32_t before = record.seq.load(std::memory_order_acquire);
+        if (before & 1)
+            continue;
+        copy(record);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (record.seq.load(std::memory_order_relaxed) == before)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void PlayClock::reset(int sampleRate)
 {
     m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
@@ -15,34 +44,23 @@ void PlayClock::reset(int sampleRate)
 void PlayClock::recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs)
 {
     uint64_t number = m_blockCount.load(std::memory_order_relaxed);
-    Block& b = m_blocks[number % kBlocks];
-    uint32_t seq = b.seq.load(std::memory_order_relaxed);
-    b.seq.store(seq + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    b.firstIndex.store(firstIndex, std::memory_order_relaxed);
-    b.ringFrames.store(ringFrames, std::memory_order_relaxed);
-    b.totalFrames.store(totalFrames, std::memory_order_relaxed);
-    b.heardEndNs.store(heardEndNs, std::memory_order_relaxed);
-    b.seq.store(seq + 2, std::memory_order_release);
+    Publish(m_blocks[number % kBlocks], [&](Block& b) {
+        b.firstIndex.store(firstIndex, std::memory_order_relaxed);
+        b.ringFrames.store(ringFrames, std::memory_order_relaxed);
+        b.totalFrames.store(totalFrames, std::memory_order_relaxed);
+        b.heardEndNs.store(heardEndNs, std::memory_order_relaxed);
+    });
     m_blockCount.store(number + 1, std::memory_order_release);
 }
 
 bool PlayClock::loadBlock(uint64_t number, BlockCopy& out) const
 {
-    const Block& b = m_blocks[number % kBlocks];
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        uint32_t before = b.seq.load(std::memory_order_acquire);
-        if (before & 1)
-            continue;
+    return Read(m_blocks[number % kBlocks], [&](const Block& b) {
         out.firstIndex = b.firstIndex.load(std::memory_order_relaxed);
         out.ringFrames = b.ringFrames.load(std::memory_order_relaxed);
         out.totalFrames = b.totalFrames.load(std::memory_order_relaxed);
         out.heardEndNs = b.heardEndNs.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (b.seq.load(std::memory_order_relaxed) == before)
-            return true;
-    }
-    return false;
+    });
 }
 
 int64_t PlayClock::heardIndex(int64_t nowNs) const
@@ -77,15 +95,12 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
 void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame)
 {
     uint64_t number = m_markerCount.load(std::memory_order_relaxed);
-    Marker& m = m_markers[number % kMarkers];
-    uint32_t seq = m.seq.load(std::memory_order_relaxed);
-    m.seq.store(seq + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    m.outIndex.store(outIndex, std::memory_order_relaxed);
-    m.trackFrame.store(trackFrame, std::memory_order_relaxed);
-    m.tempo.store(tempo, std::memory_order_relaxed);
-    m.startFrame.store(startFrame, std::memory_order_relaxed);
-    m.seq.store(seq + 2, std::memory_order_release);
+    Publish(m_markers[number % kMarkers], [&](Marker& m) {
+        m.outIndex.store(outIndex, std::memory_order_relaxed);
+        m.trackFrame.store(trackFrame, std::memory_order_relaxed);
+        m.tempo.store(tempo, std::memory_order_relaxed);
+        m.startFrame.store(startFrame, std::memory_order_relaxed);
+    });
     m_markerCount.store(number + 1, std::memory_order_release);
 }
 
@@ -96,20 +111,12 @@ void PlayClock::clearMarkers()
 
 bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
 {
-    const Marker& m = m_markers[number % kMarkers];
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        uint32_t before = m.seq.load(std::memory_order_acquire);
-        if (before & 1)
-            continue;
+    return Read(m_markers[number % kMarkers], [&](const Marker& m) {
         out.outIndex = m.outIndex.load(std::memory_order_relaxed);
         out.trackFrame = m.trackFrame.load(std::memory_order_relaxed);
         out.tempo = m.tempo.load(std::memory_order_relaxed);
         out.startFrame = m.startFrame.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (m.seq.load(std::memory_order_relaxed) == before)
-            return true;
-    }
-    return false;
+    });
 }
 
 int64_t PlayClock::trackFrameAt(int64_t ringIndex) const

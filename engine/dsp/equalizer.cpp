@@ -20,12 +20,17 @@ void Equalizer::configure(int sampleRate)
     reset();
 }
 
-void Equalizer::setGains(const int32_t* tenthsDb)
+bool Equalizer::setGains(const int32_t* tenthsDb)
 {
     std::lock_guard lock(m_mutex);
-    for (int band = 0; band < kBands; ++band)
-        m_pending[band] = std::clamp(tenthsDb[band], -120, 120) / 10.0;
+    bool differs = false;
+    for (int band = 0; band < kBands; ++band) {
+        const double gainDb = std::clamp(tenthsDb[band], -120, 120) / 10.0;
+        differs = differs || gainDb != m_pending[band];
+        m_pending[band] = gainDb;
+    }
     m_changed.store(true, std::memory_order_release);
+    return differs;
 }
 
 void Equalizer::reset()

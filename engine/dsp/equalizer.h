@@ -18,8 +18,9 @@ public:
     static constexpr double kQ = 1.41; // about one octave wide
 
     void configure(int sampleRate);
-    // Gains in tenths of a decibel, clamped to -120..120; band 0 first.
-    void setGains(const int32_t* tenthsDb);
+    // Gains in tenths of a decibel, clamped to -120..120; band 0 first. True when they differ
+    // from the last ones set.
+    bool setGains(const int32_t* tenthsDb);
     void reset(); // clears the filter state
     // True when nothing would change the samples (all gains 0, no glide in progress).
     bool bypassed();

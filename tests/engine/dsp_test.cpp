@@ -92,13 +92,7 @@ protected:
         track = ToneFixture("pitch.mp3", spec);
         capture = TestTempDir() + "/" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
-        OutputConfig config;
-        config.kind = OutputConfig::Kind::Capture;
-        config.capturePath = capture;
-        config.nullOptions.speed = 8;
-        engine = std::make_unique<PlaybackEngine>(config);
-        engine->init();
-        engine->callback(CountEndNotice);
+        engine = CaptureEngine(capture, 8);
         InputInfo info;
         ASSERT_EQ(engine->open(track, info), 1);
     }

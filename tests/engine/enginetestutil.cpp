@@ -159,3 +159,20 @@ std::pair<size_t, size_t> AudibleSpan(const std::vector<int16_t>& stereo, int th
         }
     return {first, last};
 }
+
+OutputConfig CaptureConfig(const std::string& path, double speed)
+{
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Capture;
+    config.capturePath = path;
+    config.nullOptions.speed = speed;
+    return config;
+}
+
+std::unique_ptr<PlaybackEngine> CaptureEngine(const std::string& path, double speed)
+{
+    auto engine = std::make_unique<PlaybackEngine>(CaptureConfig(path, speed));
+    engine->init();
+    engine->callback(CountEndNotice);
+    return engine;
+}

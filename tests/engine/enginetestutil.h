@@ -4,9 +4,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "playbackengine.h"
 #include "support/fixtures.h"
 
 struct Pcm {
@@ -33,6 +35,11 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
 // Counts end-of-track notices; the engine takes a plain function pointer.
 extern std::atomic<int> g_endNotices;
 void CountEndNotice(int32_t code, int32_t value);
+
+// An output that writes what would be heard to path, with its clock speed times real time.
+OutputConfig CaptureConfig(const std::string& path, double speed);
+// An initialised engine on that output whose end notices CountEndNotice counts.
+std::unique_ptr<PlaybackEngine> CaptureEngine(const std::string& path, double speed);
 
 // Root mean square of one channel of interleaved frames [first, first + count).
 double Rms(const std::vector<int16_t>& samples, int channels, int channel, size_t first,

@@ -22,13 +22,7 @@ protected:
         ASSERT_TRUE(LibraryDecode(track, reference));
         capturePath = TestTempDir() + "/" +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
-        OutputConfig config;
-        config.kind = OutputConfig::Kind::Capture;
-        config.capturePath = capturePath;
-        config.nullOptions.speed = 8;
-        engine = std::make_unique<PlaybackEngine>(config);
-        engine->init();
-        engine->callback(CountEndNotice);
+        engine = CaptureEngine(capturePath, 8);
         InputInfo info;
         ASSERT_EQ(engine->open(track, info), 1);
     }
@@ -78,11 +72,7 @@ TEST_P(LongCaptureTest, SamplesStayExactWhereTheRingWrapsAndMonoFillsBothChannel
         expected.push_back(reference.samples[i * channels + channels - 1]);
     }
     std::string capture = TestTempDir() + "/long-" + std::to_string(channels) + ".wav";
-    OutputConfig config;
-    config.kind = OutputConfig::Kind::Capture;
-    config.capturePath = capture;
-    config.nullOptions.speed = 16;
-    PlaybackEngine engine(config);
+    PlaybackEngine engine(CaptureConfig(capture, 16));
     engine.init();
     engine.callback(CountEndNotice);
     // The shortest queue too: its ring is the smallest, and bursts refill it most often.
@@ -136,10 +126,7 @@ TEST(UnderrunTest, DeviceBurstsDrainTheRingWithoutLosingOrRepeatingAudio)
     Pcm reference;
     ASSERT_TRUE(LibraryDecode(track, reference));
     std::string capture = TestTempDir() + "/underrun.wav";
-    OutputConfig config;
-    config.kind = OutputConfig::Kind::Capture;
-    config.capturePath = capture;
-    config.nullOptions.speed = 4;
+    OutputConfig config = CaptureConfig(capture, 4);
     config.nullOptions.burstEvery = 6;
     PlaybackEngine engine(config);
     engine.init();

@@ -114,20 +114,20 @@ TEST_F(X11PresenterTest, SendsExactlyTheChangedRectangle)
 {
     const QImage before = window.image;
     ASSERT_EQ(ReadWindow(window), before);
-    // A rectangle that is not whole rows, so its rows are packed, and one that spills over.
+    // In one call: a rectangle that is not whole rows, so its rows are packed, and one that
+    // spills over.
     const QRect inner(37, 11, 101, 53);
     Paint(window.image, inner, 90);
-    ASSERT_TRUE(presenter->present(window.image, inner));
     const QRect spill(250, 120, 80, 60);
     Paint(window.image, spill & window.image.rect(), 170);
-    ASSERT_TRUE(presenter->present(window.image, spill));
+    ASSERT_TRUE(presenter->present(window.image, {inner, spill}));
     Settle();
     EXPECT_EQ(ReadWindow(window), window.image);
 
     // Only the named rectangle travels: a change outside it stays unseen.
     QImage hidden = window.image;
     window.image.setPixel(5, 5, qRgb(255, 0, 0));
-    ASSERT_TRUE(presenter->present(window.image, QRect(0, 100, 300, 10)));
+    ASSERT_TRUE(presenter->present(window.image, {QRect(0, 100, 300, 10)}));
     Settle();
     EXPECT_EQ(ReadWindow(window).pixel(5, 5), hidden.pixel(5, 5));
 }
@@ -135,7 +135,7 @@ TEST_F(X11PresenterTest, SendsExactlyTheChangedRectangle)
 TEST_F(X11PresenterTest, AnExposeShowsTheLatestFrameNotAStaleOne)
 {
     Paint(window.image, window.image.rect(), 40);
-    ASSERT_TRUE(presenter->present(window.image, window.image.rect()));
+    ASSERT_TRUE(presenter->present(window.image, {window.image.rect()}));
     Settle();
     // Cover the window with another and take it away: the server asks for a repaint.
     QWidget cover(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
@@ -157,7 +157,7 @@ TEST_F(X11PresenterTest, FollowsTheWindowWhenItIsRemade)
     ASSERT_NE(window.winId(), before);
     ASSERT_TRUE(presenter->active());
     Paint(window.image, QRect(0, 0, 300, 150), 200);
-    ASSERT_TRUE(presenter->present(window.image, QRect(0, 0, 300, 150)));
+    ASSERT_TRUE(presenter->present(window.image, {QRect(0, 0, 300, 150)}));
     Settle();
     EXPECT_EQ(ReadWindow(window), window.image);
 }
@@ -165,11 +165,11 @@ TEST_F(X11PresenterTest, FollowsTheWindowWhenItIsRemade)
 TEST_F(X11PresenterTest, HandsBackToQtForFramesItCannotSend)
 {
     QImage other(window.size(), QImage::Format_ARGB32);
-    EXPECT_FALSE(presenter->present(other, other.rect()));
+    EXPECT_FALSE(presenter->present(other, {other.rect()}));
     QImage small(100, 50, QImage::Format_RGB32);
-    EXPECT_FALSE(presenter->present(small, small.rect()));
+    EXPECT_FALSE(presenter->present(small, {small.rect()}));
     window.hide();
-    EXPECT_FALSE(presenter->present(window.image, window.image.rect()));
+    EXPECT_FALSE(presenter->present(window.image, {window.image.rect()}));
 }
 
 } // namespace
