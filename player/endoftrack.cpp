@@ -5,17 +5,6 @@
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
 
-int NextRandomRow(AppState& state, const PlaylistModel& playlist)
-{
-    const int entries = static_cast<int>(playlist.List1.size());
-    if (entries == 0)
-        return 0;
-    state.RandomPos += 1;
-    if (state.RandomPos > entries || state.RandomPos < 1)
-        state.RandomPos = 1;
-    return playlist.List1[state.RandomPos - 1];
-}
-
 void ApplyEndOfTrack(AppState& state, PlaylistModel& playlist, TrackOps& ops)
 {
     if (!state.PlayEnd.exchange(false))

@@ -8,7 +8,3 @@ class TrackOps;
 // Acts on PlayEnd once and clears it. Unless a WAV conversion runs, CurrentIndex advances by
 // PlayMode and the chosen row is opened and played (normal mode stops after the last row).
 void ApplyEndOfTrack(AppState& state, PlaylistModel& playlist, TrackOps& ops);
-
-// The row random mode moves to: the next entry of the shuffled order List1, wrapping.
-// Advances RandomPos. Returns 0 when List1 is empty.
-int NextRandomRow(AppState& state, const PlaylistModel& playlist);

@@ -130,15 +130,22 @@ void TrackOps::GoToTrack(int n)
         PlayTrack();
 }
 
+int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+{
+    const int entries = static_cast<int>(playlist.List1.size());
+    if (entries == 0)
+        return 0;
+    state.RandomPos += 1;
+    if (state.RandomPos > entries || state.RandomPos < 1)
+        state.RandomPos = 1;
+    return playlist.List1[static_cast<size_t>(state.RandomPos - 1)];
+}
+
 void TrackOps::NextTrack()
 {
     m_state.CurrentIndex += 1;
-    if (m_state.PlayMode == 2 && !m_playlist.List1.empty()) {
-        m_state.RandomPos += 1;
-        if (m_state.RandomPos > static_cast<int>(m_playlist.List1.size()) || m_state.RandomPos < 1)
-            m_state.RandomPos = 1;
-        m_state.CurrentIndex = m_playlist.List1[static_cast<size_t>(m_state.RandomPos - 1)];
-    }
+    if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
+        m_state.CurrentIndex = NextRandomRow(m_state, m_playlist);
     GoToTrack(m_state.CurrentIndex);
 }
 
@@ -146,12 +153,8 @@ void TrackOps::PreviousTrack()
 {
     m_state.CurrentIndex -= 1;
     // Random mode has no way back: previous takes the next step of the shuffled order too.
-    if (m_state.PlayMode == 2 && !m_playlist.List1.empty()) {
-        m_state.RandomPos += 1;
-        if (m_state.RandomPos > static_cast<int>(m_playlist.List1.size()) || m_state.RandomPos < 1)
-            m_state.RandomPos = 1;
-        m_state.CurrentIndex = m_playlist.List1[static_cast<size_t>(m_state.RandomPos - 1)];
-    }
+    if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
+        m_state.CurrentIndex = NextRandomRow(m_state, m_playlist);
     GoToTrack(m_state.CurrentIndex);
 }
 

@@ -10,6 +10,10 @@ class Engine;
 class PlaylistModel;
 class QWidget;
 
+// The row random mode moves to: the next entry of the shuffled order List1, wrapping.
+// Advances RandomPos. Returns 0 when List1 is empty.
+int NextRandomRow(AppState& state, const PlaylistModel& playlist);
+
 class TrackOps : public QObject {
     Q_OBJECT
 public:
