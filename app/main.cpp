@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QTemporaryFile>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -22,6 +24,19 @@ void setUpFonts()
     const QStringList gothic{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
     QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic);
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), gothic);
+}
+
+// Qt's own dialogs and buttons ("Cancel", "Look in") in Japanese, like the rest of the program,
+// whatever the desktop's language.
+void loadQtTranslation(QTranslator& translator)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (translator.load(QStringLiteral("qtbase_ja"), folder))
+        QApplication::installTranslator(&translator);
+    else
+        std::fprintf(stderr, "morvane: qtbase_ja.qm not found in %s (package qt6-translations-l10n);"
+                             " Qt's dialogs stay in English\n",
+                     qPrintable(folder));
 }
 
 bool configFolderWritable()
@@ -39,6 +54,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("2.30"));
     QApplication::setQuitOnLastWindowClosed(false);
     setUpFonts();
+    QTranslator qtTranslation;
+    loadQtTranslation(qtTranslation);
 
     // One instance per user (per settings folder).
     QLockFile lock(ConfigDir() + QStringLiteral("/morvane.lock"));

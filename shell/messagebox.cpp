@@ -28,11 +28,12 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         const QString& caption, QMessageBox::Icon icon,
-                                        QMessageBox::StandardButtons buttons)
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
 {
     Script& s = script();
     if (s.enabled) {
-        s.shown.push_back({text, caption, icon, buttons});
+        s.shown.push_back({text, caption, icon, buttons, defaultButton});
         if (s.answers.empty())
             return firstButton(buttons);
         auto answer = s.answers.front();
@@ -43,9 +44,11 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
         // Unattended runs (whole-program tests): say it on standard error, take the default.
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
                      qPrintable(QString(text).replace(QLatin1Char('\r'), QLatin1Char(' '))));
-        return firstButton(buttons);
+        return defaultButton != QMessageBox::NoButton ? defaultButton : firstButton(buttons);
     }
     QMessageBox box(icon, caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

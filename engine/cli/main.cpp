@@ -1,4 +1,4 @@
-// morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
+// morvane-engine: the playback engine from the command line (info, tag, decode, play, lyrics,
 // spectrum, wave), for tests, benchmarks and users.
 #include <atomic>
 #include <chrono>
@@ -15,6 +15,8 @@
 #include "analysis/wave.h"
 #include "decode/mpegdecoder.h"
 #include "lyrics/lyrics.h"
+#include "meta/tagreader.h"
+#include "meta/tagwriter.h"
 #include "playbackengine.h"
 
 namespace {
@@ -43,6 +45,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: morvane-engine info FILE\n"
+                 "       morvane-engine tag FILE [--title T] [--artist A] [--album B] [--year Y]\n"
+                 "                               [--comment C] [--genre N]\n"
                  "       morvane-engine decode FILE OUT.wav\n"
                  "       morvane-engine play FILE [--seconds N]\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
@@ -81,6 +85,42 @@ int info(const std::string& path)
     std::printf("tagTitle=%s\ntagArtist=%s\nalbum=%s\nyear=%s\ncomment=%s\ngenre=%d\n",
                 tag.title.c_str(), tag.artist.c_str(), tag.album.c_str(), tag.year.c_str(),
                 tag.comment.c_str(), tag.genre);
+    return 0;
+}
+
+// Writes the fields given over the file's present tag, the way the tag editor writes what its
+// boxes hold after loading that tag. Genre N is 0..255, or -1 for none.
+int tag(const std::string& path, int argc, char** argv)
+{
+    TagInfo tag;
+    ReadTag(path, tag); // a file without a tag starts from empty fields
+    for (int i = 3; i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            return usage();
+        const std::string value = argv[i + 1];
+        if (option == "--title")
+            tag.title = value;
+        else if (option == "--artist")
+            tag.artist = value;
+        else if (option == "--album")
+            tag.album = value;
+        else if (option == "--year")
+            tag.year = value;
+        else if (option == "--comment")
+            tag.comment = value;
+        else if (option == "--genre") {
+            double genre = 0;
+            if (!parseNumber(value.c_str(), genre) || genre < -1 || genre > 255 ||
+                genre != static_cast<int>(genre))
+                return fail("not a genre number (0 to 255, or -1 for none): " + value);
+            tag.genre = static_cast<int>(genre);
+        } else
+            return usage();
+    }
+    std::string error;
+    if (!WriteTag(path, tag, error))
+        return fail(error);
     return 0;
 }
 
@@ -204,6 +244,8 @@ int main(int argc, char** argv)
     double number = 0;
     if (command == "info" && argc == 3)
         return info(path);
+    if (command == "tag")
+        return tag(path, argc, argv);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
     if (command == "play" && (argc == 3 || argc == 5)) {

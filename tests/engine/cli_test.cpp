@@ -51,6 +51,21 @@ TEST_F(CliTest, InfoPrintsKeyValueLines)
     EXPECT_NE(out.find("tag=1\n"), std::string::npos);
 }
 
+TEST_F(CliTest, TagWritesOverThePresentTagAndInfoReadsItBack)
+{
+    const std::string copy = TestTempDir() + "/cli-tag.mp3";
+    std::filesystem::copy_file(track, copy, std::filesystem::copy_options::overwrite_existing);
+    std::string out;
+    ASSERT_EQ(RunCli("tag '" + copy + "' --artist 'アーティスト' --year 1999 --genre 148", out), 0)
+        << out;
+    ASSERT_EQ(RunCli("info '" + copy + "'", out), 0) << out;
+    EXPECT_NE(out.find("title=Cli\n"), std::string::npos) << out; // kept from the old tag
+    EXPECT_NE(out.find("tagArtist=アーティスト\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("year=1999\n"), std::string::npos);
+    EXPECT_NE(out.find("genre=148\n"), std::string::npos);
+    EXPECT_NE(RunCli("tag '" + copy + "' --genre 300", out), 0);
+}
+
 TEST_F(CliTest, DecodeWritesTheWav)
 {
     std::string out, wav = TestTempDir() + "/cli.wav";
