@@ -192,6 +192,13 @@ void App::load(const QStringList& args)
     m_state.CurrentIndex = 1;
 
     LoadSettings(m_state, ini);
+    // A damaged load setting would make every track load fail: put the default back, store it so
+    // the user hears of it once, and say why.
+    const QString repaired = RepairLoadSettings(m_state);
+    if (!repaired.isEmpty()) {
+        SaveSettings(m_state, ini);
+        ShowMessage(m_mainWindow.get(), repaired, kAppTitle, QMessageBox::Warning);
+    }
     if (m_state.AlwaysTop)
         setTopMost(true);
     if (QScreen* screen = m_mainWindow->screen()) {

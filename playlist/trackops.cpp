@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "playlistmodel.h"
 #include "shell/cpath.h"
+#include "settings/settingsstore.h"
 #include "shell/messagebox.h"
 
 #include <QWidget>
@@ -60,8 +61,10 @@ void TrackOps::OpenTrack(const QString& path)
         m_state.OptionChanged = false;
         if (m_engine.setOption(m_state.InBlock, m_state.OutBlock, m_state.InSleep,
                                m_state.OutSleep) == 0)
-            ShowMessage(m_messageParent, QStringLiteral("error"), kAppTitle, QMessageBox::NoIcon,
-                        QMessageBox::Ok);
+            ShowMessage(m_messageParent,
+                        QStringLiteral("再生エンジンが負荷設定を受け付けませんでした。\r") +
+                            kLoadSettingsRule,
+                        kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
     }
     cPath track;
     track.FileName = path;

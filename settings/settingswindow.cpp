@@ -323,6 +323,16 @@ void SettingsWindow::restoreDefaults()
 
 void SettingsWindow::apply()
 {
+    // Values the engine would refuse are caught here, before anything is stored.
+    std::array<int, 4> load{};
+    for (int i = 0; i < 4; ++i)
+        load[i] = LeadingNumberInt32(m_loadFields[i]->text());
+    if (!LoadSettingsValid(load[0], load[1], load[2], load[3])) {
+        m_tabs->setCurrentIndex(1);
+        ShowMessage(this, QStringLiteral("負荷設定の値が正しくありません。\r") + kLoadSettingsRule,
+                    QStringLiteral("Window"), QMessageBox::Warning);
+        return;
+    }
     applyOption(m_startPosition, m_state.StartType);
     applyOption(m_osiroType, m_state.OsiroType);
     applyOption(m_expressType, m_state.ExpressType);
@@ -336,10 +346,10 @@ void SettingsWindow::apply()
 
     m_state.OptionChanged = true;
 
-    m_state.InBlock = LeadingNumberInt32(m_loadFields[0]->text());
-    m_state.OutBlock = LeadingNumberInt32(m_loadFields[1]->text());
-    m_state.InSleep = LeadingNumberInt32(m_loadFields[2]->text());
-    m_state.OutSleep = LeadingNumberInt32(m_loadFields[3]->text());
+    m_state.InBlock = load[0];
+    m_state.OutBlock = load[1];
+    m_state.InSleep = load[2];
+    m_state.OutSleep = load[3];
 
     const QString file = PropertyIniPath();
     SaveSettings(m_state, file);
