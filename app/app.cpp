@@ -21,8 +21,10 @@
 #include "playlist/playlistwindowkit.h"
 #include "playlist/startupfill.h"
 #include "playlist/trackops.h"
+#include "settings/ini.h"
 #include "settings/settingswindow.h"
 #include "settings/shortcutwindow.h"
+#include "shell/desktopopen.h"
 #include "shell/trayhost.h"
 #include "shell/trayicon.h"
 #include "tools/conversionwatcher.h"
@@ -37,7 +39,6 @@
 #include "visual/skin.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +47,6 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
-#include <QUrl>
 
 #include <atomic>
 #include <cstdio>
@@ -202,7 +202,9 @@ void App::load(const QStringList& args)
     if (m_state.AlwaysTop)
         setTopMost(true);
     if (QScreen* screen = m_mainWindow->screen()) {
-        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(), screen->geometry()))
+        // The free area: a bottom corner must not lie under a panel.
+        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(),
+                                     screen->availableGeometry()))
             m_mainWindow->move(*pos);
     }
     m_state.PlayMode = 1;
@@ -270,6 +272,38 @@ void App::emergencyQuit()
     m_timer.setEnabled(false);
 }
 
+namespace {
+// The window-manager frame around a window's contents; estimated before its first show.
+QSize frameSizeOf(const QWidget& window)
+{
+    const QSize frame = window.frameGeometry().size();
+    if (window.testAttribute(Qt::WA_WState_Created) && frame != window.size())
+        return frame;
+    return window.size() + QSize(8, 34);
+}
+
+const QString kPlayListSection = QStringLiteral("PlayList");
+}  // namespace
+
+void App::placeBesideMainWindow(QWidget& window)
+{
+    QScreen* screen = m_mainWindow->screen();
+    if (!screen)
+        return;
+    window.move(PlaceBeside(m_mainWindow->frameGeometry(), frameSizeOf(window),
+                            screen->availableGeometry()));
+}
+
+void App::rememberPlaylistPlace()
+{
+    if (!m_playlistPlaced || !m_playlistWindow)
+        return;
+    const QString ini = PropertyIniPath();
+    const QPoint at = m_playlistWindow->pos();
+    WriteIni(kPlayListSection, QStringLiteral("Left"), QString::number(at.x()), ini);
+    WriteIni(kPlayListSection, QStringLiteral("Top"), QString::number(at.y()), ini);
+}
+
 QWidget* App::createToolWindow(ToolWindow window)
 {
     QWidget* w = nullptr;
@@ -315,8 +349,20 @@ QWidget* App::createToolWindow(ToolWindow window)
 void App::showToolWindow(ToolWindow window)
 {
     QWidget* w = m_tools[toolIndex(window)];
-    if (!w)
+    if (!w) {
         w = createToolWindow(window);
+        // Closing these two hands the keyboard back to the main window.
+        if (window == ToolWindow::Decoding)
+            connect(static_cast<DecodingWindow*>(w), &DecodingWindow::closed, this,
+                    [this] { m_mainWindow->activateWindow(); });
+        if (window == ToolWindow::Version)
+            connect(static_cast<VersionWindow*>(w), &VersionWindow::closed, this,
+                    [this] { m_mainWindow->activateWindow(); });
+    }
+    // Each opening puts the window beside the main window, never under it when that one stays
+    // on top.
+    if (!w->isVisible())
+        placeBesideMainWindow(*w);
     switch (window) {
     case ToolWindow::TagEditor:
         static_cast<TagEditorWindow*>(w)->showWindow();
@@ -350,6 +396,21 @@ void App::showToolWindow(ToolWindow window)
 
 void App::showPlaylist()
 {
+    if (!m_playlistPlaced && !m_playlistWindow->isVisible()) {
+        // The place it had at the last quit, else beside the main window.
+        m_playlistPlaced = true;
+        const QString ini = PropertyIniPath();
+        bool hasLeft = false;
+        bool hasTop = false;
+        const int left = ReadIni(kPlayListSection, QStringLiteral("Left"), 50, ini).toInt(&hasLeft);
+        const int top = ReadIni(kPlayListSection, QStringLiteral("Top"), 50, ini).toInt(&hasTop);
+        QScreen* screen = m_mainWindow->screen();
+        if (hasLeft && hasTop && screen)
+            m_playlistWindow->move(KeepInside({left, top}, frameSizeOf(*m_playlistWindow),
+                                              screen->availableGeometry()));
+        else
+            placeBesideMainWindow(*m_playlistWindow);
+    }
     m_playlistWindow->showNormal();
     m_playlistWindow->raise();
 }
@@ -410,10 +471,15 @@ void App::quitApp()
     m_quitting = true;
     m_engine.close();
     m_engine.free();
+    rememberPlaylistPlace();
     if (!writeBackup()) {
+        // Only a backup that is there can be said to be kept.
         ShowMessage(m_mainWindow.get(),
-                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r"
-                                   "前回のバックアップはそのまま残っています。"),
+                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r") +
+                        (QFileInfo::exists(BackupPath())
+                             ? QStringLiteral("前回のバックアップはそのまま残っています。")
+                             : QStringLiteral("次回の起動時、プレイリストは空になります。")) +
+                        QStringLiteral("\r") + BackupPath(),
                     kAppTitle, QMessageBox::Warning);
     }
     m_kit->trayIcon().AllHide();
@@ -431,9 +497,7 @@ void App::openFileManager()
         if (info.absoluteDir().exists())
             folder = info.absolutePath();
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        ShowMessage(m_mainWindow.get(), QStringLiteral("ファイルマネージャーを起動できませんでした。"),
-                    kAppTitle, QMessageBox::Warning);
+    OpenWithDesktop(m_mainWindow.get(), folder, QStringLiteral("フォルダ"));
 }
 
 void App::closeAllWindows()

@@ -71,6 +71,10 @@ public:
 private:
     QWidget* createToolWindow(ToolWindow window);
     void closeAllWindows();
+    // Puts a window that is about to open beside the main window, inside the screen's free area.
+    void placeBesideMainWindow(QWidget& window);
+    // Stores where the playlist window stands, for the next start.
+    void rememberPlaylistPlace();
 
     AppState& m_state;
     Engine& m_engine;
@@ -90,4 +94,5 @@ private:
     bool m_quitting = false;
     bool m_startupProbe = false;
     bool m_loaded = false;  // start-up has filled the playlist
+    bool m_playlistPlaced = false;  // the playlist window has been put in its place this run
 };

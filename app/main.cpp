@@ -2,6 +2,7 @@
 #include "app.h"
 #include "apppaths.h"
 #include "messagebox.h"
+#include "pathbytes.h"
 #include "settingsstore.h"
 
 #include "engine/playbackengine.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     AppState state;
     PlaybackEngine engine;
     App app(state, engine);
-    app.load(application.arguments().mid(1));
+    app.load(ArgumentPaths(argc, argv));
     app.run();
     return 0;
 }

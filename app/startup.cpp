@@ -1,6 +1,8 @@
 // Start-up placement and command-line rules.
 #include "startup.h"
 
+#include <algorithm>
+
 std::optional<QPoint> StartPosition(int startType, const QSize& window, const QRect& screen)
 {
     const int w = window.width();
@@ -28,6 +30,32 @@ std::optional<QPoint> StartPosition(int startType, const QSize& window, const QR
         return std::nullopt;
     }
     return p + screen.topLeft();
+}
+
+QPoint KeepInside(const QPoint& topLeft, const QSize& frame, const QRect& available)
+{
+    const int x = std::max(available.left(),
+                           std::min(topLeft.x(), available.right() + 1 - frame.width()));
+    const int y = std::max(available.top(),
+                           std::min(topLeft.y(), available.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& available)
+{
+    const QPoint candidates[] = {
+        {anchor.right() + 1, anchor.top()},
+        {anchor.left() - frame.width(), anchor.top()},
+        {anchor.left(), anchor.bottom() + 1},
+        {anchor.left(), anchor.top() - frame.height()},
+    };
+    for (const QPoint& at : candidates) {
+        // Sliding along the anchor's side keeps the window off the anchor.
+        const QPoint inside = KeepInside(at, frame, available);
+        if (!QRect(inside, frame).intersects(anchor))
+            return inside;
+    }
+    return KeepInside(candidates[0], frame, available);
 }
 
 CommandLine ParseCommandLine(const QStringList& args)

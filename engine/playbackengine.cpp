@@ -136,6 +136,7 @@ void PlaybackEngine::ensureOutput(int sampleRate)
     if (!m_output->start(sampleRate, &m_renderer, error)) {
         // No device (a headless machine, a busy card): keep time with the null output instead.
         NoticeNullOutput(error);
+        m_outputNotice = error.empty() ? std::string("no device") : error;
         m_output = std::make_unique<NullOutput>(m_outputConfig.nullOptions);
         m_output->start(sampleRate, &m_renderer, error);
     }

@@ -150,7 +150,7 @@ void PlaylistAppearance::chooseBackground(int item)
                                   {QStringLiteral("GIF(*.gif)"), QStringLiteral("*.gif")},
                                   {QStringLiteral("BMP(*.bmp)"), QStringLiteral("*.bmp")},
                                   {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")}};
-        const QString name = ShowOpenDialog(&m_window, filter, QDir::currentPath());
+        const QString name = ShowOpenDialog(&m_window, filter, DialogKind::Pictures);
         if (name.isEmpty() || !IsBackgroundPictureName(name))
             return;
         wallPath = name;

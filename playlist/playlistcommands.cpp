@@ -7,14 +7,13 @@
 #include "playlistview.h"
 #include "playlistwindow.h"
 #include "shell/apppaths.h"
+#include "shell/desktopopen.h"
 #include "shell/messagebox.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QUrl>
 
 int FileAttributes(const QString& path)
 {
@@ -82,10 +81,7 @@ void OpenHelp(QWidget* parent)
                     QMessageBox::Critical);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        ShowMessage(parent, QStringLiteral("ヘルプを開けませんでした。\n") + path, kAppTitle,
-                    QMessageBox::Critical);
-    }
+    OpenWithDesktop(parent, path, QStringLiteral("ヘルプ"));
 }
 
 PlaylistCommands::PlaylistCommands(PlaylistWindow& window)

@@ -6,16 +6,23 @@
 #include "playlistmodel.h"
 #include "playlistroads.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 #include "trackops.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 bool readable(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.isFile() && info.isReadable();
+    // By the path's own bytes, so a name that is not valid UTF-8 is found too.
+    const QByteArray bytes = PathBytes(path);
+    struct stat info {};
+    return ::stat(bytes.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(bytes.constData(), R_OK) == 0;
 }
 
 void restoreBackup(AppState& state, PlaylistModel& playlist, TrackOps& ops,
@@ -37,7 +44,8 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
         restoreBackup(state, playlist, ops, backupPath);
         return;
     }
-    const QString path = args.front();
+    // Stored absolute: the backup is read again from whatever folder the next start runs in.
+    const QString path = AbsolutePath(args.front());
     const bool mp3 = IsMp3Name(path);
     const bool list = IsPlaylistName(path);
     if (!mp3 && !list) {
@@ -47,7 +55,7 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
     if (!readable(path)) {
         ShowMessage(
             messageParent,
-            QStringLiteral("ファイルを開けません！\n%1").arg(QDir::toNativeSeparators(path)),
+            QStringLiteral("ファイルを開けません！\n%1").arg(PathDisplay(path)),
             kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
         restoreBackup(state, playlist, ops, backupPath);
         return;

@@ -7,6 +7,7 @@
 #include "shell/cpath.h"
 #include "settings/settingsstore.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 
 #include <QWidget>
 
@@ -35,7 +36,7 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
+    if (m_engine.open(PathBytes(path).toStdString(), m_state.InputInfo) == 0) {
         ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
                     QMessageBox::Ok);
         m_state.FileOpened = false;
@@ -69,7 +70,7 @@ void TrackOps::OpenTrack(const QString& path)
     cPath track;
     track.FileName = path;
     const QString lyricsPath = track.GetPath() + track.GetFileNameOnly() + QStringLiteral(".lrc");
-    m_state.LyricsLoaded = m_engine.setLyricsFile(lyricsPath.toStdString()) != 0;
+    m_state.LyricsLoaded = m_engine.setLyricsFile(PathBytes(lyricsPath).toStdString()) != 0;
     if (m_state.Mute)
         m_state.Mute = false;
     m_engine.setVolume(m_state.Volume, m_state.Volume);
@@ -93,6 +94,14 @@ void TrackOps::PlayTrack()
 {
     m_engine.play();
     m_state.Decoding = false;
+    const std::string silent = m_engine.takeOutputNotice();
+    if (!silent.empty()) {
+        ShowMessage(m_messageParent,
+                    QStringLiteral("サウンドデバイスを開けませんでした。音は出ませんが、再生時間は"
+                                   "進みます。\r（%1）")
+                        .arg(QString::fromStdString(silent)),
+                    kAppTitle, QMessageBox::Warning);
+    }
 }
 
 void TrackOps::StopTrack()

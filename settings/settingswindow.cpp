@@ -113,6 +113,9 @@ SettingsWindow::SettingsWindow(AppState& state, AppActions& actions, QWidget* pa
     m_applyButton->setObjectName(QStringLiteral("applyButton"));
     m_closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    // Enter applies; the other buttons act only when clicked or focused with Tab.
+    m_applyButton->setDefault(true);
+    m_closeButton->setAutoDefault(false);
     connect(m_applyButton, &QPushButton::clicked, this, &SettingsWindow::apply);
     connect(m_closeButton, &QPushButton::clicked, this, &SettingsWindow::close);
 
@@ -157,6 +160,7 @@ QWidget* SettingsWindow::buildFirstTab()
     m_mixerButton = new QPushButton(QStringLiteral("ﾎﾞﾘｭｰﾑｺﾝﾄﾛｰﾙの起動"), page);
     m_mixerButton->setObjectName(QStringLiteral("mixerButton"));
     m_mixerButton->setIcon(QIcon::fromTheme(QStringLiteral("multimedia-volume-control")));
+    m_mixerButton->setAutoDefault(false);
     connect(m_mixerButton, &QPushButton::clicked, this, &SettingsWindow::startMixer);
 
     auto* grid = new QGridLayout(page);
@@ -201,6 +205,7 @@ QWidget* SettingsWindow::buildSecondTab()
     }
     m_defaultsButton = new QPushButton(QStringLiteral("デフォルト"), load);
     m_defaultsButton->setObjectName(QStringLiteral("defaultsButton"));
+    m_defaultsButton->setAutoDefault(false);
     connect(m_defaultsButton, &QPushButton::clicked, this, &SettingsWindow::restoreDefaults);
     loadLayout->addWidget(m_defaultsButton, row, 1, Qt::AlignRight);
 
@@ -380,13 +385,30 @@ void SettingsWindow::apply()
 
 void SettingsWindow::startMixer()
 {
-    const QString mixer = QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
-    if (mixer.isEmpty()) {
-        ShowMessage(this, QStringLiteral("ボリュームコントロール（pavucontrol）が見つかりませんでした。"),
-                    kAppTitle, QMessageBox::Information);
+    // The mixers Linux desktops ship, tried in this order: PulseAudio's and PipeWire's own, then
+    // GNOME's, Xfce's and KDE's.
+    static const QList<QStringList> kMixers = {
+        {QStringLiteral("pavucontrol")},
+        {QStringLiteral("pwvucontrol")},
+        {QStringLiteral("gnome-control-center"), QStringLiteral("sound")},
+        {QStringLiteral("xfce4-mixer")},
+        {QStringLiteral("kmix")},
+    };
+    QStringList names;
+    for (const QStringList& mixer : kMixers) {
+        names << mixer.join(QLatin1Char(' '));
+        const QString program = QStandardPaths::findExecutable(mixer.first());
+        if (program.isEmpty())
+            continue;
+        if (!QProcess::startDetached(program, mixer.mid(1)))
+            ShowMessage(this, QStringLiteral("ボリュームコントロール（%1）を起動できませんでした。")
+                                  .arg(names.back()),
+                        kAppTitle, QMessageBox::Warning);
         return;
     }
-    if (!QProcess::startDetached(mixer, {}))
-        ShowMessage(this, QStringLiteral("ボリュームコントロールを起動できませんでした。"), kAppTitle,
-                    QMessageBox::Warning);
+    ShowMessage(this,
+                QStringLiteral("ボリュームコントロールが見つかりませんでした。\r"
+                               "次のどれかをインストールして下さい: %1")
+                    .arg(names.join(QStringLiteral(", "))),
+                kAppTitle, QMessageBox::Information);
 }

@@ -162,12 +162,13 @@ void EqualizerWindow::SetEQ()
 
 void EqualizerWindow::saveFile()
 {
-    const QString chosen = ShowSaveDialog(this, kKeqFilter, QString());
+    const QString chosen = ShowSaveDialog(this, kKeqFilter, DialogKind::Presets);
     if (chosen.isEmpty())
         return;
     bool askFirst = false;
     const QString name = KeqSaveName(chosen, askFirst);
-    if (askFirst && ShowMessage(this, QStringLiteral("演奏リストを上書き保存しますか？"),
+    if (askFirst && ShowMessage(this,
+                                QStringLiteral("イコライザファイルを上書き保存しますか？\n") + name,
                                 QStringLiteral("上書き保存"), QMessageBox::Question,
                                 QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
@@ -181,7 +182,7 @@ void EqualizerWindow::saveFile()
 
 void EqualizerWindow::loadFile()
 {
-    const QString name = ShowOpenDialog(this, kKeqFilter, QString());
+    const QString name = ShowOpenDialog(this, kKeqFilter, DialogKind::Presets);
     if (name.isEmpty() || !IsKeqLoadName(name))
         return;
     QString text;

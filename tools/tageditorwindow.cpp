@@ -17,6 +17,7 @@
 #include "genres.h"
 #include "playlist/trackops.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 
 TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trackOps,
                                  Engine::Callback engineCallback, QWidget* parent)
@@ -157,7 +158,7 @@ int TagEditorWindow::selectedGenre() const
 
 void TagEditorWindow::SetTag()
 {
-    const std::string path = m_path->text().toStdString();
+    const std::string path = PathBytes(m_path->text()).toStdString();
     if (path.empty())
         return;
     auto record = [this] {
@@ -165,12 +166,18 @@ void TagEditorWindow::SetTag()
                               m_fields[3]->text(), m_fields[4]->text(), selectedGenre());
     };
     int32_t sec = 0;
+    int written = 0;
     if (m_engine.getState(sec) == 1) {
         m_engine.setTagInfo(path, record(), 1, 0);
-        m_engine.setTagInfo(path, record(), 1, 1);
+        written = m_engine.setTagInfo(path, record(), 1, 1);
     } else {
-        m_engine.setTagInfo(path, record(), 0, 1);
+        written = m_engine.setTagInfo(path, record(), 0, 1);
     }
+    if (written == 0)
+        ShowMessage(this,
+                    QStringLiteral("タグ情報を書き込めませんでした。\r%1\r%2")
+                        .arg(PathDisplay(m_path->text()), TagWriteFailureReason(m_path->text())),
+                    QStringLiteral("タグ情報の更新"), QMessageBox::Warning);
 }
 
 void TagEditorWindow::confirmAndWrite()

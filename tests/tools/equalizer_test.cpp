@@ -130,7 +130,7 @@ TEST_F(EqualizerTest, SavingToAKeqNameAsksAndCancelWritesNothing)
     window.saveFile();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
     EXPECT_EQ(MessageBoxScript::shown()[0].text,
-              QStringLiteral("演奏リストを上書き保存しますか？"));
+              QStringLiteral("イコライザファイルを上書き保存しますか？\n") + name);
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, QStringLiteral("上書き保存"));
     EXPECT_FALSE(QFile::exists(name));
 
