@@ -35,6 +35,9 @@ PlaylistView::PlaylistView(QWidget* parent) : QTreeView(parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
+    // One Japanese proportional font for every character, so digits and kana do not come from
+    // two fonts of different heights.
+    setFont(QFont(QStringLiteral("MS PGothic"), font().pointSize()));
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             Q_EMIT rowDoubleClicked(index.row() + 1);
@@ -43,7 +46,14 @@ PlaylistView::PlaylistView(QWidget* parent) : QTreeView(parent)
 
 void PlaylistView::applyColumnWidths()
 {
-    const PlaylistColumnWidths widths = ColumnWidthsFor(viewport()->width());
+    PlaylistColumnWidths widths = ColumnWidthsFor(viewport()->width());
+    // A quarter of the name column is too narrow for a size such as "12,345kb" at the default
+    // width: the size column gets room for that, the two others share the rest.
+    const int sizeWidth = fontMetrics().horizontalAdvance(QStringLiteral("99,999kb")) + 16;
+    if (widths.fileSize < sizeWidth) {
+        widths.fileSize = sizeWidth;
+        widths.fileName = widths.path = std::max(0, viewport()->width() - sizeWidth) / 2;
+    }
     setColumnWidth(0, widths.fileName);
     setColumnWidth(1, widths.fileSize);
     setColumnWidth(2, widths.path);

@@ -155,6 +155,8 @@ QWidget* SettingsWindow::buildFirstTab()
     m_starDust = checkBox(QStringLiteral("スターダスト"), QStringLiteral("starDustCheck"), page);
     auto* starNote = noteLabel(
         QStringLiteral("スターダストを使用すると多少CPUに負荷がかかるかもしれません。"), page);
+    // One line: wrapped at the tab's width it left "ん。" alone on the second.
+    starNote->setWordWrap(false);
     m_association =
         checkBox(QStringLiteral("ファイルの関連づけ"), QStringLiteral("associationCheck"), page);
     m_mixerButton = new QPushButton(QStringLiteral("ﾎﾞﾘｭｰﾑｺﾝﾄﾛｰﾙの起動"), page);
@@ -242,6 +244,18 @@ QWidget* SettingsWindow::buildThirdTab()
     scrollLayout->addWidget(new QLabel(QStringLiteral("遅い"), scroll), 0, 0);
     scrollLayout->addWidget(m_scrollSpeed, 0, 1);
     scrollLayout->addWidget(new QLabel(QStringLiteral("速い"), scroll), 0, 2);
+    // The bar alone does not say where it stands.
+    auto* speedValue = new QLabel(scroll);
+    speedValue->setObjectName(QStringLiteral("scrollSpeedValue"));
+    speedValue->setMinimumWidth(speedValue->fontMetrics().horizontalAdvance(
+        QStringLiteral("スクロールしない")));
+    auto showSpeed = [speedValue](int value) {
+        speedValue->setText(value == 0 ? QStringLiteral("スクロールしない")
+                                       : QStringLiteral("%1 / %2").arg(value).arg(kMaxTitleInterval));
+    };
+    connect(m_scrollSpeed, &QScrollBar::valueChanged, speedValue, showSpeed);
+    showSpeed(m_scrollSpeed->value());
+    scrollLayout->addWidget(speedValue, 0, 3);
     scrollLayout->addWidget(
         noteLabel(QStringLiteral("ｽｸﾛｰﾙ速度を最も遅くするとｽｸﾛｰﾙをしなくなります。"), scroll), 1,
         0, 1, 3);

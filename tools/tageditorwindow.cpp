@@ -132,8 +132,19 @@ void TagEditorWindow::GetTag()
          {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::TotalSec})
         mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
 
-    if (m_engine.getTagInfo(m_state.TagInfo) == 0)
+    // The stream lines come from the audio, whether or not the file has a tag.
+    for (int i = 0; i < kMpegLabelCount; ++i) {
+        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
+            m_mpeg[i]->setText(*caption);
+    }
+    if (m_engine.getTagInfo(m_state.TagInfo) == 0) {
+        // No tag: nothing of the previous track's tag may be written into this one.
+        for (int i = 2; i < 5; ++i)
+            m_fields[i]->clear();
+        m_genre->setCurrentIndex(-1);
+        m_genre->setEditText(QString());
         return;
+    }
     const TagInfo& tag = m_state.TagInfo;
     m_fields[2]->setText(QString::fromStdString(tag.album));
     m_fields[3]->setText(QString::fromStdString(tag.year));
@@ -144,10 +155,6 @@ void TagEditorWindow::GetTag()
         // A genre the list does not hold: show its number with nothing selected (-1 is no genre).
         m_genre->setCurrentIndex(-1);
         m_genre->setEditText(tag.genre == -1 ? QString() : QString::number(tag.genre));
-    }
-    for (int i = 0; i < kMpegLabelCount; ++i) {
-        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
-            m_mpeg[i]->setText(*caption);
     }
 }
 
