@@ -1,6 +1,8 @@
 // Equaliser presets and the preset file format.
 #include "eqpresets.h"
 
+#include <cstdlib>
+
 #include <QList>
 #include <QRegularExpression>
 #include <QStringList>
@@ -84,4 +86,11 @@ QString KeqSaveName(const QString& chosen, bool& askFirst)
 bool IsKeqLoadName(const QString& name)
 {
     return name.right(4).toLower() == QStringLiteral(".keq");
+}
+
+QString EqBandDbText(int position)
+{
+    const int tenths = -position;
+    const QString number = QString::number(std::abs(tenths) / 10.0, 'f', 1);
+    return tenths > 0 ? QLatin1Char('+') + number : tenths < 0 ? QLatin1Char('-') + number : number;
 }

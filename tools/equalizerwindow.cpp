@@ -59,10 +59,9 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
                                                       "3K", "6K",  "12K", "14K", "16K"};
     for (int i = 0; i < kEqBands; ++i) {
         auto* slider = new QSlider(Qt::Vertical);
-        slider->setRange(kEqMinPosition, kEqMaxPosition);
-        // The lowest position (the greatest boost) sits at the top.
-        slider->setInvertedAppearance(true);
-        slider->setInvertedControls(true);
+        // The slider holds the negated position, so the lowest position (the greatest boost)
+        // sits at the top and the groove fills from the bottom: a boost looks fuller.
+        slider->setRange(-kEqMaxPosition, -kEqMinPosition);
         slider->setSingleStep(1);
         slider->setPageStep(10);
         slider->setMinimumHeight(140);
@@ -70,6 +69,13 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
         bands->addWidget(slider, 0, i + 1, Qt::AlignHCenter);
         bands->addWidget(new QLabel(QString::fromLatin1(kBandLabels[i])), 1, i + 1,
                          Qt::AlignHCenter);
+        auto* value = new QLabel;
+        m_values[i] = value;
+        bands->addWidget(value, 2, i + 1, Qt::AlignHCenter);
+        connect(slider, &QSlider::valueChanged, value, [value](int negated) {
+            value->setText(EqBandDbText(-negated));
+        });
+        value->setText(EqBandDbText(0));
     }
 
     auto* presetFrame = new QGroupBox(QStringLiteral("Graphic EQ Type"));
@@ -127,14 +133,14 @@ EqPositions EqualizerWindow::positions() const
 {
     EqPositions out{};
     for (int i = 0; i < kEqBands; ++i)
-        out[i] = m_sliders[i]->value();
+        out[i] = -m_sliders[i]->value();
     return out;
 }
 
 void EqualizerWindow::setPositions(const EqPositions& positions)
 {
     for (int i = 0; i < kEqBands; ++i)
-        m_sliders[i]->setValue(positions[i]);
+        m_sliders[i]->setValue(-positions[i]);
 }
 
 int EqualizerWindow::selectedPreset() const

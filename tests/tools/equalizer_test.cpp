@@ -58,7 +58,7 @@ protected:
     void setAllSliders(int position)
     {
         for (int i = 0; i < kEqBands; ++i)
-            window.slider(i)->setValue(position);
+            window.slider(i)->setValue(-position);
     }
 
     EqMemory memory;
@@ -69,7 +69,10 @@ TEST_F(EqualizerTest, SlidersRunFromMinus120AtTheTopToPlus120)
 {
     EXPECT_EQ(window.slider(0)->minimum(), -120);
     EXPECT_EQ(window.slider(0)->maximum(), 120);
-    EXPECT_TRUE(window.slider(0)->invertedAppearance());
+    // The slider's maximum (its top) is position -120; the groove fills from the bottom.
+    EXPECT_FALSE(window.slider(0)->invertedAppearance());
+    window.slider(0)->setValue(120);
+    EXPECT_EQ(window.positions()[0], -120);
 }
 
 TEST_F(EqualizerTest, ApplyWithAllSlidersAtTheTopSendsTenGainsOf120)
@@ -105,7 +108,7 @@ TEST_F(EqualizerTest, OpeningShowsTheRememberedPresetsShape)
     window.showWindow();
     EXPECT_TRUE(window.presetButton(6)->isChecked());
     for (int i = 0; i < kEqBands; ++i)
-        EXPECT_EQ(window.slider(i)->value(), 60);
+        EXPECT_EQ(window.positions()[i], 60);
     EXPECT_EQ(engine.count("setEqualizer"), 0);
 }
 
