@@ -274,8 +274,11 @@ void App::emergencyQuit()
 
 namespace {
 // The window-manager frame around a window's contents; estimated before its first show.
-QSize frameSizeOf(const QWidget& window)
+QSize frameSizeOf(QWidget& window)
 {
+    // A window never sized by its code gets its layout's size at its first show: take it now.
+    if (!window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
     const QSize frame = window.frameGeometry().size();
     if (window.testAttribute(Qt::WA_WState_Created) && frame != window.size())
         return frame;
@@ -290,8 +293,13 @@ void App::placeBesideMainWindow(QWidget& window)
     QScreen* screen = m_mainWindow->screen();
     if (!screen)
         return;
-    window.move(PlaceBeside(m_mainWindow->frameGeometry(), frameSizeOf(window),
-                            screen->availableGeometry()));
+    const QSize frame = frameSizeOf(window);
+    const QPoint at = PlaceBeside(m_mainWindow->frameGeometry(), frame, screen->availableGeometry());
+    window.move(at);
+    // Where the screen leaves no room clear of an always-on-top main window, the tool window
+    // stays above it too, so no part of it is hidden.
+    const bool covers = QRect(at, frame).intersects(m_mainWindow->frameGeometry());
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, covers && m_state.AlwaysTop);
 }
 
 void App::rememberPlaylistPlace()

@@ -49,13 +49,20 @@ QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& availab
         {anchor.left(), anchor.bottom() + 1},
         {anchor.left(), anchor.top() - frame.height()},
     };
+    // Each side in turn, slid inside the free area; on a screen too small for any side to keep
+    // clear of the anchor, the side that covers least of it.
+    QPoint best;
+    qint64 leastCovered = -1;
     for (const QPoint& at : candidates) {
-        // Sliding along the anchor's side keeps the window off the anchor.
         const QPoint inside = KeepInside(at, frame, available);
-        if (!QRect(inside, frame).intersects(anchor))
-            return inside;
+        const QRect covered = QRect(inside, frame).intersected(anchor);
+        const qint64 area = covered.isEmpty() ? 0 : qint64(covered.width()) * covered.height();
+        if (leastCovered < 0 || area < leastCovered) {
+            leastCovered = area;
+            best = inside;
+        }
     }
-    return KeepInside(candidates[0], frame, available);
+    return best;
 }
 
 CommandLine ParseCommandLine(const QStringList& args)

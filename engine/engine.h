@@ -67,7 +67,4 @@ public:
     virtual int decodeProgress() = 0;                          // 0..100 of the running conversion
     virtual std::string decodeError() = 0;                     // empty when the last one succeeded
     virtual int getVersion() = 0;  // version in hundredths
-    // Why the engine plays silently (no sound device could be opened) since the last call, then
-    // empty until it happens again. Caller's thread (the one that calls play).
-    virtual std::string takeOutputNotice() { return {}; }
 };

@@ -15,6 +15,7 @@
 #include "meta/mpeginfo.h"
 #include "meta/tagreader.h"
 #include "meta/tagwriter.h"
+#include "output/silentnotice.h"
 
 namespace {
 // Played frames kept in the ring for the visualisations; covers any device latency we meet.
@@ -33,12 +34,6 @@ constexpr size_t kMaxBurstSeconds = 8;
 // measured each time.
 constexpr double kLongestQueueWaitNs = (kMaxBurstSeconds + 2) * 1e9;
 
-void NoticeNullOutput(const std::string& why)
-{
-    static std::atomic<bool> told{false};
-    if (!told.exchange(true))
-        std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", why.c_str());
-}
 } // namespace
 
 PlaybackEngine::PlaybackEngine(OutputConfig output) : m_outputConfig(std::move(output)) {}
@@ -135,8 +130,7 @@ void PlaybackEngine::ensureOutput(int sampleRate)
         m_output = MakeOutput(m_outputConfig);
     if (!m_output->start(sampleRate, &m_renderer, error)) {
         // No device (a headless machine, a busy card): keep time with the null output instead.
-        NoticeNullOutput(error);
-        m_outputNotice = error.empty() ? std::string("no device") : error;
+        NoteSilentOutput(error);
         m_output = std::make_unique<NullOutput>(m_outputConfig.nullOptions);
         m_output->start(sampleRate, &m_renderer, error);
     }

@@ -14,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <thread>
 #include <vector>
 
@@ -75,7 +74,6 @@ public:
     int decodeProgress() override;
     std::string decodeError() override;
     int getVersion() override { return kVersion; }
-    std::string takeOutputNotice() override { return std::exchange(m_outputNotice, {}); }
 
     // Beyond the interface (command line, tests, benchmarks).
     void seekMs(int64_t ms);  // like seek, with millisecond precision
@@ -142,7 +140,6 @@ private:
     std::atomic<bool> m_fadeIn{false};
 
     std::atomic<int> m_inBlock{30};
-    std::string m_outputNotice; // set and taken on the thread that starts the output
     std::atomic<int> m_outBlock{20};
     std::atomic<int> m_inSleepMs{5};
     std::atomic<int> m_outSleepMs{0};

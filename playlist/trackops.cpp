@@ -3,6 +3,7 @@
 
 #include "app/appstate.h"
 #include "engine/engine.h"
+#include "engine/output/silentnotice.h"
 #include "playlistmodel.h"
 #include "shell/cpath.h"
 #include "settings/settingsstore.h"
@@ -94,7 +95,7 @@ void TrackOps::PlayTrack()
 {
     m_engine.play();
     m_state.Decoding = false;
-    const std::string silent = m_engine.takeOutputNotice();
+    const std::string silent = TakeSilentOutputNotice();
     if (!silent.empty()) {
         ShowMessage(m_messageParent,
                     QStringLiteral("サウンドデバイスを開けませんでした。音は出ませんが、再生時間は"

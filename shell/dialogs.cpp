@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include <deque>
 #include <map>
@@ -74,6 +76,12 @@ QString runFileDialog(QWidget* owner, const DialogFilter& filter, const QString&
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     dialog.resize(kDialogWidth, kDialogHeight);
+    // Qt's own dialog: the name takes the spare width, size, type and date show whole.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().front();

@@ -2,7 +2,9 @@
 #include "tageditorwindow.h"
 
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,9 +40,14 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     m_genre = new QComboBox;
     m_genre->setEditable(true);
     m_genre->setInsertPolicy(QComboBox::NoInsert);
-    // The window's own type-ahead below replaces the default completer.
-    m_genre->setCompleter(nullptr);
     m_genre->addItems(GenreEntries());
+    // The window's own type-ahead below selects the entry; this completer only drops the whole
+    // list down while the user types, with the found entry marked and the focus left in the box.
+    m_genreList = new QCompleter(m_genre->model(), m_genre);
+    m_genreList->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_genreList->setCaseSensitivity(Qt::CaseInsensitive);
+    m_genreList->setMaxVisibleItems(20);
+    m_genre->setCompleter(m_genreList);
     m_genre->setMaxVisibleItems(20);
     // Nothing is selected until a tag says otherwise, so a track without a tag keeps no genre.
     m_genre->setCurrentIndex(-1);
@@ -77,6 +84,8 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     // which hands them to the line edit directly: watch both.
     m_genre->installEventFilter(this);
     m_genre->lineEdit()->installEventFilter(this);
+    // While the list is down it sees the keys first.
+    m_genreList->popup()->installEventFilter(this);
     connect(m_genre->lineEdit(), &QLineEdit::textEdited, this, &TagEditorWindow::completeGenre);
 
     auto* left = new QVBoxLayout;
@@ -203,8 +212,13 @@ void TagEditorWindow::completeGenre(const QString& typed)
         return;
     m_keyInserts = false;
     const int n = GenreTypeAhead(GenreEntries(), typed);
+    if (!m_genreList->popup()->isVisible())
+        m_genreList->complete();
     if (n < 0)
         return;
+    m_genreList->popup()->setCurrentIndex(m_genreList->completionModel()->index(n, 0));
+    m_genreList->popup()->scrollTo(m_genreList->completionModel()->index(n, 0),
+                                   QAbstractItemView::PositionAtTop);
     QLineEdit* edit = m_genre->lineEdit();
     m_genre->setCurrentIndex(n);
     const QString entry = m_genre->itemText(n);
@@ -216,7 +230,8 @@ void TagEditorWindow::completeGenre(const QString& typed)
 
 bool TagEditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == m_genre || watched == m_genre->lineEdit()) &&
+    if ((watched == m_genre || watched == m_genre->lineEdit() ||
+         watched == m_genreList->popup()) &&
         event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         m_keyInserts = !text.isEmpty() && text.at(0).isPrint();

@@ -971,42 +971,43 @@ QImage versionPicture()
     return image;
 }
 
-// Tileable 64 x 64 backgrounds for the playlist: all light and quiet, so every text colour reads.
+// Tileable 64 x 64 backgrounds for the playlist: light enough that every text colour reads, with
+// a pattern strong enough to be seen at once when chosen.
 QImage playlistBackground(int n)
 {
     QImage tile(64, 64, QImage::Format_RGB32);
     QPainter p(&tile);
     p.setRenderHint(QPainter::Antialiasing, false);
     switch (n) {
-    case 1: // pale paper with fine diagonal lines
-        tile.fill(QColor(246, 248, 250));
-        p.setPen(QColor(232, 238, 244));
+    case 1: // paper with diagonal lines
+        tile.fill(QColor(240, 244, 250));
+        p.setPen(QColor(196, 210, 230));
         for (int k = -64; k < 64; k += 8)
             p.drawLine(k, 0, k + 63, 63);
         break;
-    case 2: { // pale blue with a dot grid
-        tile.fill(QColor(236, 244, 250));
+    case 2: { // blue with a dot grid
+        tile.fill(QColor(226, 238, 250));
         for (int y = 4; y < 64; y += 8)
             for (int x = (y / 8) % 2 ? 0 : 4; x < 64; x += 8)
-                tile.setPixelColor(x, y, QColor(214, 228, 240));
+                p.fillRect(x, y, 2, 2, QColor(150, 186, 222));
         break;
     }
-    case 3: { // pale sakura with a faint grid
-        tile.fill(QColor(250, 240, 244));
-        p.setPen(QColor(242, 224, 232));
+    case 3: { // sakura with a grid
+        tile.fill(QColor(250, 234, 240));
+        p.setPen(QColor(226, 184, 202));
         for (int k = 0; k < 64; k += 16) {
             p.drawLine(k, 0, k, 63);
             p.drawLine(0, k, 63, k);
         }
         break;
     }
-    default: { // pale mint with scattered soft dots (the tile wraps)
-        tile.fill(QColor(240, 248, 244));
+    default: { // mint with scattered dots (the tile wraps)
+        tile.fill(QColor(228, 246, 236));
         std::mt19937 dots(4);
-        for (int i = 0; i < 14; ++i) {
-            const int x = int(dots() % 64), y = int(dots() % 64);
-            const int g = 218 + int(dots() % 16);
-            tile.setPixelColor(x, y, QColor(g, g + 12, g + 6));
+        for (int i = 0; i < 28; ++i) {
+            const int x = int(dots() % 63), y = int(dots() % 63);
+            const int g = 160 + int(dots() % 24);
+            p.fillRect(x, y, 2, 2, QColor(g, g + 40, g + 20));
         }
         break;
     }
