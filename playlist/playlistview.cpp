@@ -35,9 +35,6 @@ PlaylistView::PlaylistView(QWidget* parent) : QTreeView(parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
-    // One Japanese proportional font for every character, so digits and kana do not come from
-    // two fonts of different heights.
-    setFont(QFont(QStringLiteral("MS PGothic"), font().pointSize()));
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             Q_EMIT rowDoubleClicked(index.row() + 1);

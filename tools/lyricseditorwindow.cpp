@@ -52,6 +52,10 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     hint->setWordWrap(true);
 
     m_table = new QTableWidget(kLyricsRows, 2);
+    // The cells, their row numbers and the edit box in one font, so the text does not jump when
+    // the box opens; the numbers stand right-aligned like numbers.
+    m_table->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), m_table->font().pointSize()));
+    m_table->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -62,7 +66,7 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     clearTable();
 
     m_editor = new QLineEdit(m_table->viewport());
-    m_editor->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
+    m_editor->setFont(m_table->font());
     m_editor->hide();
     m_editor->installEventFilter(this);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
