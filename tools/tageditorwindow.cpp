@@ -146,14 +146,8 @@ void TagEditorWindow::GetTag()
         if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
             m_mpeg[i]->setText(*caption);
     }
-    if (m_engine.getTagInfo(m_state.TagInfo) == 0) {
-        // No tag: nothing of the previous track's tag may be written into this one.
-        for (int i = 2; i < 5; ++i)
-            m_fields[i]->clear();
-        m_genre->setCurrentIndex(-1);
-        m_genre->setEditText(QString());
+    if (m_engine.getTagInfo(m_state.TagInfo) == 0)
         return;
-    }
     const TagInfo& tag = m_state.TagInfo;
     m_fields[2]->setText(QString::fromStdString(tag.album));
     m_fields[3]->setText(QString::fromStdString(tag.year));

@@ -383,6 +383,7 @@ TEST_F(LyricsEditorTest, SavingAnEmptyTableTruncatesTheFile)
     writeBytes(lrc, "[00:01:00]old\r\n");
     loadTrack(false);
     window.showWindow();
+    window.setRows({});
     window.save();
     EXPECT_TRUE(QFile::exists(lrc));
     EXPECT_TRUE(readBytes(lrc).isEmpty());
