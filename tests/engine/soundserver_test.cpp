@@ -138,7 +138,9 @@ TEST_F(SoundServerTest, TheBufferIsLongYetAPauseIsHeardAtOnce)
     size_t block = inputs.rfind("Sink Input #", at);
     size_t latency = inputs.find("Buffer Latency: ", block);
     ASSERT_NE(latency, std::string::npos);
-    EXPECT_GE(std::atoll(inputs.c_str() + latency + 16), 200000) << "usec";
+    const long long bufferUsec = std::atoll(inputs.c_str() + latency + 16);
+    EXPECT_GE(bufferUsec, 200000);
+    RecordProperty("bufferLatencyUsec", std::to_string(bufferUsec));
 
     // Record the sink's monitor, each block stamped as it arrives, around a pause.
     FILE* recorder = popen("timeout 3 parec -d nullsink.monitor --raw --format=s16le --rate=44100 "
@@ -171,5 +173,6 @@ TEST_F(SoundServerTest, TheBufferIsLongYetAPauseIsHeardAtOnce)
     const double silentAfterMs =
         (origin + static_cast<double>(lastLoud) * 1e9 / 44100 - static_cast<double>(pausedAt)) / 1e6;
     EXPECT_LT(silentAfterMs, 50.0);
+    RecordProperty("pauseHeardAfterMs", std::to_string(silentAfterMs));
 }
 } // namespace
