@@ -31,47 +31,51 @@ subprocess.run(["sox", "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16",
                 f"{work}/clicks.raw", wav], check=True)
 subprocess.run(["lame", "--quiet", "-b", "192", wav, mp3], check=True)
 
-recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--raw", "--format=s16le",
-                             f"--rate={RATE}", "--channels=1", "--latency-msec=5"],
-                            stdout=subprocess.PIPE)
-blocks = []  # (steady ns when the block arrived, frames recorded up to its end)
-recorded = bytearray()
+def play_and_record(args):
+    """Runs morvane-engine play with args while recording the monitor. Returns its output, the
+    recorded samples and the steady time of the first one (bounded from above by arrivals)."""
+    recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--raw", "--format=s16le",
+                                 f"--rate={RATE}", "--channels=1", "--latency-msec=5"],
+                                stdout=subprocess.PIPE)
+    blocks, recorded = [], bytearray()
+
+    def record():
+        while True:
+            data = recorder.stdout.read1(4096)
+            if not data:
+                return
+            now = time.monotonic_ns()
+            recorded.extend(data)
+            blocks.append((now, len(recorded) // 2))
+
+    reader = threading.Thread(target=record, daemon=True)
+    reader.start()
+    time.sleep(1.0)
+    player = subprocess.run([f"{build}/morvane-engine", "play"] + args, capture_output=True,
+                            text=True, check=True)
+    time.sleep(0.5)
+    recorder.terminate()
+    reader.join(timeout=2)
+    pcm = array.array("h")
+    pcm.frombytes(bytes(recorded[: len(recorded) // 2 * 2]))
+    # Blocks arrive after they are recorded: the earliest arrival less its length bounds the start.
+    origin = min(t - frames * 1e9 / RATE for t, frames in blocks)
+    return player.stdout, pcm, origin
 
 
-def record():
-    while True:
-        data = recorder.stdout.read1(4096)
-        if not data:
-            return
-        now = time.monotonic_ns()
-        recorded.extend(data)
-        blocks.append((now, len(recorded) // 2))
-
-
-reader = threading.Thread(target=record, daemon=True)
-reader.start()
-time.sleep(1.0)
 SEEK_AT, SEEK_TO, PITCH_AT, PITCH = 6, 20, 12, 120
-player = subprocess.run([f"{build}/morvane-engine", "play", mp3, "--seconds", "18", "--clock-ms", "20",
-                         "--at", f"{SEEK_AT}:seek:{SEEK_TO}", "--at", f"{PITCH_AT}:pitch:{PITCH}"],
-                        capture_output=True, text=True, check=True)
-time.sleep(0.5)
-recorder.terminate()
-reader.join(timeout=2)
+output, pcm, origin = play_and_record([mp3, "--seconds", "18", "--clock-ms", "20", "--at",
+                                       f"{SEEK_AT}:seek:{SEEK_TO}", "--at",
+                                       f"{PITCH_AT}:pitch:{PITCH}"])
 
 clock = []  # (steady ns, position ms)
 events = {}
-for line in player.stdout.splitlines():
+for line in output.splitlines():
     fields = dict(part.split("=", 1) for part in line.split())
     if "positionMs" in fields:
         clock.append((int(fields["clock"]), int(fields["positionMs"])))
     elif "event" in fields:
         events[fields["event"].split(":")[0]] = int(fields["clock"])
-# Blocks arrive after they are recorded: the earliest arrival less its length bounds the start.
-origin = min(t - frames * 1e9 / RATE for t, frames in blocks)
-
-pcm = array.array("h")
-pcm.frombytes(bytes(recorded[: len(recorded) // 2 * 2]))
 onsets, last = [], -RATE
 for n, v in enumerate(pcm):
     if abs(v) > 4000 and n - last > RATE // 10:
@@ -116,3 +120,24 @@ for name, errors in groups.items():
     ok = ok and abs(worst) <= 20
     print(f"  {name:24s} n={len(errors):3d} median {statistics.median(errors):+6.1f}  worst {worst:+6.1f}")
 print("target: every click within 20 ms:", "met" if ok else "NOT met")
+
+# How soon a new pitch is heard: a 1 kHz tone, the pitch set to 150 % at 3 s; the first 5 ms
+# window of the recording whose zero crossings give 1.5 kHz, after the call.
+tone_wav, tone_mp3 = f"{work}/tone.wav", f"{work}/tone.mp3"
+subprocess.run(["sox", "-n", "-r", str(RATE), "-c", "1", tone_wav, "synth", "8", "sine", "1000",
+                "vol", "0.5"], check=True)
+subprocess.run(["lame", "--quiet", "-b", "192", tone_wav, tone_mp3], check=True)
+output, pcm, origin = play_and_record([tone_mp3, "--seconds", "5", "--clock-ms", "100", "--at",
+                                       "3:pitch:150"])
+called = next(int(dict(p.split("=", 1) for p in line.split())["clock"])
+              for line in output.splitlines() if line.startswith("event="))
+window = RATE // 100  # 10 ms
+first = int((called - origin) * RATE / 1e9)
+heard_after = None
+for start in range(max(0, first), len(pcm) - window, RATE // 1000):
+    crossings = sum(1 for i in range(start + 1, start + window) if pcm[i - 1] < 0 <= pcm[i])
+    if crossings >= 14:  # 1.5 kHz gives 15 in 10 ms, 1 kHz gives 10
+        heard_after = (start - first) * 1000 / RATE
+        break
+print("pitch 150 % heard after:",
+      f"{heard_after:.0f} ms (target 150)" if heard_after is not None else "never")
