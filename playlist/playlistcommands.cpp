@@ -7,10 +7,11 @@
 #include "playlistview.h"
 #include "playlistwindow.h"
 #include "shell/apppaths.h"
-#include "shell/desktopopen.h"
 #include "shell/messagebox.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
@@ -81,7 +82,10 @@ void OpenHelp(QWidget* parent)
                     QMessageBox::Critical);
         return;
     }
-    OpenWithDesktop(parent, path, QStringLiteral("ヘルプ"));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        ShowMessage(parent, QStringLiteral("ヘルプを開けませんでした。\n") + path, kAppTitle,
+                    QMessageBox::Critical);
+    }
 }
 
 PlaylistCommands::PlaylistCommands(PlaylistWindow& window)

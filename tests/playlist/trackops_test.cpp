@@ -1,6 +1,8 @@
 // Opening tracks and the transport rules, against the engine test double.
 #include "playlistfixture.h"
 
+#include "settings/settingsstore.h"
+
 using namespace std::string_literals;
 
 class TrackOpsTest : public PlaylistFixture {
