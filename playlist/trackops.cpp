@@ -1,6 +1,8 @@
 // Opening tracks in the engine and the transport rules of the play modes.
 #include "trackops.h"
 
+#include <QDir>
+
 #include "app/appstate.h"
 #include "engine/engine.h"
 #include "playlistmodel.h"
@@ -35,8 +37,11 @@ void TrackOps::OpenTrack(const QString& path)
     if (m_playlist.count() == 0)
         return;
     if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
-        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
-                    QMessageBox::Ok);
+        // The file is named: a list may hold many rows that fail, and a FIFO or a folder
+        // behind a name ending in .mp3 is refused here at once.
+        ShowMessage(m_messageParent,
+                    QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
+                    QMessageBox::NoIcon, QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }

@@ -1,7 +1,9 @@
 // morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
 // spectrum, wave), for tests, benchmarks and users.
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -52,11 +54,23 @@ int usage()
     return 2;
 }
 
-bool parseNumber(const char* text, double& value)
+// Seconds far past any track (about eleven days): larger values are refused, not clamped.
+constexpr double kMaxSeconds = 1e6;
+
+// A number in 0..max; NaN, infinities and values past the range are refused.
+bool parseInRange(const char* text, double& value, double max)
 {
     char* end = nullptr;
+    errno = 0;
     value = std::strtod(text, &end);
-    return end != text && *end == '\0';
+    return end != text && *end == '\0' && errno == 0 && std::isfinite(value) && value >= 0 &&
+           value <= max;
+}
+
+int outOfRange(const char* text, const char* unit, double max)
+{
+    return fail(std::string("out of range: ") + text + " (a number of " + unit + " from 0 to " +
+                std::to_string(static_cast<long long>(max)) + ")");
 }
 
 int info(const std::string& path)
@@ -207,13 +221,18 @@ int main(int argc, char** argv)
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
     if (command == "play" && (argc == 3 || argc == 5)) {
-        if (argc == 5 && (std::strcmp(argv[3], "--seconds") != 0 || !parseNumber(argv[4], number)))
+        if (argc == 5 && std::strcmp(argv[3], "--seconds") != 0)
             return usage();
+        if (argc == 5 && !parseInRange(argv[4], number, kMaxSeconds))
+            return outOfRange(argv[4], "seconds", kMaxSeconds);
         return play(path, number);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
-        if (!parseNumber(argv[3], number) || number < 0)
-            return fail(std::string("not a position: ") + argv[3]);
+        // lyrics takes milliseconds, spectrum and wave seconds.
+        const bool ms = command == "lyrics";
+        const double max = ms ? kMaxSeconds * 1000 : kMaxSeconds;
+        if (!parseInRange(argv[3], number, max))
+            return outOfRange(argv[3], ms ? "milliseconds" : "seconds", max);
         if (command == "lyrics")
             return lyrics(path, number);
         return analyse(path, number, command == "spectrum");
