@@ -115,12 +115,17 @@ VbrHeader FindVbrHeader(const std::string& path)
             (std::memcmp(&data[xingOffset], "Xing", 4) == 0 ||
              std::memcmp(&data[xingOffset], "Info", 4) == 0)) {
             result.kind = VbrHeader::Kind::Xing;
-            if (data[xingOffset + 7] & 1)
+            const unsigned char flags = data[xingOffset + 7];
+            if (flags & 1)
                 result.frames = bigEndian32(&data[xingOffset + 8]);
+            const size_t bytesAt = xingOffset + ((flags & 1) ? 12 : 8);
+            if ((flags & 2) && bytesAt + 4 <= got)
+                result.headerBytes = bigEndian32(&data[bytesAt]);
             return result;
         }
         if (pos + 36 + 18 <= got && std::memcmp(&data[pos + 36], "VBRI", 4) == 0) {
             result.kind = VbrHeader::Kind::Vbri;
+            result.headerBytes = bigEndian32(&data[pos + 36 + 10]);
             result.frames = bigEndian32(&data[pos + 36 + 14]);
             return result;
         }
@@ -135,14 +140,18 @@ VbrHeader FindVbrHeader(const std::string& path)
 
 bool VbrFramesAgree(const VbrHeader& header)
 {
-    if (header.frames <= 0 || header.sampleRate <= 0 || header.samplesPerFrame <= 0 ||
-        header.audioBytes <= 0)
+    if (header.frames <= 0 || header.sampleRate <= 0 || header.samplesPerFrame <= 0)
         return false;
     const double seconds =
         static_cast<double>(header.frames) * header.samplesPerFrame / header.sampleRate;
-    const double kbps = static_cast<double>(header.audioBytes) * 8 / seconds / 1000;
     // MPEG audio runs from 8 kbit/s (MPEG-2.5) to 448 (layer I); a little room for rounding.
-    return kbps >= 6 && kbps <= 460;
+    auto plausible = [&](long long bytes) {
+        const double kbps = static_cast<double>(bytes) * 8 / seconds / 1000;
+        return bytes > 0 && kbps >= 6 && kbps <= 460;
+    };
+    if (plausible(header.audioBytes))
+        return true;
+    return header.headerBytes > header.audioBytes && plausible(header.headerBytes);
 }
 
 long long AudioBytes(const std::string& path)
