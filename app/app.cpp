@@ -249,10 +249,12 @@ bool App::writeBackup()
 {
     if (!m_playlist || !m_loaded)
         return false;
-    QString error;
-    if (!WriteBackup(*m_playlist, BackupPath(), &error)) {
+    if (m_state.SettingsReadOnly)
+        return true;
+    m_backupError.clear();
+    if (!WriteBackup(*m_playlist, BackupPath(), &m_backupError)) {
         std::fprintf(stderr, "morvane: the playlist backup could not be written: %s\n",
-                     qPrintable(error));
+                     qPrintable(m_backupError));
         return false;
     }
     return true;
@@ -484,10 +486,11 @@ void App::quitApp()
         // Only a backup that is there can be said to be kept.
         ShowMessage(m_mainWindow.get(),
                     QStringLiteral("プレイリストのバックアップを保存できませんでした。\r") +
+                        QDir::toNativeSeparators(BackupPath()) + QLatin1Char('\r') +
+                        m_backupError + QLatin1Char('\r') +
                         (QFileInfo::exists(BackupPath())
                              ? QStringLiteral("前回のバックアップはそのまま残っています。")
-                             : QStringLiteral("次回の起動時、プレイリストは空になります。")) +
-                        QStringLiteral("\r") + BackupPath(),
+                             : QStringLiteral("次回の起動時、プレイリストは空になります。")),
                     kAppTitle, QMessageBox::Warning);
     }
     m_kit->trayIcon().AllHide();

@@ -4,12 +4,12 @@
 #include "shell/dialogs.h"
 #include "shell/pathbytes.h"
 #include "shell/messagebox.h"
+#include "shell/safesave.h"
 #include "shell/textcodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -173,24 +173,12 @@ int AddPlaylistFile(PlaylistModel& model, const QString& path)
 namespace {
 bool writeLines(const QString& target, const QStringList& lines, QString* error)
 {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += PathBytes(line); // a name that is not valid UTF-8 keeps its own bytes
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return SaveBytes(target, bytes, error);
 }
 } // namespace
 

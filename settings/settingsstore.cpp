@@ -4,10 +4,10 @@
 #include "app/appstate.h"
 #include "apppaths.h"
 #include "ini.h"
+#include "safesave.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <climits>
@@ -190,9 +190,5 @@ void EnsureSettingsFile(const QString& file)
         bytes = shipped.readAll();
     if (bytes.isEmpty())
         bytes = defaultFileText().toUtf8();
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.commit();
-    }
+    SaveBytes(file, bytes);
 }
