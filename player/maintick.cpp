@@ -19,11 +19,14 @@ void MainTick::run()
 {
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
+    // A successor heard from this poll on is the current track before anything shows a title.
+    m_ops.FollowNext();
     if (m_tray)
         UpdateTrayIcon(*m_tray, m_window, engineState, sec, m_state.TaskBarAni, m_state.TitleLabel);
     if (m_state.LyricsEditOpen)
         updateLyricsClock();
     ApplyEndOfTrack(m_state, m_playlist, m_ops);
+    m_ops.QueueNext();
     m_frame.compose(engineState, sec);
 }
 

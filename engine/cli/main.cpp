@@ -19,18 +19,24 @@
 
 namespace {
 std::atomic<bool> g_ended{false};
-std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or the end
+std::atomic<bool> g_successorWanted{false};
+std::atomic<bool> g_successorHeard{false};
+std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or an engine event
 std::condition_variable g_endWake;
 
 void onEngineEvent(int32_t code, int32_t)
 {
-    if (code == 4) {
-        {
-            std::lock_guard lock(g_endMutex);
-            g_ended.store(true);
-        }
-        g_endWake.notify_all();
+    std::atomic<bool>* flag = code == Engine::kTrackEnded       ? &g_ended
+                              : code == Engine::kSuccessorWanted ? &g_successorWanted
+                              : code == Engine::kSuccessorHeard  ? &g_successorHeard
+                                                                 : nullptr;
+    if (!flag)
+        return;
+    {
+        std::lock_guard lock(g_endMutex);
+        flag->store(true);
     }
+    g_endWake.notify_all();
 }
 
 int fail(const std::string& message)
@@ -44,7 +50,7 @@ int usage()
     std::fprintf(stderr,
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N]\n"
+                 "       morvane-engine play FILE... [--seconds N]   (one list, without gaps)\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
@@ -112,31 +118,69 @@ int decode(const std::string& path, const std::string& out)
     return 0;
 }
 
-int play(const std::string& path, double seconds)
+// Plays the files as one list: each next file is handed to the engine as the successor when it
+// asks, so that it follows without a gap; a file the engine cannot join (another sample rate)
+// starts after the end instead. A line "track=N PATH" names each file when it starts to be heard.
+int play(const std::vector<std::string>& paths, double seconds)
 {
     PlaybackEngine engine;
     InputInfo input;
-    if (!engine.open(path, input))
-        return fail("cannot open " + path);
+    size_t heard = 0;              // the entry heard now
+    size_t queued = paths.size(); // the entry handed over as successor (none: size)
+    auto announce = [&] {
+        std::printf("track=%zu %s\n", heard + 1, paths[heard].c_str());
+        std::fflush(stdout);
+    };
+    if (!engine.open(paths[0], input))
+        return fail("cannot open " + paths[0]);
     engine.callback(onEngineEvent);
     engine.play();
-    // One line a second, asleep in between: the CPU figures of bench/engine-cpu.sh are then the
-    // engine's own.
+    announce();
+    // One line a second, asleep in between (the CPU figures of bench/engine-cpu.sh are then the
+    // engine's own); while a successor waits to be heard the engine is asked every 20 ms, so the
+    // title line and the next successor come as it is heard.
     using namespace std::chrono;
     const auto start = steady_clock::now();
     const auto limit = start + duration_cast<steady_clock::duration>(duration<double>(seconds));
-    for (int second = 0;; ++second) {
+    auto nextLine = start;
+    for (;;) {
         int32_t ms = engine.getPlayMs();
-        std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
-        std::fflush(stdout);
-        auto next = start + std::chrono::seconds(second + 1);
+        if (g_successorHeard.exchange(false) && queued < paths.size()) {
+            heard = queued;
+            queued = paths.size();
+            announce();
+        }
+        // Asked for before its own track was heard, the engine asks again once it is.
+        const bool wanted = g_successorWanted.exchange(false);
+        if (wanted && queued == paths.size() && heard + 1 < paths.size() &&
+            engine.setNextTrack(paths[heard + 1], input) != 0)
+            queued = heard + 1;
+        if (g_ended.exchange(false)) {
+            if (heard + 1 >= paths.size())
+                break;
+            heard += 1;
+            queued = paths.size();
+            if (!engine.open(paths[heard], input))
+                return fail("cannot open " + paths[heard]);
+            engine.play();
+            announce();
+            continue;
+        }
+        const auto now = steady_clock::now();
+        if (now >= nextLine) {
+            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+            std::fflush(stdout);
+            nextLine += std::chrono::seconds(1);
+        }
+        if (seconds > 0 && now >= limit)
+            break;
+        auto wake = queued < paths.size() ? std::min(nextLine, now + milliseconds(20)) : nextLine;
         if (seconds > 0)
-            next = std::min(next, limit);
+            wake = std::min(wake, limit);
         std::unique_lock lock(g_endMutex);
-        if (g_endWake.wait_until(lock, next, [] { return g_ended.load(); }))
-            break;
-        if (seconds > 0 && steady_clock::now() >= limit)
-            break;
+        g_endWake.wait_until(lock, wake, [] {
+            return g_ended.load() || g_successorWanted.load() || g_successorHeard.load();
+        });
     }
     engine.stop();
     return 0;
@@ -206,10 +250,19 @@ int main(int argc, char** argv)
         return info(path);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
-    if (command == "play" && (argc == 3 || argc == 5)) {
-        if (argc == 5 && (std::strcmp(argv[3], "--seconds") != 0 || !parseNumber(argv[4], number)))
+    if (command == "play") {
+        std::vector<std::string> paths;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--seconds") != 0) {
+                paths.emplace_back(argv[i]);
+                continue;
+            }
+            if (++i >= argc || !parseNumber(argv[i], number))
+                return usage();
+        }
+        if (paths.empty())
             return usage();
-        return play(path, number);
+        return play(paths, number);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
         if (!parseNumber(argv[3], number) || number < 0)

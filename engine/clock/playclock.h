@@ -18,18 +18,21 @@ public:
     // first ringFrames frames came from ring indices [firstIndex, firstIndex + ringFrames), the
     // rest was silence.
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
-    // Decode thread: from ring index outIndex on, output frame k plays track frame
-    // trackFrame + k * tempo (tempo = track frames per output frame), never less than
-    // startFrame, which is also what the clock shows until outIndex is heard. Each marker must
-    // follow a discard of the queued audio.
-    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame);
+    // Decode thread: from ring index outIndex on, output frame k plays frame
+    // trackFrame + k * tempo (tempo = track frames per output frame) of the track numbered track,
+    // never less than startFrame, which is also what the clock shows until outIndex is heard.
+    // A marker follows a discard of the queued audio, or is a join: a track that follows the
+    // queued one without a gap, whose frames before outIndex keep the earlier markers' mapping.
+    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
+                   int track = 0, bool join = false);
     void clearMarkers();
 
     // The ring index heard at nowNs (fractions dropped). -1 before any block was recorded.
     int64_t heardIndex(int64_t nowNs) const;
-    // The track frame that ring index plays; a marker not yet reached (a seek or start still
-    // queued) gives its own track frame. -1 without markers.
-    int64_t trackFrameAt(int64_t ringIndex) const;
+    // The track frame that ring index plays, and in track the number of its track; a marker
+    // not yet reached (a seek or start still queued) gives its own track frame. -1 without
+    // markers.
+    int64_t trackFrameAt(int64_t ringIndex, int* track = nullptr) const;
 
 private:
     static constexpr int kBlocks = 64;
@@ -47,6 +50,8 @@ private:
         std::atomic<int64_t> trackFrame{0};
         std::atomic<double> tempo{1.0};
         std::atomic<int64_t> startFrame{0};
+        std::atomic<int32_t> track{0};
+        std::atomic<bool> join{false};
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
@@ -56,6 +61,8 @@ private:
         int64_t outIndex, trackFrame;
         double tempo;
         int64_t startFrame;
+        int32_t track;
+        bool join;
     };
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;
