@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "lyricsclock.h"
 #include "mainframe.h"
+#include "playlist/trackops.h"
 #include "trayiconrule.h"
 
 MainTick::MainTick(AppState& state, Engine& engine, PlaylistModel& playlist, TrackOps& ops,

@@ -110,7 +110,10 @@ void TrackOps::makeCurrent(const QString& path)
 void TrackOps::QueueNext()
 {
     QueuedRow& next = m_state.Next;
-    if (m_state.NextWanted.exchange(false))
+    // Asked anew (the engine may have been opened again, as the tag editor does), the row is
+    // handed over again; the engine keeps a successor it already has.
+    const bool askedAnew = m_state.NextWanted.exchange(false);
+    if (askedAnew)
         next.wanted = true;
     if (!next.wanted)
         return;
@@ -127,7 +130,7 @@ void TrackOps::QueueNext()
     next.row = row;
     next.randomPos = after.randomPos;
     // The same file (or still none): what the engine holds stays right.
-    if (path == next.path)
+    if (path == next.path && !askedAnew)
         return;
     next.path = path;
     next.accepted = m_engine.setNextTrack(path.toStdString(), next.info) != 0;
