@@ -36,7 +36,30 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
+    const int opened = m_engine.open(path.toStdString(), m_state.InputInfo);
+    // The engine forgets a successor on open (a re-open in place keeps it); it asks again near
+    // the new track's end.
+    m_state.Next = {};
+    m_state.NextWanted.store(false);
+    m_state.NextHeard.store(false);
+    takeOpenedTrack(path, opened);
+}
+
+bool TrackOps::ReopenTrack(const QString& path)
+{
+    if (m_playlist.count() == 0)
+        return false;
+    InputInfo info;
+    if (m_engine.reopen(path.toStdString(), info) == 0)
+        return false;
+    m_state.InputInfo = info;
+    takeOpenedTrack(path, 1);
+    return true;
+}
+
+void TrackOps::takeOpenedTrack(const QString& path, int opened)
+{
+    if (opened == 0) {
         ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
                     QMessageBox::Ok);
         m_state.FileOpened = false;
@@ -46,10 +69,6 @@ void TrackOps::OpenTrack(const QString& path)
     // An end reported for the previous track (still unhandled, e.g. while a dialog was open)
     // must not skip the track just opened.
     m_state.PlayEnd.store(false);
-    // The engine forgets a successor on open; it asks again near this track's end.
-    m_state.Next = {};
-    m_state.NextWanted.store(false);
-    m_state.NextHeard.store(false);
     showTrackTag();
 
     if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)

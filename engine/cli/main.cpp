@@ -1,5 +1,6 @@
 // morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
 // spectrum, wave), for tests, benchmarks and users.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -50,11 +51,14 @@ int usage()
     std::fprintf(stderr,
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE... [--seconds N]   (one list, without gaps)\n"
+                 "       morvane-engine play FILE... [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC] [--at SEC:pitch:PERCENT]...\n"
+                 "                 (several files play as one list, without gaps)\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
-                 "MORVANE_AUDIO = sdl (default), null or capture:PATH chooses the output.\n");
+                 "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
+                 "the output.\n");
     return 2;
 }
 
@@ -118,32 +122,80 @@ int decode(const std::string& path, const std::string& out)
     return 0;
 }
 
+// What play does besides playing: pitch, speed, timed seeks and pitch changes, a fine clock.
+struct PlayOptions {
+    double seconds = 0;
+    int pitch = 100;
+    int speed = 1;
+    double clockMs = 0; // print the clock this often (0 = once a second)
+    struct Event {
+        double atSec;
+        bool seek; // else a pitch change
+        double value;
+    };
+    std::vector<Event> events;
+};
+
+bool parseEvent(const std::string& text, PlayOptions::Event& event)
+{
+    size_t first = text.find(':');
+    size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos)
+        return false;
+    std::string kind = text.substr(first + 1, second - first - 1);
+    if (kind != "seek" && kind != "pitch")
+        return false;
+    event.seek = kind == "seek";
+    return parseNumber(text.substr(0, first).c_str(), event.atSec) &&
+           parseNumber(text.substr(second + 1).c_str(), event.value);
+}
+
 // Plays the files as one list: each next file is handed to the engine as the successor when it
 // asks, so that it follows without a gap; a file the engine cannot join (another sample rate)
-// starts after the end instead. A line "track=N PATH" names each file when it starts to be heard.
-int play(const std::vector<std::string>& paths, double seconds)
+// starts after the end instead. A line "track=N" names each file when it starts to be heard.
+int play(const std::vector<std::string>& paths, const PlayOptions& options)
 {
     PlaybackEngine engine;
     InputInfo input;
     size_t heard = 0;              // the entry heard now
     size_t queued = paths.size(); // the entry handed over as successor (none: size)
     auto announce = [&] {
-        std::printf("track=%zu %s\n", heard + 1, paths[heard].c_str());
+        std::printf("track=%zu\n", heard + 1);
         std::fflush(stdout);
     };
     if (!engine.open(paths[0], input))
         return fail("cannot open " + paths[0]);
     engine.callback(onEngineEvent);
+    engine.setPitch(options.pitch);
+    engine.setStepPitch(options.speed, 5);
     engine.play();
     announce();
-    // One line a second, asleep in between (the CPU figures of bench/engine-cpu.sh are then the
-    // engine's own); while a successor waits to be heard the engine is asked every 20 ms, so the
-    // title line and the next successor come as it is heard.
+    // One line a second (or as asked), asleep in between: the CPU figures of bench/engine-cpu.sh
+    // are then the engine's own. With --clock-ms each line also gives the steady clock, so the
+    // position can be compared with a recording of the sound. While a successor waits to be heard
+    // the engine is asked every 20 ms, so the track line and the next successor come as it is.
     using namespace std::chrono;
+    const double seconds = options.seconds;
     const auto start = steady_clock::now();
     const auto limit = start + duration_cast<steady_clock::duration>(duration<double>(seconds));
+    const auto step = options.clockMs > 0
+                          ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
+                          : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
+    size_t nextEvent = 0;
     auto nextLine = start;
     for (;;) {
+        const auto now = steady_clock::now();
+        while (nextEvent < options.events.size() &&
+               now - start >= duration<double>(options.events[nextEvent].atSec)) {
+            const auto& event = options.events[nextEvent++];
+            if (event.seek)
+                engine.seekMs(static_cast<int64_t>(event.value * 1000));
+            else
+                engine.setPitch(static_cast<int>(event.value));
+            std::printf("event=%s:%g clock=%lld\n", event.seek ? "seek" : "pitch", event.value,
+                        static_cast<long long>(
+                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
+        }
         int32_t ms = engine.getPlayMs();
         if (g_successorHeard.exchange(false) && queued < paths.size()) {
             heard = queued;
@@ -166,15 +218,23 @@ int play(const std::vector<std::string>& paths, double seconds)
             announce();
             continue;
         }
-        const auto now = steady_clock::now();
         if (now >= nextLine) {
-            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+            if (options.clockMs > 0)
+                std::printf("clock=%lld positionMs=%d\n",
+                            static_cast<long long>(
+                                duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
+                            ms);
+            else
+                std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
             std::fflush(stdout);
-            nextLine += std::chrono::seconds(1);
+            nextLine += step;
         }
         if (seconds > 0 && now >= limit)
             break;
         auto wake = queued < paths.size() ? std::min(nextLine, now + milliseconds(20)) : nextLine;
+        if (nextEvent < options.events.size())
+            wake = std::min(wake, start + duration_cast<steady_clock::duration>(duration<double>(
+                                              options.events[nextEvent].atSec)));
         if (seconds > 0)
             wake = std::min(wake, limit);
         std::unique_lock lock(g_endMutex);
@@ -252,17 +312,39 @@ int main(int argc, char** argv)
         return decode(path, argv[3]);
     if (command == "play") {
         std::vector<std::string> paths;
+        PlayOptions options;
         for (int i = 2; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--seconds") != 0) {
-                paths.emplace_back(argv[i]);
+            const std::string name = argv[i];
+            if (name.rfind("--", 0) != 0) {
+                paths.push_back(name);
                 continue;
             }
-            if (++i >= argc || !parseNumber(argv[i], number))
+            if (++i >= argc)
+                return usage();
+            const char* value = argv[i];
+            PlayOptions::Event event{};
+            if (name == "--at" && parseEvent(value, event)) {
+                options.events.push_back(event);
+                continue;
+            }
+            if (!parseNumber(value, number))
+                return usage();
+            if (name == "--seconds")
+                options.seconds = number;
+            else if (name == "--pitch" && number >= 50 && number <= 300)
+                options.pitch = static_cast<int>(number);
+            else if (name == "--speed" && (number == 1 || number == 2 || number == 3))
+                options.speed = static_cast<int>(number);
+            else if (name == "--clock-ms" && number > 0)
+                options.clockMs = number;
+            else
                 return usage();
         }
         if (paths.empty())
             return usage();
-        return play(paths, number);
+        std::stable_sort(options.events.begin(), options.events.end(),
+                         [](const auto& a, const auto& b) { return a.atSec < b.atSec; });
+        return play(paths, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
         if (!parseNumber(argv[3], number) || number < 0)

@@ -93,7 +93,7 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
 }
 
 void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
-                          int track, bool join)
+                          bool continuous, int track)
 {
     uint64_t number = m_markerCount.load(std::memory_order_relaxed);
     Publish(m_markers[number % kMarkers], [&](Marker& m) {
@@ -101,8 +101,8 @@ void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, in
         m.trackFrame.store(trackFrame, std::memory_order_relaxed);
         m.tempo.store(tempo, std::memory_order_relaxed);
         m.startFrame.store(startFrame, std::memory_order_relaxed);
+        m.continuous.store(continuous, std::memory_order_relaxed);
         m.track.store(track, std::memory_order_relaxed);
-        m.join.store(join, std::memory_order_relaxed);
     });
     m_markerCount.store(number + 1, std::memory_order_release);
 }
@@ -119,8 +119,8 @@ bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
         out.trackFrame = m.trackFrame.load(std::memory_order_relaxed);
         out.tempo = m.tempo.load(std::memory_order_relaxed);
         out.startFrame = m.startFrame.load(std::memory_order_relaxed);
+        out.continuous = m.continuous.load(std::memory_order_relaxed);
         out.track = m.track.load(std::memory_order_relaxed);
-        out.join = m.join.load(std::memory_order_relaxed);
     });
 }
 
@@ -130,21 +130,19 @@ int64_t PlayClock::trackFrameAt(int64_t ringIndex, int* track) const
     uint64_t base = m_markerBase.load(std::memory_order_acquire);
     if (count <= base)
         return -1;
-    // Every other marker follows a discard of the queued audio, so the newest one maps the frames
-    // heard now, unless it is a join not reached yet: the track before it is still heard.
-    const uint64_t kept = static_cast<uint64_t>(kMarkers);
-    uint64_t oldest = std::max(base, count > kept ? count - kept : 0);
+    // The newest marker maps the frames from its outIndex on. Before a start or seek's first frame
+    // is heard the clock shows its track frame; before a continuous marker the one before it
+    // maps the frames.
     MarkerCopy marker{};
+    const uint64_t oldest = std::max<uint64_t>(base, count > kMarkers ? count - kMarkers : 0);
     for (uint64_t n = count; n-- > oldest;) {
         if (!loadMarker(n, marker))
             return -1;
-        if (!marker.join || ringIndex >= marker.outIndex || n == oldest)
+        if (ringIndex >= marker.outIndex || !marker.continuous)
             break;
     }
     if (track)
         *track = marker.track;
-    // Before its first frame is heard (a start or seek still on its way) a marker gives its own
-    // track frame.
     if (ringIndex < marker.outIndex)
         return marker.startFrame;
     int64_t frame = marker.trackFrame +

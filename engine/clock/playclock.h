@@ -20,11 +20,12 @@ public:
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
     // Decode thread: from ring index outIndex on, output frame k plays frame
     // trackFrame + k * tempo (tempo = track frames per output frame) of the track numbered track,
-    // never less than startFrame, which is also what the clock shows until outIndex is heard.
-    // A marker follows a discard of the queued audio, or is a join: a track that follows the
-    // queued one without a gap, whose frames before outIndex keep the earlier markers' mapping.
+    // never less than startFrame, which is also what the clock shows until outIndex is heard. A
+    // marker follows a discard of the queued audio; a continuous one (a new pitch or tempo
+    // spliced into the queue, or the next track joined without a gap, at outIndex) leaves the
+    // frames before outIndex to the marker before it.
     void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
-                   int track = 0, bool join = false);
+                   bool continuous = false, int track = 0);
     void clearMarkers();
 
     // The ring index heard at nowNs (fractions dropped). -1 before any block was recorded.
@@ -50,8 +51,8 @@ private:
         std::atomic<int64_t> trackFrame{0};
         std::atomic<double> tempo{1.0};
         std::atomic<int64_t> startFrame{0};
+        std::atomic<bool> continuous{false};
         std::atomic<int32_t> track{0};
-        std::atomic<bool> join{false};
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
@@ -61,8 +62,8 @@ private:
         int64_t outIndex, trackFrame;
         double tempo;
         int64_t startFrame;
+        bool continuous;
         int32_t track;
-        bool join;
     };
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;

@@ -5,6 +5,18 @@
 
 #include "meta/tagreader.h"
 
+void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info)
+{
+    info = {};
+    TagInfo tag;
+    ReadTag(path, tag, &info);
+    info.channels = decoder.channels();
+    info.bitRate = decoder.bitRateKbps();
+    info.sampleRate = decoder.sampleRate();
+    info.totalSec = static_cast<int32_t>(
+        std::llround(static_cast<double>(decoder.lengthFrames()) / decoder.sampleRate()));
+}
+
 bool OpenTrackFile(const std::string& path, MpegDecoder& decoder, TrackRecord& record,
                    std::string* error)
 {
@@ -12,14 +24,7 @@ bool OpenTrackFile(const std::string& path, MpegDecoder& decoder, TrackRecord& r
         return false;
     record.path = path;
     record.lengthFrames = decoder.lengthFrames();
-    record.info = {};
-    TagInfo tag;
-    ReadTag(path, tag, &record.info);
-    record.info.channels = decoder.channels();
-    record.info.bitRate = decoder.bitRateKbps();
-    record.info.sampleRate = decoder.sampleRate();
-    record.info.totalSec = static_cast<int32_t>(
-        std::llround(static_cast<double>(record.lengthFrames) / decoder.sampleRate()));
+    ReadInputInfo(path, decoder, record.info);
     return true;
 }
 

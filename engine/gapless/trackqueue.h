@@ -22,6 +22,8 @@ struct TrackRecord {
     int number = 0;
 };
 
+// The information of the track open in decoder, read from path (tag) and the stream.
+void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info);
 // Opens path in decoder and describes it in record (its number left alone). False, error set,
 // when the file is missing or holds no MPEG audio.
 bool OpenTrackFile(const std::string& path, MpegDecoder& decoder, TrackRecord& record,

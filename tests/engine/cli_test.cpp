@@ -97,7 +97,7 @@ TEST_F(CliTest, PlayJoinsTheListWithoutAGap)
     for (const auto& [files, then] : lists) {
         std::string out, capture = dir + "/heard.wav";
         ASSERT_EQ(RunCli("play " + files, out, "capture:" + capture), 0) << out;
-        EXPECT_NE(out.find("track=2 "), std::string::npos) << out;
+        EXPECT_NE(out.find("track=2\n"), std::string::npos) << out;
         Pcm heard;
         ASSERT_TRUE(ReadSoundFile(capture, heard));
         std::vector<int16_t> expected = a.samples;
