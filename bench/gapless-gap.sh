@@ -5,8 +5,9 @@
 #   bench/gapless-gap.sh BUILD engine    morvane-engine play A B
 #   bench/gapless-gap.sh BUILD program   the whole program under Xvfb on an .m3u of A and B
 #                                        (repeat mode, the default); DISPLAY_NUMBER picks the display
-#   bench/gapless-gap.sh BUILD pulse     morvane-engine play A B through the sound device: a
+#   bench/gapless-gap.sh BUILD pulse     morvane-engine play A B through the sound server: a
 #                                        PulseAudio null sink of its own, recorded from its monitor
+#                                        (OUTPUT=sdl goes through SDL2 instead of libpulse)
 # RATE_B=48000 encodes the second tone at another sample rate.
 set -euo pipefail
 BUILD=${1:?usage: gapless-gap.sh BUILD engine|program}
@@ -36,8 +37,8 @@ elif [ "$MODE" = pulse ]; then
         "$HEARD" &
     RECORDER=$!
     sleep 0.5
-    MORVANE_AUDIO=sdl SDL_AUDIODRIVER=pulseaudio "$BUILD/morvane-engine" play "$DIR/a.mp3" \
-        "$DIR/b.mp3" >/dev/null
+    MORVANE_AUDIO=${OUTPUT:-pulse} SDL_AUDIODRIVER=pulseaudio "$BUILD/morvane-engine" play \
+        "$DIR/a.mp3" "$DIR/b.mp3" >/dev/null
     sleep 0.5
     kill -INT "$RECORDER"
     wait "$RECORDER" || true
