@@ -1,5 +1,5 @@
 // morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
-// spectrum, wave), for tests, benchmarks and users.
+// spectrum, wave, response), for tests, benchmarks and users.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,9 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include <sndfile.h>
+
+#include "analysis/bandresponse.h"
 #include "analysis/spectrum.h"
 #include "analysis/wave.h"
 #include "decode/mpegdecoder.h"
+#include "dsp/equalizer.h"
 #include "lyrics/lyrics.h"
 #include "playbackengine.h"
 
@@ -44,10 +48,12 @@ int usage()
     std::fprintf(stderr,
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N]\n"
+                 "       morvane-engine play FILE [--seconds N] [--eq G0,...,G9]\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
+                 "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
+                 "--eq: the ten band gains in tenths of a dB (-120..120), band 60 Hz first.\n"
                  "MORVANE_AUDIO = sdl (default), null or capture:PATH chooses the output.\n");
     return 2;
 }
@@ -112,13 +118,41 @@ int decode(const std::string& path, const std::string& out)
     return 0;
 }
 
-int play(const std::string& path, double seconds)
+struct PlayOptions {
+    double seconds = 0; // 0: to the end
+    std::vector<int32_t> eq; // empty: flat
+};
+
+// "G0,...,G9": ten whole numbers.
+bool parseGains(const std::string& text, std::vector<int32_t>& gains)
 {
+    gains.clear();
+    size_t at = 0;
+    for (;;) {
+        size_t comma = text.find(',', at);
+        std::string item = text.substr(at, comma == std::string::npos ? comma : comma - at);
+        char* end = nullptr;
+        long value = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || value < -120 || value > 120)
+            return false;
+        gains.push_back(static_cast<int32_t>(value));
+        if (comma == std::string::npos)
+            break;
+        at = comma + 1;
+    }
+    return gains.size() == Equalizer::kBands;
+}
+
+int play(const std::string& path, const PlayOptions& options)
+{
+    const double seconds = options.seconds;
     PlaybackEngine engine;
     InputInfo input;
     if (!engine.open(path, input))
         return fail("cannot open " + path);
     engine.callback(onEngineEvent);
+    if (!options.eq.empty())
+        engine.setEqualizer(options.eq.data());
     engine.play();
     // One line a second, asleep in between: the CPU figures of bench/engine-cpu.sh are then the
     // engine's own.
@@ -193,6 +227,40 @@ int analyse(const std::string& path, double sec, bool spectrum)
     }
     return 0;
 }
+bool readStereo(const std::string& path, std::vector<int16_t>& frames, int& rate)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return false;
+    std::vector<int16_t> samples(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    rate = info.samplerate;
+    frames.resize(static_cast<size_t>(info.frames) * 2);
+    for (size_t i = 0; i < static_cast<size_t>(info.frames); ++i)
+        for (int c = 0; c < 2; ++c)
+            frames[2 * i + c] = samples[i * info.channels + std::min(c, info.channels - 1)];
+    return info.channels == 1 || info.channels == 2;
+}
+
+// The gain of processed against source at the equaliser's band centres, in dB.
+int response(const std::string& sourcePath, const std::string& processedPath)
+{
+    std::vector<int16_t> source, processed;
+    int rate = 0, processedRate = 0;
+    if (!readStereo(sourcePath, source, rate))
+        return fail("cannot read " + sourcePath);
+    if (!readStereo(processedPath, processed, processedRate) || processedRate != rate)
+        return fail("cannot read " + processedPath + " at the source's sample rate");
+    std::vector<double> centres(Equalizer::kCentreHz.begin(), Equalizer::kCentreHz.end());
+    std::vector<double> gains = MeasureBandGainsDb(source, processed, rate, centres);
+    if (gains.empty())
+        return fail("too short to measure");
+    for (size_t band = 0; band < gains.size(); ++band)
+        std::printf("%g=%+.2f\n", centres[band], gains[band]);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -206,11 +274,23 @@ int main(int argc, char** argv)
         return info(path);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
-    if (command == "play" && (argc == 3 || argc == 5)) {
-        if (argc == 5 && (std::strcmp(argv[3], "--seconds") != 0 || !parseNumber(argv[4], number)))
-            return usage();
-        return play(path, number);
+    if (command == "play") {
+        PlayOptions options;
+        for (int i = 3; i < argc; i += 2) {
+            if (i + 1 >= argc)
+                return usage();
+            if (std::strcmp(argv[i], "--seconds") == 0 && parseNumber(argv[i + 1], number))
+                options.seconds = number;
+            else if (std::strcmp(argv[i], "--eq") == 0) {
+                if (!parseGains(argv[i + 1], options.eq))
+                    return fail(std::string("not ten gains from -120 to 120: ") + argv[i + 1]);
+            } else
+                return usage();
+        }
+        return play(path, options);
     }
+    if (command == "response" && argc == 4)
+        return response(path, argv[3]);
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
         if (!parseNumber(argv[3], number) || number < 0)
             return fail(std::string("not a position: ") + argv[3]);
