@@ -1,39 +1,50 @@
 // Cross-spectral (H1) estimate of a linear processing's gain: |mean(P X*)| / mean(|X|^2) per
-// bin, so noise the processing adds and a few frames of misalignment barely move it.
+// bin, so noise the processing adds and a few frames of misalignment barely move it. FFTW does
+// the transforms.
 #include "bandresponse.h"
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
 
+#include <fftw3.h>
+
+#include "spectrum.h"
+
 namespace {
 constexpr size_t kWindow = 8192;
 using Complex = std::complex<double>;
 
-// In-place radix-2 FFT; data.size() is a power of two.
-void Fft(std::vector<Complex>& data)
-{
-    const size_t n = data.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(data[i], data[j]);
+// One real FFT plan with its buffers, made and destroyed under the process-wide planner lock.
+class RealFft {
+public:
+    RealFft()
+        : m_input(static_cast<float*>(fftwf_malloc(sizeof(float) * kWindow))),
+          m_output(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (kWindow / 2 + 1))))
+    {
+        std::lock_guard lock(FftwPlannerMutex());
+        m_plan = fftwf_plan_dft_r2c_1d(kWindow, m_input, m_output, FFTW_ESTIMATE);
     }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const Complex step = std::polar(1.0, -2 * M_PI / static_cast<double>(len));
-        for (size_t i = 0; i < n; i += len) {
-            Complex w = 1;
-            for (size_t k = 0; k < len / 2; ++k, w *= step) {
-                Complex a = data[i + k], b = data[i + k + len / 2] * w;
-                data[i + k] = a + b;
-                data[i + k + len / 2] = a - b;
-            }
+    ~RealFft()
+    {
+        {
+            std::lock_guard lock(FftwPlannerMutex());
+            fftwf_destroy_plan(m_plan);
         }
+        fftwf_free(m_input);
+        fftwf_free(m_output);
     }
-}
+    RealFft(const RealFft&) = delete;
+    RealFft& operator=(const RealFft&) = delete;
+    float* input() { return m_input; }
+    Complex bin(size_t k) const { return {m_output[k][0], m_output[k][1]}; }
+    void run() { fftwf_execute(m_plan); }
+
+private:
+    float* m_input;
+    fftwf_complex* m_output;
+    fftwf_plan m_plan;
+};
 
 size_t FirstSound(const std::vector<int16_t>& stereo)
 {
@@ -51,21 +62,25 @@ std::vector<double> MeasureBandGainsDb(const std::vector<int16_t>& source,
                                    processed.size() / 2 - std::min(y0, processed.size() / 2));
     if (frames < kWindow || sampleRate <= 0)
         return {};
-    std::vector<Complex> cross(kWindow / 2 + 1), power(kWindow / 2 + 1);
-    std::vector<Complex> x(kWindow), y(kWindow);
-    std::vector<double> hann(kWindow);
+    std::vector<Complex> cross(kWindow / 2 + 1);
+    std::vector<double> power(kWindow / 2 + 1);
+    std::vector<Complex> x(kWindow / 2 + 1);
+    std::vector<float> hann(kWindow);
     for (size_t i = 0; i < kWindow; ++i)
-        hann[i] = 0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(i) / kWindow);
+        hann[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(i) / kWindow));
+    RealFft fft;
     for (size_t start = 0; start + kWindow <= frames; start += kWindow / 2)
         for (size_t channel = 0; channel < 2; ++channel) {
-            for (size_t i = 0; i < kWindow; ++i) {
-                x[i] = hann[i] * source[2 * (x0 + start + i) + channel];
-                y[i] = hann[i] * processed[2 * (y0 + start + i) + channel];
-            }
-            Fft(x);
-            Fft(y);
+            for (size_t i = 0; i < kWindow; ++i)
+                fft.input()[i] = hann[i] * source[2 * (x0 + start + i) + channel];
+            fft.run();
+            for (size_t k = 0; k <= kWindow / 2; ++k)
+                x[k] = fft.bin(k);
+            for (size_t i = 0; i < kWindow; ++i)
+                fft.input()[i] = hann[i] * processed[2 * (y0 + start + i) + channel];
+            fft.run();
             for (size_t k = 0; k <= kWindow / 2; ++k) {
-                cross[k] += y[k] * std::conj(x[k]);
+                cross[k] += fft.bin(k) * std::conj(x[k]);
                 power[k] += std::norm(x[k]);
             }
         }
@@ -82,7 +97,7 @@ std::vector<double> MeasureBandGainsDb(const std::vector<int16_t>& source,
                                          kWindow / 2);
         double sum = 0;
         for (size_t k = lo; k <= hi; ++k)
-            sum += std::norm(cross[k]) / std::max(1e-30, std::norm(power[k]));
+            sum += std::norm(cross[k]) / std::max(1e-30, power[k] * power[k]);
         gains.push_back(10 * std::log10(std::max(1e-30, sum / static_cast<double>(hi - lo + 1))));
     }
     return gains;
