@@ -9,6 +9,8 @@
 #include <cmath>
 #include <complex>
 
+#include "ring/framering.h"
+
 namespace {
 constexpr int kBands = Equalizer::kBands;
 // A band is left out when its centre is above this fraction of the sample rate (its filter
@@ -231,6 +233,8 @@ void Equalizer::configure(int sampleRate)
     m_glidePos = kGlideFrames;
     for (auto& f : m_filters)
         f = Biquad{};
+    for (auto& snapshot : m_snapshots)
+        snapshot.index = -1;
     applyGains(m_now);
 }
 
@@ -300,16 +304,32 @@ void Equalizer::filterRun(double* p, int run)
     }
 }
 
-void Equalizer::process(int16_t* frames, int count)
+void Equalizer::process(int16_t* frames, int count, int64_t firstIndex)
 {
-    if (bypassed())
+    if (!bypassed()) {
+        run(frames, count, firstIndex);
         return;
+    }
+    // Flat: the state to come back to is the empty one.
+    for (int64_t index = firstIndex + (kSnapshotFrames - firstIndex % kSnapshotFrames) % kSnapshotFrames;
+         index < firstIndex + count; index += kSnapshotFrames)
+        saveSnapshot(index);
+}
+
+void Equalizer::run(int16_t* frames, int count, int64_t firstIndex)
+{
     constexpr int kRunFrames = 256;
     double buffer[2 * kRunFrames];
     int done = 0;
     while (done < count) {
-        int run = std::min(kRunFrames, count - done);
-        if (m_glidePos < kGlideFrames) {
+        const int64_t index = firstIndex + done;
+        if (index % kSnapshotFrames == 0)
+            saveSnapshot(index);
+        // Runs end on multiples of kRunFrames (of kGlideStepFrames while gliding), so the
+        // coefficients change at the same ring indices however the device cuts its blocks.
+        const int step = m_glidePos < kGlideFrames ? kGlideStepFrames : kRunFrames;
+        int length = std::min(count - done, step - static_cast<int>(index % step));
+        if (m_glidePos < kGlideFrames && index % kGlideStepFrames == 0) {
             // Gliding: every filter gain and the headroom move in a straight line (in dB) from
             // the old design to the new one, a step every kGlideStepFrames.
             m_glidePos = std::min(kGlideFrames, m_glidePos + kGlideStepFrames);
@@ -321,14 +341,67 @@ void Equalizer::process(int16_t* frames, int count)
             if (m_glidePos >= kGlideFrames)
                 m_now = m_to;
             applyGains(m_now);
-            run = std::min(kGlideStepFrames, run);
         }
         int16_t* p = frames + 2 * done;
-        for (int i = 0; i < 2 * run; ++i)
+        for (int i = 0; i < 2 * length; ++i)
             buffer[i] = p[i];
-        filterRun(buffer, run);
-        for (int i = 0; i < 2 * run; ++i)
+        filterRun(buffer, length);
+        for (int i = 0; i < 2 * length; ++i)
             p[i] = static_cast<int16_t>(std::lrint(std::clamp(buffer[i], -32768.0, 32767.0)));
-        done += run;
+        done += length;
     }
+}
+
+void Equalizer::saveSnapshot(int64_t index)
+{
+    Snapshot& s = m_snapshots[static_cast<size_t>(index / kSnapshotFrames) % kSnapshots];
+    s.index = index;
+    s.from = m_from;
+    s.to = m_to;
+    s.now = m_now;
+    s.glidePos = m_glidePos;
+    for (int band = 0; band < kBands; ++band) {
+        const Biquad& f = m_filters[band];
+        s.z[band] = {f.z1[0], f.z1[1], f.z2[0], f.z2[1]};
+    }
+}
+
+bool Equalizer::rewind(int64_t index, const FrameRing& ring)
+{
+    const int64_t at = index - index % kSnapshotFrames;
+    const Snapshot& s = m_snapshots[static_cast<size_t>(at / kSnapshotFrames) % kSnapshots];
+    if (index < 0 || s.index != at)
+        return false; // bypassed then, or too long ago
+    // Snapshots after index hold a future the device dropped.
+    for (auto& later : m_snapshots)
+        if (later.index > at)
+            later.index = -1;
+    const Design newest = m_to;
+    m_from = s.from;
+    m_to = s.to;
+    m_now = s.now;
+    m_glidePos = s.glidePos;
+    applyGains(m_now);
+    for (int band = 0; band < kBands; ++band) {
+        Biquad& f = m_filters[band];
+        f.z1[0] = s.z[band][0];
+        f.z1[1] = s.z[band][1];
+        f.z2[0] = s.z[band][2];
+        f.z2[1] = s.z[band][3];
+    }
+    int16_t frames[2 * 256];
+    for (int64_t from = at; from < index;) {
+        const int count = static_cast<int>(std::min<int64_t>(256, index - from));
+        if (!ring.copyHistory(from, static_cast<size_t>(count), frames))
+            break;
+        run(frames, count, from);
+        from += count;
+    }
+    // From here the newest setting glides in.
+    if (!(newest == m_to)) {
+        m_from = m_now;
+        m_to = newest;
+        m_glidePos = 0;
+    }
+    return true;
 }

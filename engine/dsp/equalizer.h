@@ -3,16 +3,21 @@
 // headroom, which keeps the loudest frequency of the whole response at 0 dB.
 //
 // Threads: setGains and configure on the caller's thread (configure only while process does not
-// run); process on the audio thread. A new setting is designed on the caller's thread and handed
-// over through three slots and one atomic index (no lock, no allocation on the audio thread);
-// process then glides every filter gain and the headroom to it over kGlideFrames, so a change
-// never clicks. All gains 0 leaves the samples untouched.
+// run); process and rewind on the audio thread. A new setting is designed on the caller's thread
+// and handed over through three slots and one atomic index (no lock, no allocation on the audio
+// thread); process then glides every filter gain and the headroom to it over kGlideFrames, so a
+// change never clicks. All gains 0 leaves the samples untouched. The filters' state is a function
+// of the ring index alone (runs and glide steps fall on fixed multiples of it), and a snapshot is
+// kept every kSnapshotFrames, so a device that drops what it holds and asks for it again (rewind)
+// hears the same samples from the same point, then the newest setting glides in.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+
+class FrameRing;
 
 class Equalizer {
 public:
@@ -39,8 +44,13 @@ public:
     // Gains in tenths of a decibel, clamped to -120..120; band 0 first. True when they differ
     // from the last ones set.
     bool setGains(const int32_t* tenthsDb);
-    // Audio thread: filters count stereo 16-bit frames in place.
-    void process(int16_t* frames, int count);
+    // Audio thread: filters count stereo 16-bit frames in place; they are the ring's frames from
+    // firstIndex on.
+    void process(int16_t* frames, int count, int64_t firstIndex);
+    // Audio thread: the frames from index on are to be processed again. The filters return to
+    // their state at index, replaying from the last snapshot before it the played frames the ring
+    // still holds. False (state unchanged) when no snapshot lies far enough back.
+    bool rewind(int64_t index, const FrameRing& ring);
     // Audio thread: true when process would leave the samples untouched.
     bool bypassed();
 
@@ -54,6 +64,8 @@ private:
     bool takeNewDesign();
     void applyGains(const Design& gains); // audio thread: coefficients for these gains
     void filterRun(double* samples, int frames);
+    void run(int16_t* frames, int count, int64_t firstIndex);
+    void saveSnapshot(int64_t index);
 
     // Caller's side.
     std::mutex m_mutex; // guards m_bandGainDb, m_sampleRate, m_writeSlot
@@ -71,7 +83,18 @@ private:
     int m_readSlot = 2;
     int m_rate = 44100; // the rate the coefficients are made for (set by configure)
     Design m_from{}, m_to{}, m_now{};
-    int m_glidePos = 0; // frames of the glide done; kGlideFrames when none runs
+    int m_glidePos = kGlideFrames; // frames of the glide done; kGlideFrames when none runs
     double m_headroomFactor = 1;
     std::array<Biquad, kBands> m_filters;
+
+    // Audio thread: the state at every kSnapshotFrames-th ring index, newest last written.
+    static constexpr int kSnapshotFrames = 1024;
+    static constexpr int kSnapshots = 64; // 1.5 s at 44.1 kHz: more than a device holds
+    struct Snapshot {
+        int64_t index = -1;
+        Design from{}, to{}, now{};
+        int glidePos = 0;
+        std::array<std::array<double, 4>, kBands> z{};
+    };
+    std::array<Snapshot, kSnapshots> m_snapshots{};
 };

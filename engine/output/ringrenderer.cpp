@@ -39,7 +39,7 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
                                 : std::min(static_cast<size_t>(frames),
                                            static_cast<size_t>(std::ceil(m_level / m_levelStep)));
         got = m_ring.read(out, wanted, first);
-        m_equalizer.process(out, static_cast<int>(got));
+        m_equalizer.process(out, static_cast<int>(got), first);
         m_gain.process(out, static_cast<int>(got));
         const float target = playing ? 1.0f : 0.0f;
         for (size_t i = 0; i < got && m_level != target; ++i) {

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "analysis/bandresponse.h"
+#include "ring/framering.h"
 #include "dsp/equalizer.h"
 #include "enginetestutil.h"
 #include "playbackengine.h"
@@ -34,7 +35,7 @@ TEST_P(EqualizerTest, GainAtEachBandCentreMatchesTheSetting)
             eq.configure(rate);
             auto frames = StereoSine(centre, rate, 0.5, 0.25);
             double before = Rms(frames, 2, 0, rate / 4, rate / 4);
-            eq.process(frames.data(), static_cast<int>(frames.size() / 2));
+            eq.process(frames.data(), static_cast<int>(frames.size() / 2), 0);
             double gainDb = 20 * std::log10(Rms(frames, 2, 1, rate / 4, rate / 4) / before);
             double headroomDb = Equalizer::headroomFor(gains, rate);
             if (centre >= 0.45 * rate) {
@@ -61,10 +62,11 @@ TEST(EqualizerGlide, GainChangesNeverJumpAndZeroBypassesAgain)
     auto frames = StereoSine(1000, 44100, 1.0, 0.5);
     const size_t half = frames.size() / 4;
     int32_t boost[Equalizer::kBands] = {0, 0, 0, 0, 120, 0, 0, 0, 0, 0};
-    eq.process(frames.data(), static_cast<int>(half / 2));
+    eq.process(frames.data(), static_cast<int>(half / 2), 0);
     eq.setGains(boost);
     EXPECT_FALSE(eq.bypassed());
-    eq.process(frames.data() + half, static_cast<int>(frames.size() / 2 - half / 2));
+    eq.process(frames.data() + half, static_cast<int>(frames.size() / 2 - half / 2),
+               static_cast<int64_t>(half / 2));
     // A 1 kHz sine of amplitude 0.5 moves at most 0.071 of full scale per sample; a coefficient
     // jump would throw the output much further.
     int maxStep = 0;
@@ -74,8 +76,68 @@ TEST(EqualizerGlide, GainChangesNeverJumpAndZeroBypassesAgain)
     int32_t flat[Equalizer::kBands] = {};
     eq.setGains(flat);
     auto more = StereoSine(1000, 44100, 0.2, 0.5);
-    eq.process(more.data(), static_cast<int>(more.size() / 2));
+    eq.process(more.data(), static_cast<int>(more.size() / 2), static_cast<int64_t>(frames.size() / 2));
     EXPECT_TRUE(eq.bypassed());
+}
+
+// A device with a long buffer drops what it holds and asks for it again when something changes;
+// the equaliser must then give the same samples from that frame, not a jump.
+TEST(EqualizerRewind, ADroppedStretchComesAgainSampleForSampleThenANewSettingGlidesIn)
+{
+    constexpr int64_t kFrames = 20000;
+    FrameRing ring;
+    ring.reset(1 << 16, 16384);
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> any(-8000, 8000);
+    std::vector<int16_t> source(2 * kFrames);
+    for (auto& sample : source)
+        sample = static_cast<int16_t>(any(random));
+    ASSERT_EQ(ring.write(source.data(), kFrames, 1 << 16), static_cast<size_t>(kFrames));
+    Equalizer eq;
+    const int32_t rock[Equalizer::kBands] = {60, 40, 20, 0, -10, -10, 0, 20, 40, 60};
+    eq.setGains(rock);
+    eq.configure(44100);
+    // Taken in blocks as an audio callback takes them.
+    std::vector<int16_t> heard(source.size());
+    auto take = [&](int64_t until, int block) {
+        int64_t first = 0;
+        for (int64_t done = ring.readIndex(); done < until;) {
+            size_t got = ring.read(heard.data() + 2 * done,
+                                   static_cast<size_t>(std::min<int64_t>(block, until - done)), first);
+            eq.process(heard.data() + 2 * done, static_cast<int>(got), first);
+            done += static_cast<int64_t>(got);
+        }
+    };
+    take(kFrames, 1000);
+    const std::vector<int16_t> before = heard;
+    ASSERT_TRUE(eq.rewind(12345, ring));
+    std::vector<int16_t> again(source.begin() + 2 * 12345, source.end());
+    for (int64_t done = 0; done < kFrames - 12345; done += 700) {
+        int count = static_cast<int>(std::min<int64_t>(700, kFrames - 12345 - done));
+        eq.process(again.data() + 2 * done, count, 12345 + done);
+    }
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), before.begin() + 2 * 12345));
+
+    // A new setting, partly heard, then the device goes back before it: the frames up to the
+    // next glide step are the ones heard before, and the glide then starts from them.
+    const int32_t cut[Equalizer::kBands] = {-120, -120, -120, -120, -120, -120, -120, -120, -120, -120};
+    eq.setGains(cut);
+    std::vector<int16_t> tail(source.end() - 2 * 1000, source.end());
+    eq.process(tail.data(), 1000, kFrames); // the glide ran here, past what the device plays
+    ASSERT_TRUE(eq.rewind(kFrames - 4000 + 7, ring));
+    std::vector<int16_t> resumed(source.end() - 2 * (4000 - 7), source.end());
+    eq.process(resumed.data(), 4000 - 7, kFrames - 4000 + 7);
+    for (int i = 0; i < 2 * 25; ++i) // up to the next multiple of 32
+        EXPECT_EQ(resumed[i], before[2 * (kFrames - 4000 + 7) + i]) << i;
+    // By the end the cut is in full, as loud as the cut alone makes the noise.
+    Equalizer alone;
+    alone.setGains(cut);
+    alone.configure(44100);
+    std::vector<int16_t> cutOnly = source;
+    alone.process(cutOnly.data(), static_cast<int>(kFrames), 0);
+    double expected = Rms(cutOnly, 2, 0, kFrames - 1000, 1000);
+    double now = Rms(resumed, 2, 0, 4000 - 7 - 1000, 1000);
+    EXPECT_NEAR(20 * std::log10(now / expected), 0.0, 0.1);
 }
 
 class PitchTempoTest : public ::testing::Test {
@@ -215,9 +277,9 @@ namespace {
 class EqualizerHeard : public ::testing::Test {
 protected:
     void SetUp() override { g_endNotices.store(0); }
-    // Plays track to its end with gains set before the start, or, when later is given, set as
-    // the equaliser window's apply does when callMs of the track have been heard. calledAt
-    // receives the track frame heard at that moment.
+    // Plays track to its end with gains set before the start and, when later is given, those set
+    // as the equaliser window's apply does once callMs of the track have been heard. calledAt
+    // receives the track frame heard just after that call.
     Pcm play(const std::string& track, const int32_t* gains, const int32_t* later = nullptr,
              int32_t callMs = 0, int64_t* calledAt = nullptr)
     {
@@ -234,9 +296,9 @@ protected:
         engine.play();
         if (later) {
             EXPECT_TRUE(WaitFor([&] { return engine.getPlayMs() >= callMs; }, 10000));
-            *calledAt = engine.positionFrames();
             engine.reload();
             engine.setEqualizer(later);
+            *calledAt = engine.positionFrames();
         }
         EXPECT_TRUE(WaitFor([] { return g_endNotices.load() == 1; }, 20000));
         engine.free();
