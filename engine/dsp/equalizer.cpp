@@ -184,14 +184,6 @@ Equalizer::Design Equalizer::design(const std::array<double, kBands>& bandGainDb
     return result;
 }
 
-double Equalizer::responseDb(const Design& design, int sampleRate, double hz)
-{
-    std::array<Shape, kBands> shapes;
-    for (int band = 0; band < kBands; ++band)
-        shapes[band] = ShapeOf(band, sampleRate);
-    return design.headroomDb + ResponseAt(shapes, design.filterGainDb, 2 * M_PI * hz / sampleRate);
-}
-
 namespace {
 std::array<double, kBands> GainsDb(const int32_t* tenthsDb)
 {

@@ -35,8 +35,6 @@ public:
         bool operator==(const Design&) const = default;
     };
     static Design design(const std::array<double, kBands>& bandGainDb, int sampleRate);
-    // The design's response in dB at hz, headroom included.
-    static double responseDb(const Design& design, int sampleRate, double hz);
     // The headroom in dB that gains in tenths of a dB (band 0 first) need at sampleRate.
     static double headroomFor(const int32_t* tenthsDb, int sampleRate = 44100);
 
