@@ -20,7 +20,8 @@ class RealFft {
 public:
     RealFft()
         : m_input(static_cast<float*>(fftwf_malloc(sizeof(float) * kWindow))),
-          m_output(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (kWindow / 2 + 1))))
+          m_output(
+              static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (kWindow / 2 + 1))))
     {
         std::lock_guard lock(FftwPlannerMutex());
         m_plan = fftwf_plan_dft_r2c_1d(kWindow, m_input, m_output, FFTW_ESTIMATE);
@@ -67,7 +68,8 @@ std::vector<double> MeasureBandGainsDb(const std::vector<int16_t>& source,
     std::vector<Complex> x(kWindow / 2 + 1);
     std::vector<float> hann(kWindow);
     for (size_t i = 0; i < kWindow; ++i)
-        hann[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(i) / kWindow));
+        hann[i] =
+            static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(i) / kWindow));
     RealFft fft;
     for (size_t start = 0; start + kWindow <= frames; start += kWindow / 2)
         for (size_t channel = 0; channel < 2; ++channel) {

@@ -46,19 +46,20 @@ int fail(const std::string& message)
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: morvane-engine info FILE\n"
-                 "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-                 "                 [--eq G0,...,G9] [--clock-ms N] [--at SEC:seek:TO_SEC]\n"
-                 "                 [--at SEC:pitch:PERCENT]...\n"
-                 "       morvane-engine lyrics FILE.lrc MS\n"
-                 "       morvane-engine spectrum FILE SEC\n"
-                 "       morvane-engine wave FILE SEC\n"
-                 "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
-                 "--eq: the ten band gains in tenths of a dB (-120..120), band 60 Hz first.\n"
-                 "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
-                 "the output.\n");
+    std::fprintf(
+        stderr,
+        "usage: morvane-engine info FILE\n"
+        "       morvane-engine decode FILE OUT.wav\n"
+        "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+        "                 [--eq G0,...,G9] [--clock-ms N] [--at SEC:seek:TO_SEC]\n"
+        "                 [--at SEC:pitch:PERCENT]...\n"
+        "       morvane-engine lyrics FILE.lrc MS\n"
+        "       morvane-engine spectrum FILE SEC\n"
+        "       morvane-engine wave FILE SEC\n"
+        "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
+        "--eq: the ten band gains in tenths of a dB (-120..120), band 60 Hz first.\n"
+        "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
+        "the output.\n");
     return 2;
 }
 

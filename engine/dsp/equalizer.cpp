@@ -79,7 +79,8 @@ Coefficients Peaking(const Shape& s, double gainDb)
 double MagnitudeDb(const Coefficients& c, double w)
 {
     const std::complex<double> z1 = std::polar(1.0, -w), z2 = z1 * z1;
-    return 20 * std::log10(std::abs((c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2)));
+    return 20 *
+           std::log10(std::abs((c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2)));
 }
 
 double ResponseAt(const std::array<Shape, kBands>& shapes, const std::array<double, kBands>& gainDb,
@@ -303,7 +304,8 @@ void Equalizer::process(int16_t* frames, int count, int64_t firstIndex)
         return;
     }
     // Flat: the state to come back to is the empty one.
-    for (int64_t index = firstIndex + (kSnapshotFrames - firstIndex % kSnapshotFrames) % kSnapshotFrames;
+    for (int64_t index =
+             firstIndex + (kSnapshotFrames - firstIndex % kSnapshotFrames) % kSnapshotFrames;
          index < firstIndex + count; index += kSnapshotFrames)
         saveSnapshot(index);
 }
@@ -327,8 +329,9 @@ void Equalizer::run(int16_t* frames, int count, int64_t firstIndex)
             m_glidePos = std::min(kGlideFrames, m_glidePos + kGlideStepFrames);
             const double t = static_cast<double>(m_glidePos) / kGlideFrames;
             for (int band = 0; band < kBands; ++band)
-                m_now.filterGainDb[band] = m_from.filterGainDb[band] +
-                                           t * (m_to.filterGainDb[band] - m_from.filterGainDb[band]);
+                m_now.filterGainDb[band] =
+                    m_from.filterGainDb[band] +
+                    t * (m_to.filterGainDb[band] - m_from.filterGainDb[band]);
             m_now.headroomDb = m_from.headroomDb + t * (m_to.headroomDb - m_from.headroomDb);
             if (m_glidePos >= kGlideFrames)
                 m_now = m_to;

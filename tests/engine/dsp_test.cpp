@@ -17,8 +17,8 @@ std::vector<int16_t> StereoSine(double hz, int rate, double seconds, double ampl
 {
     std::vector<int16_t> frames(static_cast<size_t>(seconds * rate) * 2);
     for (size_t i = 0; i < frames.size() / 2; ++i)
-        frames[2 * i] = frames[2 * i + 1] =
-            static_cast<int16_t>(std::lrint(32767 * amplitude * std::sin(2 * M_PI * hz * i / rate)));
+        frames[2 * i] = frames[2 * i + 1] = static_cast<int16_t>(
+            std::lrint(32767 * amplitude * std::sin(2 * M_PI * hz * i / rate)));
     return frames;
 }
 
@@ -78,7 +78,8 @@ TEST(EqualizerGlide, GainChangesNeverJumpAndZeroBypassesAgain)
     int32_t flat[Equalizer::kBands] = {};
     eq.setGains(flat);
     auto more = StereoSine(1000, 44100, 0.2, 0.5);
-    eq.process(more.data(), static_cast<int>(more.size() / 2), static_cast<int64_t>(frames.size() / 2));
+    eq.process(more.data(), static_cast<int>(more.size() / 2),
+               static_cast<int64_t>(frames.size() / 2));
     EXPECT_TRUE(eq.bypassed());
 }
 
@@ -104,8 +105,9 @@ TEST(EqualizerRewind, ADroppedStretchComesAgainSampleForSampleThenANewSettingGli
     auto take = [&](int64_t until, int block) {
         int64_t first = 0;
         for (int64_t done = ring.readIndex(); done < until;) {
-            size_t got = ring.read(heard.data() + 2 * done,
-                                   static_cast<size_t>(std::min<int64_t>(block, until - done)), first);
+            size_t got =
+                ring.read(heard.data() + 2 * done,
+                          static_cast<size_t>(std::min<int64_t>(block, until - done)), first);
             eq.process(heard.data() + 2 * done, static_cast<int>(got), first);
             done += static_cast<int64_t>(got);
         }
@@ -122,7 +124,8 @@ TEST(EqualizerRewind, ADroppedStretchComesAgainSampleForSampleThenANewSettingGli
 
     // A new setting, partly heard, then the device goes back before it: the frames up to the
     // next glide step are the ones heard before, and the glide then starts from them.
-    const int32_t cut[Equalizer::kBands] = {-120, -120, -120, -120, -120, -120, -120, -120, -120, -120};
+    const int32_t cut[Equalizer::kBands] = {-120, -120, -120, -120, -120,
+                                            -120, -120, -120, -120, -120};
     eq.setGains(cut);
     std::vector<int16_t> tail(source.end() - 2 * 1000, source.end());
     eq.process(tail.data(), 1000, kFrames); // the glide ran here, past what the device plays
@@ -376,7 +379,8 @@ TEST_F(EqualizerHeard, EveryPresetAndRandomSettingsMatchTheSlidersAfterOneOffset
     const std::vector<double> centres(Equalizer::kCentreHz.begin(), Equalizer::kCentreHz.end());
     for (const auto& gains : settings) {
         Pcm heard = play(noise, gains.data());
-        std::vector<double> heardDb = MeasureBandGainsDb(source.samples, heard.samples, 44100, centres);
+        std::vector<double> heardDb =
+            MeasureBandGainsDb(source.samples, heard.samples, 44100, centres);
         ASSERT_EQ(heardDb.size(), centres.size());
         std::string shown;
         double offset = 0;
@@ -414,8 +418,8 @@ TEST_F(EqualizerHeard, ApplyingWhilePlayingGlidesWithoutGapOrClick)
     size_t worstAt = 0;
     // The track's own first and last moments are left out (the encoder's start and end).
     for (size_t i = first + 882; i + 882 < last; ++i) {
-        double miss = heard.samples[2 * i + 2] - twoCos * heard.samples[2 * i] +
-                      heard.samples[2 * i - 2];
+        double miss =
+            heard.samples[2 * i + 2] - twoCos * heard.samples[2 * i] + heard.samples[2 * i - 2];
         if (std::abs(miss) > worst) {
             worst = std::abs(miss);
             worstAt = i;
@@ -425,8 +429,9 @@ TEST_F(EqualizerHeard, ApplyingWhilePlayingGlidesWithoutGapOrClick)
                           << calledAt / 44.1 << " ms";
     // The new shape is heard in full 100 ms after the moment of the apply.
     const size_t at = first + static_cast<size_t>(calledAt) - sourceFirst + 4410;
-    double levelDb = 20 * std::log10(Rms(heard.samples, 2, 0, at, 2205) /
-                                     Rms(source.samples, 2, 0, static_cast<size_t>(calledAt), 2205));
+    double levelDb =
+        20 * std::log10(Rms(heard.samples, 2, 0, at, 2205) /
+                        Rms(source.samples, 2, 0, static_cast<size_t>(calledAt), 2205));
     EXPECT_NEAR(levelDb, -12.0 + Equalizer::headroomFor(cut), 0.5);
 }
 } // namespace
