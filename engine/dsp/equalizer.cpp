@@ -269,6 +269,14 @@ bool Equalizer::bypassed()
     return m_glidePos >= kGlideFrames && m_now == Design{};
 }
 
+void Equalizer::settle()
+{
+    takeNewDesign();
+    m_from = m_to = m_now = m_slots[m_readSlot];
+    m_glidePos = kGlideFrames;
+    applyGains(m_now);
+}
+
 void Equalizer::filterRun(double* p, int run)
 {
     for (int i = 0; i < 2 * run; ++i)

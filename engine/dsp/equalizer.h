@@ -51,6 +51,9 @@ public:
     bool rewind(int64_t index, const FrameRing& ring);
     // Audio thread: true when process would leave the samples untouched.
     bool bypassed();
+    // Audio thread, as playback starts: the newest setting applies from the first frame, with no
+    // glide from the one before (nothing was heard in between).
+    void settle();
 
 private:
     struct Biquad {

@@ -42,8 +42,12 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
     const bool playing = m_playing.load(std::memory_order_acquire);
     if (playing != m_wasPlaying) {
         // A start or a stop switches at once; only pause and resume ramp.
-        if (!m_smooth.load(std::memory_order_relaxed))
+        if (!m_smooth.load(std::memory_order_relaxed)) {
             m_level = playing ? 1.0f : 0.0f;
+            // A start: an equaliser setting made while stopped is heard whole from the first frame.
+            if (playing)
+                m_equalizer.settle();
+        }
         m_wasPlaying = playing;
         m_rampIndex = first;
         m_rampRises = playing;
