@@ -7,6 +7,7 @@
 #include "shell/cpath.h"
 #include "shell/messagebox.h"
 
+#include <QDir>
 #include <QWidget>
 
 namespace {
@@ -35,8 +36,9 @@ void TrackOps::OpenTrack(const QString& path)
     if (m_playlist.count() == 0)
         return;
     if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
-        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
-                    QMessageBox::Ok);
+        ShowMessage(m_messageParent,
+                    QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
+                    QMessageBox::Warning, QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }

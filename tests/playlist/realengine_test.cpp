@@ -80,7 +80,9 @@ TEST_F(RealEngineTest, FilesThatAreNotMp3SayOpenError)
     ops.PlayRow(1);
     ops.PlayRow(2);
     ops.PlayRow(3);
-    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error", "Open Error"}));
+    EXPECT_EQ(MessageBoxScript::shownTexts(),
+              QStringList({"Open Error\n" + junk.fileName(),
+                           "Open Error\n" + folder + QStringLiteral("/missing.mp3")}));
     EXPECT_FALSE(state.FileOpened);
     EXPECT_EQ(state.CurrentFile, good);
 }
