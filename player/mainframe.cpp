@@ -222,7 +222,7 @@ void MainFrame::WriteMessage()
 void MainFrame::drawLamps(int engineState)
 {
     const QRect lamp(kLampCell, kLampSize);
-    if (m_trackShown)
+    if (m_state.FileOpened && m_trackShown)
         CopyRect(m_frame, kFileLampPos, m_skin.Picture1, lamp);
     if (m_playlist.count() > 0)
         CopyRect(m_frame, kListLampPos, m_skin.Picture1, lamp);

@@ -230,8 +230,13 @@ void MainWindow::snapToScreen()
     const QScreen* current = screen();
     if (!current)
         return;
-    const QPoint target = SnapToEdges(frameGeometry(), current->geometry());
-    if (target != frameGeometry().topLeft())
+    // A window manager's move may not have reached Qt yet: the X server knows where it ended.
+    // The window is frameless, so its native window's corner is its frame's.
+    QRect place = frameGeometry();
+    if (const auto onScreen = WindowPlaceOnScreen(*this))
+        place.moveTopLeft(*onScreen);
+    const QPoint target = SnapToEdges(place, current->geometry());
+    if (target != place.topLeft())
         move(target);
 }
 

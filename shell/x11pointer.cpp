@@ -10,17 +10,46 @@
 #include <cstdlib>
 #include <memory>
 
-std::optional<bool> PointerButtonHeld()
+namespace {
+
+xcb_connection_t* Connection()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return std::nullopt;
+        return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c)
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t Root(xcb_connection_t* c)
+{
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    return screen ? screen->root : 0;
+}
+
+} // namespace
+
+std::optional<QPoint> WindowPlaceOnScreen(const QWidget& window)
+{
+    xcb_connection_t* c = Connection();
+    const WId id = window.internalWinId();
+    if (!c || !id || !Root(c))
+        return std::nullopt;
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
+        xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(id), Root(c), 0, 0),
+            nullptr),
+        &std::free);
+    if (!reply)
+        return std::nullopt;
+    return QPoint(reply->dst_x, reply->dst_y);
+}
+
+std::optional<bool> PointerButtonHeld()
+{
+    xcb_connection_t* c = Connection();
+    if (!c || !Root(c))
         return std::nullopt;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    if (!screen)
-        return std::nullopt;
     std::unique_ptr<xcb_query_pointer_reply_t, decltype(&std::free)> reply(
         xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr), &std::free);
     if (!reply)

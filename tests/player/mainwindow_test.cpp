@@ -5,6 +5,7 @@
 #include "player/mainwindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -24,7 +25,18 @@ protected:
     {
         state.StarDust = false;
         state.RelativityVol = 0;
-        window.show();
+        showAndWait();
+    }
+
+    // The window draws only once the platform has exposed it.
+    void showAndWait()
+    {
+        window.showNormal();
+        QElapsedTimer clock;
+        clock.start();
+        while (!window.canBeSeen() && clock.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_TRUE(window.canBeSeen());
     }
 
     void mouse(QEvent::Type type, Qt::MouseButton button, QPointF pos)
@@ -165,7 +177,7 @@ TEST_F(MainWindowTest, OutOfSightTheTickKeepsItsLogicButDrawsNothingThenSendsAWh
                   0);
         EXPECT_EQ(window.mainFrame().frame(), before);
         EXPECT_TRUE(window.lastDirtyRects().empty());
-        window.showNormal();
+        showAndWait();
         window.tick();
         EXPECT_EQ(window.lastDirtyRect(), QRect(0, 0, 300, 150));
         EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
