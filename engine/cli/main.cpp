@@ -2,7 +2,9 @@
 // spectrum, wave), for tests, benchmarks and users.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +48,7 @@ int usage()
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
                  "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC] [--at SEC:pitch:PERCENT]...\n"
+                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
@@ -55,11 +57,30 @@ int usage()
     return 2;
 }
 
+// Seconds far past any track (about eleven days): larger values are refused, not clamped.
+constexpr double kMaxSeconds = 1e6;
+
 bool parseNumber(const char* text, double& value)
 {
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
+}
+
+// A number in 0..max; NaN, infinities and values past the range are refused.
+bool parseInRange(const char* text, double& value, double max)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && errno == 0 && std::isfinite(value) && value >= 0 &&
+           value <= max;
+}
+
+int outOfRange(const char* text, const char* unit, double max)
+{
+    return fail(std::string("out of range: ") + text + " (a number of " + unit + " from 0 to " +
+                std::to_string(static_cast<long long>(max)) + ")");
 }
 
 int info(const std::string& path)
@@ -123,7 +144,7 @@ struct PlayOptions {
     double clockMs = 0; // print the clock this often (0 = once a second)
     struct Event {
         double atSec;
-        bool seek; // else a pitch change
+        enum Kind { Seek, Pitch, Volume } kind;
         double value;
     };
     std::vector<Event> events;
@@ -136,9 +157,14 @@ bool parseEvent(const std::string& text, PlayOptions::Event& event)
     if (second == std::string::npos)
         return false;
     std::string kind = text.substr(first + 1, second - first - 1);
-    if (kind != "seek" && kind != "pitch")
+    if (kind == "seek")
+        event.kind = PlayOptions::Event::Seek;
+    else if (kind == "pitch")
+        event.kind = PlayOptions::Event::Pitch;
+    else if (kind == "volume")
+        event.kind = PlayOptions::Event::Volume;
+    else
         return false;
-    event.seek = kind == "seek";
     return parseNumber(text.substr(0, first).c_str(), event.atSec) &&
            parseNumber(text.substr(second + 1).c_str(), event.value);
 }
@@ -169,11 +195,14 @@ int play(const std::string& path, const PlayOptions& options)
         while (nextEvent < options.events.size() &&
                now - start >= duration<double>(options.events[nextEvent].atSec)) {
             const auto& event = options.events[nextEvent++];
-            if (event.seek)
+            static const char* const kNames[] = {"seek", "pitch", "volume"};
+            if (event.kind == PlayOptions::Event::Seek)
                 engine.seekMs(static_cast<int64_t>(event.value * 1000));
-            else
+            else if (event.kind == PlayOptions::Event::Pitch)
                 engine.setPitch(static_cast<int>(event.value));
-            std::printf("event=%s:%g clock=%lld\n", event.seek ? "seek" : "pitch", event.value,
+            else
+                engine.setVolume(static_cast<int>(event.value), static_cast<int>(event.value));
+            std::printf("event=%s:%g clock=%lld\n", kNames[event.kind], event.value,
                         static_cast<long long>(
                             duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
         }
@@ -276,6 +305,8 @@ int main(int argc, char** argv)
                 options.events.push_back(event);
                 continue;
             }
+            if (name == "--seconds" && !parseInRange(value, number, kMaxSeconds))
+                return outOfRange(value, "seconds", kMaxSeconds);
             if (!parseNumber(value, number))
                 return usage();
             if (name == "--seconds")
@@ -294,8 +325,11 @@ int main(int argc, char** argv)
         return play(path, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
-        if (!parseNumber(argv[3], number) || number < 0)
-            return fail(std::string("not a position: ") + argv[3]);
+        // lyrics takes milliseconds, spectrum and wave seconds.
+        const bool ms = command == "lyrics";
+        const double max = ms ? kMaxSeconds * 1000 : kMaxSeconds;
+        if (!parseInRange(argv[3], number, max))
+            return outOfRange(argv[3], ms ? "milliseconds" : "seconds", max);
         if (command == "lyrics")
             return lyrics(path, number);
         return analyse(path, number, command == "spectrum");
