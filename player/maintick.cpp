@@ -16,7 +16,7 @@ MainTick::MainTick(AppState& state, Engine& engine, PlaylistModel& playlist, Tra
 {
 }
 
-void MainTick::run()
+void MainTick::run(bool drawFrame)
 {
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
@@ -28,7 +28,8 @@ void MainTick::run()
         updateLyricsClock();
     ApplyEndOfTrack(m_state, m_playlist, m_ops);
     m_ops.QueueNext();
-    m_frame.compose(engineState, sec);
+    if (drawFrame)
+        m_frame.compose(engineState, sec);
 }
 
 void MainTick::updateLyricsClock()
