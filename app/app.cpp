@@ -7,6 +7,7 @@
 #include "signalwatch.h"
 #include "startup.h"
 
+#include "desktop/mpris.h"
 #include "engine/engine.h"
 #include "player/lyricsclock.h"
 #include "player/mainwindow.h"
@@ -140,6 +141,7 @@ App::App(AppState& state, Engine& engine, QObject* parent)
 App::~App()
 {
     g_callbackState.store(nullptr);
+    m_mpris.reset();
     closeAllWindows();
 }
 
@@ -208,6 +210,15 @@ void App::load(const QStringList& args)
 
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { writeBackup(); });
+
+    if (!m_startupProbe) {
+        MprisHooks hooks;
+        hooks.quit = [this] { emergencyQuit(); };
+        hooks.openFiles = [this](const QStringList& paths) { openHandedOver(paths); };
+        m_mpris = std::make_unique<MprisService>(m_state, m_engine, *m_ops, *m_playlist, *this,
+                                                 std::move(hooks));
+        m_mpris->start();
+    }
 }
 
 void App::run() { m_timer.setEnabled(true); }
@@ -227,6 +238,8 @@ void App::tick()
         m_timer.setEnabled(false);
         return;
     }
+    if (m_mpris)
+        m_mpris->poll();
     if (auto notice = m_watcher->poll()) {
         // The user must know when a silent conversion is done, and why it failed.
         if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
@@ -261,6 +274,17 @@ void App::emergencyQuit()
         m_kit->trayIcon().AllHide();
     closeAllWindows();
     m_timer.setEnabled(false);
+}
+
+void App::openHandedOver(const QStringList& args)
+{
+    if (m_quitting || !m_loaded)
+        return;
+    if (args.isEmpty()) {
+        restoreWindows();
+        return;
+    }
+    OpenHandedOver(m_state, *m_playlist, *m_ops, args, m_mainWindow.get());
 }
 
 QWidget* App::createToolWindow(ToolWindow window)
@@ -370,9 +394,21 @@ void App::restoreWindows()
         else
             w.show();
     };
-    bringBack(*m_mainWindow);
-    if (m_state.ListVisible)
+    if (m_state.ListVisible) {
         bringBack(*m_playlistWindow);
+        m_playlistWindow->raise();
+    }
+    bringBack(*m_mainWindow);
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void App::toggleWindows()
+{
+    if (m_mainWindow->isVisible() && !m_mainWindow->isMinimized())
+        hideWindows();
+    else
+        restoreWindows();
 }
 
 void App::setTopMost(bool on)
@@ -391,10 +427,20 @@ void App::setMainWindowsEnabled(bool enabled)
 
 void App::quitApp()
 {
+    // A second close request while the question is open (Alt+F4 twice) asks nothing more.
+    if (m_quitting || m_askingQuit)
+        return;
+    if (qApp->isSavingSession()) {
+        // The session is ending: the backup is written without a question nobody can answer.
+        emergencyQuit();
+        return;
+    }
+    m_askingQuit = true;
     setTopMost(false);
     const auto answer = ShowMessage(m_mainWindow.get(), QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを終了しますか？"),
                                     QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), QMessageBox::Question,
                                     QMessageBox::Ok | QMessageBox::Cancel);
+    m_askingQuit = false;
     if (answer != QMessageBox::Ok) {
         if (m_state.AlwaysTop)
             setTopMost(true);

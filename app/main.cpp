@@ -4,10 +4,13 @@
 #include "messagebox.h"
 #include "settingsstore.h"
 
+#include "desktop/handover.h"
+
 #include "engine/playbackengine.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLockFile>
 #include <QTemporaryFile>
@@ -15,6 +18,9 @@
 #include <cstdio>
 
 namespace {
+
+// How long a second start waits for the running instance to take its files.
+constexpr int kHandOverTimeoutMs = 4000;
 
 void setUpFonts()
 {
@@ -43,7 +49,14 @@ int main(int argc, char** argv)
     // One instance per user (per settings folder).
     QLockFile lock(ConfigDir() + QStringLiteral("/morvane.lock"));
     lock.setStaleLockTime(0);
+    const QString handOverName = HandOverName(ConfigDir());
     if (!lock.tryLock(0)) {
+        // The running instance takes this start's files (or raises its windows); only when it
+        // does not answer is the start refused.
+        const QStringList args =
+            AbsoluteArguments(application.arguments().mid(1), QDir::currentPath());
+        if (HandOver(handOverName, args, kHandOverTimeoutMs) == HandOverResult::Delivered)
+            return 0;
         ShowMessage(nullptr, QStringLiteral("Morvaneの二重起動は出来ません！"));
         return 0;
     }
@@ -62,6 +75,8 @@ int main(int argc, char** argv)
     PlaybackEngine engine;
     App app(state, engine);
     app.load(application.arguments().mid(1));
+    HandOverServer handOver([&app](const QStringList& args) { app.openHandedOver(args); });
+    handOver.listen(handOverName);
     app.run();
     return 0;
 }

@@ -109,6 +109,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool) override {}
     void setMainWindowsEnabled(bool) override {}
     void quitApp() override {}

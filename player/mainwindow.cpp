@@ -12,6 +12,7 @@
 #include "visual/imagearena.h"
 #include "visual/skinlayout.h"
 
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -220,4 +221,12 @@ void MainWindow::leaveEvent(QEvent* event)
     // The pointer left the window without a last move over the lyric line: it is no longer over it.
     m_window.LyricHover = false;
     QWidget::leaveEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The app hides its windows itself when it quits; a close request never destroys the
+    // window behind its back, so the playlist and the engine are never left running unseen.
+    event->ignore();
+    m_actions.quitApp();
 }

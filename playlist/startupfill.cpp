@@ -33,7 +33,14 @@ void restoreBackup(AppState& state, PlaylistModel& playlist, TrackOps& ops,
 void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const QStringList& args,
                  const QString& backupPath, QWidget* messageParent)
 {
-    if (args.size() != 1) {
+    if (args.size() > 1) {
+        // A desktop opening several files at once passes them all to one start (Exec=... %F):
+        // they are taken as a later start's files would be, rather than dropped.
+        if (OpenHandedOver(state, playlist, ops, args, messageParent) == 0)
+            restoreBackup(state, playlist, ops, backupPath);
+        return;
+    }
+    if (args.isEmpty()) {
         restoreBackup(state, playlist, ops, backupPath);
         return;
     }
@@ -58,4 +65,33 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
         AddPlaylistFile(playlist, path);
     playlist.MakeRandomOrder();
     ops.StartRowOne();
+}
+
+int OpenHandedOver(AppState& state, PlaylistModel& playlist, TrackOps& ops,
+                   const QStringList& paths, QWidget* messageParent)
+{
+    const int before = playlist.count();
+    QStringList refused;
+    for (const QString& path : paths) {
+        const bool mp3 = IsMp3Name(path);
+        if ((!mp3 && !IsPlaylistName(path)) || !readable(path)) {
+            refused << QDir::toNativeSeparators(path);
+            continue;
+        }
+        if (mp3)
+            playlist.AddRow(path);
+        else
+            AddPlaylistFile(playlist, path);
+    }
+    if (!refused.isEmpty()) {
+        ShowMessage(messageParent,
+                    QStringLiteral("ファイルを開けません！\n%1").arg(refused.join(QLatin1Char('\n'))),
+                    kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
+    }
+    const int added = playlist.count() - before;
+    if (added > 0) {
+        playlist.MakeRandomOrder();
+        ops.PlayRow(before + 1);
+    }
+    return added;
 }

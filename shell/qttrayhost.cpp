@@ -4,11 +4,7 @@
 #include <QCursor>
 #include <QSystemTrayIcon>
 
-namespace {
-constexpr qint64 kTrayRecheckMs = 2000;
-}
-
-QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) { m_clock.start(); }
+QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) {}
 
 QtTrayHost::~QtTrayHost()
 {
@@ -20,20 +16,19 @@ void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
 {
     auto it = m_icons.find(id);
     if (it == m_icons.end()) {
-        // A null icon would only earn a warning from Qt, and without a tray nothing can show.
+        // A null icon would only earn a warning from Qt.
         if (icon.isNull())
             return;
-        const qint64 now = m_clock.elapsed();
-        if (m_lastTrayCheckMs >= 0 && now - m_lastTrayCheckMs < kTrayRecheckMs)
-            return;
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            m_lastTrayCheckMs = now;
-            return;
-        }
-        m_lastTrayCheckMs = -1;
+        // Shown even while no tray exists: Qt docks the icon as soon as a tray appears, and
+        // again after the panel restarts, whatever the player is doing meanwhile.
         auto* trayIcon = new QSystemTrayIcon(icon);
         connect(trayIcon, &QSystemTrayIcon::activated, this,
                 [this, id](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::DoubleClick) {
+                        if (onDoubleClick)
+                            onDoubleClick(id);
+                        return;
+                    }
                     Qt::MouseButton button = Qt::NoButton;
                     switch (reason) {
                     case QSystemTrayIcon::Context: button = Qt::RightButton; break;
@@ -78,7 +73,7 @@ bool QtTrayHost::showMessage(int id, const QString& title, const QString& text, 
 {
     auto it = m_icons.find(id);
     if (it == m_icons.end() || !it->second.icon || !it->second.icon->isVisible() ||
-        !QSystemTrayIcon::supportsMessages())
+        !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
         return false;
     it->second.icon->showMessage(title, text,
                                  warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);

@@ -45,6 +45,7 @@ public:
     void showCommandMenu(const QPoint& globalPos) override;
     void hideWindows() override { calls.push_back("hideWindows"); }
     void restoreWindows() override { calls.push_back("restoreWindows"); }
+    void toggleWindows() override { calls.push_back("toggleWindows"); }
     void setTopMost(bool on) override { calls.push_back(on ? "topMost" : "notTopMost"); }
     void setMainWindowsEnabled(bool enabled) override
     {

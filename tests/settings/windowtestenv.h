@@ -26,6 +26,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool on) override { topMostCalls.push_back(on); }
     void setMainWindowsEnabled(bool) override {}
     void quitApp() override {}

@@ -28,6 +28,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool) override {}
     void setMainWindowsEnabled(bool enabled) override { enabledCalls.push_back(enabled); }
     void quitApp() override {}
