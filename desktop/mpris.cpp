@@ -176,8 +176,15 @@ QString MprisService::trackKey() const
 
 QDBusObjectPath MprisService::trackId() const
 {
-    if (trackKey().isEmpty())
+    const QString key = trackKey();
+    if (key.isEmpty())
         return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+    // Numbered when first asked for, so a caller never sees the previous track's id with the
+    // new track's data.
+    if (key != m_trackNumberKey) {
+        m_trackNumberKey = key;
+        ++m_trackNumber;
+    }
     return QDBusObjectPath(QStringLiteral("/org/morvane/track/%1").arg(m_trackNumber));
 }
 
@@ -291,8 +298,6 @@ void MprisService::poll()
         return;
     m_pollClock.start();
     Snapshot now = snapshot();
-    if (now.trackKey != m_last.trackKey)
-        ++m_trackNumber;
 
     QVariantMap changed;
     if (now.status != m_last.status)

@@ -100,8 +100,8 @@ private:
     bool m_started = false;
     QString m_serviceName;
     Snapshot m_last;
-    int m_trackNumber = 0;  // part of the track id; counts the tracks opened
-    QString m_trackNumberKey;
+    mutable int m_trackNumber = 0;  // part of the track id; counts the tracks opened
+    mutable QString m_trackNumberKey;
     // The position and when it was read, to tell a jump from playing on.
     qlonglong m_lastPositionMs = 0;
     QElapsedTimer m_lastPositionClock;
