@@ -11,7 +11,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QStandardPaths>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdio>
@@ -41,8 +41,10 @@ QByteArray encode(const QStringList& args)
 
 QString HandOverName(const QString& configDir)
 {
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
+    // The session's runtime folder; without one (a root shell, a service) the temporary
+    // folder, where the socket is still only the user's own.
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
         runtime = QDir::tempPath();
     const QByteArray key =
         QCryptographicHash::hash(QDir(configDir).absolutePath().toUtf8(), QCryptographicHash::Sha1)

@@ -2,6 +2,7 @@
 #include "qttrayhost.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 
 QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) {}
@@ -19,8 +20,12 @@ void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
         // A null icon would only earn a warning from Qt.
         if (icon.isNull())
             return;
-        // Shown even while no tray exists: Qt docks the icon as soon as a tray appears, and
-        // again after the panel restarts, whatever the player is doing meanwhile.
+        // On X11 the icon is made even while no tray exists: Qt docks it as soon as a tray
+        // appears, and again after the panel restarts, whatever the player is doing meanwhile.
+        // Elsewhere (offscreen) a missing tray never comes.
+        if (!QSystemTrayIcon::isSystemTrayAvailable() &&
+            QGuiApplication::platformName() != QLatin1String("xcb"))
+            return;
         auto* trayIcon = new QSystemTrayIcon(icon);
         connect(trayIcon, &QSystemTrayIcon::activated, this,
                 [this, id](QSystemTrayIcon::ActivationReason reason) {
