@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "actions.h"
-#include "appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "timerevent.h"
 
 class Engine;

@@ -1,7 +1,7 @@
 // Cost of the main window's frame: one full composition with every feature on, and a whole tick
 // of the window (composition plus finding the changed part to send).
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "player/mainframe.h"
 #include "player/mainwindow.h"

@@ -4,8 +4,8 @@
 
 #include "mprisadaptors.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"

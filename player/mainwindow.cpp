@@ -1,8 +1,8 @@
 // The main window: shows the composed frame, forwards mouse and key events, snaps after drags.
 #include "mainwindow.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "framediff.h"
 #include "hotareas.h"

@@ -7,7 +7,7 @@
 #include "playlisticons.h"
 #include "playlisttoolbar.h"
 #include "playlistwindow.h"
-#include "app/actions.h"
+#include "state/actions.h"
 #include "shell/trayhost.h"
 #include "shell/trayicon.h"
 

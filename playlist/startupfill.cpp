@@ -1,7 +1,7 @@
 // Start-up's playlist: the command line first, the backup otherwise.
 #include "startupfill.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlistfile.h"
 #include "playlistmodel.h"
 #include "playlistroads.h"

@@ -1,7 +1,7 @@
 // Opening tracks in the engine and the transport rules of the play modes.
 #include "trackops.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlistmodel.h"
 #include "shell/cpath.h"

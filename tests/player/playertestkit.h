@@ -2,7 +2,7 @@
 // playlist with rows and the exact raster formula to check drawn sprites against.
 #pragma once
 
-#include "app/actions.h"
+#include "state/actions.h"
 #include "player/skinpictures.h"
 
 #include <QImage>
@@ -57,7 +57,7 @@ public:
 };
 
 // Everything the main window's rules need, wired as the window wires them, without the window.
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "player/mainframe.h"
 #include "player/maininput.h"
 #include "player/maintick.h"

@@ -4,7 +4,7 @@
 
 #include "playlistfixture.h"
 
-#include "app/actions.h"
+#include "state/actions.h"
 #include "playlist/commandmenu.h"
 #include "playlist/playlisttoolbar.h"
 #include "playlist/playlistview.h"

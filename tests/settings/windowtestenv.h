@@ -12,8 +12,8 @@
 
 #include <vector>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "shell/dialogs.h"
 #include "shell/messagebox.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "fakeengine.h"
 #include "fixtures.h"
 #include "playlist/playlistmodel.h"
