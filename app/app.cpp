@@ -284,7 +284,7 @@ void App::openHandedOver(const QStringList& args)
         restoreWindows();
         return;
     }
-    OpenHandedOver(m_state, *m_playlist, *m_ops, args, m_mainWindow.get());
+    OpenHandedOver(*m_playlist, *m_ops, args, m_mainWindow.get());
 }
 
 QWidget* App::createToolWindow(ToolWindow window)

@@ -36,7 +36,7 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
     if (args.size() > 1) {
         // A desktop opening several files at once passes them all to one start (Exec=... %F):
         // they are taken as a later start's files would be, rather than dropped.
-        if (OpenHandedOver(state, playlist, ops, args, messageParent) == 0)
+        if (OpenHandedOver(playlist, ops, args, messageParent) == 0)
             restoreBackup(state, playlist, ops, backupPath);
         return;
     }
@@ -67,8 +67,8 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
     ops.StartRowOne();
 }
 
-int OpenHandedOver(AppState& state, PlaylistModel& playlist, TrackOps& ops,
-                   const QStringList& paths, QWidget* messageParent)
+int OpenHandedOver(PlaylistModel& playlist, TrackOps& ops, const QStringList& paths,
+                   QWidget* messageParent)
 {
     const int before = playlist.count();
     QStringList refused;

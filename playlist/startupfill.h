@@ -22,5 +22,5 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
 // entries, in the order given; then the first added row plays. Names that cannot be read or
 // are neither kind are reported in one message and skipped; the rows already there stay.
 // Returns the number of rows added.
-int OpenHandedOver(AppState& state, PlaylistModel& playlist, TrackOps& ops,
-                   const QStringList& paths, QWidget* messageParent = nullptr);
+int OpenHandedOver(PlaylistModel& playlist, TrackOps& ops, const QStringList& paths,
+                   QWidget* messageParent = nullptr);
