@@ -39,6 +39,7 @@ xdotool mousemove --window "$win" 275 7 sleep 0.2 click 1
 check "the hide button hides the main window" wait_until 50 sh -c "! xwininfo -id $win | grep -q IsViewable"
 click_icon
 check "a left click on the icon brings the main window back" wait_until 50 window_viewable "$win"
+sleep 0.6  # not a double click with the click before
 click_icon
 check "another left click hides it again" wait_until 50 sh -c "! xwininfo -id $win | grep -q IsViewable"
 sleep 0.6  # not a double click with the click before
