@@ -253,10 +253,12 @@ bool App::writeBackup()
 {
     if (!m_playlist || !m_loaded)
         return false;
-    QString error;
-    if (!WriteBackup(*m_playlist, BackupPath(), &error)) {
+    if (m_state.SettingsReadOnly)
+        return true;
+    m_backupError.clear();
+    if (!WriteBackup(*m_playlist, BackupPath(), &m_backupError)) {
         std::fprintf(stderr, "morvane: the playlist backup could not be written: %s\n",
-                     qPrintable(error));
+                     qPrintable(m_backupError));
         return false;
     }
     return true;
@@ -451,8 +453,9 @@ void App::quitApp()
     m_engine.free();
     if (!writeBackup()) {
         ShowMessage(m_mainWindow.get(),
-                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r"
-                                   "前回のバックアップはそのまま残っています。"),
+                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r") +
+                        QDir::toNativeSeparators(BackupPath()) + QLatin1Char('\r') +
+                        m_backupError + QStringLiteral("\r前回のバックアップはそのまま残っています。"),
                     kAppTitle, QMessageBox::Warning);
     }
     m_kit->trayIcon().AllHide();

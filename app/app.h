@@ -79,6 +79,7 @@ private:
 
     AppState& m_state;
     Engine& m_engine;
+    QString m_backupError;  // why the last backup could not be written
     TimerEvent m_timer;
     std::unique_ptr<Skin> m_skin;
     std::unique_ptr<PlaylistModel> m_playlist;

@@ -1,16 +1,17 @@
-// Entry point of Morvane: one instance per user, then the app's start-up and main loop.
+// Entry point of Morvane: the settings folder checked, one instance per settings folder, then the app's start-up and main loop.
 #include "app.h"
 #include "apppaths.h"
 #include "messagebox.h"
+#include "ini.h"
 #include "settingsstore.h"
 
 #include "desktop/handover.h"
-
+#include "engine/io/safefile.h"
 #include "engine/playbackengine.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QFont>
 #include <QLockFile>
 #include <QTemporaryFile>
@@ -46,22 +47,35 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     setUpFonts();
 
-    // One instance per user (per settings folder).
-    QLockFile lock(ConfigDir() + QStringLiteral("/morvane.lock"));
+    // The settings folder is judged first, so that a read-only or full folder lets the program
+    // run with one warning rather than passing for a second instance.
+    AppState state;
+    const bool writable = configFolderWritable();
+
+    // One instance per settings folder; the lock lives in the runtime folder, where it can
+    // always be made.
+    QLockFile lock(InstanceLockPath());
     lock.setStaleLockTime(0);
     const QString handOverName = HandOverName(ConfigDir());
     if (!lock.tryLock(0)) {
-        // The running instance takes this start's files (or raises its windows); only when it
-        // does not answer is the start refused.
-        const QStringList args =
-            AbsoluteArguments(application.arguments().mid(1), QDir::currentPath());
-        if (HandOver(handOverName, args, kHandOverTimeoutMs) == HandOverResult::Delivered)
+        if (lock.error() == QLockFile::LockFailedError) {
+            // The running instance takes this start's files (or raises its windows); only
+            // when it does not answer is the start refused.
+            const QStringList args =
+                AbsoluteArguments(application.arguments().mid(1), QDir::currentPath());
+            if (HandOver(handOverName, args, kHandOverTimeoutMs) == HandOverResult::Delivered)
+                return 0;
+            ShowMessage(nullptr, QStringLiteral("Morvaneの二重起動は出来ません！"));
             return 0;
-        ShowMessage(nullptr, QStringLiteral("Morvaneの二重起動は出来ません！"));
-        return 0;
+        }
+        std::fprintf(stderr, "morvane: the instance lock %s could not be made; running without it\n",
+                     qPrintable(InstanceLockPath()));
     }
 
-    if (configFolderWritable()) {
+    if (writable) {
+        SetTemporaryJournal(QFile::encodeName(TemporaryJournalDir()).toStdString());
+        RemoveStaleTemporaries(QFile::encodeName(TemporaryJournalDir()).toStdString(),
+                               {QFile::encodeName(ConfigDir()).toStdString()});
         EnsureSettingsFile(PropertyIniPath());
     } else {
         ShowMessage(nullptr,
@@ -69,9 +83,10 @@ int main(int argc, char** argv)
                                    "設定とプレイリストは保存されません。\r") +
                         QDir::toNativeSeparators(ConfigDir()),
                     kAppTitle, QMessageBox::Warning);
+        KeepIniInMemory(PropertyIniPath());
+        state.SettingsReadOnly = true;
     }
 
-    AppState state;
     PlaybackEngine engine;
     App app(state, engine);
     app.load(application.arguments().mid(1));

@@ -3,12 +3,12 @@
 
 #include "shell/dialogs.h"
 #include "shell/messagebox.h"
+#include "shell/safesave.h"
 #include "shell/textcodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -93,24 +93,12 @@ int AddPlaylistFile(PlaylistModel& model, const QString& path)
 namespace {
 bool writeLines(const QString& target, const QStringList& lines, QString* error)
 {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return SaveBytes(target, bytes, error);
 }
 } // namespace
 

@@ -1,6 +1,8 @@
 // Opening tracks in the engine and the transport rules of the play modes.
 #include "trackops.h"
 
+#include <QDir>
+
 #include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlistmodel.h"
@@ -52,8 +54,11 @@ bool TrackOps::ReopenTrack(const QString& path)
 void TrackOps::takeOpenedTrack(const QString& path, int opened)
 {
     if (opened == 0) {
-        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
-                    QMessageBox::Ok);
+        // The file is named: a list may hold many rows that fail, and a FIFO or a folder
+        // behind a name ending in .mp3 is refused here at once.
+        ShowMessage(m_messageParent,
+                    QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
+                    QMessageBox::NoIcon, QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }

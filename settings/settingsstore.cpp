@@ -4,10 +4,10 @@
 #include "state/appstate.h"
 #include "apppaths.h"
 #include "ini.h"
+#include "safesave.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <climits>
 
@@ -149,9 +149,5 @@ void EnsureSettingsFile(const QString& file)
         bytes = shipped.readAll();
     if (bytes.isEmpty())
         bytes = defaultFileText().toUtf8();
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.commit();
-    }
+    SaveBytes(file, bytes);
 }

@@ -34,6 +34,8 @@
 #include "shell/messagebox.h"
 #include "shell/textcodec.h"
 
+#include "engine/io/plainfile.h"
+
 namespace {
 const QString kWindow = QStringLiteral("Window");
 const QString kBurden = QStringLiteral("Burden");
@@ -305,7 +307,7 @@ void SettingsWindow::loadDocument()
 {
     const QString path = DataDir() + QStringLiteral("/data.dat");
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!IsPlainFile(QFile::encodeName(path).toStdString()) || !file.open(QIODevice::ReadOnly)) {
         m_document->setPlainText(QStringLiteral("data.dat が見つかりません。(%1)").arg(path));
         return;
     }

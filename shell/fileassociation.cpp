@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "safesave.h"
 #include "textcodec.h"
 
 namespace {
@@ -30,11 +30,7 @@ QString xdgBase(const char* variable, const QString& fallbackUnderHome)
 bool writeFile(const QString& path, const QString& text)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    return SaveBytes(path, text.toUtf8());
 }
 
 // The file's text, or "" when it is missing; ok is false when it exists but cannot be read.

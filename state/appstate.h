@@ -65,4 +65,8 @@ struct AppState {
     int32_t OutBlock = 5;
     int32_t InSleep = 0;
     int32_t OutSleep = 0;
+
+    // The settings folder cannot be written: settings live in memory, no backup is written (the
+    // user was told once at start).
+    bool SettingsReadOnly = false;
 };

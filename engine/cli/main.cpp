@@ -2,7 +2,9 @@
 // spectrum, wave), for tests, benchmarks and users.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -55,11 +57,30 @@ int usage()
     return 2;
 }
 
+// Seconds far past any track (about eleven days): larger values are refused, not clamped.
+constexpr double kMaxSeconds = 1e6;
+
 bool parseNumber(const char* text, double& value)
 {
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
+}
+
+// A number in 0..max; NaN, infinities and values past the range are refused.
+bool parseInRange(const char* text, double& value, double max)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && errno == 0 && std::isfinite(value) && value >= 0 &&
+           value <= max;
+}
+
+int outOfRange(const char* text, const char* unit, double max)
+{
+    return fail(std::string("out of range: ") + text + " (a number of " + unit + " from 0 to " +
+                std::to_string(static_cast<long long>(max)) + ")");
 }
 
 int info(const std::string& path)
@@ -284,6 +305,8 @@ int main(int argc, char** argv)
                 options.events.push_back(event);
                 continue;
             }
+            if (name == "--seconds" && !parseInRange(value, number, kMaxSeconds))
+                return outOfRange(value, "seconds", kMaxSeconds);
             if (!parseNumber(value, number))
                 return usage();
             if (name == "--seconds")
@@ -302,8 +325,11 @@ int main(int argc, char** argv)
         return play(path, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
-        if (!parseNumber(argv[3], number) || number < 0)
-            return fail(std::string("not a position: ") + argv[3]);
+        // lyrics takes milliseconds, spectrum and wave seconds.
+        const bool ms = command == "lyrics";
+        const double max = ms ? kMaxSeconds * 1000 : kMaxSeconds;
+        if (!parseInRange(argv[3], number, max))
+            return outOfRange(argv[3], ms ? "milliseconds" : "seconds", max);
         if (command == "lyrics")
             return lyrics(path, number);
         return analyse(path, number, command == "spectrum");

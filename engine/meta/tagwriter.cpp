@@ -20,6 +20,8 @@
 
 #include "textcodec.h"
 
+#include "engine/io/safefile.h"
+
 namespace {
 
 std::string systemError(const std::string& what, const std::string& path)
@@ -183,50 +185,31 @@ bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& 
         return false;
     }
     const std::string targetPath = target.string();
-    std::string tempPath =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        error = systemError("cannot create a temporary file beside", targetPath);
+    SafeFile out;
+    if (!out.open(targetPath)) {
+        error = out.failure().detail;
         return false;
     }
     auto fail = [&](const std::string& message) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(tempPath.c_str());
+        out.abandon();
         error = message;
         return false;
     };
-
-    if (m_failAt == Step::Copy || !copyFile(targetPath, fd, error))
+    if (m_failAt == Step::Copy || !copyFile(targetPath, out.fd(), error))
         return fail(error.empty() ? "copy refused (test)" : error);
-    ::close(fd);
-    fd = -1;
-
-    if (m_failAt == Step::Tag || !applyTag(tempPath, tag, error))
+    if (m_failAt == Step::Tag || !applyTag(out.temporaryPath(), tag, error))
         return fail(error.empty() ? "tagging refused (test)" : error);
-
-    fd = ::open(tempPath.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return fail(systemError("cannot reopen", tempPath));
-    // Best effort for the owner (needs privileges); the mode must match.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    // Best effort for the owner (needs privileges); SafeFile has given the copy the mode.
+    if (::fchown(out.fd(), st.st_uid, st.st_gid) != 0) {
         // Not fatal: a user may not give files away.
     }
-    if (m_failAt == Step::Sync || ::fchmod(fd, st.st_mode & 07777) != 0 || ::fsync(fd) != 0)
-        return fail(m_failAt == Step::Sync ? "flush refused (test)"
-                                           : systemError("cannot flush", tempPath));
-    ::close(fd);
-    fd = -1;
-
-    if (m_failAt == Step::Rename || ::rename(tempPath.c_str(), targetPath.c_str()) != 0)
-        return fail(m_failAt == Step::Rename ? "rename refused (test)"
-                                             : systemError("cannot replace", targetPath));
-    // Make the rename itself durable.
-    int dirFd = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (m_failAt == Step::Sync)
+        return fail("flush refused (test)");
+    if (m_failAt == Step::Rename)
+        return fail("rename refused (test)");
+    if (!out.commit()) {
+        error = out.failure().detail;
+        return false;
     }
     return true;
 }

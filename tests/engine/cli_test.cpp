@@ -70,6 +70,13 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitNonZero)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     EXPECT_NE(RunCli("spectrum '" + track + "' soon", out), 0);
     EXPECT_NE(RunCli("frobnicate", out), 0);
+    // Numbers past any track are refused rather than taken as the start or the end.
+    for (const std::string& args : {"spectrum '" + track + "' 1e300", "wave '" + track + "' inf",
+                                   "play '" + track + "' --seconds 1e300",
+                                   "play '" + track + "' --seconds -1"}) {
+        EXPECT_EQ(RunCli(args, out), 1) << args;
+        EXPECT_NE(out.find("out of range"), std::string::npos) << out;
+    }
 }
 
 TEST_F(CliTest, SpectrumAndWavePrintBothChannels)

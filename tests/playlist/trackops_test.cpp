@@ -70,7 +70,7 @@ TEST_F(TrackOpsTest, RefusedFileSaysOpenErrorAndKeepsThePreviousTrack)
     engine.openResult = 0;
     state.CurrentIndex = 2;
     ops.OpenTrack(model.rowPath(2));
-    ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error"}));
+    ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error\n" + model.rowPath(2)}));
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, kAppTitle);
     EXPECT_FALSE(state.FileOpened);
     EXPECT_EQ(state.CurrentFile, model.rowPath(1));

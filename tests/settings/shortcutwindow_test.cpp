@@ -130,5 +130,8 @@ TEST_F(ShortcutWindowTest, UnwritableSettingsFileStillUpdatesTheShortcuts)
     click(window, "registerButton");
     EXPECT_EQ(m_state.ShortPath[0], "/new/one.mp3");
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(MessageBoxScript::shown().size(), 1u);  // only the question
+    // The question, then once why the shortcuts could not be saved.
+    ASSERT_EQ(MessageBoxScript::shown().size(), 2u);
+    EXPECT_TRUE(MessageBoxScript::shown()[1].text.startsWith(
+        QStringLiteral("設定を保存できませんでした！")));
 }

@@ -126,7 +126,7 @@ TEST(LyricsFile, InsertingARowMovesTheRestDown)
     EXPECT_EQ(rows.back().time, QString()); // the last row falls off
 }
 
-TEST(TextFiles, ALimitedReadKeepsWholeLines)
+TEST(TextFiles, AFileOverItsLimitIsRefusedWithAReason)
 {
     const QString path = QString::fromStdString(TestTempDir()) + QStringLiteral("/limited.txt");
     QFile file(path);
@@ -135,9 +135,10 @@ TEST(TextFiles, ALimitedReadKeepsWholeLines)
     file.close();
     QString text;
     QString error;
-    // The limit falls inside the second line's second character.
-    ASSERT_TRUE(ReadTextFile(path, text, error, 14));
-    EXPECT_EQ(text, QStringLiteral("一行目\n"));
+    EXPECT_FALSE(ReadTextFile(path, text, error, 14));  // 20 bytes
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが大きすぎます。"))) << error.toStdString();
+    ASSERT_TRUE(ReadTextFile(path, text, error, 20));
+    EXPECT_EQ(text, QStringLiteral("一行目\n二行目\n"));
     EXPECT_FALSE(ReadTextFile(path + QStringLiteral(".missing"), text, error));
     EXPECT_FALSE(error.isEmpty());
 }
