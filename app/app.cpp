@@ -56,8 +56,14 @@
 
 namespace {
 
-// The state that EngineCallback marks; the engine's callback carries no user data.
+// The state that EngineCallback marks and the loop it wakes; the engine's callback carries no
+// user data.
 std::atomic<AppState*> g_callbackState{nullptr};
+std::atomic<TimerEvent*> g_callbackLoop{nullptr};
+
+// The tick's interval while the main window is out of sight and nothing else shows its clock:
+// the tick then only keeps its logic, and the end of a track wakes it at once.
+constexpr int kUnseenIntervalMs = 100;
 
 int toolIndex(ToolWindow window) { return static_cast<int>(window); }
 
@@ -86,6 +92,8 @@ void EngineCallback(int32_t code, int32_t)
         return;
     if (AppState* state = g_callbackState.load())
         state->PlayEnd.store(true);
+    if (TimerEvent* loop = g_callbackLoop.load())
+        loop->wake();
 }
 
 // The tray icon as the tick drives it: only changes reach the desktop.
@@ -134,6 +142,7 @@ App::App(AppState& state, Engine& engine, QObject* parent)
     : QObject(parent), m_state(state), m_engine(engine)
 {
     g_callbackState.store(&m_state);
+    g_callbackLoop.store(&m_timer);
     m_startupProbe = qEnvironmentVariableIntValue("MORVANE_STARTUP_PROBE") == 1;
     m_timer.Timer = [this] { tick(); };
 }
@@ -141,6 +150,7 @@ App::App(AppState& state, Engine& engine, QObject* parent)
 App::~App()
 {
     g_callbackState.store(nullptr);
+    g_callbackLoop.store(nullptr);
     m_mpris.reset();
     closeAllWindows();
 }
@@ -229,7 +239,10 @@ void App::tick()
         return;
     m_state.ConversionRunning = m_watcher->running();
     m_mainWindow->tick();
-    if (m_startupProbe) {
+    const int seenIntervalMs = m_state.DrawBestCondition == 1 ? 1 : 20;
+    m_timer.setInterval(m_mainWindow->canBeSeen() || m_state.LyricsEditOpen ? seenIntervalMs
+                                                                             : kUnseenIntervalMs);
+    if (m_startupProbe && !m_mainWindow->lastDirtyRects().empty()) {
         // Benchmark mode: report the time from process start to the first shown frame and end.
         QApplication::processEvents();
         std::printf("first-frame-ms=%.1f\n", msSinceProcessStart());

@@ -180,7 +180,6 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
     m_info = info;
     {
         std::lock_guard lock(m_mutex);
-        m_equalizer.configure(info.sampleRate);
         m_pitchTempo.configure(info.sampleRate);
     }
     m_clock.clearMarkers();
@@ -460,16 +459,16 @@ int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
 
 void PlaybackEngine::setEqualizer(const int32_t* gains)
 {
-    // Seconds of audio are queued ahead: a new setting is heard only if they are made again.
-    if (m_equalizer.setGains(gains))
-        reload();
+    // The equaliser works as the audio goes to the device: the new shape glides in within a few
+    // tens of milliseconds of what the device renders next, with nothing queued to make again.
+    if (m_renderer.equalizer().setGains(gains) && m_state.load() != Stopped)
+        refreshOutput();
 }
 
 void PlaybackEngine::reload()
 {
-    // Re-decoding from the frame heard now drops the queue and clears the filters' state.
-    if (m_open && m_state.load() != Stopped)
-        postJump(heardTrackFrame());
+    // Nothing queued depends on the equaliser, and pitch and speed remake the queue themselves
+    // when they change: a re-read from the frame heard would only put a jump into the sound.
 }
 
 void PlaybackEngine::setPitch(int percent)
@@ -586,7 +585,6 @@ void PlaybackEngine::applyJump(int64_t frame)
     double tempo = m_tempoStep.load();
     m_pitchTempo.set(pitch, tempo);
     m_pitchTempo.clear();
-    m_equalizer.reset();
     if (m_pitchTempo.bypassed())
         m_clock.addMarker(m_ring.writeIndex(), at, 1.0, at);
     else
@@ -651,7 +649,6 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
         m_decoder.seek(std::max<int64_t>(0, joinFrame - kRetunePrerollMs * rate / 1000));
     m_pitchTempo.set(pitch, tempo);
     m_pitchTempo.clear();
-    m_equalizer.reset();
     const bool bypassed = m_pitchTempo.bypassed();
     const int64_t drop =
         bypassed ? joinFrame - start
@@ -682,10 +679,9 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
 void PlaybackEngine::processBlock(const int16_t* in, int frames)
 {
     const int channels = m_decoder.channels();
-    const bool eq = !m_equalizer.bypassed();
     const bool stretch = !m_pitchTempo.bypassed();
     size_t start = m_outbox.size();
-    if (!eq && !stretch) {
+    if (!stretch) {
         // Bypassed exactly: the decoder's samples go to the ring unchanged.
         m_outbox.resize(start + static_cast<size_t>(frames) * 2);
         int16_t* out = m_outbox.data() + start;
@@ -705,31 +701,25 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
         m_floatBuffer[2 * i] = in[i * channels] / 32768.0f;
         m_floatBuffer[2 * i + 1] = in[i * channels + channels - 1] / 32768.0f;
     }
-    if (eq)
-        m_equalizer.process(m_floatBuffer.data(), frames);
-    const std::vector<float>* result = &m_floatBuffer;
-    if (stretch) {
-        m_stretched.clear();
-        if (frames > 0) {
-            m_pitchTempo.process(m_floatBuffer.data(), frames, m_stretched);
-        } else {
-            // End of the stream: let out what SoundTouch holds, but no more than the track's
-            // length at this tempo (its flush pads with silence).
-            m_pitchTempo.flush(m_stretched);
-            int64_t expected = std::llround(m_segmentIn / m_pitchTempo.tempo());
-            int64_t allowed = std::max<int64_t>(0, expected - m_segmentOut);
-            if (static_cast<int64_t>(m_stretched.size() / 2) > allowed)
-                m_stretched.resize(static_cast<size_t>(allowed) * 2);
-        }
-        result = &m_stretched;
+    m_stretched.clear();
+    if (frames > 0) {
+        m_pitchTempo.process(m_floatBuffer.data(), frames, m_stretched);
+    } else {
+        // End of the stream: let out what SoundTouch holds, but no more than the track's length
+        // at this tempo (its flush pads with silence).
+        m_pitchTempo.flush(m_stretched);
+        int64_t expected = std::llround(m_segmentIn / m_pitchTempo.tempo());
+        int64_t allowed = std::max<int64_t>(0, expected - m_segmentOut);
+        if (static_cast<int64_t>(m_stretched.size() / 2) > allowed)
+            m_stretched.resize(static_cast<size_t>(allowed) * 2);
     }
     m_segmentIn += frames;
-    size_t outFrames = result->size() / 2;
+    size_t outFrames = m_stretched.size() / 2;
     m_segmentOut += static_cast<int64_t>(outFrames);
     m_outbox.resize(start + outFrames * 2);
     int16_t* out = m_outbox.data() + start;
     for (size_t i = 0; i < outFrames * 2; ++i) {
-        float v = std::clamp((*result)[i] * 32768.0f, -32768.0f, 32767.0f);
+        float v = std::clamp(m_stretched[i] * 32768.0f, -32768.0f, 32767.0f);
         out[i] = RoundToSample(v);
     }
     if (m_splice.active())
@@ -754,8 +744,7 @@ size_t PlaybackEngine::chunkFrames() const
 
 bool PlaybackEngine::plainPath()
 {
-    return m_outbox.empty() && m_equalizer.bypassed() && m_pitchTempo.bypassed() &&
-           !m_splice.active();
+    return m_outbox.empty() && m_pitchTempo.bypassed() && !m_splice.active();
 }
 
 void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)

@@ -1,5 +1,5 @@
-// The engine the program runs: libmpg123 decoding on a decode thread, equaliser and SoundTouch on
-// that thread, a lock-free ring to the sound output, volume and fades in the audio callback.
+// The engine the program runs: libmpg123 decoding and SoundTouch on a decode thread, a lock-free
+// ring to the sound output, the equaliser, volume and fades in the audio callback.
 //
 // Threads: every Engine method runs on the caller's (UI) thread and returns without waiting for
 // audio (stop, open, close and free wait only for the decode thread to finish its current block).
@@ -24,7 +24,6 @@
 #include "analysis/spectrum.h"
 #include "clock/playclock.h"
 #include "decode/mpegdecoder.h"
-#include "dsp/equalizer.h"
 #include "dsp/gainramp.h"
 #include "dsp/pitchtempo.h"
 #include "dsp/splicehead.h"
@@ -70,7 +69,7 @@ public:
     int getWave(int32_t* left, int32_t* right) override;
     int getSpectrum(int32_t* left, int32_t* right) override;
     void setEqualizer(const int32_t* gains) override;
-    void reload() override;
+    void reload() override; // nothing to remake: the equaliser acts after the queue
     void setPitch(int percent) override;
     void setStepPitch(int step, int divisor) override;
     int getPitch() override;
@@ -154,7 +153,6 @@ private:
     std::atomic<int> m_inSleepMs{5};
     std::atomic<int> m_outSleepMs{0};
 
-    Equalizer m_equalizer;
     PitchTempo m_pitchTempo;
     std::atomic<int> m_pitchPercent{100};
     std::atomic<int> m_tempoStep{1};

@@ -15,7 +15,7 @@ MainTick::MainTick(AppState& state, Engine& engine, PlaylistModel& playlist, Tra
 {
 }
 
-void MainTick::run()
+void MainTick::run(bool drawFrame)
 {
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
@@ -24,7 +24,8 @@ void MainTick::run()
     if (m_state.LyricsEditOpen)
         updateLyricsClock();
     ApplyEndOfTrack(m_state, m_playlist, m_ops);
-    m_frame.compose(engineState, sec);
+    if (drawFrame)
+        m_frame.compose(engineState, sec);
 }
 
 void MainTick::updateLyricsClock()

@@ -8,6 +8,7 @@
 #include "hotareas.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "shell/x11pointer.h"
 #include "shell/x11presenter.h"
 #include "visual/imagearena.h"
 #include "visual/skinlayout.h"
@@ -29,8 +30,12 @@
 
 namespace {
 
-// How long the window must rest after a platform move before it snaps (the platform does not
-// tell when its move ends).
+// A window manager that moves the window keeps the button's release to itself: while its move
+// lasts the pointer's buttons are asked for at this interval, and the window snaps once they are
+// up.
+constexpr int kReleasePollMs = 20;
+// Where the buttons cannot be asked for: how long the window must rest after a platform move
+// before it snaps.
 constexpr int kSnapDelayMs = 150;
 
 } // namespace
@@ -56,20 +61,42 @@ MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppAction
     setWindowIcon(skin.programIcon);
     m_presenter = new X11Presenter(this);
     m_snapTimer = new QTimer(this);
-    m_snapTimer->setSingleShot(true);
-    m_snapTimer->setInterval(kSnapDelayMs);
     connect(m_snapTimer, &QTimer::timeout, this, [this] {
+        if (PointerButtonHeld().value_or(false))
+            return;
+        m_snapTimer->stop();
         m_systemMove = false;
         snapToScreen();
     });
     connect(&ops, &TrackOps::captionChanged, this, &QWidget::setWindowTitle);
 }
 
+bool MainWindow::canBeSeen() const
+{
+    if (!isVisible() || isMinimized())
+        return false;
+    const QWindow* handle = windowHandle();
+    return handle && handle->isExposed();
+}
+
 void MainWindow::tick()
 {
-    m_tick.run();
+    const bool seen = canBeSeen();
+    m_tick.run(seen);
+    if (!seen) {
+        m_unseen = true;
+        m_dirtyRects.clear();
+        m_lastDirty = {};
+        return;
+    }
     m_input.setLyricLine(m_frame.lyricLine().LyricLeft, m_frame.lyricLine().Label3.width());
-    m_dirtyRects = ChangedRects(m_frame.frame(), m_shown);
+    if (m_unseen) {
+        // What the platform kept of the window while it was away is not to be trusted.
+        m_unseen = false;
+        m_dirtyRects = {m_frame.frame().rect()};
+    } else {
+        m_dirtyRects = ChangedRects(m_frame.frame(), m_shown);
+    }
     m_lastDirty = BoundingRect(m_dirtyRects);
     if (m_dirtyRects.empty())
         return;
@@ -127,6 +154,11 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
     QWindow* handle = windowHandle();
     if (handle && handle->startSystemMove()) {
         m_systemMove = true;
+        m_pollRelease = PointerButtonHeld().has_value();
+        if (m_pollRelease) {
+            m_snapTimer->setSingleShot(false);
+            m_snapTimer->start(kReleasePollMs);
+        }
         return;
     }
     m_manualMove = true;
@@ -164,8 +196,10 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 void MainWindow::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (m_systemMove)
-        m_snapTimer->start();
+    if (m_systemMove && !m_pollRelease) {
+        m_snapTimer->setSingleShot(true);
+        m_snapTimer->start(kSnapDelayMs);
+    }
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -197,8 +231,13 @@ void MainWindow::snapToScreen()
     const QScreen* current = screen();
     if (!current)
         return;
-    const QPoint target = SnapToEdges(frameGeometry(), current->geometry());
-    if (target != frameGeometry().topLeft())
+    // A window manager's move may not have reached Qt yet: the X server knows where it ended.
+    // The window is frameless, so its native window's corner is its frame's.
+    QRect place = frameGeometry();
+    if (const auto onScreen = WindowPlaceOnScreen(*this))
+        place.moveTopLeft(*onScreen);
+    const QPoint target = SnapToEdges(place, current->geometry());
+    if (target != place.topLeft())
         move(target);
 }
 

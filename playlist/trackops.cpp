@@ -9,6 +9,7 @@
 #include "shell/cpath.h"
 #include "shell/messagebox.h"
 
+#include <QDir>
 #include <QWidget>
 
 namespace {
@@ -58,7 +59,7 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
         // behind a name ending in .mp3 is refused here at once.
         ShowMessage(m_messageParent,
                     QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
-                    QMessageBox::NoIcon, QMessageBox::Ok);
+                    QMessageBox::Warning, QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }

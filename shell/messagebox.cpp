@@ -4,6 +4,9 @@
 #include <cstdio>
 
 namespace {
+// The text's least width in a message box, in pixels: room for the caption on the title bar.
+constexpr int kMessageMinTextWidth = 240;
+
 struct Script {
     bool enabled = false;
     std::deque<QMessageBox::StandardButton> answers;
@@ -46,6 +49,9 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
         return firstButton(buttons);
     }
     QMessageBox box(icon, caption, text, buttons, parent);
+    // Qt sizes a box to its text: a short text gave a narrow box whose caption was cut.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }")
+                          .arg(kMessageMinTextWidth));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -5,6 +5,10 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cmath>
+
+#include "engine/dsp/equalizer.h"
+
 namespace {
 const std::array<EqPositions, kEqPresetCount> kPresets = {{
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
@@ -36,6 +40,14 @@ std::array<int32_t, kEqBands> EqGains(const EqPositions& positions)
     for (int i = 0; i < kEqBands; ++i)
         gains[i] = -positions[i];
     return gains;
+}
+
+QString EqHeadroomText(const EqPositions& positions)
+{
+    const double db = Equalizer::headroomFor(EqGains(positions).data());
+    const QString shown = QString::number(std::abs(db), 'f', 1);
+    return QStringLiteral("ヘッドルーム %1%2 dB")
+        .arg(shown == QStringLiteral("0.0") ? QString() : QStringLiteral("−"), shown);
 }
 
 QByteArray FormatKeq(const EqPositions& positions)

@@ -23,6 +23,10 @@ const EqPositions& EqPresetPositions(int preset);
 // The engine's gains for slider positions: each gain is the negated position.
 std::array<int32_t, kEqBands> EqGains(const EqPositions& positions);
 
+// The headroom the engine takes for slider positions, as the window shows it:
+// "ヘッドルーム −6.0 dB".
+QString EqHeadroomText(const EqPositions& positions);
+
 // One line of ten comma-separated positions ended by CR LF.
 QByteArray FormatKeq(const EqPositions& positions);
 

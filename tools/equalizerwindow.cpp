@@ -46,6 +46,8 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
     : QWidget(parent, Qt::Window), m_engine(engine), m_memory(memory)
 {
     setWindowTitle(QStringLiteral("Graphic EQ"));
+    // What the engine lowers the whole sound by so that the loudest frequency cannot clip.
+    m_headroom = new QLabel(EqHeadroomText(EqPositions{}));
 
     auto* bands = new QGridLayout;
     auto* scale = new QVBoxLayout;
@@ -67,6 +69,8 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
         slider->setPageStep(10);
         slider->setMinimumHeight(140);
         m_sliders[i] = slider;
+        connect(slider, &QSlider::valueChanged, this,
+                [this] { m_headroom->setText(EqHeadroomText(positions())); });
         bands->addWidget(slider, 0, i + 1, Qt::AlignHCenter);
         bands->addWidget(new QLabel(QString::fromLatin1(kBandLabels[i])), 1, i + 1,
                          Qt::AlignHCenter);
@@ -84,6 +88,7 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
 
     auto* buttons = new QHBoxLayout;
     static const char* const kButtonCaptions[] = {"反映", "保存", "読み込み", "閉じる"};
+    buttons->addWidget(m_headroom);
     buttons->addStretch();
     for (int i = 0; i < 4; ++i) {
         m_buttons[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]));

@@ -10,6 +10,7 @@
 
 class Engine;
 class QButtonGroup;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -36,6 +37,8 @@ public:
     QSlider* slider(int band) const { return m_sliders[band]; }
     QRadioButton* presetButton(int preset) const { return m_presets[preset]; }
     QPushButton* button(int index) const { return m_buttons[index]; } // apply, save, load, close
+    // The headroom the sliders as shown need ("ヘッドルーム −6.0 dB").
+    QLabel* headroomLabel() const { return m_headroom; }
 
 Q_SIGNALS:
     void closed();
@@ -50,4 +53,5 @@ private:
     std::array<QRadioButton*, kEqPresetCount> m_presets{};
     QButtonGroup* m_presetGroup = nullptr;
     std::array<QPushButton*, 4> m_buttons{};
+    QLabel* m_headroom = nullptr;
 };

@@ -1,5 +1,5 @@
 // morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
-// spectrum, wave), for tests, benchmarks and users.
+// spectrum, wave, response), for tests, benchmarks and users.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -14,9 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include <sndfile.h>
+
+#include "analysis/bandresponse.h"
 #include "analysis/spectrum.h"
 #include "analysis/wave.h"
 #include "decode/mpegdecoder.h"
+#include "dsp/equalizer.h"
 #include "lyrics/lyrics.h"
 #include "playbackengine.h"
 
@@ -44,16 +48,20 @@ int fail(const std::string& message)
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: morvane-engine info FILE\n"
-                 "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
-                 "       morvane-engine lyrics FILE.lrc MS\n"
-                 "       morvane-engine spectrum FILE SEC\n"
-                 "       morvane-engine wave FILE SEC\n"
-                 "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
-                 "the output.\n");
+    std::fprintf(
+        stderr,
+        "usage: morvane-engine info FILE\n"
+        "       morvane-engine decode FILE OUT.wav\n"
+        "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+        "                 [--eq G0,...,G9] [--clock-ms N]\n"
+        "                 [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
+        "       morvane-engine lyrics FILE.lrc MS\n"
+        "       morvane-engine spectrum FILE SEC\n"
+        "       morvane-engine wave FILE SEC\n"
+        "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
+        "--eq: the ten band gains in tenths of a dB (-120..120), band 60 Hz first.\n"
+        "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
+        "the output.\n");
     return 2;
 }
 
@@ -142,6 +150,7 @@ struct PlayOptions {
     int pitch = 100;
     int speed = 1;
     double clockMs = 0; // print the clock this often (0 = once a second)
+    std::vector<int32_t> eq; // the equaliser's band gains; empty: flat
     struct Event {
         double atSec;
         enum Kind { Seek, Pitch, Volume } kind;
@@ -169,6 +178,26 @@ bool parseEvent(const std::string& text, PlayOptions::Event& event)
            parseNumber(text.substr(second + 1).c_str(), event.value);
 }
 
+// "G0,...,G9": ten whole numbers from -120 to 120.
+bool parseGains(const std::string& text, std::vector<int32_t>& gains)
+{
+    gains.clear();
+    size_t at = 0;
+    for (;;) {
+        size_t comma = text.find(',', at);
+        std::string item = text.substr(at, comma == std::string::npos ? comma : comma - at);
+        char* end = nullptr;
+        long value = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || value < -120 || value > 120)
+            return false;
+        gains.push_back(static_cast<int32_t>(value));
+        if (comma == std::string::npos)
+            break;
+        at = comma + 1;
+    }
+    return gains.size() == Equalizer::kBands;
+}
+
 int play(const std::string& path, const PlayOptions& options)
 {
     PlaybackEngine engine;
@@ -178,6 +207,8 @@ int play(const std::string& path, const PlayOptions& options)
     engine.callback(onEngineEvent);
     engine.setPitch(options.pitch);
     engine.setStepPitch(options.speed, 5);
+    if (!options.eq.empty())
+        engine.setEqualizer(options.eq.data());
     engine.play();
     // One line a second (or as asked), asleep in between: the CPU figures of bench/engine-cpu.sh
     // are then the engine's own. With --clock-ms each line also gives the steady clock, so the
@@ -282,6 +313,40 @@ int analyse(const std::string& path, double sec, bool spectrum)
     }
     return 0;
 }
+bool readStereo(const std::string& path, std::vector<int16_t>& frames, int& rate)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return false;
+    std::vector<int16_t> samples(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    rate = info.samplerate;
+    frames.resize(static_cast<size_t>(info.frames) * 2);
+    for (size_t i = 0; i < static_cast<size_t>(info.frames); ++i)
+        for (int c = 0; c < 2; ++c)
+            frames[2 * i + c] = samples[i * info.channels + std::min(c, info.channels - 1)];
+    return info.channels == 1 || info.channels == 2;
+}
+
+// The gain of processed against source at the equaliser's band centres, in dB.
+int response(const std::string& sourcePath, const std::string& processedPath)
+{
+    std::vector<int16_t> source, processed;
+    int rate = 0, processedRate = 0;
+    if (!readStereo(sourcePath, source, rate))
+        return fail("cannot read " + sourcePath);
+    if (!readStereo(processedPath, processed, processedRate) || processedRate != rate)
+        return fail("cannot read " + processedPath + " at the source's sample rate");
+    std::vector<double> centres(Equalizer::kCentreHz.begin(), Equalizer::kCentreHz.end());
+    std::vector<double> gains = MeasureBandGainsDb(source, processed, rate, centres);
+    if (gains.empty())
+        return fail("too short to measure");
+    for (size_t band = 0; band < gains.size(); ++band)
+        std::printf("%g=%+.2f\n", centres[band], gains[band]);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -303,6 +368,11 @@ int main(int argc, char** argv)
             PlayOptions::Event event{};
             if (name == "--at" && parseEvent(value, event)) {
                 options.events.push_back(event);
+                continue;
+            }
+            if (name == "--eq") {
+                if (!parseGains(value, options.eq))
+                    return fail(std::string("not ten gains from -120 to 120: ") + value);
                 continue;
             }
             if (name == "--seconds" && !parseInRange(value, number, kMaxSeconds))
@@ -334,5 +404,7 @@ int main(int argc, char** argv)
             return lyrics(path, number);
         return analyse(path, number, command == "spectrum");
     }
+    if (command == "response" && argc == 4)
+        return response(path, argv[3]);
     return usage();
 }

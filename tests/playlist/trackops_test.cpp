@@ -1,6 +1,8 @@
 // Opening tracks and the transport rules, against the engine test double.
 #include "playlistfixture.h"
 
+#include <QDir>
+
 using namespace std::string_literals;
 
 class TrackOpsTest : public PlaylistFixture {
@@ -72,6 +74,7 @@ TEST_F(TrackOpsTest, RefusedFileSaysOpenErrorAndKeepsThePreviousTrack)
     ops.OpenTrack(model.rowPath(2));
     ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error\n" + model.rowPath(2)}));
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, kAppTitle);
+    EXPECT_EQ(MessageBoxScript::shown()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(state.FileOpened);
     EXPECT_EQ(state.CurrentFile, model.rowPath(1));
     EXPECT_EQ(state.CurrentTitle, "Track1.mp3");

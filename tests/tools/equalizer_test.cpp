@@ -1,4 +1,5 @@
 // The equaliser: presets, apply, and ".keq" files with their extension and question rules.
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -96,6 +97,17 @@ TEST_F(EqualizerTest, ChoosingAPresetMovesTheSlidersWithoutTellingTheEngine)
     EXPECT_EQ(memory.EqPreset, 1);
     EXPECT_EQ(engine.equalizer[0], 60);
     EXPECT_EQ(engine.equalizer[4], -10);
+}
+
+TEST_F(EqualizerTest, HeadroomReadOutFollowsTheSliders)
+{
+    window.showWindow();
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
+    window.slider(3)->setValue(-120); // +12 dB at 600 Hz
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム −12.0 dB"));
+    window.presetButton(6)->click(); // "Total Reduce": cuts need none
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
+    EXPECT_EQ(engine.count("setEqualizer"), 0);
 }
 
 TEST_F(EqualizerTest, OpeningShowsTheRememberedPresetsShape)
