@@ -88,10 +88,17 @@ double msSinceProcessStart()
 
 void EngineCallback(int32_t code, int32_t)
 {
-    if (code != 4)
+    AppState* state = g_callbackState.load();
+    if (!state)
         return;
-    if (AppState* state = g_callbackState.load())
+    if (code == Engine::kTrackEnded)
         state->PlayEnd.store(true);
+    else if (code == Engine::kSuccessorWanted)
+        state->NextWanted.store(true);
+    else if (code == Engine::kSuccessorHeard)
+        state->NextHeard.store(true);
+    else
+        return;
     if (TimerEvent* loop = g_callbackLoop.load())
         loop->wake();
 }

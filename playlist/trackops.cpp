@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 // Tag texts may carry the padding of fixed-width fields.
 QString trimmedTagText(const std::string& text)
@@ -37,7 +39,13 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    takeOpenedTrack(path, m_engine.open(path.toStdString(), m_state.InputInfo));
+    const int opened = m_engine.open(path.toStdString(), m_state.InputInfo);
+    // The engine forgets a successor on open (a re-open in place keeps it); it asks again near
+    // the new track's end.
+    m_state.Next = {};
+    m_state.NextWanted.store(false);
+    m_state.NextHeard.store(false);
+    takeOpenedTrack(path, opened);
 }
 
 bool TrackOps::ReopenTrack(const QString& path)
@@ -67,15 +75,7 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
     // An end reported for the previous track (still unhandled, e.g. while a dialog was open)
     // must not skip the track just opened.
     m_state.PlayEnd.store(false);
-    // A track without a tag must not show the previous track's artist.
-    m_state.TagInfo = {};
-    m_engine.getTagInfo(m_state.TagInfo);
-    m_state.ArtistLabel = trimmedTagText(m_state.TagInfo.artist);
-    m_state.ShowInfo = true;
-    // CurrentIndex 0 means row 1 here, as it does once the track is open; a number that names no
-    // row gives no title.
-    const int titleRow = m_state.CurrentIndex == 0 ? 1 : m_state.CurrentIndex;
-    m_state.TitleLabel = m_playlist.rowText(titleRow);
+    showTrackTag();
 
     if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
         return;
@@ -86,16 +86,39 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
             ShowMessage(m_messageParent, QStringLiteral("error"), kAppTitle, QMessageBox::NoIcon,
                         QMessageBox::Ok);
     }
-    cPath track;
-    track.FileName = path;
-    const QString lyricsPath = track.GetPath() + track.GetFileNameOnly() + QStringLiteral(".lrc");
-    m_state.LyricsLoaded = m_engine.setLyricsFile(lyricsPath.toStdString()) != 0;
+    loadLyrics(path);
     if (m_state.Mute)
         m_state.Mute = false;
     m_engine.setVolume(m_state.Volume, m_state.Volume);
 
     if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
         return;
+    makeCurrent(path);
+}
+
+void TrackOps::showTrackTag()
+{
+    // A track without a tag must not show the previous track's artist.
+    m_state.TagInfo = {};
+    m_engine.getTagInfo(m_state.TagInfo);
+    m_state.ArtistLabel = trimmedTagText(m_state.TagInfo.artist);
+    m_state.ShowInfo = true;
+    // CurrentIndex 0 means row 1 here, as it does once the track is open; a number that names no
+    // row gives no title.
+    const int titleRow = m_state.CurrentIndex == 0 ? 1 : m_state.CurrentIndex;
+    m_state.TitleLabel = m_playlist.rowText(titleRow);
+}
+
+void TrackOps::loadLyrics(const QString& path)
+{
+    cPath track;
+    track.FileName = path;
+    const QString lyricsPath = track.GetPath() + track.GetFileNameOnly() + QStringLiteral(".lrc");
+    m_state.LyricsLoaded = m_engine.setLyricsFile(lyricsPath.toStdString()) != 0;
+}
+
+void TrackOps::makeCurrent(const QString& path)
+{
     m_state.CurrentFile = path;
     if (m_state.CurrentIndex == 0)
         m_state.CurrentIndex = 1;
@@ -109,6 +132,71 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
         Q_EMIT currentRowChanged(m_state.CurrentIndex);
 }
 
+void TrackOps::QueueNext()
+{
+    QueuedRow& next = m_state.Next;
+    // Asked anew (the engine may have been opened again, as the tag editor does), the row is
+    // handed over again; the engine keeps a successor it already has.
+    const bool askedAnew = m_state.NextWanted.exchange(false);
+    if (askedAnew)
+        next.wanted = true;
+    if (!next.wanted)
+        return;
+    int row = 0;
+    QString path;
+    RowAfter after;
+    if (!m_state.Decoding) {
+        after = RowAfterCurrent(m_state, m_playlist);
+        if (after.plays) {
+            row = after.index;
+            path = m_playlist.rowPath(row);
+        }
+    }
+    next.row = row;
+    next.randomPos = after.randomPos;
+    // The same file (or still none): what the engine holds stays right.
+    if (path == next.path && !askedAnew)
+        return;
+    next.path = path;
+    next.accepted = m_engine.setNextTrack(path.toStdString(), next.info) != 0;
+}
+
+void TrackOps::FollowNext()
+{
+    if (!m_state.NextHeard.exchange(false))
+        return;
+    const QueuedRow next = std::exchange(m_state.Next, QueuedRow{});
+    if (next.path.isEmpty())
+        return;
+    // Rows moved since it was handed over: the row now holding its file.
+    int row = next.row;
+    if (m_playlist.rowPath(row) != next.path) {
+        row = 0;
+        for (int n = 1; n <= m_playlist.count() && row == 0; ++n)
+            if (m_playlist.rowPath(n) == next.path)
+                row = n;
+    }
+    if (row != 0)
+        m_state.CurrentIndex = row;
+    m_state.RandomPos = next.randomPos;
+    m_state.InputInfo = next.info;
+    m_state.FileOpened = true;
+    showTrackTag();
+    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+        return;
+    loadLyrics(next.path);
+    makeCurrent(next.path);
+}
+
+void TrackOps::catchUpWithEngine()
+{
+    if (!m_state.Next.accepted)
+        return;
+    int32_t sec = 0;
+    m_engine.getState(sec);
+    FollowNext();
+}
+
 void TrackOps::PlayTrack()
 {
     m_engine.play();
@@ -117,8 +205,12 @@ void TrackOps::PlayTrack()
 
 void TrackOps::StopTrack()
 {
+    catchUpWithEngine();
     m_engine.stop();
     m_state.Decoding = false;
+    // Stopped, nothing follows; the engine asks again near the end of the next play.
+    m_state.Next = {};
+    m_state.NextWanted.store(false);
 }
 
 void TrackOps::TogglePause()
@@ -153,19 +245,62 @@ void TrackOps::GoToTrack(int n)
         PlayTrack();
 }
 
-int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+namespace {
+// The next entry of List1 after randomPos, which moves to it; 0 when List1 is empty.
+int ShuffledRowAfter(int& randomPos, const PlaylistModel& playlist)
 {
     const int entries = static_cast<int>(playlist.List1.size());
     if (entries == 0)
         return 0;
-    state.RandomPos += 1;
-    if (state.RandomPos > entries || state.RandomPos < 1)
-        state.RandomPos = 1;
-    return playlist.List1[static_cast<size_t>(state.RandomPos - 1)];
+    randomPos += 1;
+    if (randomPos > entries || randomPos < 1)
+        randomPos = 1;
+    return playlist.List1[static_cast<size_t>(randomPos - 1)];
+}
+} // namespace
+
+int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+{
+    return ShuffledRowAfter(state.RandomPos, playlist);
+}
+
+RowAfter RowAfterCurrent(const AppState& state, const PlaylistModel& playlist)
+{
+    RowAfter after;
+    after.index = state.CurrentIndex + 1;
+    after.randomPos = state.RandomPos;
+    switch (state.PlayMode) {
+    case 0:
+        if (after.index > playlist.count()) {
+            after.index = 1;
+            return after;
+        }
+        break;
+    case 2: {
+        // A shuffled order that was never built (or went stale) falls back to list order
+        // rather than reading past its end.
+        const int row = ShuffledRowAfter(after.randomPos, playlist);
+        if (playlist.isValidRow(row))
+            after.index = row;
+        else if (after.index > playlist.count())
+            after.index = 1;
+        break;
+    }
+    case 3:
+        after.index = state.CurrentIndex;
+        break;
+    default:
+        if (after.index > playlist.count())
+            after.index = 1;
+        break;
+    }
+    after.plays = playlist.isValidRow(after.index);
+    return after;
 }
 
 void TrackOps::NextTrack()
 {
+    catchUpWithEngine();
     m_state.CurrentIndex += 1;
     if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
         m_state.CurrentIndex = NextRandomRow(m_state, m_playlist);
@@ -174,6 +309,7 @@ void TrackOps::NextTrack()
 
 void TrackOps::PreviousTrack()
 {
+    catchUpWithEngine();
     m_state.CurrentIndex -= 1;
     // Random mode has no way back: previous takes the next step of the shuffled order too.
     if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
@@ -183,6 +319,7 @@ void TrackOps::PreviousTrack()
 
 void TrackOps::PlayCurrent()
 {
+    catchUpWithEngine();
     if (!m_playlist.isValidRow(m_state.CurrentIndex))
         return;
     OpenTrack(m_playlist.rowPath(m_state.CurrentIndex));

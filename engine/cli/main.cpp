@@ -26,18 +26,24 @@
 
 namespace {
 std::atomic<bool> g_ended{false};
-std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or the end
+std::atomic<bool> g_successorWanted{false};
+std::atomic<bool> g_successorHeard{false};
+std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or an engine event
 std::condition_variable g_endWake;
 
 void onEngineEvent(int32_t code, int32_t)
 {
-    if (code == 4) {
-        {
-            std::lock_guard lock(g_endMutex);
-            g_ended.store(true);
-        }
-        g_endWake.notify_all();
+    std::atomic<bool>* flag = code == Engine::kTrackEnded       ? &g_ended
+                              : code == Engine::kSuccessorWanted ? &g_successorWanted
+                              : code == Engine::kSuccessorHeard  ? &g_successorHeard
+                                                                 : nullptr;
+    if (!flag)
+        return;
+    {
+        std::lock_guard lock(g_endMutex);
+        flag->store(true);
     }
+    g_endWake.notify_all();
 }
 
 int fail(const std::string& message)
@@ -52,9 +58,10 @@ int usage()
         stderr,
         "usage: morvane-engine info FILE\n"
         "       morvane-engine decode FILE OUT.wav\n"
-        "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+        "       morvane-engine play FILE... [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
         "                 [--eq G0,...,G9] [--clock-ms N]\n"
         "                 [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
+        "                 (several files play as one list, without gaps)\n"
         "       morvane-engine lyrics FILE.lrc MS\n"
         "       morvane-engine spectrum FILE SEC\n"
         "       morvane-engine wave FILE SEC\n"
@@ -198,21 +205,32 @@ bool parseGains(const std::string& text, std::vector<int32_t>& gains)
     return gains.size() == Equalizer::kBands;
 }
 
-int play(const std::string& path, const PlayOptions& options)
+// Plays the files as one list: each next file is handed to the engine as the successor when it
+// asks, so that it follows without a gap; a file the engine cannot join (another sample rate)
+// starts after the end instead. A line "track=N" names each file when it starts to be heard.
+int play(const std::vector<std::string>& paths, const PlayOptions& options)
 {
     PlaybackEngine engine;
     InputInfo input;
-    if (!engine.open(path, input))
-        return fail("cannot open " + path);
+    size_t heard = 0;              // the entry heard now
+    size_t queued = paths.size(); // the entry handed over as successor (none: size)
+    auto announce = [&] {
+        std::printf("track=%zu\n", heard + 1);
+        std::fflush(stdout);
+    };
+    if (!engine.open(paths[0], input))
+        return fail("cannot open " + paths[0]);
     engine.callback(onEngineEvent);
     engine.setPitch(options.pitch);
     engine.setStepPitch(options.speed, 5);
     if (!options.eq.empty())
         engine.setEqualizer(options.eq.data());
     engine.play();
+    announce();
     // One line a second (or as asked), asleep in between: the CPU figures of bench/engine-cpu.sh
     // are then the engine's own. With --clock-ms each line also gives the steady clock, so the
-    // position can be compared with a recording of the sound.
+    // position can be compared with a recording of the sound. While a successor waits to be heard
+    // the engine is asked every 20 ms, so the track line and the next successor come as it is.
     using namespace std::chrono;
     const double seconds = options.seconds;
     const auto start = steady_clock::now();
@@ -221,7 +239,8 @@ int play(const std::string& path, const PlayOptions& options)
                           ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
                           : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
     size_t nextEvent = 0;
-    for (int tick = 0;; ++tick) {
+    auto nextLine = start;
+    for (;;) {
         const auto now = steady_clock::now();
         while (nextEvent < options.events.size() &&
                now - start >= duration<double>(options.events[nextEvent].atSec)) {
@@ -238,25 +257,50 @@ int play(const std::string& path, const PlayOptions& options)
                             duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
         }
         int32_t ms = engine.getPlayMs();
-        if (options.clockMs > 0)
-            std::printf("clock=%lld positionMs=%d\n",
-                        static_cast<long long>(
-                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
-                        ms);
-        else
-            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
-        std::fflush(stdout);
-        auto next = start + step * (tick + 1);
+        if (g_successorHeard.exchange(false) && queued < paths.size()) {
+            heard = queued;
+            queued = paths.size();
+            announce();
+        }
+        // Asked for before its own track was heard, the engine asks again once it is.
+        const bool wanted = g_successorWanted.exchange(false);
+        if (wanted && queued == paths.size() && heard + 1 < paths.size() &&
+            engine.setNextTrack(paths[heard + 1], input) != 0)
+            queued = heard + 1;
+        if (g_ended.exchange(false)) {
+            if (heard + 1 >= paths.size())
+                break;
+            heard += 1;
+            queued = paths.size();
+            if (!engine.open(paths[heard], input))
+                return fail("cannot open " + paths[heard]);
+            engine.play();
+            announce();
+            continue;
+        }
+        if (now >= nextLine) {
+            if (options.clockMs > 0)
+                std::printf("clock=%lld positionMs=%d\n",
+                            static_cast<long long>(
+                                duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
+                            ms);
+            else
+                std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+            std::fflush(stdout);
+            nextLine += step;
+        }
+        if (seconds > 0 && now >= limit)
+            break;
+        auto wake = queued < paths.size() ? std::min(nextLine, now + milliseconds(20)) : nextLine;
         if (nextEvent < options.events.size())
-            next = std::min(next, start + duration_cast<steady_clock::duration>(duration<double>(
+            wake = std::min(wake, start + duration_cast<steady_clock::duration>(duration<double>(
                                               options.events[nextEvent].atSec)));
         if (seconds > 0)
-            next = std::min(next, limit);
+            wake = std::min(wake, limit);
         std::unique_lock lock(g_endMutex);
-        if (g_endWake.wait_until(lock, next, [] { return g_ended.load(); }))
-            break;
-        if (seconds > 0 && steady_clock::now() >= limit)
-            break;
+        g_endWake.wait_until(lock, wake, [] {
+            return g_ended.load() || g_successorWanted.load() || g_successorHeard.load();
+        });
     }
     engine.stop();
     return 0;
@@ -360,11 +404,18 @@ int main(int argc, char** argv)
         return info(path);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
-    if (command == "play" && argc % 2 == 1) {
+    if (command == "play") {
+        std::vector<std::string> paths;
         PlayOptions options;
-        for (int i = 3; i + 1 < argc; i += 2) {
+        for (int i = 2; i < argc; ++i) {
             const std::string name = argv[i];
-            const char* value = argv[i + 1];
+            if (name.rfind("--", 0) != 0) {
+                paths.push_back(name);
+                continue;
+            }
+            if (++i >= argc)
+                return usage();
+            const char* value = argv[i];
             PlayOptions::Event event{};
             if (name == "--at" && parseEvent(value, event)) {
                 options.events.push_back(event);
@@ -390,9 +441,11 @@ int main(int argc, char** argv)
             else
                 return usage();
         }
+        if (paths.empty())
+            return usage();
         std::stable_sort(options.events.begin(), options.events.end(),
                          [](const auto& a, const auto& b) { return a.atSec < b.atSec; });
-        return play(path, options);
+        return play(paths, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
         // lyrics takes milliseconds, spectrum and wave seconds.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 
 #include <mpg123.h>
@@ -49,6 +50,19 @@ void MpegDecoder::close()
     m_sampleRate = m_channels = m_bitRateKbps = 0;
     m_lengthFrames = m_positionFrames = 0;
     m_ended = false;
+}
+
+void MpegDecoder::swap(MpegDecoder& other) noexcept
+{
+    std::swap(m_handle, other.m_handle);
+    std::swap(m_sampleRate, other.m_sampleRate);
+    std::swap(m_channels, other.m_channels);
+    std::swap(m_samplesPerFrame, other.m_samplesPerFrame);
+    std::swap(m_bitRateKbps, other.m_bitRateKbps);
+    std::swap(m_lengthFrames, other.m_lengthFrames);
+    std::swap(m_positionFrames, other.m_positionFrames);
+    std::swap(m_ended, other.m_ended);
+    std::swap(m_indexed, other.m_indexed);
 }
 
 bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* error)
