@@ -4,11 +4,11 @@
 
 #include "mprisadaptors.h"
 
-#include "state/actions.h"
-#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -27,12 +27,14 @@ constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 constexpr qlonglong kJumpToleranceMs = 1500;
 constexpr qint64 kPollIntervalMs = 100;
 
-QString text(const std::string& s) { return QString::fromStdString(s).trimmed(); }
-}  // namespace
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s).trimmed();
+}
+} // namespace
 
-MprisService::MprisService(AppState& state, Engine& engine, TrackOps& ops,
-                           PlaylistModel& playlist, AppActions& actions, MprisHooks hooks,
-                           QObject* parent)
+MprisService::MprisService(AppState& state, Engine& engine, TrackOps& ops, PlaylistModel& playlist,
+                           AppActions& actions, MprisHooks hooks, QObject* parent)
     : QObject(parent), m_state(state), m_engine(engine), m_ops(ops), m_playlist(playlist),
       m_actions(actions), m_hooks(std::move(hooks))
 {
@@ -88,21 +90,28 @@ int MprisService::engineState() const
 QString MprisService::playbackStatus() const
 {
     switch (engineState()) {
-    case 1: return QStringLiteral("Playing");
-    case 2: return QStringLiteral("Paused");
-    default: return QStringLiteral("Stopped");
+    case 1:
+        return QStringLiteral("Playing");
+    case 2:
+        return QStringLiteral("Paused");
+    default:
+        return QStringLiteral("Stopped");
     }
 }
 
 QString MprisService::loopStatus() const
 {
     switch (m_state.PlayMode) {
-    case 0: return QStringLiteral("None");
-    case 3: return QStringLiteral("Track");
-    case 2: return m_loopBeforeShuffle == 0   ? QStringLiteral("None")
-                   : m_loopBeforeShuffle == 3 ? QStringLiteral("Track")
-                                              : QStringLiteral("Playlist");
-    default: return QStringLiteral("Playlist");
+    case 0:
+        return QStringLiteral("None");
+    case 3:
+        return QStringLiteral("Track");
+    case 2:
+        return m_loopBeforeShuffle == 0   ? QStringLiteral("None")
+               : m_loopBeforeShuffle == 3 ? QStringLiteral("Track")
+                                          : QStringLiteral("Playlist");
+    default:
+        return QStringLiteral("Playlist");
     }
 }
 
@@ -129,7 +138,10 @@ void MprisService::setLoopStatus(const QString& status)
     setPlayMode(mode);
 }
 
-bool MprisService::shuffle() const { return m_state.PlayMode == 2; }
+bool MprisService::shuffle() const
+{
+    return m_state.PlayMode == 2;
+}
 
 void MprisService::setShuffle(bool on)
 {
@@ -143,7 +155,10 @@ void MprisService::setShuffle(bool on)
     }
 }
 
-double MprisService::volume() const { return m_state.Mute ? 0.0 : m_state.Volume / 100.0; }
+double MprisService::volume() const
+{
+    return m_state.Mute ? 0.0 : m_state.Volume / 100.0;
+}
 
 void MprisService::setVolume(double volume)
 {
@@ -210,11 +225,23 @@ QVariantMap MprisService::metadata() const
     return map;
 }
 
-bool MprisService::canGoNext() const { return m_playlist.count() > 0; }
-bool MprisService::canPlay() const { return m_playlist.count() > 0; }
-bool MprisService::canSeek() const { return m_state.FileOpened && lengthUs() > 0; }
+bool MprisService::canGoNext() const
+{
+    return m_playlist.count() > 0;
+}
+bool MprisService::canPlay() const
+{
+    return m_playlist.count() > 0;
+}
+bool MprisService::canSeek() const
+{
+    return m_state.FileOpened && lengthUs() > 0;
+}
 
-void MprisService::raise() { m_actions.restoreWindows(); }
+void MprisService::raise()
+{
+    m_actions.restoreWindows();
+}
 
 void MprisService::quit()
 {
@@ -225,9 +252,14 @@ void MprisService::quit()
 void MprisService::play()
 {
     switch (engineState()) {
-    case 2: m_ops.TogglePause(); break;
-    case 0: m_ops.PlayCurrent(); break;
-    default: break;
+    case 2:
+        m_ops.TogglePause();
+        break;
+    case 0:
+        m_ops.PlayCurrent();
+        break;
+    default:
+        break;
     }
 }
 
@@ -245,9 +277,18 @@ void MprisService::playPause()
         m_ops.TogglePause();
 }
 
-void MprisService::stop() { m_ops.StopTrack(); }
-void MprisService::next() { m_ops.NextTrack(); }
-void MprisService::previous() { m_ops.PreviousTrack(); }
+void MprisService::stop()
+{
+    m_ops.StopTrack();
+}
+void MprisService::next()
+{
+    m_ops.NextTrack();
+}
+void MprisService::previous()
+{
+    m_ops.PreviousTrack();
+}
 
 void MprisService::seek(qlonglong offsetUs)
 {
@@ -258,14 +299,25 @@ void MprisService::seek(qlonglong offsetUs)
         next();
         return;
     }
-    m_engine.seek(static_cast<int32_t>(std::max<qlonglong>(0, target) / 1000000));
+    seekTo(std::max<qlonglong>(0, target) / 1000000);
 }
 
 void MprisService::setPosition(const QDBusObjectPath& id, qlonglong positionUs)
 {
     if (!canSeek() || id != trackId() || positionUs < 0 || positionUs > lengthUs())
         return;
-    m_engine.seek(static_cast<int32_t>(positionUs / 1000000));
+    seekTo(positionUs / 1000000);
+}
+
+void MprisService::seekTo(qlonglong second)
+{
+    m_engine.seek(static_cast<int32_t>(second));
+    // Said at once: the tick's jump check could miss a seek that follows a change of track
+    // within one poll. The check then starts from here, so the seek is not said twice.
+    m_last.trackFile = snapshot().trackFile;
+    m_lastPositionMs = second * 1000;
+    m_lastPositionClock.restart();
+    Q_EMIT m_player->Seeked(second * 1000000);
 }
 
 void MprisService::openUri(const QString& uri)
@@ -288,6 +340,9 @@ MprisService::Snapshot MprisService::snapshot() const
     s.canPlay = canPlay();
     s.canSeek = canSeek();
     s.trackKey = trackKey();
+    s.trackFile = s.trackKey.isEmpty() ? QString()
+                                       : m_state.CurrentFile + QLatin1Char('\n') +
+                                             QString::number(m_state.CurrentIndex);
     return s;
 }
 
@@ -321,13 +376,13 @@ void MprisService::poll()
     if (now.trackKey != m_last.trackKey)
         changed.insert(QStringLiteral("Metadata"), metadata());
 
-    // A jump: the position is not where playing on (or standing still) would have taken it.
+    // A jump: the position is not where playing on (or standing still) would have taken it. The
+    // title may arrive a tick after the track, so only the file and row say it is the same track.
     const qlonglong positionMs = positionUs() / 1000;
     const qlonglong elapsedMs = m_lastPositionClock.restart();
-    const qlonglong expectedMs = m_lastPositionMs + (m_last.status == QLatin1String("Playing")
-                                                         ? elapsedMs
-                                                         : 0);
-    const bool jumped = now.trackKey == m_last.trackKey && !now.trackKey.isEmpty() &&
+    const qlonglong expectedMs =
+        m_lastPositionMs + (m_last.status == QLatin1String("Playing") ? elapsedMs : 0);
+    const bool jumped = now.trackFile == m_last.trackFile && !now.trackFile.isEmpty() &&
                         std::llabs(positionMs - expectedMs) > kJumpToleranceMs;
     m_lastPositionMs = positionMs;
     m_last = std::move(now);

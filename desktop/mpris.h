@@ -24,8 +24,8 @@ class MprisPlayerAdaptor;
 
 // What the interface needs from the program besides the track operations.
 struct MprisHooks {
-    std::function<void()> quit;                          // ends without a question, keeping the list
-    std::function<void(const QStringList&)> openFiles;  // absolute paths, as a second start's
+    std::function<void()> quit;                        // ends without a question, keeping the list
+    std::function<void(const QStringList&)> openFiles; // absolute paths, as a second start's
 };
 
 class MprisService : public QObject {
@@ -81,9 +81,11 @@ private:
         bool canGoNext = false;
         bool canPlay = false;
         bool canSeek = false;
-        QString trackKey;  // changes whenever another track is open
+        QString trackKey;  // changes whenever another track is open or its title changes
+        QString trackFile; // changes only when another track is open
     };
     Snapshot snapshot() const;
+    void seekTo(qlonglong second);
     QString trackKey() const;
     QDBusObjectPath trackId() const;
     qlonglong lengthUs() const;
@@ -100,7 +102,7 @@ private:
     bool m_started = false;
     QString m_serviceName;
     Snapshot m_last;
-    mutable int m_trackNumber = 0;  // part of the track id; counts the tracks opened
+    mutable int m_trackNumber = 0; // part of the track id; counts the tracks opened
     mutable QString m_trackNumberKey;
     // The position and when it was read, to tell a jump from playing on.
     qlonglong m_lastPositionMs = 0;
