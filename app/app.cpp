@@ -7,6 +7,7 @@
 #include "signalwatch.h"
 #include "startup.h"
 
+#include "desktop/mpris.h"
 #include "engine/engine.h"
 #include "player/lyricsclock.h"
 #include "player/mainwindow.h"
@@ -157,6 +158,7 @@ App::~App()
 {
     g_callbackState.store(nullptr);
     g_callbackLoop.store(nullptr);
+    m_mpris.reset();
     closeAllWindows();
 }
 
@@ -234,6 +236,15 @@ void App::load(const QStringList& args)
 
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { writeBackup(); });
+
+    if (!m_startupProbe) {
+        MprisHooks hooks;
+        hooks.quit = [this] { emergencyQuit(); };
+        hooks.openFiles = [this](const QStringList& paths) { openHandedOver(paths); };
+        m_mpris = std::make_unique<MprisService>(m_state, m_engine, *m_ops, *m_playlist, *this,
+                                                 std::move(hooks));
+        m_mpris->start();
+    }
 }
 
 void App::run() { m_timer.setEnabled(true); }
@@ -256,6 +267,8 @@ void App::tick()
         m_timer.setEnabled(false);
         return;
     }
+    if (m_mpris)
+        m_mpris->poll();
     if (auto notice = m_watcher->poll()) {
         // The user must know when a silent conversion is done, and why it failed.
         if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
@@ -332,6 +345,17 @@ void App::rememberPlaylistPlace()
     const QPoint at = m_playlistWindow->pos();
     WriteIni(kPlayListSection, QStringLiteral("Left"), QString::number(at.x()), ini);
     WriteIni(kPlayListSection, QStringLiteral("Top"), QString::number(at.y()), ini);
+}
+
+void App::openHandedOver(const QStringList& args)
+{
+    if (m_quitting || !m_loaded)
+        return;
+    if (args.isEmpty()) {
+        restoreWindows();
+        return;
+    }
+    OpenHandedOver(*m_playlist, *m_ops, args, m_mainWindow.get());
 }
 
 QWidget* App::createToolWindow(ToolWindow window)
@@ -468,9 +492,21 @@ void App::restoreWindows()
         else
             w.show();
     };
-    bringBack(*m_mainWindow);
-    if (m_state.ListVisible)
+    if (m_state.ListVisible) {
         bringBack(*m_playlistWindow);
+        m_playlistWindow->raise();
+    }
+    bringBack(*m_mainWindow);
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void App::toggleWindows()
+{
+    if (m_mainWindow->isVisible() && !m_mainWindow->isMinimized())
+        hideWindows();
+    else
+        restoreWindows();
 }
 
 void App::setTopMost(bool on)
@@ -489,10 +525,20 @@ void App::setMainWindowsEnabled(bool enabled)
 
 void App::quitApp()
 {
+    // A second close request while the question is open (Alt+F4 twice) asks nothing more.
+    if (m_quitting || m_askingQuit)
+        return;
+    if (qApp->isSavingSession()) {
+        // The session is ending: the backup is written without a question nobody can answer.
+        emergencyQuit();
+        return;
+    }
+    m_askingQuit = true;
     setTopMost(false);
     const auto answer = ShowMessage(m_mainWindow.get(), QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを終了しますか？"),
                                     QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), QMessageBox::Question,
                                     QMessageBox::Ok | QMessageBox::Cancel);
+    m_askingQuit = false;
     if (answer != QMessageBox::Ok) {
         if (m_state.AlwaysTop)
             setTopMost(true);

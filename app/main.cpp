@@ -6,6 +6,7 @@
 #include "pathbytes.h"
 #include "settingsstore.h"
 
+#include "desktop/handover.h"
 #include "engine/io/safefile.h"
 #include "engine/playbackengine.h"
 
@@ -21,6 +22,9 @@
 #include <cstdio>
 
 namespace {
+
+// How long a second start waits for the running instance to take its files.
+constexpr int kHandOverTimeoutMs = 4000;
 
 void setUpFonts()
 {
@@ -70,8 +74,18 @@ int main(int argc, char** argv)
     // always be made.
     QLockFile lock(InstanceLockPath());
     lock.setStaleLockTime(0);
+    const QString handOverName = HandOverName(ConfigDir());
     if (!lock.tryLock(0)) {
         if (lock.error() == QLockFile::LockFailedError) {
+            // The running instance takes this start's files (or raises its windows); only
+            // when it does not answer is the start refused.
+            QStringList args;
+            for (const QString& arg : ArgumentPaths(argc, argv)) {
+                if (!arg.isEmpty())
+                    args << AbsolutePath(arg);
+            }
+            if (HandOver(handOverName, args, kHandOverTimeoutMs) == HandOverResult::Delivered)
+                return 0;
             ShowMessage(nullptr, QStringLiteral("Morvaneの二重起動は出来ません！"));
             return 0;
         }
@@ -97,6 +111,8 @@ int main(int argc, char** argv)
     PlaybackEngine engine;
     App app(state, engine);
     app.load(ArgumentPaths(argc, argv));
+    HandOverServer handOver([&app](const QStringList& args) { app.openHandedOver(args); });
+    handOver.listen(handOverName);
     app.run();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Cost of the main window's frame: one full composition with every feature on, and a whole tick
 // of the window (composition plus finding the changed part to send).
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "player/mainframe.h"
 #include "player/mainwindow.h"
@@ -111,6 +111,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool) override {}
     void setMainWindowsEnabled(bool) override {}
     void quitApp() override {}

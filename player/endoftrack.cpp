@@ -1,7 +1,7 @@
 // The end-of-track rule of the four play modes.
 #include "endoftrack.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
 

@@ -1,7 +1,7 @@
 // The drawing steps of one frame of the main window.
 #include "mainframe.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "mainwindowstate.h"
 #include "menupanel.h"

@@ -1,7 +1,7 @@
 // The steps of one main-window tick, in their fixed order.
 #include "maintick.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "endoftrack.h"
 #include "engine/engine.h"
 #include "lyricsclock.h"

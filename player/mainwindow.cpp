@@ -1,8 +1,8 @@
 // The main window: shows the composed frame, forwards mouse and key events, snaps after drags.
 #include "mainwindow.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "framediff.h"
 #include "hotareas.h"
@@ -13,6 +13,7 @@
 #include "visual/imagearena.h"
 #include "visual/skinlayout.h"
 
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -259,4 +260,12 @@ void MainWindow::leaveEvent(QEvent* event)
     // The pointer left the window without a last move over the lyric line: it is no longer over it.
     m_window.LyricHover = false;
     QWidget::leaveEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The app hides its windows itself when it quits; a close request never destroys the
+    // window behind its back, so the playlist and the engine are never left running unseen.
+    event->ignore();
+    m_actions.quitApp();
 }

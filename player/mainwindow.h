@@ -64,6 +64,9 @@ protected:
     void leaveEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A close from the window manager (Alt+F4, the taskbar) is a quit: the question, then the
+    // app's shutdown; Cancel keeps the window.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void snapToScreen();

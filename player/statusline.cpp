@@ -1,7 +1,7 @@
 // The texts of the status line.
 #include "statusline.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "visual/rounding.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // The command menu's items and what each does; check marks follow AppState.
 #include "commandmenu.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlistcommands.h"
 #include "playlistmodel.h"

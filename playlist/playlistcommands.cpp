@@ -1,7 +1,7 @@
 // Deleting, moving, file information, help and hide on the playlist window's rows.
 #include "playlistcommands.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "fileinfowindow.h"
 #include "playlistmodel.h"
 #include "playlistview.h"

@@ -1,7 +1,7 @@
 // The roads in: shortcut keys, the Open dialog, a folder, dropped files.
 #include "playlistroads.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlistfile.h"
 #include "playlistmodel.h"
 #include "shell/dialogs.h"

@@ -3,7 +3,7 @@
 
 #include <QDir>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "engine/output/silentnotice.h"
 #include "playlistmodel.h"

@@ -1,7 +1,7 @@
 // The settings keys, their defaults, and start-up loading and saving of the program-wide state.
 #include "settingsstore.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "apppaths.h"
 #include "ini.h"
 #include "safesave.h"

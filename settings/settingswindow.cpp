@@ -24,8 +24,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "leadingnumber.h"
 #include "settingsstore.h"
 #include "ini.h"

@@ -10,7 +10,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "ini.h"
 #include "shell/apppaths.h"
 #include "shell/dialogs.h"

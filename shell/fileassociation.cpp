@@ -278,7 +278,7 @@ QString MimeAppsListPath()
 
 QString DesktopExecValue(const QString& programPath)
 {
-    return execArgument(programPath) + QStringLiteral(" %f");
+    return execArgument(programPath) + QStringLiteral(" %F");
 }
 
 QString DesktopEntryText(const QString& programPath, bool claimMimeTypes)

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "genres.h"
 #include "playlist/trackops.h"
 #include "shell/messagebox.h"

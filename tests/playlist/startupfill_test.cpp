@@ -88,13 +88,15 @@ TEST_F(StartupFillTest, BackupRestoresRowsAndOpensRowOneStopped)
     EXPECT_EQ(model.markedRow(), 1);
 }
 
-TEST_F(StartupFillTest, SeveralArgumentsOrOtherNamesRestoreTheBackup)
+TEST_F(StartupFillTest, SeveralArgumentsAreAllAddedAndOtherNamesRestoreTheBackup)
 {
     const QString song = writeMp3(QStringLiteral("s.mp3"));
+    const QString second = writeMp3(QStringLiteral("t.mp3"));
     writeBackupOf({song});
-    StartupFill(state, model, ops, {song, song}, backup());
-    EXPECT_EQ(model.count(), 1);
-    EXPECT_EQ(engine.count("play"), 0);
+    StartupFill(state, model, ops, {second, song}, backup());
+    EXPECT_EQ(model.paths(), QStringList({second, song}));
+    EXPECT_EQ(opened(), second.toStdString());
+    EXPECT_EQ(engine.count("play"), 1);
     PlaylistModel other;
     TrackOps otherOps(state, engine, other);
     StartupFill(state, other, otherOps, {writeFile(QStringLiteral("n.txt"), "x")}, backup());

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "visual/blit.h"
 #include "visual/lyricline.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "support/fakeengine.h"
 #include "visual/starfield.h"
 #include "visual/titlescroller.h"
