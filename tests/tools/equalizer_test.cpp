@@ -106,7 +106,7 @@ TEST_F(EqualizerTest, HeadroomReadOutFollowsTheSliders)
 {
     window.showWindow();
     EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
-    window.slider(3)->setValue(-120); // +12 dB at 600 Hz
+    window.slider(3)->setValue(120); // +12 dB at 600 Hz
     EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム −12.0 dB"));
     window.presetButton(6)->click(); // "Total Reduce": cuts need none
     EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
