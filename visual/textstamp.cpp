@@ -14,6 +14,62 @@ namespace {
 // Room for glyphs that reach left of the origin or right of the advance (italic overhangs).
 constexpr int kPad = 2;
 
+// The coverage of the text moved one pixel in each of the eight directions, combined as eight
+// blends of one colour would be (each lets through 255 - a of what is under it): one pixel
+// larger than the mask on every side.
+QImage Halo(const QImage& coverage)
+{
+    const int w = coverage.width(), h = coverage.height();
+    QImage halo(w + 2, h + 2, QImage::Format_Grayscale8);
+    for (int y = 0; y < h + 2; ++y) {
+        uchar* out = halo.scanLine(y);
+        for (int x = 0; x < w + 2; ++x) {
+            uint32_t through = 255;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    // Halo (x, y) is mask (x - 1 - dx, y - 1 - dy) drawn at offset (dx, dy).
+                    const int mx = x - 1 - dx, my = y - 1 - dy;
+                    if ((dx == 0 && dy == 0) || mx < 0 || my < 0 || mx >= w || my >= h)
+                        continue;
+                    const uint32_t a = coverage.constScanLine(my)[mx];
+                    through = (through * (255 - a) + 127) / 255;
+                }
+            }
+            out[x] = static_cast<uchar>(255 - through);
+        }
+    }
+    return halo;
+}
+
+// Blends colour into an RGB32 frame through a grey mask whose top-left pixel lands on
+// (left, top), clipped to the frame.
+void Blend(QImage& frame, const QImage& mask, int left, int top, QRgb colour)
+{
+    const int x0 = std::max(0, -left);
+    const int x1 = std::min(mask.width(), frame.width() - left);
+    const int y0 = std::max(0, -top);
+    const int y1 = std::min(mask.height(), frame.height() - top);
+    const uint32_t cr = qRed(colour), cg = qGreen(colour), cb = qBlue(colour);
+    for (int row = y0; row < y1; ++row) {
+        const uchar* cov = mask.constScanLine(row);
+        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(top + row)) + left;
+        for (int i = x0; i < x1; ++i) {
+            const uint32_t a = cov[i];
+            if (a == 0)
+                continue;
+            if (a == 255) {
+                out[i] = colour | 0xFF000000u;
+                continue;
+            }
+            const QRgb d = out[i];
+            const uint32_t r = (cr * a + qRed(d) * (255 - a) + 127) / 255;
+            const uint32_t g = (cg * a + qGreen(d) * (255 - a) + 127) / 255;
+            const uint32_t b = (cb * a + qBlue(d) * (255 - a) + 127) / 255;
+            out[i] = qRgb(int(r), int(g), int(b));
+        }
+    }
+}
+
 } // namespace
 
 TextStamp::TextStamp() : TextStamp(FrameFont()) {}
@@ -39,6 +95,7 @@ void TextStamp::render()
     m_padLeft = kPad;
     if (m_text.isEmpty()) {
         m_coverage = QImage();
+        m_halo = QImage();
         return;
     }
     QImage canvas(m_width + 2 * kPad, m_height, QImage::Format_RGB32);
@@ -50,43 +107,20 @@ void TextStamp::render()
         painter.drawText(QPointF(kPad, metrics.ascent()), m_text);
     }
     m_coverage = canvas.convertToFormat(QImage::Format_Grayscale8);
+    m_halo = Halo(m_coverage);
 }
 
 void TextStamp::draw(QImage& frame, int x, int y, QRgb colour) const
 {
-    if (m_coverage.isNull())
-        return;
-    const int left = x - m_padLeft;
-    const int x0 = std::max(0, -left);
-    const int x1 = std::min(m_coverage.width(), frame.width() - left);
-    const int y0 = std::max(0, -y);
-    const int y1 = std::min(m_coverage.height(), frame.height() - y);
-    const uint32_t cr = qRed(colour), cg = qGreen(colour), cb = qBlue(colour);
-    for (int row = y0; row < y1; ++row) {
-        const uchar* cov = m_coverage.constScanLine(row);
-        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(y + row)) + left;
-        for (int i = x0; i < x1; ++i) {
-            const uint32_t a = cov[i];
-            if (a == 0)
-                continue;
-            if (a == 255) {
-                out[i] = colour | 0xFF000000u;
-                continue;
-            }
-            const QRgb d = out[i];
-            const uint32_t r = (cr * a + qRed(d) * (255 - a) + 127) / 255;
-            const uint32_t g = (cg * a + qGreen(d) * (255 - a) + 127) / 255;
-            const uint32_t b = (cb * a + qBlue(d) * (255 - a) + 127) / 255;
-            out[i] = qRgb(int(r), int(g), int(b));
-        }
-    }
+    if (!m_coverage.isNull())
+        Blend(frame, m_coverage, x - m_padLeft, y, colour);
 }
 
 void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const
 {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (dx != 0 || dy != 0)
-                draw(frame, x + dx, y + dy, outline);
-    draw(frame, x, y, colour);
+    if (m_coverage.isNull())
+        return;
+    // The eight outline stamps in one pass: the status line is drawn every tick.
+    Blend(frame, m_halo, x - m_padLeft - 1, y - 1, outline);
+    Blend(frame, m_coverage, x - m_padLeft, y, colour);
 }

@@ -32,6 +32,7 @@ private:
     QFont m_font;
     QString m_text;
     QImage m_coverage; // Format_Grayscale8, coverage 0..255
+    QImage m_halo;     // the outline's coverage, one pixel larger all round (see drawOutlined)
     int m_width = 0;
     int m_height = 0;
     int m_padLeft = 0; // columns of the mask left of the text origin (overhanging glyphs)
