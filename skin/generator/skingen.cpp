@@ -929,6 +929,71 @@ QImage markIcon(int size, int variant)
     return icon;
 }
 
+// The icon of a file type Morvane opens: a white page with a folded corner, the program's
+// spectrum bars (an MP3 file) or list lines (a playlist), and from 32 pixels up the extension
+// in a navy band across the bottom.
+QImage fileTypeIcon(int size, bool playlist)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    const double fold = 16;
+    QPainterPath page;
+    page.moveTo(10.5, 2.5);
+    page.lineTo(53.5 - fold, 2.5);
+    page.lineTo(53.5, 2.5 + fold);
+    page.lineTo(53.5, 61.5);
+    page.lineTo(10.5, 61.5);
+    page.closeSubpath();
+    const double line = size < 32 ? 64.0 / size : 1.5;
+    p.setPen(QPen(QColor(96, 106, 124), line));
+    p.setBrush(QColor(250, 251, 253));
+    p.drawPath(page);
+    QPainterPath corner;
+    corner.moveTo(53.5 - fold, 2.5);
+    corner.lineTo(53.5 - fold, 2.5 + fold);
+    corner.lineTo(53.5, 2.5 + fold);
+    corner.closeSubpath();
+    p.setBrush(QColor(214, 220, 230));
+    p.drawPath(corner);
+
+    const bool labelled = size >= 32;
+    const double bottom = labelled ? 42 : 54;
+    p.setPen(Qt::NoPen);
+    if (playlist) {
+        // Three rows of a list, each with a bullet.
+        for (int i = 0; i < 3; ++i) {
+            const double y = (labelled ? 16 : 22) + i * (labelled ? 8.5 : 11);
+            p.setBrush(QColor(0, 145, 185));
+            p.drawRect(QRectF(16, y, 6, 5));
+            p.setBrush(QColor(24, 44, 74));
+            p.drawRect(QRectF(25, y, i == 1 ? 16 : 22, 5));
+        }
+    } else {
+        static constexpr double kHeights[4] = {0.5, 0.95, 0.7, 0.85};
+        const double room = bottom - 18;
+        for (int i = 0; i < 4; ++i) {
+            const double h = room * kHeights[i];
+            QLinearGradient fill(0, bottom - room, 0, bottom);
+            fill.setColorAt(0, QColor(0, 200, 220));
+            fill.setColorAt(1, QColor(0, 40, 128));
+            p.setBrush(fill);
+            p.drawRect(QRectF(15 + i * 8.5, bottom - h, 6.5, h));
+        }
+    }
+    if (labelled) {
+        p.setBrush(QColor(24, 44, 74));
+        p.drawRect(QRectF(11.25, 46, 41.5, 15));
+        p.setFont(latinFont(13));
+        p.setPen(QColor(230, 250, 252));
+        p.drawText(QRectF(11.25, 46, 41.5, 15), Qt::AlignCenter,
+                   playlist ? QStringLiteral("M3U") : QStringLiteral("MP3"));
+    }
+    return icon;
+}
+
 QImage versionPicture()
 {
     QImage image(300, 100, QImage::Format_RGB32);
@@ -1048,10 +1113,14 @@ int main(int argc, char** argv)
     ok &= save(markIcon(32, 0), skinDir + "/pictures/tray1.png");
     ok &= save(markIcon(32, 1), skinDir + "/pictures/tray2.png");
     ok &= save(markIcon(32, 2), skinDir + "/pictures/tray3.png");
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        ok &=
-            save(markIcon(size, 0),
-                 QStringLiteral("%1/icons/hicolor/%2x%2/apps/morvane.png").arg(skinDir).arg(size));
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString sizeDir = QStringLiteral("%1/icons/hicolor/%2x%2").arg(skinDir).arg(size);
+        ok &= save(markIcon(size, 0), sizeDir + QStringLiteral("/apps/morvane.png"));
+        ok &= save(fileTypeIcon(size, false),
+                   sizeDir + QStringLiteral("/mimetypes/morvane-audio-mpeg.png"));
+        ok &= save(fileTypeIcon(size, true),
+                   sizeDir + QStringLiteral("/mimetypes/morvane-audio-x-mpegurl.png"));
+    }
 
     // Qt writes no GIF: the backgrounds go through ImageMagick.
     for (int n = 1; n <= 4; ++n) {
