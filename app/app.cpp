@@ -377,6 +377,10 @@ void App::restoreWindows()
 
 void App::setTopMost(bool on)
 {
+    // Wayland lets no client stay above the others, and changing the flag would unmap the
+    // window, which the compositor then places anew.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
     const bool visible = m_mainWindow->isVisible();
     m_mainWindow->setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)

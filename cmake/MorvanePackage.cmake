@@ -62,5 +62,4 @@ interface is in Japanese.
 The package also holds morvane-engine, the playback engine on the command
 line: stream information, decoding to WAV, playing, lyrics and spectrum.")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CHECKSUM "")
 include(CPack)

@@ -13,6 +13,7 @@
 #include "visual/skinlayout.h"
 
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -125,7 +126,10 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
         return;
     QWindow* handle = windowHandle();
     if (handle && handle->startSystemMove()) {
-        m_systemMove = true;
+        // A Wayland compositor moves the window without telling its place and without a
+        // release for this press: there is nothing to snap, and waiting for that release would
+        // swallow the release of the next click.
+        m_systemMove = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
         return;
     }
     m_manualMove = true;
