@@ -40,6 +40,7 @@ public:
     void close() override {}
     void callback(Callback) override {}
     int open(const std::string&, InputInfo&) override { return 1; }
+    int reopen(const std::string&, InputInfo&) override { return 1; }
     int getTagInfo(TagInfo&) override { return 1; }
     int setTagInfo(const std::string&, const TagInfo&, int32_t, int32_t) override { return 1; }
     int getMpegInfo(MpegInfo&) override { return 1; }

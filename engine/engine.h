@@ -23,6 +23,10 @@ public:
 
     // Opens a track (stopped, position 0). Non-zero = opened; info filled.
     virtual int open(const std::string& path, InputInfo& info) = 0;
+    // Opens the open track's file again to read what changed in it (a tag written since), while
+    // the sound goes on: the state, the exact sample position and the device are kept. Zero when
+    // path is not the open track or cannot be read; nothing changes then.
+    virtual int reopen(const std::string& path, InputInfo& info) = 0;
     // Non-zero when the open file has an ID3 tag.
     virtual int getTagInfo(TagInfo& tag) = 0;
     // b = 0 writes nothing; b = 1 writes ID3v2.3 + ID3v1 crash-safely. a = 1 when the track plays.

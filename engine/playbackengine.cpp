@@ -17,8 +17,9 @@
 #include "meta/tagwriter.h"
 
 namespace {
-// Played frames kept in the ring for the visualisations; covers any device latency we meet.
-constexpr size_t kHistoryFrames = 16384;
+// Played frames kept in the ring for the visualisations and for a device's rewind: more than the
+// sound server's buffer at any rate.
+constexpr size_t kHistoryFrames = 65536;
 // The queue never gets shorter than this, whatever OutBlock says, so the device cannot starve.
 constexpr size_t kMinQueueFrames = 8192;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
@@ -32,12 +33,34 @@ constexpr size_t kMaxBurstSeconds = 8;
 // than a burst lasts: a device slower than its clock costs only another wake-up, as the queue is
 // measured each time.
 constexpr double kLongestQueueWaitNs = (kMaxBurstSeconds + 2) * 1e9;
+// A new pitch or tempo is joined to the queue this far ahead of the frame heard (it must be made
+// and the device refreshed before then), from this much earlier input so SoundTouch is running.
+constexpr int64_t kRetuneLeadMs = 80;
+constexpr int64_t kRetunePrerollMs = 150;
+// The new audio is made in small steps, so that no more is made before the join than needed.
+constexpr int kRetuneMpegFrames = 4;
+constexpr int64_t kRetuneCoverFrames = 8192;
 
-void NoticeNullOutput(const std::string& why)
+void NoticeOutputFallback(const std::string& why, const AudioOutput* output)
 {
     static std::atomic<bool> told{false};
-    if (!told.exchange(true))
+    if (told.exchange(true))
+        return;
+    if (dynamic_cast<const NullOutput*>(output))
         std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", why.c_str());
+    else
+        std::fprintf(stderr, "morvane: no sound server (%s); using SDL2\n", why.c_str());
+}
+// The track's title and artist from its tag, its format and its length in whole seconds.
+void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info)
+{
+    TagInfo tag;
+    ReadTag(path, tag, &info);
+    info.channels = decoder.channels();
+    info.bitRate = decoder.bitRateKbps();
+    info.sampleRate = decoder.sampleRate();
+    info.totalSec = static_cast<int32_t>(
+        std::llround(static_cast<double>(decoder.lengthFrames()) / decoder.sampleRate()));
 }
 } // namespace
 
@@ -130,15 +153,11 @@ void PlaybackEngine::ensureOutput(int sampleRate)
     m_clock.reset(sampleRate);
     m_gain.configure(sampleRate);
     m_renderer.configure(sampleRate);
-    std::string error;
-    if (!m_output)
-        m_output = MakeOutput(m_outputConfig);
-    if (!m_output->start(sampleRate, &m_renderer, error)) {
-        // No device (a headless machine, a busy card): keep time with the null output instead.
-        NoticeNullOutput(error);
-        m_output = std::make_unique<NullOutput>(m_outputConfig.nullOptions);
-        m_output->start(sampleRate, &m_renderer, error);
-    }
+    std::string why;
+    m_output = StartOutput(m_outputConfig, sampleRate, &m_renderer, why);
+    // No device (a headless machine, a busy card): the null output keeps time instead.
+    if (!why.empty())
+        NoticeOutputFallback(why, m_output.get());
     m_outputRate = sampleRate;
 }
 
@@ -156,13 +175,7 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
     m_path = path;
     m_open = true;
     m_lengthFrames = m_decoder.lengthFrames();
-    TagInfo tag;
-    ReadTag(path, tag, &info);
-    info.channels = m_decoder.channels();
-    info.bitRate = m_decoder.bitRateKbps();
-    info.sampleRate = m_decoder.sampleRate();
-    info.totalSec = static_cast<int32_t>(
-        std::llround(static_cast<double>(m_lengthFrames) / m_decoder.sampleRate()));
+    ReadInputInfo(path, m_decoder, info);
     m_info = info;
     {
         std::lock_guard lock(m_mutex);
@@ -171,6 +184,23 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
     }
     m_clock.clearMarkers();
     m_stopFrame.store(0);
+    return 1;
+}
+
+int PlaybackEngine::reopen(const std::string& path, InputInfo& info)
+{
+    if (!m_open || path != m_path)
+        return 0;
+    // The file is read again from its path (a tag written since replaced it by rename). The
+    // running decoder keeps its descriptor, whose audio is the same, so the sound, the state and
+    // the position go on untouched.
+    MpegDecoder fresh;
+    if (!fresh.open(path, true) || fresh.sampleRate() != m_info.sampleRate ||
+        fresh.channels() != m_info.channels)
+        return 0;
+    info = {};
+    ReadInputInfo(path, fresh, info);
+    m_info = info;
     return 1;
 }
 
@@ -231,6 +261,15 @@ int PlaybackEngine::getLyrics(LyricsRecord& record)
 void PlaybackEngine::setVolume(int left, int right)
 {
     m_gain.setVolume(left, right);
+    if (m_state.load() != Stopped)
+        refreshOutput();
+}
+
+void PlaybackEngine::refreshOutput()
+{
+    // The device renders its buffer again, so the change is heard now and not after it.
+    if (m_output)
+        m_output->refresh();
 }
 
 void PlaybackEngine::postJump(int64_t frame)
@@ -288,6 +327,7 @@ void PlaybackEngine::stop()
     stopDecoderAndWait();
     m_state.store(Stopped);
     m_stopFrame.store(0);
+    refreshOutput();
 }
 
 void PlaybackEngine::pause()
@@ -296,6 +336,7 @@ void PlaybackEngine::pause()
         return;
     m_state.store(Paused);
     m_renderer.setPlaying(false, true);
+    refreshOutput();
 }
 
 void PlaybackEngine::restart()
@@ -306,6 +347,7 @@ void PlaybackEngine::restart()
         m_gain.startFadeIn();
     m_state.store(Playing);
     m_renderer.setPlaying(true, true);
+    refreshOutput();
 }
 
 int64_t PlaybackEngine::heardTrackFrame()
@@ -377,6 +419,7 @@ void PlaybackEngine::fadeOut()
     int state = m_state.load();
     if (state == Playing) {
         m_gain.startFadeOut();
+        refreshOutput();
         m_wake.notify_all(); // the decode thread watches for the fade's end more often
     } else if (state == Paused)
         stop();
@@ -432,7 +475,7 @@ void PlaybackEngine::setPitch(int percent)
 {
     percent = std::clamp(percent, 50, 300);
     if (m_pitchPercent.exchange(percent) != percent)
-        reload();
+        postRetune();
 }
 
 void PlaybackEngine::setStepPitch(int step, int divisor)
@@ -441,7 +484,19 @@ void PlaybackEngine::setStepPitch(int step, int divisor)
         return;
     step = std::clamp(step, 1, 3);
     if (m_tempoStep.exchange(step) != step)
-        reload();
+        postRetune();
+}
+
+void PlaybackEngine::postRetune()
+{
+    // Stopped: the next start takes the setting.
+    if (!m_open || m_state.load() == Stopped)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_retuneRequest = true;
+    }
+    m_wake.notify_all();
 }
 
 int PlaybackEngine::getPitch()
@@ -520,6 +575,9 @@ void PlaybackEngine::applyJump(int64_t frame)
     if (m_draining)
         finishPlayWave();
     m_ring.discardQueued();
+    m_segmentStartIndex = m_refreshFrom = m_ring.writeIndex();
+    m_retuneRequest = false; // the jump takes the current pitch and tempo
+    m_splice.cancel();
     if (m_playWriter.isOpen() && m_playWaveFirstFrame >= 0)
         m_playWaveJumped = true;
     int64_t at = m_decoder.seek(frame);
@@ -542,6 +600,82 @@ void PlaybackEngine::applyJump(int64_t frame)
     m_restUntil = {};
     m_filling = true;
     m_running = true;
+    m_refreshAfterJump = true;
+}
+
+void PlaybackEngine::refreshAfterJump()
+{
+    // The device's buffer still holds audio from before the jump: replace it once the ring can
+    // fill it, or the shortfall would play as silence.
+    if (!m_refreshAfterJump || !m_output)
+        return;
+    const int64_t wanted = m_output->bufferFrames();
+    if (m_ring.writeIndex() - m_refreshFrom < wanted && !m_draining)
+        return;
+    m_refreshAfterJump = false;
+    m_output->refresh();
+}
+
+void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
+{
+    // A new pitch or tempo replaces the queued audio from a point a little ahead of what is heard:
+    // far enough for the new audio to be made and the device refreshed before it is due, near
+    // enough to be heard at once. The decoder goes back a little before that point so SoundTouch
+    // and the equaliser are running when it comes, the frames made before it are dropped and the
+    // first few cross-fade with the old audio, which plays on while the new audio is made.
+    const int rate = std::max(1, m_decoder.sampleRate());
+    const int pitch = m_pitchPercent.load();
+    const double tempo = m_tempoStep.load();
+    const int64_t write = m_ring.writeIndex();
+    const int64_t heard = m_clock.heardIndex(m_output ? m_output->nowNs() : 0);
+    int64_t join = std::max(heard, m_segmentStartIndex) + kRetuneLeadMs * rate / 1000;
+    // A device without refresh keeps what it took: join just after it (its buffer is short).
+    if (m_output && m_output->bufferFrames() == 0)
+        join = std::max(join, m_ring.readIndex() + 2 * SpliceHead::kCrossfadeFrames);
+    const int64_t joinFrame = m_clock.trackFrameAt(join);
+    std::vector<int16_t> old(static_cast<size_t>(SpliceHead::kCrossfadeFrames) * 2);
+    if (join + SpliceHead::kCrossfadeFrames > write || joinFrame < 0 ||
+        !m_ring.copyHistory(join, SpliceHead::kCrossfadeFrames, old.data())) {
+        // Too little queued to splice (the end of the track): the new setting simply goes on
+        // from the queue's end.
+        const int64_t at = write + static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone);
+        const int64_t frame = std::max<int64_t>(0, m_clock.trackFrameAt(at));
+        if (m_pitchTempo.bypassed())
+            m_pitchTempo.clear();
+        m_pitchTempo.set(pitch, tempo);
+        m_clock.addMarker(at, frame, m_pitchTempo.bypassed() ? 1.0 : tempo, frame, true);
+        return;
+    }
+    const int64_t start =
+        m_decoder.seek(std::max<int64_t>(0, joinFrame - kRetunePrerollMs * rate / 1000));
+    m_pitchTempo.set(pitch, tempo);
+    m_pitchTempo.clear();
+    m_equalizer.reset();
+    const bool bypassed = m_pitchTempo.bypassed();
+    const int64_t drop =
+        bypassed ? joinFrame - start
+                 : std::llround(static_cast<double>(joinFrame - start +
+                                                    m_pitchTempo.alignmentFrames()) /
+                                tempo);
+    m_splice.begin(drop, std::move(old));
+    m_outbox.clear();
+    m_outboxDone = 0;
+    m_segmentIn = m_segmentOut = 0;
+    m_draining = false;
+    // Made before the queue is cut, so the device never finds it short: past what it may have
+    // taken meanwhile, by more than it takes at once.
+    const int64_t cover = kRetuneCoverFrames;
+    lock.unlock();
+    while (!m_draining &&
+           (m_splice.active() ||
+            join + static_cast<int64_t>(m_outbox.size() / 2) < m_ring.readIndex() + cover))
+        decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
+    lock.lock();
+    m_ring.rewindWrite(join);
+    m_clock.addMarker(join, joinFrame, bypassed ? 1.0 : tempo, joinFrame, true);
+    m_filling = true;
+    m_refreshFrom = join;
+    m_refreshAfterJump = true;
 }
 
 void PlaybackEngine::processBlock(const int16_t* in, int frames)
@@ -561,6 +695,8 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
                 out[2 * i] = out[2 * i + 1] = in[i];
         m_segmentIn += frames;
         m_segmentOut += frames;
+        if (m_splice.active())
+            m_splice.apply(m_outbox, start);
         return;
     }
     m_floatBuffer.resize(static_cast<size_t>(frames) * 2);
@@ -595,6 +731,8 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
         float v = std::clamp((*result)[i] * 32768.0f, -32768.0f, 32767.0f);
         out[i] = RoundToSample(v);
     }
+    if (m_splice.active())
+        m_splice.apply(m_outbox, start);
 }
 
 size_t PlaybackEngine::burstFrames() const
@@ -615,7 +753,8 @@ size_t PlaybackEngine::chunkFrames() const
 
 bool PlaybackEngine::plainPath()
 {
-    return m_outbox.empty() && m_equalizer.bypassed() && m_pitchTempo.bypassed();
+    return m_outbox.empty() && m_equalizer.bypassed() && m_pitchTempo.bypassed() &&
+           !m_splice.active();
 }
 
 void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)
@@ -657,10 +796,10 @@ void PlaybackEngine::writePlayWave(const int16_t* decoded, int frames)
     m_playWriter.write(decoded, frames);
 }
 
-void PlaybackEngine::decodeBlock()
+void PlaybackEngine::decodeBlock(size_t frames)
 {
     const int channels = m_decoder.channels();
-    const int chunk = static_cast<int>(chunkFrames());
+    const int chunk = static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     writePlayWave(m_readBuffer.data(), got);
@@ -732,6 +871,12 @@ void PlaybackEngine::decodeLoop()
             m_idle.notify_all();
             continue;
         }
+        if (m_retuneRequest) {
+            m_retuneRequest = false;
+            if (m_running && m_decoder.isOpen())
+                applyRetune(lock);
+            continue;
+        }
         m_doneSerial = m_requestSerial;
         m_idle.notify_all();
         if (!m_running) {
@@ -763,7 +908,9 @@ void PlaybackEngine::decodeLoop()
         // per wake-up than decoding a tenth of a second.
         const size_t low = queueLimitFrames();
         const size_t high = low + burstFrames();
-        if (!writeOutbox(high)) {
+        const bool written = writeOutbox(high);
+        refreshAfterJump();
+        if (!written) {
             // Wake when the whole rest fits. After a seek the space of the dropped audio
             // returns at the device's next read.
             int64_t rest = static_cast<int64_t>(m_outbox.size() / 2 - m_outboxDone);
@@ -789,7 +936,10 @@ void PlaybackEngine::decodeLoop()
             // the wait for the queue to fall has mostly covered them already.
             if (steady_clock::now() < m_restUntil) {
                 m_wake.wait_until(lock, m_restUntil,
-                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+                                  [this] {
+                                      return m_quit || m_stopRequest || m_jumpRequest >= 0 ||
+                                             m_retuneRequest;
+                                  });
                 continue;
             }
             m_filling = true;
@@ -815,6 +965,7 @@ void PlaybackEngine::decodeLoop()
         else
             decodeBlock(); // its output goes to the ring at the top of the loop
         lock.lock();
+        refreshAfterJump();
         if (m_sinceSleep >= m_inBlock.load()) {
             m_sinceSleep = 0;
             int restMs = m_inSleepMs.load() + m_outSleepMs.load();

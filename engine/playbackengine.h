@@ -23,6 +23,7 @@
 #include "dsp/equalizer.h"
 #include "dsp/gainramp.h"
 #include "dsp/pitchtempo.h"
+#include "dsp/splicehead.h"
 #include "engine.h"
 #include "lyrics/lyrics.h"
 #include "output/outputfactory.h"
@@ -45,6 +46,7 @@ public:
     void close() override;
     void callback(Callback proc) override;
     int open(const std::string& path, InputInfo& info) override;
+    int reopen(const std::string& path, InputInfo& info) override;
     int getTagInfo(TagInfo& tag) override;
     int setTagInfo(const std::string& path, const TagInfo& tag, int32_t a, int32_t b) override;
     int getMpegInfo(MpegInfo& info) override;
@@ -97,9 +99,13 @@ private:
     size_t queueLimitFrames() const;
     void postJump(int64_t frame);
     void stopDecoderAndWait();
+    void refreshOutput();
+    void postRetune();
+    void applyRetune(std::unique_lock<std::mutex>& lock);
+    void refreshAfterJump();
     void decodeLoop();
     void applyJump(int64_t frame);
-    void decodeBlock();
+    void decodeBlock(size_t frames = 0); // 0: a whole chunk
     // Decoded frames also go to the file of playDecodeWave, when one is open.
     void writePlayWave(const int16_t* decoded, int frames);
     bool plainPath();
@@ -163,6 +169,7 @@ private:
     bool m_quit = false;
     bool m_stopRequest = false;
     int64_t m_jumpRequest = -1;
+    bool m_retuneRequest = false; // a new pitch or tempo for the running stream
     uint64_t m_requestSerial = 0;
     uint64_t m_doneSerial = 0;
     bool m_running = false; // the decode thread is feeding the ring
@@ -178,6 +185,10 @@ private:
     // The end of an InSleep/OutSleep rest (a wait for the queue to fall counts as rest).
     std::chrono::steady_clock::time_point m_restUntil{};
     bool m_filling = true; // a burst is being decoded
+    bool m_refreshAfterJump = false; // the device still holds audio from before the last jump
+    int64_t m_refreshFrom = 0;       // ring index where the audio the device must take begins
+    int64_t m_segmentStartIndex = 0; // ring index of the last jump's first frame
+    SpliceHead m_splice;             // the join of a new pitch or tempo to the queued audio
     std::vector<int16_t> m_readBuffer;
     std::vector<float> m_floatBuffer;
     std::vector<float> m_stretched;

@@ -34,7 +34,24 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    if (m_engine.open(path.toStdString(), m_state.InputInfo) == 0) {
+    takeOpenedTrack(path, m_engine.open(path.toStdString(), m_state.InputInfo));
+}
+
+bool TrackOps::ReopenTrack(const QString& path)
+{
+    if (m_playlist.count() == 0)
+        return false;
+    InputInfo info;
+    if (m_engine.reopen(path.toStdString(), info) == 0)
+        return false;
+    m_state.InputInfo = info;
+    takeOpenedTrack(path, 1);
+    return true;
+}
+
+void TrackOps::takeOpenedTrack(const QString& path, int opened)
+{
+    if (opened == 0) {
         ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
                     QMessageBox::Ok);
         m_state.FileOpened = false;

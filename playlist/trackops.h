@@ -21,6 +21,9 @@ public:
 
     // Hands path to the engine and brings the state in line; does not start playback.
     void OpenTrack(const QString& path);
+    // OpenTrack for the track the engine has open, to read its file again: playback goes on at the
+    // same sample in the same state. False (nothing done) when the engine cannot re-open it.
+    bool ReopenTrack(const QString& path);
     void PlayTrack();
     void StopTrack();
     void TogglePause();
@@ -54,6 +57,9 @@ Q_SIGNALS:
     void currentRowChanged(int n);
 
 private:
+    // OpenTrack from the engine's answer on: result of Engine::open or Engine::reopen.
+    void takeOpenedTrack(const QString& path, int opened);
+
     AppState& m_state;
     Engine& m_engine;
     PlaylistModel& m_playlist;

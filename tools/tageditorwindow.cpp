@@ -108,18 +108,23 @@ void TagEditorWindow::showWindow()
 void TagEditorWindow::GetTag()
 {
     const QString file = m_state.CurrentFile;
+    // The engine reads a tag only when it opens a file: open the track again. It goes on playing
+    // (or paused, or stopped) at the same sample; only when the engine cannot re-open it in place
+    // is it started from scratch and sent back to the second it was at.
     if (!file.isEmpty()) {
         int32_t sec = 0;
         const int playState = m_engine.getState(sec);
-        // The engine reads a tag only when it opens a file, so re-open the track from scratch.
-        m_engine.free();
-        m_engine.init();
-        m_trackOps.OpenTrack(file);
+        const bool inPlace = m_trackOps.ReopenTrack(file);
+        if (!inPlace) {
+            m_engine.free();
+            m_engine.init();
+            m_trackOps.OpenTrack(file);
+        }
         m_engine.callback(m_engineCallback);
-        if (playState == 1) {
+        if (!inPlace && playState != 0) {
             m_trackOps.PlayTrack();
-            m_engine.seek(sec);
-        } else if (playState == 2) {
+            if (playState == 2)
+                m_engine.pause(); // before any sound: the pause is kept
             m_engine.seek(sec);
         }
     }

@@ -1,5 +1,6 @@
 // morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
 // spectrum, wave), for tests, benchmarks and users.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -44,11 +45,13 @@ int usage()
     std::fprintf(stderr,
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N]\n"
+                 "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC] [--at SEC:pitch:PERCENT]...\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
-                 "MORVANE_AUDIO = sdl (default), null or capture:PATH chooses the output.\n");
+                 "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
+                 "the output.\n");
     return 2;
 }
 
@@ -112,24 +115,81 @@ int decode(const std::string& path, const std::string& out)
     return 0;
 }
 
-int play(const std::string& path, double seconds)
+// What play does besides playing: pitch, speed, timed seeks and pitch changes, a fine clock.
+struct PlayOptions {
+    double seconds = 0;
+    int pitch = 100;
+    int speed = 1;
+    double clockMs = 0; // print the clock this often (0 = once a second)
+    struct Event {
+        double atSec;
+        bool seek; // else a pitch change
+        double value;
+    };
+    std::vector<Event> events;
+};
+
+bool parseEvent(const std::string& text, PlayOptions::Event& event)
+{
+    size_t first = text.find(':');
+    size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos)
+        return false;
+    std::string kind = text.substr(first + 1, second - first - 1);
+    if (kind != "seek" && kind != "pitch")
+        return false;
+    event.seek = kind == "seek";
+    return parseNumber(text.substr(0, first).c_str(), event.atSec) &&
+           parseNumber(text.substr(second + 1).c_str(), event.value);
+}
+
+int play(const std::string& path, const PlayOptions& options)
 {
     PlaybackEngine engine;
     InputInfo input;
     if (!engine.open(path, input))
         return fail("cannot open " + path);
     engine.callback(onEngineEvent);
+    engine.setPitch(options.pitch);
+    engine.setStepPitch(options.speed, 5);
     engine.play();
-    // One line a second, asleep in between: the CPU figures of bench/engine-cpu.sh are then the
-    // engine's own.
+    // One line a second (or as asked), asleep in between: the CPU figures of bench/engine-cpu.sh
+    // are then the engine's own. With --clock-ms each line also gives the steady clock, so the
+    // position can be compared with a recording of the sound.
     using namespace std::chrono;
+    const double seconds = options.seconds;
     const auto start = steady_clock::now();
     const auto limit = start + duration_cast<steady_clock::duration>(duration<double>(seconds));
-    for (int second = 0;; ++second) {
+    const auto step = options.clockMs > 0
+                          ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
+                          : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
+    size_t nextEvent = 0;
+    for (int tick = 0;; ++tick) {
+        const auto now = steady_clock::now();
+        while (nextEvent < options.events.size() &&
+               now - start >= duration<double>(options.events[nextEvent].atSec)) {
+            const auto& event = options.events[nextEvent++];
+            if (event.seek)
+                engine.seekMs(static_cast<int64_t>(event.value * 1000));
+            else
+                engine.setPitch(static_cast<int>(event.value));
+            std::printf("event=%s:%g clock=%lld\n", event.seek ? "seek" : "pitch", event.value,
+                        static_cast<long long>(
+                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
+        }
         int32_t ms = engine.getPlayMs();
-        std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+        if (options.clockMs > 0)
+            std::printf("clock=%lld positionMs=%d\n",
+                        static_cast<long long>(
+                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
+                        ms);
+        else
+            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
         std::fflush(stdout);
-        auto next = start + std::chrono::seconds(second + 1);
+        auto next = start + step * (tick + 1);
+        if (nextEvent < options.events.size())
+            next = std::min(next, start + duration_cast<steady_clock::duration>(duration<double>(
+                                              options.events[nextEvent].atSec)));
         if (seconds > 0)
             next = std::min(next, limit);
         std::unique_lock lock(g_endMutex);
@@ -206,10 +266,32 @@ int main(int argc, char** argv)
         return info(path);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
-    if (command == "play" && (argc == 3 || argc == 5)) {
-        if (argc == 5 && (std::strcmp(argv[3], "--seconds") != 0 || !parseNumber(argv[4], number)))
-            return usage();
-        return play(path, number);
+    if (command == "play" && argc % 2 == 1) {
+        PlayOptions options;
+        for (int i = 3; i + 1 < argc; i += 2) {
+            const std::string name = argv[i];
+            const char* value = argv[i + 1];
+            PlayOptions::Event event{};
+            if (name == "--at" && parseEvent(value, event)) {
+                options.events.push_back(event);
+                continue;
+            }
+            if (!parseNumber(value, number))
+                return usage();
+            if (name == "--seconds")
+                options.seconds = number;
+            else if (name == "--pitch" && number >= 50 && number <= 300)
+                options.pitch = static_cast<int>(number);
+            else if (name == "--speed" && (number == 1 || number == 2 || number == 3))
+                options.speed = static_cast<int>(number);
+            else if (name == "--clock-ms" && number > 0)
+                options.clockMs = number;
+            else
+                return usage();
+        }
+        std::stable_sort(options.events.begin(), options.events.end(),
+                         [](const auto& a, const auto& b) { return a.atSec < b.atSec; });
+        return play(path, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
         if (!parseNumber(argv[3], number) || number < 0)

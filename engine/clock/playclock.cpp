@@ -92,7 +92,8 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
     return block.firstIndex;
 }
 
-void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame)
+void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
+                          bool continuous)
 {
     uint64_t number = m_markerCount.load(std::memory_order_relaxed);
     Publish(m_markers[number % kMarkers], [&](Marker& m) {
@@ -100,6 +101,7 @@ void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, in
         m.trackFrame.store(trackFrame, std::memory_order_relaxed);
         m.tempo.store(tempo, std::memory_order_relaxed);
         m.startFrame.store(startFrame, std::memory_order_relaxed);
+        m.continuous.store(continuous, std::memory_order_relaxed);
     });
     m_markerCount.store(number + 1, std::memory_order_release);
 }
@@ -116,6 +118,7 @@ bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
         out.trackFrame = m.trackFrame.load(std::memory_order_relaxed);
         out.tempo = m.tempo.load(std::memory_order_relaxed);
         out.startFrame = m.startFrame.load(std::memory_order_relaxed);
+        out.continuous = m.continuous.load(std::memory_order_relaxed);
     });
 }
 
@@ -125,12 +128,17 @@ int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
     uint64_t base = m_markerBase.load(std::memory_order_acquire);
     if (count <= base)
         return -1;
+    // The newest marker maps the frames from its outIndex on. Before a start or seek's first frame
+    // is heard the clock shows its track frame; before a continuous marker the one before it
+    // maps the frames.
     MarkerCopy marker{};
-    if (!loadMarker(count - 1, marker))
-        return -1;
-    // Every marker follows a discard of the queued audio, so the newest one alone maps the frames
-    // heard now; before its first frame is heard (a start or seek still on its way) it gives its
-    // own track frame.
+    const uint64_t oldest = std::max<uint64_t>(base, count > kMarkers ? count - kMarkers : 0);
+    for (uint64_t n = count; n-- > oldest;) {
+        if (!loadMarker(n, marker))
+            return -1;
+        if (ringIndex >= marker.outIndex || !marker.continuous)
+            break;
+    }
     if (ringIndex < marker.outIndex)
         return marker.startFrame;
     int64_t frame = marker.trackFrame +

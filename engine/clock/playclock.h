@@ -20,9 +20,11 @@ public:
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
     // Decode thread: from ring index outIndex on, output frame k plays track frame
     // trackFrame + k * tempo (tempo = track frames per output frame), never less than
-    // startFrame, which is also what the clock shows until outIndex is heard. Each marker must
-    // follow a discard of the queued audio.
-    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame);
+    // startFrame, which is also what the clock shows until outIndex is heard. A marker follows a
+    // discard of the queued audio; a continuous one (a new pitch or tempo spliced into the queue at
+    // outIndex) leaves the frames before outIndex to the marker before it.
+    void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
+                   bool continuous = false);
     void clearMarkers();
 
     // The ring index heard at nowNs (fractions dropped). -1 before any block was recorded.
@@ -47,6 +49,7 @@ private:
         std::atomic<int64_t> trackFrame{0};
         std::atomic<double> tempo{1.0};
         std::atomic<int64_t> startFrame{0};
+        std::atomic<bool> continuous{false};
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
@@ -56,6 +59,7 @@ private:
         int64_t outIndex, trackFrame;
         double tempo;
         int64_t startFrame;
+        bool continuous;
     };
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;

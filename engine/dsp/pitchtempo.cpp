@@ -11,7 +11,10 @@ PitchTempo::~PitchTempo() = default;
 
 void PitchTempo::configure(int sampleRate)
 {
-    m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
+    const int rate = sampleRate > 0 ? sampleRate : 44100;
+    if (rate != m_sampleRate)
+        m_alignments.clear();
+    m_sampleRate = rate;
     m_touch->setSampleRate(static_cast<unsigned>(m_sampleRate));
     m_touch->setChannels(2);
     set(m_pitchPercent, m_tempo);
@@ -60,17 +63,17 @@ void PitchTempo::clear()
 
 int64_t PitchTempo::alignmentFrames()
 {
-    if (m_alignedPitch == m_pitchPercent && m_alignedTempo == m_tempo &&
-        m_alignedRate == m_sampleRate)
-        return m_alignment;
-    // 300 ms of silence, then a 1 kHz tone: where the tone comes out tells the stage's offset.
+    const auto setting = std::make_pair(m_pitchPercent, m_tempo);
+    if (auto known = m_alignments.find(setting); known != m_alignments.end())
+        return known->second;
+    // 150 ms of silence, then a 1 kHz tone: where the tone comes out tells the stage's offset.
     soundtouch::SoundTouch scratch;
     scratch.setSampleRate(static_cast<unsigned>(m_sampleRate));
     scratch.setChannels(2);
     scratch.setPitch(m_pitchPercent / 100.0);
     scratch.setTempo(m_tempo);
-    const int onset = m_sampleRate * 3 / 10;
-    std::vector<float> input(static_cast<size_t>(onset + m_sampleRate / 2) * 2, 0.0f);
+    const int onset = m_sampleRate * 15 / 100;
+    std::vector<float> input(static_cast<size_t>(onset + m_sampleRate / 5) * 2, 0.0f);
     for (size_t i = static_cast<size_t>(onset); i < input.size() / 2; ++i)
         input[2 * i] = input[2 * i + 1] =
             0.5f * static_cast<float>(std::sin(2 * M_PI * 1000.0 *
@@ -86,9 +89,8 @@ int64_t PitchTempo::alignmentFrames()
             heard = k;
             break;
         }
-    m_alignment = heard < 0 ? 0 : std::llround(static_cast<double>(heard) * m_tempo) - onset;
-    m_alignedPitch = m_pitchPercent;
-    m_alignedTempo = m_tempo;
-    m_alignedRate = m_sampleRate;
-    return m_alignment;
+    const int64_t alignment =
+        heard < 0 ? 0 : std::llround(static_cast<double>(heard) * m_tempo) - onset;
+    m_alignments[setting] = alignment;
+    return alignment;
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace soundtouch {
@@ -39,9 +41,7 @@ private:
     int m_sampleRate = 44100;
     int m_pitchPercent = 100;
     double m_tempo = 1.0;
-    // The last measured alignment and the setting it belongs to.
-    int m_alignedPitch = 0;
-    double m_alignedTempo = 0;
-    int m_alignedRate = 0;
-    int64_t m_alignment = 0;
+    // Alignments measured at this sample rate, by pitch and tempo (a drag of the pitch slider
+    // visits the same settings again and again).
+    std::map<std::pair<int, double>, int64_t> m_alignments;
 };

@@ -16,6 +16,20 @@ void RingRenderer::configure(int sampleRate)
     m_levelStep = 1.0f / std::max(1.0f, kPauseRampSeconds * static_cast<float>(sampleRate));
     m_level = m_playing.load() ? 1.0f : 0.0f;
     m_wasPlaying = m_playing.load();
+    m_rampIndex = -1;
+}
+
+void RingRenderer::rewind(int64_t heardAtNs)
+{
+    int64_t index = m_clock.heardIndex(heardAtNs);
+    if (index < 0)
+        return;
+    index = m_ring.rewindRead(index);
+    // Back before the last switch: the device never played it, so it happens again.
+    if (m_rampIndex >= 0 && index <= m_rampIndex) {
+        m_wasPlaying = !m_rampRises;
+        m_level = m_rampRises ? 0.0f : 1.0f;
+    }
 }
 
 void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
@@ -28,6 +42,8 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
         if (!m_smooth.load(std::memory_order_relaxed))
             m_level = playing ? 1.0f : 0.0f;
         m_wasPlaying = playing;
+        m_rampIndex = first;
+        m_rampRises = playing;
     }
     // Audio dropped by a seek is not faded out: nothing of the new position plays while paused.
     if (!playing && m_ring.discardPending())

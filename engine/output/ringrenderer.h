@@ -32,6 +32,9 @@ public:
     uint64_t blocks() const { return m_blocks.load(std::memory_order_acquire); }
 
     void render(int16_t* out, int frames, int64_t heardEndNs) override;
+    // Reads go back to the ring frame heard at heardAtNs; a pause or resume ramp the device
+    // dropped plays again from there.
+    void rewind(int64_t heardAtNs) override;
 
 private:
     FrameRing& m_ring;
@@ -43,5 +46,8 @@ private:
     float m_level = 0.0f;
     float m_levelStep = 1.0f / 220;
     bool m_wasPlaying = false;
+    // Where the last pause or resume ramp began in the ring, and which way it went.
+    int64_t m_rampIndex = -1;
+    bool m_rampRises = false;
     std::atomic<uint64_t> m_blocks{0};
 };

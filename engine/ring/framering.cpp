@@ -66,6 +66,13 @@ void FrameRing::discardQueued()
     m_discardTo.store(m_write.load(std::memory_order_relaxed), std::memory_order_seq_cst);
 }
 
+void FrameRing::rewindWrite(int64_t index)
+{
+    int64_t write = m_write.load(std::memory_order_relaxed);
+    index = std::clamp(index, m_discardTo.load(std::memory_order_relaxed), write);
+    m_write.store(index, std::memory_order_seq_cst);
+}
+
 size_t FrameRing::queued() const
 {
     int64_t write = m_write.load(std::memory_order_acquire);
@@ -92,6 +99,16 @@ size_t FrameRing::read(int16_t* out, size_t maxFrames, int64_t& firstIndex)
     }
     m_read.store(read + static_cast<int64_t>(count), std::memory_order_release);
     return count;
+}
+
+int64_t FrameRing::rewindRead(int64_t index)
+{
+    int64_t read = m_read.load(std::memory_order_relaxed);
+    // Frames older than the history may already be overwritten by the producer.
+    int64_t oldest = std::max<int64_t>(0, read - static_cast<int64_t>(m_history));
+    index = std::clamp(index, oldest, read);
+    m_read.store(index, std::memory_order_release);
+    return index;
 }
 
 bool FrameRing::copyHistory(int64_t first, size_t count, int16_t* out) const

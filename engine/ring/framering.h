@@ -30,6 +30,10 @@ public:
     void commit(size_t frames);
     // Producer: everything written so far is dropped; the consumer skips it on its next read.
     void discardQueued();
+    // Producer: the frames from index on are written again (index between the last discard and
+    // the write index). Frames the consumer took from there on are stale: its device must drop
+    // them and rewind.
+    void rewindWrite(int64_t index);
     int64_t writeIndex() const { return m_write.load(std::memory_order_acquire); }
     // True while the consumer has not yet skipped past the last discard (its room comes back at
     // the consumer's next read).
@@ -44,6 +48,9 @@ public:
     // first one (after a discard the indices jump). Returns the frames copied.
     size_t read(int16_t* out, size_t maxFrames, int64_t& firstIndex);
     int64_t readIndex() const { return m_read.load(std::memory_order_acquire); }
+    // Consumer: the device dropped what it had taken from index on; reads start there again
+    // (kept within the played history). Returns the index reads now start at.
+    int64_t rewindRead(int64_t index);
 
     // Any thread: copies frames [first, first + count) when they are still held (played frames
     // within the history or queued ones). False, out untouched or partly written, otherwise.

@@ -1,7 +1,9 @@
 // The equaliser's response, and pitch and tempo through the whole engine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "dsp/equalizer.h"
 #include "enginetestutil.h"
@@ -155,6 +157,46 @@ TEST_F(PitchTempoTest, PositionStaysInTrackTimeThroughTempoChanges)
     int32_t p1 = engine->getPlayMs();
     EXPECT_NEAR((p1 - p0) / ((t1 - t0) / 1e6), 3.0, 0.15);
     EXPECT_EQ(engine->tempoStep(), 3);
+}
+
+TEST_F(PitchTempoTest, DraggingThePitchLeavesNoGapAndTheLastSettingIsHeardAtOnce)
+{
+    ToneSpec spec;
+    spec.seconds = 4;
+    std::string tone = ToneFixture("drag.mp3", spec);
+    std::string path = capture + ".drag.wav";
+    auto live = CaptureEngine(path, 1); // real time: the slider moves while the sound plays
+    InputInfo info;
+    ASSERT_EQ(live->open(tone, info), 1);
+    live->play();
+    const int64_t origin = live->output()->nowNs(); // when the capture's first frame plays
+    ASSERT_TRUE(WaitFor([&] { return live->getPlayMs() > 500; }, 5000));
+    for (int percent = 104; percent <= 160; percent += 4) {
+        live->setPitch(percent);
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    live->setPitch(200);
+    const int64_t lastChange = live->output()->nowNs();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    live->free();
+    Pcm captured;
+    ASSERT_TRUE(ReadSoundFile(path, captured));
+
+    // No run of silence longer than 10 ms between the first and the last sound heard.
+    auto [first, last] = AudibleSpan(captured.samples, 300);
+    size_t longest = 0, run = 0;
+    for (size_t i = first; i < last; ++i) {
+        run = std::abs(int(captured.samples[2 * i])) < 100 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    EXPECT_LT(longest, 441u);
+    // From 150 ms after the last change the tone is an octave up.
+    const size_t from = static_cast<size_t>((lastChange - origin) / 1e9 * 44100) + 6615;
+    ASSERT_LT(from + 11025, last);
+    std::vector<float> mono;
+    for (size_t i = from; i < from + 11025; ++i)
+        mono.push_back(captured.samples[2 * i]);
+    EXPECT_NEAR(ZeroCrossingHz(mono, 44100), 880, 20);
 }
 
 TEST_F(PitchTempoTest, PitchIsClampedAndOneHundredBypassesExactly)

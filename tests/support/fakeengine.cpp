@@ -34,6 +34,15 @@ int FakeEngine::open(const std::string& path, InputInfo& info)
     }
     return result;
 }
+int FakeEngine::reopen(const std::string& path, InputInfo& info)
+{
+    calls.push_back("reopen");
+    if (reopenResult == 0 || path != lastOpened)
+        return 0;
+    info = inputInfo;
+    return 1;
+}
+
 int FakeEngine::getTagInfo(TagInfo& out)
 {
     calls.push_back("getTagInfo");

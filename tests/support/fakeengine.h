@@ -17,6 +17,7 @@ public:
     int32_t playMs = 0;
     int openResult = 1;        // returned by open for every path not in openResults
     std::map<std::string, int> openResults;
+    int reopenResult = 1;      // reopen of the path last opened (any other path gives 0)
     InputInfo inputInfo;
     int tagResult = 1;
     TagInfo tag;
@@ -55,6 +56,7 @@ public:
     void close() override;
     void callback(Callback proc) override;
     int open(const std::string& path, InputInfo& info) override;
+    int reopen(const std::string& path, InputInfo& info) override;
     int getTagInfo(TagInfo& out) override;
     int setTagInfo(const std::string& path, const TagInfo& in, int32_t a, int32_t b) override;
     int getMpegInfo(MpegInfo& out) override;

@@ -16,6 +16,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <vector>
 
 #include "decode/mpegdecoder.h"
 #include "engine/playbackengine.h"
@@ -53,6 +55,36 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
         QThread::msleep(5);
     }
     return true;
+}
+
+// The frames heard while g_recording is set (output thread; read after it is cleared).
+std::atomic<bool> g_recording{false};
+std::mutex g_heardMutex;
+std::vector<int16_t> g_heard;
+void tapRecord(const int16_t* frames, int count, int64_t)
+{
+    if (!g_recording.load())
+        return;
+    std::lock_guard lock(g_heardMutex);
+    g_heard.insert(g_heard.end(), frames, frames + count * 2);
+}
+
+// The longest run of frames whose left sample is near zero, between the first and last audible.
+size_t longestSilence(const std::vector<int16_t>& stereo)
+{
+    size_t longest = 0, run = 0;
+    bool heard = false;
+    for (size_t i = 0; i + 1 < stereo.size(); i += 2) {
+        if (std::abs(int(stereo[i])) < 100) {
+            ++run;
+            continue;
+        }
+        if (heard)
+            longest = std::max(longest, run);
+        heard = true;
+        run = 0;
+    }
+    return longest;
 }
 
 OutputConfig nullOutput(double speed)
@@ -171,6 +203,51 @@ TEST_F(RealEngineTest, WritingWhilePlayingKeepsPlayingAndRefreshResumesThere)
     EXPECT_GE(sec, 2);
     EXPECT_EQ(window.fieldBox(0)->text(), QStringLiteral("Rewritten"));
     slow.free();
+}
+
+TEST_F(RealEngineTest, RefreshPlaysOnWithoutAGapAndKeepsAPauseAtItsSample)
+{
+    real.free();
+    OutputConfig config;
+    config.kind = OutputConfig::Kind::Null;
+    config.tap = tapRecord;
+    PlaybackEngine live(config);
+    TrackOps liveOps(state, live, realPlaylist);
+    live.init();
+    live.callback(&endCallback);
+    ToneSpec spec;
+    spec.seconds = 6;
+    ASSERT_TRUE(MakeToneMp3(track.toStdString(), spec)) << LastFixtureError();
+    realPlaylist.AddRow(track);
+    liveOps.OpenTrack(track);
+    liveOps.PlayTrack();
+    ASSERT_TRUE(waitFor([&] { return live.getPlayMs() > 1200; }, 8000));
+    TagEditorWindow window(state, live, liveOps, &endCallback);
+
+    // Playing: the sound goes on from where it was, without a gap or a jump back.
+    g_heard.clear();
+    g_recording = true;
+    const int32_t before = live.getPlayMs();
+    window.GetTag();
+    const int32_t after = live.getPlayMs();
+    QThread::msleep(600);
+    g_recording = false;
+    {
+        std::lock_guard lock(g_heardMutex);
+        EXPECT_LT(longestSilence(g_heard), 44100u * 30 / 1000);
+    }
+    EXPECT_GE(after, before);
+    EXPECT_LT(after, before + 200);
+
+    // Paused: still paused, at the very same sample.
+    live.pause();
+    QThread::msleep(100);
+    const int64_t frame = live.positionFrames();
+    window.GetTag();
+    int32_t sec = 0;
+    EXPECT_EQ(live.getState(sec), 2);
+    EXPECT_EQ(live.positionFrames(), frame);
+    live.free();
 }
 
 TEST_F(RealEngineTest, APresetFileRoundTripIsAppliedToTheSound)

@@ -200,41 +200,52 @@ TEST_F(TagEditorTest, AGenreOutsideTheListShowsItsNumberWithNothingSelected)
     EXPECT_EQ(window.selectedGenre(), -1);
 }
 
-TEST_F(TagEditorTest, RefreshWhilePlayingReopensAndResumesAtThePosition)
+TEST_F(TagEditorTest, RefreshReopensTheTrackInPlaceWhateverItsState)
 {
+    for (int playState : {1, 2, 0}) {
+        engine.state = playState;
+        engine.sec = 42;
+        engine.registered = nullptr;
+        engine.clearCalls();
+        window.GetTag();
+        EXPECT_EQ(engine.count("reopen"), 1) << playState;
+        for (const char* call : {"free", "open", "play", "pause", "seek", "stop"})
+            EXPECT_EQ(engine.count(call), 0) << call << " in state " << playState;
+        EXPECT_EQ(engine.state, playState);
+        EXPECT_EQ(engine.sec, 42);
+        EXPECT_EQ(engine.registered, &testCallback);
+    }
+}
+
+TEST_F(TagEditorTest, RefreshThatCannotReopenInPlaceStartsAfreshInTheSameState)
+{
+    engine.reopenResult = 0;
     engine.play();
     engine.sec = 42;
     engine.clearCalls();
     window.GetTag();
-    const std::vector<std::string> expected = {"getState", "free", "init", "open"};
+    const std::vector<std::string> expected = {"getState", "reopen", "free", "init", "open"};
     ASSERT_GE(engine.calls.size(), expected.size());
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), engine.calls.begin()));
     EXPECT_EQ(engine.lastOpened, "/music/song.mp3");
     EXPECT_EQ(engine.registered, &testCallback);
-    EXPECT_EQ(engine.count("play"), 1);
     EXPECT_EQ(engine.lastSeek, 42);
     EXPECT_EQ(engine.state, 1);
-    // The callback is registered again after the open, and playback resumes after that.
     auto at = [this](const std::string& call) {
         return std::find(engine.calls.begin(), engine.calls.end(), call) - engine.calls.begin();
     };
     EXPECT_LT(at("open"), at("callback"));
     EXPECT_LT(at("callback"), at("play"));
     EXPECT_LT(at("play"), at("seek"));
-}
 
-TEST_F(TagEditorTest, RefreshWhilePausedSeeksWithoutPlaying)
-{
     engine.state = 2;
     engine.sec = 17;
-    engine.clearCalls();
     window.GetTag();
-    EXPECT_EQ(engine.count("play"), 0);
+    EXPECT_EQ(engine.state, 2) << "the pause is kept";
     EXPECT_EQ(engine.lastSeek, 17);
-}
 
-TEST_F(TagEditorTest, RefreshWhileStoppedNeitherPlaysNorSeeks)
-{
+    engine.stop();
+    engine.clearCalls();
     window.GetTag();
     EXPECT_EQ(engine.count("open"), 1);
     EXPECT_EQ(engine.count("play"), 0);
