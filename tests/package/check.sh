@@ -36,16 +36,22 @@ for dir in "$ROOT"/usr/share/icons/hicolor/*x*; do
 done
 [ "$sizes" -ge 4 ] || fail "only $sizes icon sizes"
 
-# Depends: the run-time data, and the package of every shared library the binaries load, named
-# or pulled in by a package named (libtag1v5 is libtag1v5-vanilla's).
+# Depends: the run-time data, and for every shared library the binaries load the package that
+# the library's own package names for it in its symbols or shlibs file (libtag.so.1 lies in
+# libtag1v5-vanilla, which asks for libtag1v5).
 depends=$(dpkg-deb -f "$DEB" Depends)
 names() { sed -e 's/([^)]*)//g' -e 's/[,|]/\n/g' | awk 'NF { print $1 }' | sed 's/:.*//'; }
 for p in fonts-ipafont-gothic qt6-translations-l10n; do
     names <<<"$depends" | grep -qx "$p" || fail "Depends lacks $p: $depends"
 done
-provided=$( (names <<<"$depends"
-    for p in $(names <<<"$depends"); do dpkg-query -W -f='${Depends}\n' "$p" 2>/dev/null | names; done) |
-    sort -u)
+wanted() { # wanted OWNER LIBRARY
+    local dep name=${2%%.so*} version=${2##*.so.}
+    dep=$(dpkg-query --control-show "$1" symbols 2>/dev/null |
+        awk -v l="$2" '$1 == l { print $2; exit }')
+    [ -n "$dep" ] || dep=$(dpkg-query --control-show "$1" shlibs 2>/dev/null |
+        awk -v n="$name" -v v="$version" '$1 == n && $2 == v { print $3; exit }')
+    echo "${dep:-$1}"
+}
 for bin in "$ROOT/usr/bin/morvane" "$ROOT/usr/bin/morvane-engine"; do
     ! ldd "$bin" | grep -q "not found" || fail "$(ldd "$bin" | grep "not found")"
     for lib in $(readelf -d "$bin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
@@ -53,7 +59,8 @@ for bin in "$ROOT/usr/bin/morvane" "$ROOT/usr/bin/morvane-engine"; do
         owner=$( (dpkg -S "$path" || dpkg -S "$(readlink -f "$path")") 2>/dev/null |
             head -1 | cut -d: -f1)
         [ -n "$owner" ] || fail "no package owns $path ($lib)"
-        grep -qx "$owner" <<<"$provided" || fail "Depends lacks $owner ($lib): $depends"
+        dep=$(wanted "$owner" "$lib")
+        names <<<"$depends" | grep -qx "$dep" || fail "Depends lacks $dep ($lib): $depends"
     done
 done
 # Only the hardening Debian builds with.
