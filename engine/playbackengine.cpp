@@ -40,6 +40,7 @@ constexpr int64_t kRetunePrerollMs = 150;
 // The new audio is made in small steps, so that no more is made before the join than needed.
 constexpr int kRetuneMpegFrames = 4;
 constexpr int64_t kRetuneCoverFrames = 8192;
+constexpr int kRetuneSpacingMs = 40;
 
 void NoticeOutputFallback(const std::string& why, const AudioOutput* output)
 {
@@ -871,10 +872,14 @@ void PlaybackEngine::decodeLoop()
             m_idle.notify_all();
             continue;
         }
-        if (m_retuneRequest) {
+        if (m_retuneRequest && (!m_running || steady_clock::now() >= m_retuneDue)) {
             m_retuneRequest = false;
-            if (m_running && m_decoder.isOpen())
+            if (m_running && m_decoder.isOpen()) {
                 applyRetune(lock);
+                // A dragged slider sends a setting every few ms: one splice per spacing sounds
+                // as smooth and leaves the thread time to refill the queue between them.
+                m_retuneDue = steady_clock::now() + milliseconds(kRetuneSpacingMs);
+            }
             continue;
         }
         m_doneSerial = m_requestSerial;
@@ -899,6 +904,12 @@ void PlaybackEngine::decodeLoop()
         auto waitFrames = [&](int64_t frames, double longestNs = 200e6) {
             if (m_gain.fadingOut())
                 longestNs = 20e6;
+            if (m_retuneRequest) // wake when the waiting setting may be spliced
+                longestNs = std::clamp(
+                    static_cast<double>(
+                        duration_cast<nanoseconds>(m_retuneDue - steady_clock::now()).count()) *
+                        speed,
+                    1e6, longestNs);
             double ns = std::clamp(static_cast<double>(frames) * 1e9 / rate, 1e6, longestNs);
             m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
         };
@@ -935,11 +946,9 @@ void PlaybackEngine::decodeLoop()
             // InSleep and OutSleep rest after every InBlock frames: between two bursts, where
             // the wait for the queue to fall has mostly covered them already.
             if (steady_clock::now() < m_restUntil) {
-                m_wake.wait_until(lock, m_restUntil,
-                                  [this] {
-                                      return m_quit || m_stopRequest || m_jumpRequest >= 0 ||
-                                             m_retuneRequest;
-                                  });
+                m_wake.wait_until(lock,
+                                  m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
+                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
                 continue;
             }
             m_filling = true;

@@ -5,7 +5,11 @@
 // audio (stop, open, close and free wait only for the decode thread to finish its current block).
 // The decode thread owns the decoder while a track plays and calls the end callback; the audio
 // thread only copies from the ring (see RingRenderer); a conversion thread runs decodeWave.
-// Lock order: m_mutex alone; no engine lock is held while calling the end callback.
+// The output's refresh (a device with a long buffer drops it and renders again) is asked by the
+// caller's thread (pause, restart, stop, volume, fade-out) and by the decode thread (after a
+// jump or a new pitch or tempo, once the ring can fill the device).
+// Lock order: m_mutex, then the output's own lock (refresh); no engine lock is held while calling
+// the end callback.
 #pragma once
 
 #include <atomic>
@@ -170,6 +174,7 @@ private:
     bool m_stopRequest = false;
     int64_t m_jumpRequest = -1;
     bool m_retuneRequest = false; // a new pitch or tempo for the running stream
+    std::chrono::steady_clock::time_point m_retuneDue{}; // the next splice may start then
     uint64_t m_requestSerial = 0;
     uint64_t m_doneSerial = 0;
     bool m_running = false; // the decode thread is feeding the ring

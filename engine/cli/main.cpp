@@ -46,7 +46,7 @@ int usage()
                  "usage: morvane-engine info FILE\n"
                  "       morvane-engine decode FILE OUT.wav\n"
                  "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC] [--at SEC:pitch:PERCENT]...\n"
+                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
                  "       morvane-engine lyrics FILE.lrc MS\n"
                  "       morvane-engine spectrum FILE SEC\n"
                  "       morvane-engine wave FILE SEC\n"
@@ -123,7 +123,7 @@ struct PlayOptions {
     double clockMs = 0; // print the clock this often (0 = once a second)
     struct Event {
         double atSec;
-        bool seek; // else a pitch change
+        enum Kind { Seek, Pitch, Volume } kind;
         double value;
     };
     std::vector<Event> events;
@@ -136,9 +136,14 @@ bool parseEvent(const std::string& text, PlayOptions::Event& event)
     if (second == std::string::npos)
         return false;
     std::string kind = text.substr(first + 1, second - first - 1);
-    if (kind != "seek" && kind != "pitch")
+    if (kind == "seek")
+        event.kind = PlayOptions::Event::Seek;
+    else if (kind == "pitch")
+        event.kind = PlayOptions::Event::Pitch;
+    else if (kind == "volume")
+        event.kind = PlayOptions::Event::Volume;
+    else
         return false;
-    event.seek = kind == "seek";
     return parseNumber(text.substr(0, first).c_str(), event.atSec) &&
            parseNumber(text.substr(second + 1).c_str(), event.value);
 }
@@ -169,11 +174,14 @@ int play(const std::string& path, const PlayOptions& options)
         while (nextEvent < options.events.size() &&
                now - start >= duration<double>(options.events[nextEvent].atSec)) {
             const auto& event = options.events[nextEvent++];
-            if (event.seek)
+            static const char* const kNames[] = {"seek", "pitch", "volume"};
+            if (event.kind == PlayOptions::Event::Seek)
                 engine.seekMs(static_cast<int64_t>(event.value * 1000));
-            else
+            else if (event.kind == PlayOptions::Event::Pitch)
                 engine.setPitch(static_cast<int>(event.value));
-            std::printf("event=%s:%g clock=%lld\n", event.seek ? "seek" : "pitch", event.value,
+            else
+                engine.setVolume(static_cast<int>(event.value), static_cast<int>(event.value));
+            std::printf("event=%s:%g clock=%lld\n", kNames[event.kind], event.value,
                         static_cast<long long>(
                             duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
         }
