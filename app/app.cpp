@@ -7,6 +7,7 @@
 #include "signalwatch.h"
 #include "startup.h"
 
+#include "desktop/mpris.h"
 #include "engine/engine.h"
 #include "player/lyricsclock.h"
 #include "player/mainwindow.h"
@@ -21,8 +22,10 @@
 #include "playlist/playlistwindowkit.h"
 #include "playlist/startupfill.h"
 #include "playlist/trackops.h"
+#include "settings/ini.h"
 #include "settings/settingswindow.h"
 #include "settings/shortcutwindow.h"
+#include "shell/desktopopen.h"
 #include "shell/trayhost.h"
 #include "shell/trayicon.h"
 #include "tools/conversionwatcher.h"
@@ -37,7 +40,6 @@
 #include "visual/skin.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +48,6 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
-#include <QUrl>
 
 #include <atomic>
 #include <cstdio>
@@ -55,8 +56,14 @@
 
 namespace {
 
-// The state that EngineCallback marks; the engine's callback carries no user data.
+// The state that EngineCallback marks and the loop it wakes; the engine's callback carries no
+// user data.
 std::atomic<AppState*> g_callbackState{nullptr};
+std::atomic<TimerEvent*> g_callbackLoop{nullptr};
+
+// The tick's interval while the main window is out of sight and nothing else shows its clock:
+// the tick then only keeps its logic, and the end of a track wakes it at once.
+constexpr int kUnseenIntervalMs = 100;
 
 int toolIndex(ToolWindow window) { return static_cast<int>(window); }
 
@@ -81,10 +88,19 @@ double msSinceProcessStart()
 
 void EngineCallback(int32_t code, int32_t)
 {
-    if (code != 4)
+    AppState* state = g_callbackState.load();
+    if (!state)
         return;
-    if (AppState* state = g_callbackState.load())
+    if (code == Engine::kTrackEnded)
         state->PlayEnd.store(true);
+    else if (code == Engine::kSuccessorWanted)
+        state->NextWanted.store(true);
+    else if (code == Engine::kSuccessorHeard)
+        state->NextHeard.store(true);
+    else
+        return;
+    if (TimerEvent* loop = g_callbackLoop.load())
+        loop->wake();
 }
 
 // The tray icon as the tick drives it: only changes reach the desktop.
@@ -133,6 +149,7 @@ App::App(AppState& state, Engine& engine, QObject* parent)
     : QObject(parent), m_state(state), m_engine(engine)
 {
     g_callbackState.store(&m_state);
+    g_callbackLoop.store(&m_timer);
     m_startupProbe = qEnvironmentVariableIntValue("MORVANE_STARTUP_PROBE") == 1;
     m_timer.Timer = [this] { tick(); };
 }
@@ -140,6 +157,8 @@ App::App(AppState& state, Engine& engine, QObject* parent)
 App::~App()
 {
     g_callbackState.store(nullptr);
+    g_callbackLoop.store(nullptr);
+    m_mpris.reset();
     closeAllWindows();
 }
 
@@ -192,10 +211,19 @@ void App::load(const QStringList& args)
     m_state.CurrentIndex = 1;
 
     LoadSettings(m_state, ini);
+    // A damaged load setting would make every track load fail: put the default back, store it so
+    // the user hears of it once, and say why.
+    const QString repaired = RepairLoadSettings(m_state);
+    if (!repaired.isEmpty()) {
+        SaveSettings(m_state, ini);
+        ShowMessage(m_mainWindow.get(), repaired, kAppTitle, QMessageBox::Warning);
+    }
     if (m_state.AlwaysTop)
         setTopMost(true);
     if (QScreen* screen = m_mainWindow->screen()) {
-        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(), screen->geometry()))
+        // The free area: a bottom corner must not lie under a panel.
+        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(),
+                                     screen->availableGeometry()))
             m_mainWindow->move(*pos);
     }
     m_state.PlayMode = 1;
@@ -208,6 +236,15 @@ void App::load(const QStringList& args)
 
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { writeBackup(); });
+
+    if (!m_startupProbe) {
+        MprisHooks hooks;
+        hooks.quit = [this] { emergencyQuit(); };
+        hooks.openFiles = [this](const QStringList& paths) { openHandedOver(paths); };
+        m_mpris = std::make_unique<MprisService>(m_state, m_engine, *m_ops, *m_playlist, *this,
+                                                 std::move(hooks));
+        m_mpris->start();
+    }
 }
 
 void App::run() { m_timer.setEnabled(true); }
@@ -218,7 +255,10 @@ void App::tick()
         return;
     m_state.ConversionRunning = m_watcher->running();
     m_mainWindow->tick();
-    if (m_startupProbe) {
+    const int seenIntervalMs = m_state.DrawBestCondition == 1 ? 1 : 20;
+    m_timer.setInterval(m_mainWindow->canBeSeen() || m_state.LyricsEditOpen ? seenIntervalMs
+                                                                             : kUnseenIntervalMs);
+    if (m_startupProbe && !m_mainWindow->lastDirtyRects().empty()) {
         // Benchmark mode: report the time from process start to the first shown frame and end.
         QApplication::processEvents();
         std::printf("first-frame-ms=%.1f\n", msSinceProcessStart());
@@ -227,6 +267,8 @@ void App::tick()
         m_timer.setEnabled(false);
         return;
     }
+    if (m_mpris)
+        m_mpris->poll();
     if (auto notice = m_watcher->poll()) {
         // The user must know when a silent conversion is done, and why it failed.
         if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
@@ -240,10 +282,12 @@ bool App::writeBackup()
 {
     if (!m_playlist || !m_loaded)
         return false;
-    QString error;
-    if (!WriteBackup(*m_playlist, BackupPath(), &error)) {
+    if (m_state.SettingsReadOnly)
+        return true;
+    m_backupError.clear();
+    if (!WriteBackup(*m_playlist, BackupPath(), &m_backupError)) {
         std::fprintf(stderr, "morvane: the playlist backup could not be written: %s\n",
-                     qPrintable(error));
+                     qPrintable(m_backupError));
         return false;
     }
     return true;
@@ -261,6 +305,57 @@ void App::emergencyQuit()
         m_kit->trayIcon().AllHide();
     closeAllWindows();
     m_timer.setEnabled(false);
+}
+
+namespace {
+// The window-manager frame around a window's contents; estimated before its first show.
+QSize frameSizeOf(QWidget& window)
+{
+    // A window never sized by its code gets its layout's size at its first show: take it now.
+    if (!window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
+    const QSize frame = window.frameGeometry().size();
+    if (window.testAttribute(Qt::WA_WState_Created) && frame != window.size())
+        return frame;
+    return window.size() + QSize(8, 34);
+}
+
+const QString kPlayListSection = QStringLiteral("PlayList");
+}  // namespace
+
+void App::placeBesideMainWindow(QWidget& window)
+{
+    QScreen* screen = m_mainWindow->screen();
+    if (!screen)
+        return;
+    const QSize frame = frameSizeOf(window);
+    const QPoint at = PlaceBeside(m_mainWindow->frameGeometry(), frame, screen->availableGeometry());
+    window.move(at);
+    // Where the screen leaves no room clear of an always-on-top main window, the tool window
+    // stays above it too, so no part of it is hidden.
+    const bool covers = QRect(at, frame).intersects(m_mainWindow->frameGeometry());
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, covers && m_state.AlwaysTop);
+}
+
+void App::rememberPlaylistPlace()
+{
+    if (!m_playlistPlaced || !m_playlistWindow)
+        return;
+    const QString ini = PropertyIniPath();
+    const QPoint at = m_playlistWindow->pos();
+    WriteIni(kPlayListSection, QStringLiteral("Left"), QString::number(at.x()), ini);
+    WriteIni(kPlayListSection, QStringLiteral("Top"), QString::number(at.y()), ini);
+}
+
+void App::openHandedOver(const QStringList& args)
+{
+    if (m_quitting || !m_loaded)
+        return;
+    if (args.isEmpty()) {
+        restoreWindows();
+        return;
+    }
+    OpenHandedOver(*m_playlist, *m_ops, args, m_mainWindow.get());
 }
 
 QWidget* App::createToolWindow(ToolWindow window)
@@ -308,8 +403,20 @@ QWidget* App::createToolWindow(ToolWindow window)
 void App::showToolWindow(ToolWindow window)
 {
     QWidget* w = m_tools[toolIndex(window)];
-    if (!w)
+    if (!w) {
         w = createToolWindow(window);
+        // Closing these two hands the keyboard back to the main window.
+        if (window == ToolWindow::Decoding)
+            connect(static_cast<DecodingWindow*>(w), &DecodingWindow::closed, this,
+                    [this] { m_mainWindow->activateWindow(); });
+        if (window == ToolWindow::Version)
+            connect(static_cast<VersionWindow*>(w), &VersionWindow::closed, this,
+                    [this] { m_mainWindow->activateWindow(); });
+    }
+    // Each opening puts the window beside the main window, never under it when that one stays
+    // on top.
+    if (!w->isVisible())
+        placeBesideMainWindow(*w);
     switch (window) {
     case ToolWindow::TagEditor:
         static_cast<TagEditorWindow*>(w)->showWindow();
@@ -343,6 +450,21 @@ void App::showToolWindow(ToolWindow window)
 
 void App::showPlaylist()
 {
+    if (!m_playlistPlaced && !m_playlistWindow->isVisible()) {
+        // The place it had at the last quit, else beside the main window.
+        m_playlistPlaced = true;
+        const QString ini = PropertyIniPath();
+        bool hasLeft = false;
+        bool hasTop = false;
+        const int left = ReadIni(kPlayListSection, QStringLiteral("Left"), 50, ini).toInt(&hasLeft);
+        const int top = ReadIni(kPlayListSection, QStringLiteral("Top"), 50, ini).toInt(&hasTop);
+        QScreen* screen = m_mainWindow->screen();
+        if (hasLeft && hasTop && screen)
+            m_playlistWindow->move(KeepInside({left, top}, frameSizeOf(*m_playlistWindow),
+                                              screen->availableGeometry()));
+        else
+            placeBesideMainWindow(*m_playlistWindow);
+    }
     m_playlistWindow->showNormal();
     m_playlistWindow->raise();
 }
@@ -370,9 +492,21 @@ void App::restoreWindows()
         else
             w.show();
     };
-    bringBack(*m_mainWindow);
-    if (m_state.ListVisible)
+    if (m_state.ListVisible) {
         bringBack(*m_playlistWindow);
+        m_playlistWindow->raise();
+    }
+    bringBack(*m_mainWindow);
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void App::toggleWindows()
+{
+    if (m_mainWindow->isVisible() && !m_mainWindow->isMinimized())
+        hideWindows();
+    else
+        restoreWindows();
 }
 
 void App::setTopMost(bool on)
@@ -395,10 +529,20 @@ void App::setMainWindowsEnabled(bool enabled)
 
 void App::quitApp()
 {
+    // A second close request while the question is open (Alt+F4 twice) asks nothing more.
+    if (m_quitting || m_askingQuit)
+        return;
+    if (qApp->isSavingSession()) {
+        // The session is ending: the backup is written without a question nobody can answer.
+        emergencyQuit();
+        return;
+    }
+    m_askingQuit = true;
     setTopMost(false);
     const auto answer = ShowMessage(m_mainWindow.get(), QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを終了しますか？"),
                                     QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), QMessageBox::Question,
                                     QMessageBox::Ok | QMessageBox::Cancel);
+    m_askingQuit = false;
     if (answer != QMessageBox::Ok) {
         if (m_state.AlwaysTop)
             setTopMost(true);
@@ -407,10 +551,16 @@ void App::quitApp()
     m_quitting = true;
     m_engine.close();
     m_engine.free();
+    rememberPlaylistPlace();
     if (!writeBackup()) {
+        // Only a backup that is there can be said to be kept.
         ShowMessage(m_mainWindow.get(),
-                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r"
-                                   "前回のバックアップはそのまま残っています。"),
+                    QStringLiteral("プレイリストのバックアップを保存できませんでした。\r") +
+                        QDir::toNativeSeparators(BackupPath()) + QLatin1Char('\r') +
+                        m_backupError + QLatin1Char('\r') +
+                        (QFileInfo::exists(BackupPath())
+                             ? QStringLiteral("前回のバックアップはそのまま残っています。")
+                             : QStringLiteral("次回の起動時、プレイリストは空になります。")),
                     kAppTitle, QMessageBox::Warning);
     }
     m_kit->trayIcon().AllHide();
@@ -428,9 +578,7 @@ void App::openFileManager()
         if (info.absoluteDir().exists())
             folder = info.absolutePath();
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        ShowMessage(m_mainWindow.get(), QStringLiteral("ファイルマネージャーを起動できませんでした。"),
-                    kAppTitle, QMessageBox::Warning);
+    OpenWithDesktop(m_mainWindow.get(), folder, QStringLiteral("フォルダ"));
 }
 
 void App::closeAllWindows()

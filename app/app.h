@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "actions.h"
-#include "appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "timerevent.h"
 
 class Engine;
@@ -24,6 +24,7 @@ class ConversionWatcher;
 class AppTraySink;
 class AppLyricsClock;
 class SignalWatch;
+class MprisService;
 struct EqMemory;
 class QWidget;
 
@@ -48,6 +49,9 @@ public:
     bool writeBackup();
     // Ends at once after writing the backup (a signal or the end of the desktop session).
     void emergencyQuit();
+    // A later start's arguments (absolute paths): files are added and the first one plays;
+    // none restores and raises the windows.
+    void openHandedOver(const QStringList& args);
 
     // AppActions
     void showToolWindow(ToolWindow window) override;
@@ -55,6 +59,7 @@ public:
     void showCommandMenu(const QPoint& globalPos) override;
     void hideWindows() override;
     void restoreWindows() override;
+    void toggleWindows() override;
     void setTopMost(bool on) override;
     void setMainWindowsEnabled(bool enabled) override;
     void quitApp() override;
@@ -71,9 +76,14 @@ public:
 private:
     QWidget* createToolWindow(ToolWindow window);
     void closeAllWindows();
+    // Puts a window that is about to open beside the main window, inside the screen's free area.
+    void placeBesideMainWindow(QWidget& window);
+    // Stores where the playlist window stands, for the next start.
+    void rememberPlaylistPlace();
 
     AppState& m_state;
     Engine& m_engine;
+    QString m_backupError;  // why the last backup could not be written
     TimerEvent m_timer;
     std::unique_ptr<Skin> m_skin;
     std::unique_ptr<PlaylistModel> m_playlist;
@@ -86,8 +96,11 @@ private:
     std::unique_ptr<AppTraySink> m_traySink;
     std::unique_ptr<AppLyricsClock> m_lyricsClock;
     std::unique_ptr<SignalWatch> m_signals;
+    std::unique_ptr<MprisService> m_mpris;
     QPointer<QWidget> m_tools[9];
     bool m_quitting = false;
+    bool m_askingQuit = false;
     bool m_startupProbe = false;
     bool m_loaded = false;  // start-up has filled the playlist
+    bool m_playlistPlaced = false;  // the playlist window has been put in its place this run
 };

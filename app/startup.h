@@ -13,6 +13,14 @@
 // (the platform places the window).
 std::optional<QPoint> StartPosition(int startType, const QSize& window, const QRect& screen);
 
+// The top-left corner for a window whose frame is frame, so that it lies beside anchor (the
+// main window's frame) and fully inside available (the screen less its panels): to the right,
+// else to the left, else below, else above; never over the anchor when any of those fits, else
+// over as little of it as can be.
+QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& available);
+// topLeft moved just enough that a frame of that size lies inside available.
+QPoint KeepInside(const QPoint& topLeft, const QSize& frame, const QRect& available);
+
 enum class CommandLineKind { Mp3, Playlist, Backup };
 
 struct CommandLine {

@@ -13,6 +13,13 @@ TimerEvent::TimerEvent(QObject* parent) : QObject(parent)
 
 void TimerEvent::setInterval(int ms) { m_intervalMs = ms < 0 ? 0 : ms; }
 
+void TimerEvent::wake()
+{
+    m_wakeRequested.store(true);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        dispatcher->wakeUp();
+}
+
 void TimerEvent::setEnabled(bool enabled)
 {
     const bool wasRunning = m_enabled;
@@ -36,8 +43,10 @@ void TimerEvent::setEnabled(bool enabled)
         if (!m_enabled)
             break;
         const auto now = Clock::now();
-        if (std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count() >
-            m_intervalMs) {
+        const bool woken = m_wakeRequested.exchange(false);
+        if (woken ||
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count() >
+                m_intervalMs) {
             last = Clock::now();
             ++m_ticks;
             if (Timer)

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -27,6 +28,10 @@ public:
     // Raised by the loop; the handler runs on the UI thread between event dispatches.
     std::function<void()> Timer;
 
+    // Any thread: the loop raises the next tick at once rather than at its deadline. Does not
+    // block (a flag and the dispatcher's wake-up).
+    void wake();
+
     // How many ticks the loop has raised (for diagnostics and tests).
     long long tickCount() const { return m_ticks; }
 
@@ -34,5 +39,6 @@ private:
     bool m_enabled = false;
     int m_intervalMs = 0;
     long long m_ticks = 0;
+    std::atomic<bool> m_wakeRequested{false};
     QTimer m_wake;  // wakes the dispatcher at the next tick deadline
 };

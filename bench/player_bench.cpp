@@ -1,7 +1,7 @@
 // Cost of the main window's frame: one full composition with every feature on, and a whole tick
 // of the window (composition plus finding the changed part to send).
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "player/mainframe.h"
 #include "player/mainwindow.h"
@@ -40,6 +40,7 @@ public:
     void close() override {}
     void callback(Callback) override {}
     int open(const std::string&, InputInfo&) override { return 1; }
+    int setNextTrack(const std::string&, InputInfo&) override { return 0; }
     int reopen(const std::string&, InputInfo&) override { return 1; }
     int getTagInfo(TagInfo&) override { return 1; }
     int setTagInfo(const std::string&, const TagInfo&, int32_t, int32_t) override { return 1; }
@@ -110,6 +111,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool) override {}
     void setMainWindowsEnabled(bool) override {}
     void quitApp() override {}

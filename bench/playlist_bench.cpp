@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/playbackengine.h"
 #include "playlist/playlistfile.h"
 #include "playlist/playlistmodel.h"

@@ -11,8 +11,14 @@
 
 class Engine {
 public:
-    // code 4 = the open track has been heard to its end; other codes may be ignored.
+    // code 4 = the open track has been heard to its end; 5 = the open track nears its end, a
+    // successor given now follows it without a gap; 6 = the successor is heard now and has
+    // become the open track (sent from within a call of the caller's, before it returns).
+    // Other codes may be ignored.
     using Callback = void (*)(int32_t code, int32_t value);
+    static constexpr int32_t kTrackEnded = 4;
+    static constexpr int32_t kSuccessorWanted = 5;
+    static constexpr int32_t kSuccessorHeard = 6;
 
     virtual ~Engine() = default;
 
@@ -31,6 +37,11 @@ public:
     virtual int getTagInfo(TagInfo& tag) = 0;
     // b = 0 writes nothing; b = 1 writes ID3v2.3 + ID3v1 crash-safely. a = 1 when the track plays.
     virtual int setTagInfo(const std::string& path, const TagInfo& tag, int32_t a, int32_t b) = 0;
+    // The track to play after the open one without a gap, info filled as open fills it. Non-zero
+    // = it will follow; zero = refused (unreadable, another sample rate, or nothing plays): the
+    // open track then ends as before. An empty path withdraws the successor; stop, open and close
+    // withdraw it too, a seek keeps it.
+    virtual int setNextTrack(const std::string& path, InputInfo& info) = 0;
     // Non-zero = the open file holds valid MPEG audio.
     virtual int getMpegInfo(MpegInfo& info) = 0;
     // InBlock 1..1000 frames per read, OutBlock 1..InBlock, sleeps 0..1000 ms. Zero = refused.

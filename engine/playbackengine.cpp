@@ -15,6 +15,7 @@
 #include "meta/mpeginfo.h"
 #include "meta/tagreader.h"
 #include "meta/tagwriter.h"
+#include "output/silentnotice.h"
 
 namespace {
 // Played frames kept in the ring for the visualisations and for a device's rewind: more than the
@@ -22,6 +23,9 @@ namespace {
 constexpr size_t kHistoryFrames = 65536;
 // The queue never gets shorter than this, whatever OutBlock says, so the device cannot starve.
 constexpr size_t kMinQueueFrames = 8192;
+// A successor is asked for when the decoder is this close to the end of the stream (or a burst,
+// when longer), so the caller has seconds to answer before the last frame is heard.
+constexpr int64_t kAskAheadSeconds = 10;
 // MPEG frames decoded between checks for a new command (keeps seeks fast with a large InBlock).
 constexpr int kChunkMpegFrames = 16;
 constexpr size_t kMaxOutBlock = 1000;
@@ -44,24 +48,14 @@ constexpr int kRetuneSpacingMs = 40;
 
 void NoticeOutputFallback(const std::string& why, const AudioOutput* output)
 {
-    static std::atomic<bool> told{false};
-    if (told.exchange(true))
+    // No device at all: said once on standard error and handed to the interface for the user.
+    if (dynamic_cast<const NullOutput*>(output)) {
+        NoteSilentOutput(why);
         return;
-    if (dynamic_cast<const NullOutput*>(output))
-        std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", why.c_str());
-    else
+    }
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
         std::fprintf(stderr, "morvane: no sound server (%s); using SDL2\n", why.c_str());
-}
-// The track's title and artist from its tag, its format and its length in whole seconds.
-void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info)
-{
-    TagInfo tag;
-    ReadTag(path, tag, &info);
-    info.channels = decoder.channels();
-    info.bitRate = decoder.bitRateKbps();
-    info.sampleRate = decoder.sampleRate();
-    info.totalSec = static_cast<int32_t>(
-        std::llround(static_cast<double>(decoder.lengthFrames()) / decoder.sampleRate()));
 }
 } // namespace
 
@@ -115,6 +109,7 @@ void PlaybackEngine::close()
     {
         std::lock_guard lock(m_mutex);
         m_decoder.close();
+        m_queue.reset(0);
     }
     m_open = false;
     m_path.clear();
@@ -128,10 +123,10 @@ void PlaybackEngine::callback(Callback proc)
     m_callback.store(proc);
 }
 
-void PlaybackEngine::notifyEnd()
+void PlaybackEngine::notify(int32_t code)
 {
     if (Callback proc = m_callback.load())
-        proc(4, 0);
+        proc(code, 0);
 }
 
 size_t PlaybackEngine::queueLimitFrames() const
@@ -167,25 +162,94 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
     init();
     close();
     info = {};
-    std::string error;
+    TrackRecord track;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_decoder.open(path, true, &error))
+        if (!OpenTrackFile(path, m_decoder, track))
             return 0;
+        track.number = ++m_trackCount;
+        m_queue.reset(track.number);
+        m_successorAsked = false;
+        m_pitchTempo.configure(track.info.sampleRate);
     }
-    m_path = path;
-    m_open = true;
-    m_lengthFrames = m_decoder.lengthFrames();
-    ReadInputInfo(path, m_decoder, info);
-    m_info = info;
-    {
-        std::lock_guard lock(m_mutex);
-        m_equalizer.configure(info.sampleRate);
-        m_pitchTempo.configure(info.sampleRate);
-    }
+    takeTrack(track);
+    info = m_info;
     m_clock.clearMarkers();
     m_stopFrame.store(0);
     return 1;
+}
+
+void PlaybackEngine::takeTrack(const TrackRecord& track)
+{
+    m_path = track.path;
+    m_info = track.info;
+    m_lengthFrames = track.lengthFrames;
+    m_open = true;
+}
+
+int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
+{
+    info = {};
+    followHeardTrack();
+    bool rewind = false;
+    int accepted = 0;
+    auto nextIsPath = [&] {
+        std::lock_guard lock(m_mutex);
+        const TrackRecord* next = m_queue.successor();
+        if (next && next->path == path)
+            info = next->info;
+        return next && next->path == path;
+    };
+    auto decoder = std::make_unique<MpegDecoder>();
+    TrackRecord track;
+    if (!path.empty() && m_open && m_state.load() != Stopped) {
+        if (nextIsPath())
+            return 1;
+        // Another sample rate needs the device opened anew: that track starts as after open.
+        accepted = OpenTrackFile(path, *decoder, track) &&
+                   track.info.sampleRate == m_info.sampleRate;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (accepted) {
+            track.number = ++m_trackCount;
+            info = track.info;
+            rewind = m_queue.offer(std::move(track), std::move(decoder));
+        } else {
+            rewind = m_queue.withdraw();
+        }
+    }
+    // Audio of the successor it replaces is queued already: decode again from the frame heard.
+    if (rewind)
+        postJump(heardTrackFrame());
+    else
+        m_wake.notify_all();
+    return accepted;
+}
+
+void PlaybackEngine::followHeardTrack()
+{
+    const int joined = m_queue.joinedTrack();
+    if (joined == 0 || !m_output)
+        return;
+    int heard = 0;
+    if (m_clock.trackFrameAt(m_clock.heardIndex(m_output->nowNs()), &heard) < 0 || heard != joined)
+        return;
+    TrackRecord track;
+    bool asked = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_queue.adopt(joined, track))
+            return;
+        asked = m_successorAsked;
+    }
+    takeTrack(track);
+    // Lyrics belong to a track: the caller gives the new one's as it does after open.
+    m_lyrics.clear();
+    notify(kSuccessorHeard);
+    // Said before the caller knew of this track: said again for it.
+    if (asked)
+        notify(kSuccessorWanted);
 }
 
 int PlaybackEngine::reopen(const std::string& path, InputInfo& info)
@@ -301,6 +365,7 @@ void PlaybackEngine::stopDecoderAndWait()
 
 void PlaybackEngine::play()
 {
+    followHeardTrack();
     if (!m_open)
         return;
     int state = m_state.load();
@@ -325,6 +390,7 @@ void PlaybackEngine::stop()
 {
     if (!m_initialized)
         return;
+    followHeardTrack();
     stopDecoderAndWait();
     m_state.store(Stopped);
     m_stopFrame.store(0);
@@ -367,6 +433,7 @@ int64_t PlaybackEngine::heardTrackFrame()
 
 int64_t PlaybackEngine::positionFrames()
 {
+    followHeardTrack();
     if (!m_open)
         return 0;
     if (m_state.load() == Stopped)
@@ -401,6 +468,7 @@ void PlaybackEngine::seek(int32_t sec)
 
 void PlaybackEngine::seekMs(int64_t ms)
 {
+    followHeardTrack();
     if (!m_open)
         return;
     int64_t frame = msToFrame(ms);
@@ -460,16 +528,16 @@ int PlaybackEngine::getSpectrum(int32_t* left, int32_t* right)
 
 void PlaybackEngine::setEqualizer(const int32_t* gains)
 {
-    // Seconds of audio are queued ahead: a new setting is heard only if they are made again.
-    if (m_equalizer.setGains(gains))
-        reload();
+    // The equaliser works as the audio goes to the device: the new shape glides in within a few
+    // tens of milliseconds of what the device renders next, with nothing queued to make again.
+    if (m_renderer.equalizer().setGains(gains) && m_state.load() != Stopped)
+        refreshOutput();
 }
 
 void PlaybackEngine::reload()
 {
-    // Re-decoding from the frame heard now drops the queue and clears the filters' state.
-    if (m_open && m_state.load() != Stopped)
-        postJump(heardTrackFrame());
+    // Nothing queued depends on the equaliser, and pitch and speed remake the queue themselves
+    // when they change: a re-read from the frame heard would only put a jump into the sound.
 }
 
 void PlaybackEngine::setPitch(int percent)
@@ -519,7 +587,7 @@ int PlaybackEngine::decodeWave(const std::string& path)
     if (!m_open || path.empty())
         return 0;
     int blockFrames = std::max(1, m_decodeOption.blockSamples / std::max(1, m_info.channels));
-    return m_converter.start(m_path, path, blockFrames, [this] { notifyEnd(); }) ? 1 : 0;
+    return m_converter.start(m_path, path, blockFrames, [this] { notify(kTrackEnded); }) ? 1 : 0;
 }
 
 int PlaybackEngine::playDecodeWave(const std::string& path)
@@ -581,22 +649,26 @@ void PlaybackEngine::applyJump(int64_t frame)
     m_splice.cancel();
     if (m_playWriter.isOpen() && m_playWaveFirstFrame >= 0)
         m_playWaveJumped = true;
+    // A jump is a position in the heard track: a successor joined but not heard is undone.
+    m_queue.rewind(m_decoder);
     int64_t at = m_decoder.seek(frame);
     int pitch = m_pitchPercent.load();
     double tempo = m_tempoStep.load();
     m_pitchTempo.set(pitch, tempo);
     m_pitchTempo.clear();
-    m_equalizer.reset();
+    const int track = m_queue.decoderTrack();
     if (m_pitchTempo.bypassed())
-        m_clock.addMarker(m_ring.writeIndex(), at, 1.0, at);
+        m_clock.addMarker(m_ring.writeIndex(), at, 1.0, at, false, track);
     else
-        m_clock.addMarker(m_ring.writeIndex(), at - m_pitchTempo.alignmentFrames(), tempo, at);
+        m_clock.addMarker(m_ring.writeIndex(), at - m_pitchTempo.alignmentFrames(), tempo, at,
+                          false, track);
     int64_t expected = frame;
     m_pendingJump.compare_exchange_strong(expected, -1);
     m_outbox.clear();
     m_outboxDone = 0;
     m_segmentIn = m_segmentOut = 0;
     m_draining = false;
+    m_flushed = false;
     m_sinceSleep = 0;
     m_restUntil = {};
     m_filling = true;
@@ -633,7 +705,8 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     // A device without refresh keeps what it took: join just after it (its buffer is short).
     if (m_output && m_output->bufferFrames() == 0)
         join = std::max(join, m_ring.readIndex() + 2 * SpliceHead::kCrossfadeFrames);
-    const int64_t joinFrame = m_clock.trackFrameAt(join);
+    int spliceTrack = 0;
+    const int64_t joinFrame = m_clock.trackFrameAt(join, &spliceTrack);
     std::vector<int16_t> old(static_cast<size_t>(SpliceHead::kCrossfadeFrames) * 2);
     if (join + SpliceHead::kCrossfadeFrames > write || joinFrame < 0 ||
         !m_ring.copyHistory(join, SpliceHead::kCrossfadeFrames, old.data())) {
@@ -644,14 +717,18 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
         if (m_pitchTempo.bypassed())
             m_pitchTempo.clear();
         m_pitchTempo.set(pitch, tempo);
-        m_clock.addMarker(at, frame, m_pitchTempo.bypassed() ? 1.0 : tempo, frame, true);
+        m_clock.addMarker(at, frame, m_pitchTempo.bypassed() ? 1.0 : tempo, frame, true,
+                          m_queue.decoderTrack());
         return;
     }
+    // The splice point lies before a successor joined but not heard: the heard track's stream
+    // comes back, and the successor joins again at its end.
+    if (spliceTrack != m_queue.decoderTrack())
+        m_queue.rewind(m_decoder);
     const int64_t start =
         m_decoder.seek(std::max<int64_t>(0, joinFrame - kRetunePrerollMs * rate / 1000));
     m_pitchTempo.set(pitch, tempo);
     m_pitchTempo.clear();
-    m_equalizer.reset();
     const bool bypassed = m_pitchTempo.bypassed();
     const int64_t drop =
         bypassed ? joinFrame - start
@@ -663,6 +740,7 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     m_outboxDone = 0;
     m_segmentIn = m_segmentOut = 0;
     m_draining = false;
+    m_flushed = false;
     // Made before the queue is cut, so the device never finds it short: past what it may have
     // taken meanwhile, by more than it takes at once.
     const int64_t cover = kRetuneCoverFrames;
@@ -673,7 +751,8 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
         decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
     lock.lock();
     m_ring.rewindWrite(join);
-    m_clock.addMarker(join, joinFrame, bypassed ? 1.0 : tempo, joinFrame, true);
+    m_clock.addMarker(join, joinFrame, bypassed ? 1.0 : tempo, joinFrame, true,
+                      m_queue.decoderTrack());
     m_filling = true;
     m_refreshFrom = join;
     m_refreshAfterJump = true;
@@ -682,10 +761,9 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
 void PlaybackEngine::processBlock(const int16_t* in, int frames)
 {
     const int channels = m_decoder.channels();
-    const bool eq = !m_equalizer.bypassed();
     const bool stretch = !m_pitchTempo.bypassed();
     size_t start = m_outbox.size();
-    if (!eq && !stretch) {
+    if (!stretch) {
         // Bypassed exactly: the decoder's samples go to the ring unchanged.
         m_outbox.resize(start + static_cast<size_t>(frames) * 2);
         int16_t* out = m_outbox.data() + start;
@@ -705,31 +783,25 @@ void PlaybackEngine::processBlock(const int16_t* in, int frames)
         m_floatBuffer[2 * i] = in[i * channels] / 32768.0f;
         m_floatBuffer[2 * i + 1] = in[i * channels + channels - 1] / 32768.0f;
     }
-    if (eq)
-        m_equalizer.process(m_floatBuffer.data(), frames);
-    const std::vector<float>* result = &m_floatBuffer;
-    if (stretch) {
-        m_stretched.clear();
-        if (frames > 0) {
-            m_pitchTempo.process(m_floatBuffer.data(), frames, m_stretched);
-        } else {
-            // End of the stream: let out what SoundTouch holds, but no more than the track's
-            // length at this tempo (its flush pads with silence).
-            m_pitchTempo.flush(m_stretched);
-            int64_t expected = std::llround(m_segmentIn / m_pitchTempo.tempo());
-            int64_t allowed = std::max<int64_t>(0, expected - m_segmentOut);
-            if (static_cast<int64_t>(m_stretched.size() / 2) > allowed)
-                m_stretched.resize(static_cast<size_t>(allowed) * 2);
-        }
-        result = &m_stretched;
+    m_stretched.clear();
+    if (frames > 0) {
+        m_pitchTempo.process(m_floatBuffer.data(), frames, m_stretched);
+    } else {
+        // End of the stream: let out what SoundTouch holds, but no more than the track's length
+        // at this tempo (its flush pads with silence).
+        m_pitchTempo.flush(m_stretched);
+        int64_t expected = std::llround(m_segmentIn / m_pitchTempo.tempo());
+        int64_t allowed = std::max<int64_t>(0, expected - m_segmentOut);
+        if (static_cast<int64_t>(m_stretched.size() / 2) > allowed)
+            m_stretched.resize(static_cast<size_t>(allowed) * 2);
     }
     m_segmentIn += frames;
-    size_t outFrames = result->size() / 2;
+    size_t outFrames = m_stretched.size() / 2;
     m_segmentOut += static_cast<int64_t>(outFrames);
     m_outbox.resize(start + outFrames * 2);
     int16_t* out = m_outbox.data() + start;
     for (size_t i = 0; i < outFrames * 2; ++i) {
-        float v = std::clamp((*result)[i] * 32768.0f, -32768.0f, 32767.0f);
+        float v = std::clamp(m_stretched[i] * 32768.0f, -32768.0f, 32767.0f);
         out[i] = RoundToSample(v);
     }
     if (m_splice.active())
@@ -754,8 +826,7 @@ size_t PlaybackEngine::chunkFrames() const
 
 bool PlaybackEngine::plainPath()
 {
-    return m_outbox.empty() && m_equalizer.bypassed() && m_pitchTempo.bypassed() &&
-           !m_splice.active();
+    return m_outbox.empty() && m_pitchTempo.bypassed() && !m_splice.active();
 }
 
 void PlaybackEngine::decodeIntoRing(size_t frames, size_t queueLimit)
@@ -805,9 +876,7 @@ void PlaybackEngine::decodeBlock(size_t frames)
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     writePlayWave(m_readBuffer.data(), got);
     if (got == 0) {
-        if (!m_pitchTempo.bypassed())
-            processBlock(m_readBuffer.data(), 0);
-        m_draining = true;
+        m_draining = true; // the stretcher is flushed once no successor follows
     } else {
         processBlock(m_readBuffer.data(), got);
         m_sinceSleep += std::max(1, got / m_decoder.samplesPerFrame());
@@ -837,7 +906,41 @@ void PlaybackEngine::endOfTrack(bool callEnd)
     m_stopFrame.store(0);
     finishPlayWave();
     if (callEnd)
-        notifyEnd();
+        notify(kTrackEnded);
+}
+
+bool PlaybackEngine::nearEnd() const
+{
+    if (m_draining)
+        return true;
+    const int64_t length = m_decoder.lengthFrames();
+    const int64_t ahead = std::max<int64_t>(static_cast<int64_t>(burstFrames()),
+                                            kAskAheadSeconds * m_decoder.sampleRate());
+    return length > 0 && length - m_decoder.positionFrames() <= ahead;
+}
+
+bool PlaybackEngine::joinSuccessor()
+{
+    // A track being written to a WAV file ends as it always did.
+    if (m_playWriter.isOpen() || !m_queue.join(m_decoder))
+        return false;
+    if (m_flushed) {
+        // The stretcher has let out this track's end already: the successor starts afresh.
+        m_pitchTempo.clear();
+        m_segmentIn = m_segmentOut = 0;
+    }
+    // The successor's first frame leaves the stretcher after what it holds of this track (at
+    // once without one); from there on the clock counts the successor's frames.
+    const bool stretch = !m_pitchTempo.bypassed();
+    const double tempo = stretch ? m_pitchTempo.tempo() : 1.0;
+    const int64_t lag = stretch ? m_pitchTempo.alignmentFrames() : 0;
+    const int64_t at = m_ring.writeIndex() - m_segmentOut +
+                       std::llround(static_cast<double>(m_segmentIn + lag) / tempo);
+    m_clock.addMarker(at, 0, tempo, 0, true, m_queue.decoderTrack());
+    m_draining = false;
+    m_flushed = false;
+    m_successorAsked = false;
+    return true;
 }
 
 void PlaybackEngine::decodeLoop()
@@ -862,6 +965,11 @@ void PlaybackEngine::decodeLoop()
                 m_draining = false;
                 m_ring.discardQueued();
                 finishPlayWave(m_stopHeardFrame);
+                // Stopped, the heard track is the open one again and nothing follows it.
+                m_queue.withdraw();
+                m_queue.rewind(m_decoder);
+                m_queue.reset(m_queue.decoderTrack());
+                m_successorAsked = false;
             } else {
                 int64_t frame = m_jumpRequest;
                 m_jumpRequest = -1;
@@ -928,13 +1036,30 @@ void PlaybackEngine::decodeLoop()
             waitFrames(m_ring.discardPending() ? 256 : rest);
             continue;
         }
+        if (!m_successorAsked && nearEnd()) {
+            m_successorAsked = true;
+            lock.unlock();
+            notify(kSuccessorWanted);
+            lock.lock();
+            continue;
+        }
         if (m_draining) {
+            if (joinSuccessor())
+                continue;
+            if (!m_flushed) {
+                // No successor yet: let out what the stretcher holds (it may still come, late).
+                m_flushed = true;
+                if (!m_pitchTempo.bypassed()) {
+                    processBlock(m_readBuffer.data(), 0);
+                    continue;
+                }
+            }
             int64_t heard = m_clock.heardIndex(m_output ? m_output->nowNs() : 0);
             if (heard >= m_ring.writeIndex() && m_ring.queued() == 0) {
                 // The last frame has been heard and no command is waiting (checked above).
                 endOfTrack(false);
                 lock.unlock();
-                notifyEnd();
+                notify(kTrackEnded);
                 lock.lock();
                 continue;
             }

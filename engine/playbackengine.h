@@ -1,10 +1,12 @@
-// The engine the program runs: libmpg123 decoding on a decode thread, equaliser and SoundTouch on
-// that thread, a lock-free ring to the sound output, volume and fades in the audio callback.
+// The engine the program runs: libmpg123 decoding and SoundTouch on a decode thread, a lock-free
+// ring to the sound output, the equaliser, volume and fades in the audio callback.
 //
 // Threads: every Engine method runs on the caller's (UI) thread and returns without waiting for
 // audio (stop, open, close and free wait only for the decode thread to finish its current block).
 // The decode thread owns the decoder while a track plays and calls the end callback; the audio
 // thread only copies from the ring (see RingRenderer); a conversion thread runs decodeWave.
+// A successor (TrackQueue) is opened on the caller's thread, joined by the decode thread at the
+// end of the stream, and becomes the open track on the caller's thread once it is heard.
 // The output's refresh (a device with a long buffer drops it and renders again) is asked by the
 // caller's thread (pause, restart, stop, volume, fade-out) and by the decode thread (after a
 // jump or a new pitch or tempo, once the ring can fill the device).
@@ -24,11 +26,11 @@
 #include "analysis/spectrum.h"
 #include "clock/playclock.h"
 #include "decode/mpegdecoder.h"
-#include "dsp/equalizer.h"
 #include "dsp/gainramp.h"
 #include "dsp/pitchtempo.h"
 #include "dsp/splicehead.h"
 #include "engine.h"
+#include "gapless/trackqueue.h"
 #include "lyrics/lyrics.h"
 #include "output/outputfactory.h"
 #include "output/ringrenderer.h"
@@ -51,6 +53,7 @@ public:
     void callback(Callback proc) override;
     int open(const std::string& path, InputInfo& info) override;
     int reopen(const std::string& path, InputInfo& info) override;
+    int setNextTrack(const std::string& path, InputInfo& info) override;
     int getTagInfo(TagInfo& tag) override;
     int setTagInfo(const std::string& path, const TagInfo& tag, int32_t a, int32_t b) override;
     int getMpegInfo(MpegInfo& info) override;
@@ -70,7 +73,7 @@ public:
     int getWave(int32_t* left, int32_t* right) override;
     int getSpectrum(int32_t* left, int32_t* right) override;
     void setEqualizer(const int32_t* gains) override;
-    void reload() override;
+    void reload() override; // nothing to remake: the equaliser acts after the queue
     void setPitch(int percent) override;
     void setStepPitch(int step, int divisor) override;
     int getPitch() override;
@@ -90,6 +93,7 @@ public:
     bool decoding() const { return m_converter.running(); }
     // True from a seek until the decode thread has taken it.
     bool seekPending() const { return m_pendingJump.load() >= 0; }
+    const std::string& path() const { return m_path; } // the open track's file
     // Frames waiting in the ring (decoded, not yet taken by the device).
     size_t queuedFrames() const { return m_ring.queued(); }
     AudioOutput* output() { return m_output.get(); }
@@ -100,6 +104,8 @@ private:
     enum State : int { Stopped = 0, Playing = 1, Paused = 2 };
 
     void ensureOutput(int sampleRate);
+    void takeTrack(const TrackRecord& track);
+    void followHeardTrack();
     size_t queueLimitFrames() const;
     void postJump(int64_t frame);
     void stopDecoderAndWait();
@@ -120,10 +126,12 @@ private:
     bool writeOutbox(size_t queueLimit);
     void finishPlayWave(int64_t heardFrame = -1);
     void endOfTrack(bool callEnd);
+    bool nearEnd() const;
+    bool joinSuccessor();
     int64_t heardTrackFrame();
     int64_t msToFrame(int64_t ms) const;
     bool copyHeard(int16_t* frames, int count);
-    void notifyEnd();
+    void notify(int32_t code);
 
     OutputConfig m_outputConfig;
     std::unique_ptr<AudioOutput> m_output;
@@ -142,6 +150,7 @@ private:
     InputInfo m_info;
     int64_t m_lengthFrames = 0;
     bool m_open = false;
+    int m_trackCount = 0; // numbers the tracks on the clock
 
     std::atomic<int> m_state{Stopped};
     std::atomic<int64_t> m_stopFrame{0};    // position while stopped
@@ -154,7 +163,6 @@ private:
     std::atomic<int> m_inSleepMs{5};
     std::atomic<int> m_outSleepMs{0};
 
-    Equalizer m_equalizer;
     PitchTempo m_pitchTempo;
     std::atomic<int> m_pitchPercent{100};
     std::atomic<int> m_tempoStep{1};
@@ -180,9 +188,12 @@ private:
     bool m_running = false; // the decode thread is feeding the ring
     std::string m_playWavRequest;
     int64_t m_stopHeardFrame = -1; // the frame heard when stop was called
+    TrackQueue m_queue;
+    bool m_successorAsked = false; // the decoder's track has said it nears its end
 
     // Decode thread only.
     bool m_draining = false; // end of stream reached, waiting for the last frame to be heard
+    bool m_flushed = false;  // the stretcher has let out the end of the stream
     int64_t m_endIndex = 0;
     int64_t m_segmentIn = 0;  // track frames fed since the last jump
     int64_t m_segmentOut = 0; // output frames produced since the last jump

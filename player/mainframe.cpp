@@ -1,7 +1,7 @@
 // The drawing steps of one frame of the main window.
 #include "mainframe.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "mainwindowstate.h"
 #include "menupanel.h"
@@ -16,12 +16,16 @@
 #include "visual/spectrum.h"
 #include "visual/volumebar.h"
 
+#include <QFontMetrics>
+
 using namespace SkinLayout;
 
 namespace {
 
-// The status line's colour: the pale cyan of the skin's accents, legible on the dark display.
+// The status line's colour: the pale cyan of the skin's accents, legible on the dark display,
+// with an outline of the display's darkest navy that keeps it legible over spectrum bars.
 constexpr QRgb kStatusColour = 0xFFB8F0FF;
+constexpr QRgb kStatusOutline = 0xFF030812;
 
 // The decimal characters of a non-negative value padded with zeros to width, without a string:
 // the frame needs them fifty times a second.
@@ -54,8 +58,7 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
                      const SkinPictures& skin, MainWindowState& window, MenuPanel& menu)
     : m_state(state), m_engine(engine), m_playlist(playlist), m_skin(skin),
       m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight), m_window(window), m_menu(menu),
-      m_frame(ArenaImage(kFrameSize)), m_stars(InitStarField()), m_status(FrameFont()),
-      m_artist(FrameFont())
+      m_frame(ArenaImage(kFrameSize)), m_stars(InitStarField())
 {
     // The sheets the steps draw from every tick, beside the frame.
     m_skin.Picture1 = ArenaCopy(skin.Picture1, false);
@@ -65,16 +68,20 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
 
 void MainFrame::compose(int engineState, int sec)
 {
+    // A stopped track whose row went with the playlist can no longer be played: the display
+    // forgets it (a track still heard stays shown until it ends).
+    m_trackShown = m_state.FileOpened && (m_playlist.count() > 0 || engineState != 0);
     const QImage& sprites = m_skin.Picture1;
     m_overlay.copyBackground(m_frame);
     if (m_state.StarDust)
-        DrawStar(m_frame, m_stars);
+        DrawStar(m_frame, m_stars, kDisplayBand);
     m_menu.paint(m_frame, sprites, m_state.MenuAni);
     if (m_state.ExpressType == 0)
-        OsiroScope(m_frame, m_engine, m_state.OsiroType);
+        OsiroScope(m_frame, m_engine, m_state.OsiroType, kDisplayBand);
     else if (m_state.ExpressType == 1)
         SpeAna(m_frame, sprites, m_engine, m_state.SpeAnaType);
-    TitleMove(m_frame, m_engine, m_state, m_title);
+    if (m_trackShown)
+        TitleMove(m_frame, m_engine, m_state, m_title);
     m_overlay.applyOverlay(m_frame);
     drawDigits();
     drawButtons(engineState);
@@ -102,8 +109,9 @@ void MainFrame::drawSmallNumber(int value, int digits, const int* xs)
 void MainFrame::drawDigits()
 {
     drawSmallNumber(qBound(0, m_state.Volume, 999), 3, kVolumeDigitX);
-    drawSmallNumber(qMax(0, m_state.InputInfo.sampleRate), 5, kSampleRateDigitX);
-    drawSmallNumber(qMax(0, m_state.InputInfo.bitRate), 3, kBitRateDigitX);
+    const InputInfo& info = m_trackShown ? m_state.InputInfo : InputInfo{};
+    drawSmallNumber(qMax(0, info.sampleRate), 5, kSampleRateDigitX);
+    drawSmallNumber(qMax(0, info.bitRate), 3, kBitRateDigitX);
 }
 
 void MainFrame::drawButtons(int engineState)
@@ -188,43 +196,33 @@ void MainFrame::WriteMessage()
 {
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
-    int percent = 0;
-    int conversionWidth = 0;
-    if (m_state.ConversionRunning) {
-        percent = qBound(0, m_engine.decodeProgress(), 100);
-        m_status.setText(ConversionText(percent));
-        conversionWidth = m_status.width();
+    const int percent =
+        m_state.ConversionRunning ? qBound(0, m_engine.decodeProgress(), 100) : 0;
+    const auto message = StatusMessage(m_state, engineState, sec, m_playlist.count(), percent);
+    if (!message)
+        return;
+    // Most ticks show the same text: keep a stamp per text shown lately, cut to the box once.
+    StatusStamp* stamp = nullptr;
+    for (auto& cached : m_statusStamps) {
+        if (cached.source == message->text)
+            stamp = &cached;
     }
-    if (m_state.ShowInfo)
-        m_artist.setText(m_state.ArtistLabel);
-    const auto texts = StatusMessages(m_state, engineState, sec, m_playlist.count(), percent,
-                                      m_artist.width(), conversionWidth);
-    for (const StatusText& text : texts) {
-        if (text.artist) {
-            m_artist.draw(m_frame, text.x, kStatusY, kStatusColour);
-            continue;
-        }
-        // Most ticks show the same one or two texts: keep a stamp per text shown lately.
-        TextStamp* stamp = nullptr;
-        for (auto& cached : m_statusStamps) {
-            if (cached.text() == text.text)
-                stamp = &cached;
-        }
-        if (!stamp) {
-            if (m_statusStamps.size() >= 4)
-                m_statusStamps.erase(m_statusStamps.begin());
-            m_statusStamps.emplace_back(FrameFont());
-            stamp = &m_statusStamps.back();
-            stamp->setText(text.text);
-        }
-        stamp->draw(m_frame, text.x, kStatusY, kStatusColour);
+    if (!stamp) {
+        if (m_statusStamps.size() >= 4)
+            m_statusStamps.erase(m_statusStamps.begin());
+        m_statusStamps.push_back({message->text, TextStamp(FrameFont())});
+        stamp = &m_statusStamps.back();
+        stamp->stamp.setText(QFontMetrics(FrameFont()).elidedText(message->text, Qt::ElideRight,
+                                                                  kStatusWidth));
     }
+    const int x = StatusLeft(*message, stamp->stamp.width());
+    stamp->stamp.drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline);
 }
 
 void MainFrame::drawLamps(int engineState)
 {
     const QRect lamp(kLampCell, kLampSize);
-    if (m_state.FileOpened)
+    if (m_state.FileOpened && m_trackShown)
         CopyRect(m_frame, kFileLampPos, m_skin.Picture1, lamp);
     if (m_playlist.count() > 0)
         CopyRect(m_frame, kListLampPos, m_skin.Picture1, lamp);
@@ -237,7 +235,7 @@ void MainFrame::SetPositionCursor()
     int32_t sec = 0;
     m_engine.getState(sec);
     const int totalSec = m_state.InputInfo.totalSec;
-    if (totalSec <= 0)
+    if (totalSec <= 0 || !m_trackShown)
         return;
     int position = m_window.SeekPos;
     if (!m_window.Seeking) {

@@ -65,9 +65,12 @@ private:
     StarField m_stars;
     TitleScroller m_title;
     LyricLine m_lyric;
-    TextStamp m_status; // the conversion progress
-    TextStamp m_artist; // "Label4"
-    std::vector<TextStamp> m_statusStamps;
+    struct StatusStamp {
+        QString source;  // the text asked for
+        TextStamp stamp; // the text as drawn, cut to the status box
+    };
+    std::vector<StatusStamp> m_statusStamps;
+    bool m_trackShown = true; // the opened track is shown (set by compose)
     int m_tipShownSec = 0;
     int m_tipTotalSec = 0;
 };

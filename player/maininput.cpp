@@ -1,8 +1,8 @@
 // Mouse and key rules of the main window.
 #include "maininput.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "hotareas.h"
 #include "mainwindowstate.h"

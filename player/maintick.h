@@ -20,7 +20,9 @@ public:
     void setTrayIcon(TrayIconSink* sink) { m_tray = sink; }
     void setLyricsClock(LyricsClock* clock) { m_lyricsClock = clock; }
 
-    void run();
+    // One tick. Without drawFrame (the window cannot be seen) the logic runs and no frame is
+    // composed.
+    void run(bool drawFrame = true);
 
 private:
     void updateLyricsClock();

@@ -1,17 +1,19 @@
 // The main window: shows the composed frame, forwards mouse and key events, snaps after drags.
 #include "mainwindow.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "framediff.h"
 #include "hotareas.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "shell/x11pointer.h"
 #include "shell/x11presenter.h"
 #include "visual/imagearena.h"
 #include "visual/skinlayout.h"
 
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -29,8 +31,12 @@
 
 namespace {
 
-// How long the window must rest after a platform move before it snaps (the platform does not
-// tell when its move ends).
+// A window manager that moves the window keeps the button's release to itself: while its move
+// lasts the pointer's buttons are asked for at this interval, and the window snaps once they are
+// up.
+constexpr int kReleasePollMs = 20;
+// Where the buttons cannot be asked for: how long the window must rest after a platform move
+// before it snaps.
 constexpr int kSnapDelayMs = 150;
 
 } // namespace
@@ -56,20 +62,42 @@ MainWindow::MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppAction
     setWindowIcon(skin.programIcon);
     m_presenter = new X11Presenter(this);
     m_snapTimer = new QTimer(this);
-    m_snapTimer->setSingleShot(true);
-    m_snapTimer->setInterval(kSnapDelayMs);
     connect(m_snapTimer, &QTimer::timeout, this, [this] {
+        if (PointerButtonHeld().value_or(false))
+            return;
+        m_snapTimer->stop();
         m_systemMove = false;
         snapToScreen();
     });
     connect(&ops, &TrackOps::captionChanged, this, &QWidget::setWindowTitle);
 }
 
+bool MainWindow::canBeSeen() const
+{
+    if (!isVisible() || isMinimized())
+        return false;
+    const QWindow* handle = windowHandle();
+    return handle && handle->isExposed();
+}
+
 void MainWindow::tick()
 {
-    m_tick.run();
+    const bool seen = canBeSeen();
+    m_tick.run(seen);
+    if (!seen) {
+        m_unseen = true;
+        m_dirtyRects.clear();
+        m_lastDirty = {};
+        return;
+    }
     m_input.setLyricLine(m_frame.lyricLine().LyricLeft, m_frame.lyricLine().Label3.width());
-    m_dirtyRects = ChangedRects(m_frame.frame(), m_shown);
+    if (m_unseen) {
+        // What the platform kept of the window while it was away is not to be trusted.
+        m_unseen = false;
+        m_dirtyRects = {m_frame.frame().rect()};
+    } else {
+        m_dirtyRects = ChangedRects(m_frame.frame(), m_shown);
+    }
     m_lastDirty = BoundingRect(m_dirtyRects);
     if (m_dirtyRects.empty())
         return;
@@ -130,6 +158,11 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
         // release for this press: there is nothing to snap, and waiting for that release would
         // swallow the release of the next click.
         m_systemMove = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        m_pollRelease = m_systemMove && PointerButtonHeld().has_value();
+        if (m_pollRelease) {
+            m_snapTimer->setSingleShot(false);
+            m_snapTimer->start(kReleasePollMs);
+        }
         return;
     }
     m_manualMove = true;
@@ -167,8 +200,10 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 void MainWindow::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (m_systemMove)
-        m_snapTimer->start();
+    if (m_systemMove && !m_pollRelease) {
+        m_snapTimer->setSingleShot(true);
+        m_snapTimer->start(kSnapDelayMs);
+    }
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -200,8 +235,13 @@ void MainWindow::snapToScreen()
     const QScreen* current = screen();
     if (!current)
         return;
-    const QPoint target = SnapToEdges(frameGeometry(), current->geometry());
-    if (target != frameGeometry().topLeft())
+    // A window manager's move may not have reached Qt yet: the X server knows where it ended.
+    // The window is frameless, so its native window's corner is its frame's.
+    QRect place = frameGeometry();
+    if (const auto onScreen = WindowPlaceOnScreen(*this))
+        place.moveTopLeft(*onScreen);
+    const QPoint target = SnapToEdges(place, current->geometry());
+    if (target != place.topLeft())
         move(target);
 }
 
@@ -224,4 +264,12 @@ void MainWindow::leaveEvent(QEvent* event)
     // The pointer left the window without a last move over the lyric line: it is no longer over it.
     m_window.LyricHover = false;
     QWidget::leaveEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The app hides its windows itself when it quits; a close request never destroys the
+    // window behind its back, so the playlist and the engine are never left running unseen.
+    event->ignore();
+    m_actions.quitApp();
 }

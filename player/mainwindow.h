@@ -28,8 +28,12 @@ public:
     MainWindow(AppState& state, Engine& engine, TrackOps& ops, AppActions& actions,
                const SkinPictures& skin, QWidget* parent = nullptr);
 
-    // One tick of the main loop; the app calls it every Interval milliseconds.
+    // One tick of the main loop; the app calls it every Interval milliseconds. While the window
+    // cannot be seen (hidden, minimised, unmapped) it runs the tick's logic and draws nothing;
+    // the first tick it can be seen again sends the whole frame.
     void tick();
+    // Whether the window can be seen now: shown, not minimised, mapped.
+    bool canBeSeen() const;
 
     // Playlist operations provided by the playlist side (keys 1..5, the shuffled order).
     PlayerHooks& hooks() { return m_hooks; }
@@ -60,6 +64,9 @@ protected:
     void leaveEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A close from the window manager (Alt+F4, the taskbar) is a quit: the question, then the
+    // app's shutdown; Cancel keeps the window.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void snapToScreen();
@@ -78,8 +85,10 @@ private:
     QImage m_shown;
     QRect m_lastDirty;
     std::vector<QRect> m_dirtyRects;
+    bool m_unseen = true; // no frame has been sent since the window was last out of sight
     // Window drag: the platform's move when it has one, else our own.
     bool m_systemMove = false;
+    bool m_pollRelease = false; // the platform's move ends when the pointer's buttons are up
     bool m_manualMove = false;
     QPoint m_dragOffset;
     class QTimer* m_snapTimer = nullptr;

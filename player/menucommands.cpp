@@ -1,8 +1,8 @@
 // What each entry of the menu panel does.
 #include "menucommands.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlist/playlistmodel.h"
 #include "shell/messagebox.h"

@@ -1,25 +1,32 @@
-// The status line of the main window ("WriteMessage"): which texts it shows and where.
+// The status line of the main window ("WriteMessage"): which one text it shows and where.
 #pragma once
 
 #include <QString>
 
-#include <vector>
+#include <optional>
 
 struct AppState;
 
+// The status line's box: texts are cut to fit inside it.
+inline constexpr int kStatusY = 45;
+inline constexpr int kStatusLeft = 90;
+inline constexpr int kStatusWidth = 120;
+
 struct StatusText {
+    static constexpr int kCentred = -1;
     QString text;
-    int x = 0;           // left edge in the frame; the line's top is kStatusY
+    int x = kCentred;    // left edge in the frame, or centred in the box
     bool artist = false; // the artist label's text
 };
 
-inline constexpr int kStatusY = 45;
+// The one text the status line holds for the engine state and elapsed sec, by priority (see the
+// definition). Ends ShowInfo once the artist's seconds are over.
+std::optional<StatusText> StatusMessage(AppState& state, int engineState, int sec, int rowCount,
+                                        int decodePercent);
 
-// What the status line holds for the engine state and elapsed sec. artistWidth and
-// conversionWidth are the pixel widths of the artist label and of the conversion text in the
-// status font. Ends ShowInfo once the artist's seconds are over.
-std::vector<StatusText> StatusMessages(AppState& state, int engineState, int sec, int rowCount,
-                                       int decodePercent, int artistWidth, int conversionWidth);
+// Left edge of a text `width` pixels wide: its own x while it stays inside the box, else centred
+// in the box (from the box's left edge when it fills the box).
+int StatusLeft(const StatusText& text, int width);
 
 // "変換中 42%": shown while a silent WAV conversion runs.
 QString ConversionText(int percent);

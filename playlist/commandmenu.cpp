@@ -1,8 +1,8 @@
 // The command menu's items and what each does; check marks follow AppState.
 #include "commandmenu.h"
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "playlistcommands.h"
 #include "playlistmodel.h"
@@ -12,6 +12,8 @@
 #include "shell/messagebox.h"
 #include "trackops.h"
 
+#include <QActionGroup>
+#include <QRegularExpression>
 #include <QAction>
 #include <QMenu>
 
@@ -34,6 +36,15 @@ QAction* CommandMenu::add(QMenu* menu, const QString& name, const QString& capti
         syncChecks();
     });
     return action;
+}
+
+void CommandMenu::radioGroup(const QList<QAction*>& actions)
+{
+    auto* group = new QActionGroup(m_menu);
+    // The marks are set from the state; none may be marked (no visualisation of one kind).
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* action : actions)
+        group->addAction(action);
 }
 
 void CommandMenu::build()
@@ -62,7 +73,8 @@ void CommandMenu::build()
         1);
     top->addSeparator();
 
-    QMenu* display = top->addMenu(QStringLiteral("表示(&A)"));
+    // &A belongs to "常に手前に表示(&A)" in this menu.
+    QMenu* display = top->addMenu(QStringLiteral("表示(&Y)"));
     display->menuAction()->setObjectName(QStringLiteral("p3_0"));
     QMenu* spectrum = display->addMenu(QStringLiteral("スペクトラムアナライザ(&A)"));
     spectrum->menuAction()->setObjectName(QStringLiteral("p31"));
@@ -84,6 +96,8 @@ void CommandMenu::build()
         &CommandMenu::oscilloscope, 3);
     add(display, QStringLiteral("p33"), QStringLiteral("表示しない(&N)"), true,
         &CommandMenu::noDisplay, 0);
+    // One visualisation at a time: radio marks, not check boxes.
+    radioGroup(display->findChildren<QAction*>(QRegularExpression(QStringLiteral("^p3(11|21|3)"))));
     add(top, QStringLiteral("p3_1"), QStringLiteral("スターダスト(&D)"), true,
         &CommandMenu::toggleStarDust, 0);
     add(top, QStringLiteral("p3_2"), QStringLiteral("常に手前に表示(&A)"), true,
@@ -120,6 +134,7 @@ void CommandMenu::build()
     for (int i = 0; i < 4; ++i)
         add(modes, QStringLiteral("p71_%1").arg(i), QString::fromUtf8(modeCaptions[i]), true,
             &CommandMenu::playMode, i);
+    radioGroup(modes->findChildren<QAction*>(QRegularExpression(QStringLiteral("^p71_"))));
     top->addSeparator();
 
     add(top, QStringLiteral("p8_0"), QStringLiteral("バージョン(&V)"), false, &CommandMenu::about,

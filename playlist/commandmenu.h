@@ -29,6 +29,8 @@ public:
 private:
     QAction* add(QMenu* menu, const QString& name, const QString& caption, bool checkable,
                  void (CommandMenu::*handler)(int), int index);
+    // Puts actions in one group that shows radio marks.
+    void radioGroup(const QList<QAction*>& actions);
     void build();
 
     void open(int index);

@@ -8,6 +8,7 @@
 #include "shell/dialogs.h"
 #include "shell/listbackground.h"
 
+#include <QActionGroup>
 #include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
@@ -97,7 +98,14 @@ void PlaylistAppearance::buildMenu()
         m_backgroundItems[static_cast<size_t>(n + 1)] =
             background->addAction(QString::fromUtf8(pictures[n - 1]));
     m_backgroundItems[6] = background->addAction(QStringLiteral("読み込み(&E)"));
+    auto* backgroundGroup = new QActionGroup(background);
+    backgroundGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int i = 0; i < 7; ++i) {
+        // The menu shows which picture is in use.
+        if (i != 1 && i != 6) {
+            m_backgroundItems[static_cast<size_t>(i)]->setCheckable(true);
+            backgroundGroup->addAction(m_backgroundItems[static_cast<size_t>(i)]);
+        }
         if (i != 1)
             connect(m_backgroundItems[static_cast<size_t>(i)], &QAction::triggered, this,
                     [this, i] { chooseBackground(i); });
@@ -129,6 +137,7 @@ void PlaylistAppearance::load()
     m_window.resize(kPlaylistStartSize);
     const QString wallPath = ReadIni(kSection, QStringLiteral("WallPath"), 200, m_iniPath);
     SetListViewBackground(m_window.playList(), wallPath);
+    markBackground(wallPath);
     const int colour =
         ParseFontcolor(ReadIni(kSection, QStringLiteral("Fontcolor"), 50, m_iniPath));
     if (colour >= 0)
@@ -150,7 +159,7 @@ void PlaylistAppearance::chooseBackground(int item)
                                   {QStringLiteral("GIF(*.gif)"), QStringLiteral("*.gif")},
                                   {QStringLiteral("BMP(*.bmp)"), QStringLiteral("*.bmp")},
                                   {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")}};
-        const QString name = ShowOpenDialog(&m_window, filter, QDir::currentPath());
+        const QString name = ShowOpenDialog(&m_window, filter, DialogKind::Pictures);
         if (name.isEmpty() || !IsBackgroundPictureName(name))
             return;
         wallPath = name;
@@ -159,6 +168,21 @@ void PlaylistAppearance::chooseBackground(int item)
         return;
     }
     WriteIni(kSection, QStringLiteral("WallPath"), wallPath, m_iniPath);
+    markBackground(wallPath);
+}
+
+void PlaylistAppearance::markBackground(const QString& wallPath)
+{
+    // "なし" for no picture, a numbered item for a shipped one, no mark for a picture of the
+    // user's own.
+    int item = wallPath.isEmpty() ? 0 : -1;
+    for (int n = 1; n <= 4; ++n) {
+        if (wallPath == BackgroundPicturePath(n))
+            item = n + 1;
+    }
+    for (int i : {0, 2, 3, 4, 5}) {
+        m_backgroundItems[static_cast<size_t>(i)]->setChecked(i == item);
+    }
 }
 
 void PlaylistAppearance::chooseColour(int item)

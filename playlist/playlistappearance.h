@@ -53,6 +53,8 @@ public:
     QMenu* propertyMenu() const { return m_menu; }
     // Background item i: 0 none, 2..5 pictures 1..4, 6 a chosen file.
     void chooseBackground(int item);
+    // Marks the background item that matches wallPath.
+    void markBackground(const QString& wallPath);
     // Colour item i (0..9).
     void chooseColour(int item);
     void snap(SnapSide side);

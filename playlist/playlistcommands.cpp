@@ -1,7 +1,7 @@
 // Deleting, moving, file information, help and hide on the playlist window's rows.
 #include "playlistcommands.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "fileinfowindow.h"
 #include "playlistmodel.h"
 #include "playlistview.h"
@@ -11,10 +11,10 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QUrl>
 
 int FileAttributes(const QString& path)
 {

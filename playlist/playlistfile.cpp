@@ -2,17 +2,29 @@
 #include "playlistfile.h"
 
 #include "shell/dialogs.h"
+#include "shell/pathbytes.h"
 #include "shell/messagebox.h"
+#include "shell/safesave.h"
 #include "shell/textcodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+// The folder part of a path ("/" for a file in the root), without a trailing "/".
+QString folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
 // A playlist larger than this is read only this far: far beyond any real list, and it keeps a
 // mistaken choice of file from taking all memory.
 constexpr qint64 kMaxPlaylistBytes = 256LL * 1024 * 1024;
@@ -46,17 +58,69 @@ QString FieldReader::ReadField()
     return line.mid(1, close - 1).toString();
 }
 
+namespace {
+QString resolvedAgainst(const QString& folder, const QString& entry)
+{
+    if (entry.isEmpty() || entry.startsWith(QLatin1Char('/')))
+        return entry;
+    return QDir::cleanPath(folder + QLatin1Char('/') + entry);
+}
+
+bool existsOnDisk(const QString& path)
+{
+    struct stat info {};
+    return ::stat(PathBytes(path).constData(), &info) == 0;
+}
+
+// The text of a list whose bytes are not all valid UTF-8, line by line: a valid UTF-8 line as
+// such; a line whose bytes name a file as they stand (a name that is not valid UTF-8) kept as
+// those bytes; any other line decoded as legacy text (a list written on an older Japanese system).
+QString decodeMixedLines(const QByteArray& bytes, const QString& folder)
+{
+    QString text;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArray line = bytes.mid(start, end - start);
+        if (IsValidUtf8(line)) {
+            text += QString::fromUtf8(line);
+        } else {
+            const QString raw = PathFromBytes(line);
+            const QString entry = FieldReader(raw).ReadField();
+            text += existsOnDisk(resolvedAgainst(folder, entry)) ? raw : DecodeText(line);
+        }
+        if (end < bytes.size() && bytes[end] == '\r')
+            ++end;
+        if (end < bytes.size() && bytes[end] == '\n')
+            ++end;
+        text += QLatin1Char('\n');
+        start = end;
+    }
+    return text;
+}
+}  // namespace
+
 QStringList ReadPlaylistEntries(const QString& path, bool* ok)
 {
     if (ok)
         *ok = false;
-    const QFileInfo info(path);
+    if (path.isEmpty())
+        return {};
+    // Opened by the path's own bytes, so a list whose name is not valid UTF-8 is read too.
+    const QByteArray name = PathBytes(path);
+    struct stat info {};
     // Only plain files: a name that leads to a device or a pipe would never end.
-    if (path.isEmpty() || !info.isFile())
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return {};
+    }
     QByteArray bytes = file.read(kMaxPlaylistBytes);
     if (file.error() != QFileDevice::NoError)
         return {};
@@ -67,10 +131,26 @@ QStringList ReadPlaylistEntries(const QString& path, bool* ok)
     }
     if (ok)
         *ok = true;
+    const bool whole = IsValidUtf8(bytes) || bytes.startsWith("\xFF\xFE") ||
+                       bytes.startsWith("\xFE\xFF");
     QStringList entries;
-    FieldReader reader(DecodeText(bytes));
+    FieldReader reader(whole ? DecodeText(bytes)
+                             : decodeMixedLines(bytes, folderOf(AbsolutePath(path))));
     while (!reader.atEnd())
         entries << reader.ReadField();
+    return entries;
+}
+
+QStringList PlaylistFileEntries(const QString& path, bool* ok)
+{
+    const QString folder = folderOf(AbsolutePath(path));
+    QStringList entries;
+    for (const QString& entry : ReadPlaylistEntries(path, ok)) {
+        // Lists from other players carry #EXTM3U and #EXTINF lines: they are no tracks.
+        if (entry.startsWith(QLatin1Char('#')))
+            continue;
+        entries << resolvedAgainst(folder, entry);
+    }
     return entries;
 }
 
@@ -85,7 +165,7 @@ std::vector<PlaylistRow> MakeRows(const QStringList& paths)
 
 int AddPlaylistFile(PlaylistModel& model, const QString& path)
 {
-    const std::vector<PlaylistRow> rows = MakeRows(ReadPlaylistEntries(path));
+    const std::vector<PlaylistRow> rows = MakeRows(PlaylistFileEntries(path));
     model.appendRows(rows);
     return static_cast<int>(rows.size());
 }
@@ -93,24 +173,12 @@ int AddPlaylistFile(PlaylistModel& model, const QString& path)
 namespace {
 bool writeLines(const QString& target, const QStringList& lines, QString* error)
 {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : lines) {
-        bytes += line.toUtf8();
+        bytes += PathBytes(line); // a name that is not valid UTF-8 keeps its own bytes
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return SaveBytes(target, bytes, error);
 }
 } // namespace
 
@@ -130,7 +198,9 @@ bool WriteBackup(const PlaylistModel& model, const QString& path, QString* error
 
 int ReadBackup(PlaylistModel& model, const QString& path)
 {
-    return AddPlaylistFile(model, path);
+    const std::vector<PlaylistRow> rows = MakeRows(ReadPlaylistEntries(path));
+    model.appendRows(rows);
+    return static_cast<int>(rows.size());
 }
 
 bool SavePlaylist(QWidget* owner, const PlaylistModel& model)
@@ -143,7 +213,7 @@ bool SavePlaylist(QWidget* owner, const PlaylistModel& model)
     }
     const DialogFilter filter = {{QStringLiteral("PlayList(*.m3u)"), QStringLiteral("*.m3u")},
                                  {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")}};
-    const QString chosen = ShowSaveDialog(owner, filter, QDir::currentPath());
+    const QString chosen = ShowSaveDialog(owner, filter, DialogKind::Playlists);
     if (chosen.isEmpty())
         return false;
     QString target = chosen;

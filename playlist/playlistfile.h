@@ -27,14 +27,19 @@ private:
 };
 
 // Every entry of a playlist or backup file, in order. Text is UTF-8 (a BOM is dropped) or, when
-// the bytes are not valid UTF-8, Shift-JIS. ok is false when the file is missing, is not a
+// the bytes are not valid UTF-8, read line by line: a line that names a file by its own bytes
+// keeps them, any other line is decoded as legacy text (Shift-JIS). ok is false when the file is missing, is not a
 // plain file or cannot be read; the result is then empty.
 QStringList ReadPlaylistEntries(const QString& path, bool* ok = nullptr);
+
+// The tracks of a playlist file: its entries without the comment lines ("#EXTM3U", "#EXTINF:..."),
+// each relative entry resolved against the playlist file's own folder.
+QStringList PlaylistFileEntries(const QString& path, bool* ok = nullptr);
 
 // Rows for paths, measured from the disk; files that cannot be measured still get their row.
 std::vector<PlaylistRow> MakeRows(const QStringList& paths);
 
-// Appends one row per entry of the playlist file path, in one insertion; returns the number of
+// Appends one row per track of the playlist file path (PlaylistFileEntries), in one insertion; returns the number of
 // rows added (0 for an empty or unreadable file). Starting a track is the caller's business.
 int AddPlaylistFile(PlaylistModel& model, const QString& path);
 

@@ -2,6 +2,9 @@
 #include "playlistmodel.h"
 
 #include "shell/cpath.h"
+#include "shell/pathbytes.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +24,7 @@ QString SizeText(qint64 bytes)
 PlaylistRow MakeRowWithSize(const QString& path, qint64 sizeBytes)
 {
     cPath name;
-    name.FileName = path;
+    name.FileName = PathDisplay(path);
     PlaylistRow row;
     row.text = name.GetCleanFileName();
     if (sizeBytes >= 0)
@@ -40,8 +43,11 @@ PlaylistRow MakeRow(const QString& path, const QFileInfo& info)
 PlaylistRow MakeRow(const QString& path)
 {
     if (path.isEmpty() || path.contains(QChar(0)))
-        return MakeRow(path, QFileInfo());
-    return MakeRow(path, QFileInfo(path));
+        return MakeRowWithSize(path, -1);
+    // Measured by the path's own bytes: QFileInfo would lose a name that is not valid UTF-8.
+    struct stat info {};
+    const bool measured = ::stat(PathBytes(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return MakeRowWithSize(path, measured ? static_cast<qint64>(info.st_size) : -1);
 }
 
 QString PlaylistCaption(int count)
@@ -202,7 +208,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
         if (index.column() == FileSizeColumn)
             return r.sizeText;
         if (index.column() == PathColumn)
-            return r.path;
+            return PathDisplay(r.path);
         return {};
     case Qt::DecorationRole:
         if (index.column() != FileNameColumn)

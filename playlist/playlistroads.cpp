@@ -1,10 +1,12 @@
 // The roads in: shortcut keys, the Open dialog, a folder, dropped files.
 #include "playlistroads.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlistfile.h"
 #include "playlistmodel.h"
 #include "shell/dialogs.h"
+#include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 #include "trackops.h"
 
 #include <QDir>
@@ -44,7 +46,7 @@ std::vector<FolderEntry> ListMp3Files(const QString& folder)
         return entries;
     // Read with the system calls rather than QDir, which leaves out names that are not valid
     // UTF-8; each file is measured here once, so the rows need not ask the disk again.
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    DIR* dir = opendir(PathBytes(folder).constData());
     if (!dir)
         return entries;
     const int dirFd = dirfd(dir);
@@ -56,7 +58,7 @@ std::vector<FolderEntry> ListMp3Files(const QString& folder)
         struct stat info {};
         if (fstatat(dirFd, name, &info, 0) != 0 || !S_ISREG(info.st_mode))
             continue;
-        entries.push_back({QFile::decodeName(QByteArray(name, static_cast<qsizetype>(length))),
+        entries.push_back({PathFromBytes(QByteArray(name, static_cast<qsizetype>(length))),
                            static_cast<qint64>(info.st_size)});
     }
     closedir(dir);
@@ -85,8 +87,10 @@ QStringList DroppedFileNames(const QMimeData* data)
     if (!data || !data->hasUrls())
         return names;
     for (const QUrl& url : data->urls()) {
+        // The URL's own bytes: toLocalFile() would lose a name that is not valid UTF-8.
         if (url.isLocalFile())
-            names << url.toLocalFile();
+            names << PathFromBytes(QByteArray::fromPercentEncoding(
+                url.path(QUrl::FullyEncoded).toLatin1()));
     }
     return names;
 }
@@ -135,7 +139,7 @@ void PlaylistRoads::AddFromFileDialog(QWidget* owner)
         {QStringLiteral("Mpeg audio layer-Ⅲ(*.mp3)"), QStringLiteral("*.mp3")},
         {QStringLiteral("PlayList(*.m3u)"), QStringLiteral("*.m3u")},
         {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")}};
-    const QString name = ShowOpenDialog(owner, filter, QDir::currentPath());
+    const QString name = ShowOpenDialog(owner, filter, DialogKind::Tracks);
     if (name.isEmpty())
         return;
     const bool wasEmpty = m_playlist.count() == 0;
@@ -154,8 +158,14 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
         return;
     const QString folder = browse.pPathName;
     const std::vector<FolderEntry> files = ListMp3Files(folder);
-    if (files.empty())
+    if (files.empty()) {
+        // Nothing changes and playback goes on, but the user learns why nothing was added.
+        ShowMessage(owner,
+                    QStringLiteral("選択したフォルダにはMP3ファイルがありません。\r%1")
+                        .arg(PathDisplay(folder)),
+                    kAppTitle, QMessageBox::Information);
         return;
+    }
     std::vector<PlaylistRow> rows;
     rows.reserve(files.size());
     const QString prefix = folder + QLatin1Char('/');
@@ -181,12 +191,13 @@ void PlaylistRoads::AddDroppedNames(const QStringList& names)
     std::vector<PlaylistRow> rows;
     for (const QString& name : names) {
         if (IsMp3Name(name)) {
-            const QFileInfo info(name);
-            if (info.isDir())
+            PlaylistRow row = MakeRow(name);
+            // A folder named like a track has no size; it is no track either.
+            if (row.sizeText.isEmpty() && QFileInfo(PathDisplay(name)).isDir())
                 continue;
-            rows.push_back(MakeRow(name, info));
+            rows.push_back(std::move(row));
         } else if (IsPlaylistName(name)) {
-            std::vector<PlaylistRow> entries = MakeRows(ReadPlaylistEntries(name));
+            std::vector<PlaylistRow> entries = MakeRows(PlaylistFileEntries(name));
             rows.insert(rows.end(), std::make_move_iterator(entries.begin()),
                         std::make_move_iterator(entries.end()));
         }

@@ -43,7 +43,14 @@ PlaylistView::PlaylistView(QWidget* parent) : QTreeView(parent)
 
 void PlaylistView::applyColumnWidths()
 {
-    const PlaylistColumnWidths widths = ColumnWidthsFor(viewport()->width());
+    PlaylistColumnWidths widths = ColumnWidthsFor(viewport()->width());
+    // A quarter of the name column is too narrow for a size such as "12,345kb" at the default
+    // width: the size column gets room for that, the two others share the rest.
+    const int sizeWidth = fontMetrics().horizontalAdvance(QStringLiteral("99,999kb")) + 16;
+    if (widths.fileSize < sizeWidth) {
+        widths.fileSize = sizeWidth;
+        widths.fileName = widths.path = std::max(0, viewport()->width() - sizeWidth) / 2;
+    }
     setColumnWidth(0, widths.fileName);
     setColumnWidth(1, widths.fileSize);
     setColumnWidth(2, widths.path);

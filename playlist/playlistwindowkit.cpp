@@ -7,6 +7,7 @@
 #include "playlisticons.h"
 #include "playlisttoolbar.h"
 #include "playlistwindow.h"
+#include "state/actions.h"
 #include "shell/trayhost.h"
 #include "shell/trayicon.h"
 
@@ -28,10 +29,15 @@ PlaylistWindowKit::PlaylistWindowKit(PlaylistWindow& window, AppActions& actions
     m_trayIcon->setTip(QStringLiteral("Morvane"));
     m_trayIcon->setVisible(true);
     connect(m_trayIcon, &cTrayIcon::mouseDown, this,
-            [this](Qt::MouseButton button, const QPoint& globalPos) {
+            [this, &actions](Qt::MouseButton button, const QPoint& globalPos) {
                 if (button == Qt::RightButton)
                     m_commandMenu->popupAt(globalPos);
+                else if (button == Qt::LeftButton)
+                    actions.toggleWindows();
             });
+    // The first click of a double click toggled already; the double click always ends with
+    // the windows shown.
+    connect(m_trayIcon, &cTrayIcon::doubleClicked, this, [&actions] { actions.restoreWindows(); });
 }
 
 PlaylistWindowKit::~PlaylistWindowKit() = default;

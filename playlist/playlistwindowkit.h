@@ -22,7 +22,8 @@ class PlaylistWindowKit : public QObject {
 public:
     // Runs the window's start-up steps at once: the 490 x 350 size, the background and text
     // colour of iniPath's section PlayList, and the tray icon (tip "Morvane") whose right
-    // button opens the command menu. Without a host the desktop's tray is used.
+    // button opens the command menu, whose left button shows or hides the windows and whose
+    // double click shows them. Without a host the desktop's tray is used.
     PlaylistWindowKit(PlaylistWindow& window, AppActions& actions, const QString& iniPath,
                       std::unique_ptr<TrayHost> trayHost = nullptr);
     ~PlaylistWindowKit() override;

@@ -1,13 +1,21 @@
 // Opening tracks in the engine and the transport rules of the play modes.
 #include "trackops.h"
 
-#include "app/appstate.h"
+#include <QDir>
+
+#include "state/appstate.h"
 #include "engine/engine.h"
+#include "engine/output/silentnotice.h"
 #include "playlistmodel.h"
 #include "shell/cpath.h"
+#include "settings/settingsstore.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 
+#include <QDir>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 // Tag texts may carry the padding of fixed-width fields.
@@ -34,7 +42,13 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    takeOpenedTrack(path, m_engine.open(path.toStdString(), m_state.InputInfo));
+    const int opened = m_engine.open(PathBytes(path).toStdString(), m_state.InputInfo);
+    // The engine forgets a successor on open (a re-open in place keeps it); it asks again near
+    // the new track's end.
+    m_state.Next = {};
+    m_state.NextWanted.store(false);
+    m_state.NextHeard.store(false);
+    takeOpenedTrack(path, opened);
 }
 
 bool TrackOps::ReopenTrack(const QString& path)
@@ -42,7 +56,7 @@ bool TrackOps::ReopenTrack(const QString& path)
     if (m_playlist.count() == 0)
         return false;
     InputInfo info;
-    if (m_engine.reopen(path.toStdString(), info) == 0)
+    if (m_engine.reopen(PathBytes(path).toStdString(), info) == 0)
         return false;
     m_state.InputInfo = info;
     takeOpenedTrack(path, 1);
@@ -52,8 +66,11 @@ bool TrackOps::ReopenTrack(const QString& path)
 void TrackOps::takeOpenedTrack(const QString& path, int opened)
 {
     if (opened == 0) {
-        ShowMessage(m_messageParent, QStringLiteral("Open Error"), kAppTitle, QMessageBox::NoIcon,
-                    QMessageBox::Ok);
+        // The file is named: a list may hold many rows that fail, and a FIFO or a folder
+        // behind a name ending in .mp3 is refused here at once.
+        ShowMessage(m_messageParent,
+                    QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
+                    QMessageBox::Warning, QMessageBox::Ok);
         m_state.FileOpened = false;
         return;
     }
@@ -61,6 +78,31 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
     // An end reported for the previous track (still unhandled, e.g. while a dialog was open)
     // must not skip the track just opened.
     m_state.PlayEnd.store(false);
+    showTrackTag();
+
+    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+        return;
+    if (m_state.OptionChanged) {
+        m_state.OptionChanged = false;
+        if (m_engine.setOption(m_state.InBlock, m_state.OutBlock, m_state.InSleep,
+                               m_state.OutSleep) == 0)
+            ShowMessage(m_messageParent,
+                        QStringLiteral("再生エンジンが負荷設定を受け付けませんでした。\r") +
+                            kLoadSettingsRule,
+                        kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
+    }
+    loadLyrics(path);
+    if (m_state.Mute)
+        m_state.Mute = false;
+    m_engine.setVolume(m_state.Volume, m_state.Volume);
+
+    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+        return;
+    makeCurrent(path);
+}
+
+void TrackOps::showTrackTag()
+{
     // A track without a tag must not show the previous track's artist.
     m_state.TagInfo = {};
     m_engine.getTagInfo(m_state.TagInfo);
@@ -70,26 +112,18 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
     // row gives no title.
     const int titleRow = m_state.CurrentIndex == 0 ? 1 : m_state.CurrentIndex;
     m_state.TitleLabel = m_playlist.rowText(titleRow);
+}
 
-    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
-        return;
-    if (m_state.OptionChanged) {
-        m_state.OptionChanged = false;
-        if (m_engine.setOption(m_state.InBlock, m_state.OutBlock, m_state.InSleep,
-                               m_state.OutSleep) == 0)
-            ShowMessage(m_messageParent, QStringLiteral("error"), kAppTitle, QMessageBox::NoIcon,
-                        QMessageBox::Ok);
-    }
+void TrackOps::loadLyrics(const QString& path)
+{
     cPath track;
     track.FileName = path;
     const QString lyricsPath = track.GetPath() + track.GetFileNameOnly() + QStringLiteral(".lrc");
-    m_state.LyricsLoaded = m_engine.setLyricsFile(lyricsPath.toStdString()) != 0;
-    if (m_state.Mute)
-        m_state.Mute = false;
-    m_engine.setVolume(m_state.Volume, m_state.Volume);
+    m_state.LyricsLoaded = m_engine.setLyricsFile(PathBytes(lyricsPath).toStdString()) != 0;
+}
 
-    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
-        return;
+void TrackOps::makeCurrent(const QString& path)
+{
     m_state.CurrentFile = path;
     if (m_state.CurrentIndex == 0)
         m_state.CurrentIndex = 1;
@@ -103,16 +137,93 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
         Q_EMIT currentRowChanged(m_state.CurrentIndex);
 }
 
+void TrackOps::QueueNext()
+{
+    QueuedRow& next = m_state.Next;
+    // Asked anew (the engine may have been opened again, as the tag editor does), the row is
+    // handed over again; the engine keeps a successor it already has.
+    const bool askedAnew = m_state.NextWanted.exchange(false);
+    if (askedAnew)
+        next.wanted = true;
+    if (!next.wanted)
+        return;
+    int row = 0;
+    QString path;
+    RowAfter after;
+    if (!m_state.Decoding) {
+        after = RowAfterCurrent(m_state, m_playlist);
+        if (after.plays) {
+            row = after.index;
+            path = m_playlist.rowPath(row);
+        }
+    }
+    next.row = row;
+    next.randomPos = after.randomPos;
+    // The same file (or still none): what the engine holds stays right.
+    if (path == next.path && !askedAnew)
+        return;
+    next.path = path;
+    next.accepted = m_engine.setNextTrack(PathBytes(path).toStdString(), next.info) != 0;
+}
+
+void TrackOps::FollowNext()
+{
+    if (!m_state.NextHeard.exchange(false))
+        return;
+    const QueuedRow next = std::exchange(m_state.Next, QueuedRow{});
+    if (next.path.isEmpty())
+        return;
+    // Rows moved since it was handed over: the row now holding its file.
+    int row = next.row;
+    if (m_playlist.rowPath(row) != next.path) {
+        row = 0;
+        for (int n = 1; n <= m_playlist.count() && row == 0; ++n)
+            if (m_playlist.rowPath(n) == next.path)
+                row = n;
+    }
+    if (row != 0)
+        m_state.CurrentIndex = row;
+    m_state.RandomPos = next.randomPos;
+    m_state.InputInfo = next.info;
+    m_state.FileOpened = true;
+    showTrackTag();
+    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+        return;
+    loadLyrics(next.path);
+    makeCurrent(next.path);
+}
+
+void TrackOps::catchUpWithEngine()
+{
+    if (!m_state.Next.accepted)
+        return;
+    int32_t sec = 0;
+    m_engine.getState(sec);
+    FollowNext();
+}
+
 void TrackOps::PlayTrack()
 {
     m_engine.play();
     m_state.Decoding = false;
+    const std::string silent = TakeSilentOutputNotice();
+    if (!silent.empty()) {
+        ShowMessage(m_messageParent,
+                    QStringLiteral("サウンドデバイスを開けませんでした。音は出ませんが、再生時間は"
+                                   "進みます。\r（%1）")
+                        .arg(QString::fromStdString(silent)),
+                    kAppTitle, QMessageBox::Warning);
+    }
 }
 
 void TrackOps::StopTrack()
 {
+    catchUpWithEngine();
     m_engine.stop();
     m_state.Decoding = false;
+    // Stopped, nothing follows; the engine asks again near the end of the next play.
+    m_state.Next = {};
+    m_state.NextWanted.store(false);
 }
 
 void TrackOps::TogglePause()
@@ -147,19 +258,62 @@ void TrackOps::GoToTrack(int n)
         PlayTrack();
 }
 
-int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+namespace {
+// The next entry of List1 after randomPos, which moves to it; 0 when List1 is empty.
+int ShuffledRowAfter(int& randomPos, const PlaylistModel& playlist)
 {
     const int entries = static_cast<int>(playlist.List1.size());
     if (entries == 0)
         return 0;
-    state.RandomPos += 1;
-    if (state.RandomPos > entries || state.RandomPos < 1)
-        state.RandomPos = 1;
-    return playlist.List1[static_cast<size_t>(state.RandomPos - 1)];
+    randomPos += 1;
+    if (randomPos > entries || randomPos < 1)
+        randomPos = 1;
+    return playlist.List1[static_cast<size_t>(randomPos - 1)];
+}
+} // namespace
+
+int NextRandomRow(AppState& state, const PlaylistModel& playlist)
+{
+    return ShuffledRowAfter(state.RandomPos, playlist);
+}
+
+RowAfter RowAfterCurrent(const AppState& state, const PlaylistModel& playlist)
+{
+    RowAfter after;
+    after.index = state.CurrentIndex + 1;
+    after.randomPos = state.RandomPos;
+    switch (state.PlayMode) {
+    case 0:
+        if (after.index > playlist.count()) {
+            after.index = 1;
+            return after;
+        }
+        break;
+    case 2: {
+        // A shuffled order that was never built (or went stale) falls back to list order
+        // rather than reading past its end.
+        const int row = ShuffledRowAfter(after.randomPos, playlist);
+        if (playlist.isValidRow(row))
+            after.index = row;
+        else if (after.index > playlist.count())
+            after.index = 1;
+        break;
+    }
+    case 3:
+        after.index = state.CurrentIndex;
+        break;
+    default:
+        if (after.index > playlist.count())
+            after.index = 1;
+        break;
+    }
+    after.plays = playlist.isValidRow(after.index);
+    return after;
 }
 
 void TrackOps::NextTrack()
 {
+    catchUpWithEngine();
     m_state.CurrentIndex += 1;
     if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
         m_state.CurrentIndex = NextRandomRow(m_state, m_playlist);
@@ -168,6 +322,7 @@ void TrackOps::NextTrack()
 
 void TrackOps::PreviousTrack()
 {
+    catchUpWithEngine();
     m_state.CurrentIndex -= 1;
     // Random mode has no way back: previous takes the next step of the shuffled order too.
     if (m_state.PlayMode == 2 && !m_playlist.List1.empty())
@@ -177,6 +332,7 @@ void TrackOps::PreviousTrack()
 
 void TrackOps::PlayCurrent()
 {
+    catchUpWithEngine();
     if (!m_playlist.isValidRow(m_state.CurrentIndex))
         return;
     OpenTrack(m_playlist.rowPath(m_state.CurrentIndex));

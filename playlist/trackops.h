@@ -14,6 +14,15 @@ class QWidget;
 // Advances RandomPos. Returns 0 when List1 is empty.
 int NextRandomRow(AppState& state, const PlaylistModel& playlist);
 
+// Where the play mode goes when the current track ends: CurrentIndex and RandomPos after it, and
+// whether that row plays (list order stops after the last row, with CurrentIndex back at 1).
+struct RowAfter {
+    int index = 0;
+    int randomPos = 0;
+    bool plays = false;
+};
+RowAfter RowAfterCurrent(const AppState& state, const PlaylistModel& playlist);
+
 class TrackOps : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +52,14 @@ public:
     // it and play it.
     void StartRowOne();
 
+    // Gapless play, each tick: once the engine asks, hands it the row the play mode chooses
+    // after the current one, and hands it again whenever a playlist or play-mode change alters
+    // that choice (none during a WAV conversion).
+    void QueueNext();
+    // Gapless play, each tick right after the engine is polled: when the engine says the row
+    // handed over is heard, it becomes the current track (row mark, title, caption, lyrics).
+    void FollowNext();
+
     // The window that owns this object's message boxes ("Open Error", "error").
     void setMessageParent(QWidget* parent);
 
@@ -57,6 +74,12 @@ Q_SIGNALS:
     void currentRowChanged(int n);
 
 private:
+    // The parts of bringing the state in line with an open track that a gapless join shares.
+    void showTrackTag();
+    void loadLyrics(const QString& path);
+    void makeCurrent(const QString& path);
+    // A join heard since the last tick is followed before a transport button acts on the row.
+    void catchUpWithEngine();
     // OpenTrack from the engine's answer on: result of Engine::open or Engine::reopen.
     void takeOpenedTrack(const QString& path, int opened);
 

@@ -1,20 +1,73 @@
-// A small INI store with the classic API's semantics, on UTF-8 files with a Shift-JIS fallback.
+// A small INI store with the classic API's semantics, on UTF-8 files with a legacy-text fallback.
+// Each file is read once and kept in memory (read again only when it changes on disk); every
+// write goes through the safe-write routine. UI thread only.
 #include "ini.h"
 
+#include "messagebox.h"
+#include "safesave.h"
 #include "textcodec.h"
 
+#include "engine/io/plainfile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
+
+#include <chrono>
+#include <map>
+
+#include <sys/stat.h>
 
 namespace {
 
-QStringList readLines(const QString& file)
+// A settings file is a few kilobytes; one far larger is not read, so that a wrong or damaged
+// file cannot hold up the program.
+constexpr qint64 kMaxIniBytes = 4LL * 1024 * 1024;
+
+struct Signature {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    long long modifiedNs = -1;
+    bool operator==(const Signature&) const = default;
+};
+
+struct CachedFile {
+    QStringList lines;
+    Signature signature;  // of the file the lines came from or were last written to
+    bool memoryOnly = false;  // refused or not writable: changes stay in memory for this run
+    bool reported = false;    // the user has been told once
+};
+
+std::map<QString, CachedFile>& cache()
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = DecodeText(f.readAll());
+    static std::map<QString, CachedFile> files;
+    return files;
+}
+
+Signature signatureOf(const QString& file)
+{
+    Signature sig;
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return sig;
+    sig.device = st.st_dev;
+    sig.inode = st.st_ino;
+    sig.size = st.st_size;
+    sig.modifiedNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return sig;
+}
+
+void tellOnce(CachedFile& entry, const QString& what, const QString& file, const QString& reason)
+{
+    if (entry.reported)
+        return;
+    entry.reported = true;
+    ShowMessage(nullptr, SaveFailureText(what, file, reason), kAppTitle, QMessageBox::Warning);
+}
+
+QStringList parseLines(const QByteArray& bytes)
+{
+    QString text = DecodeText(bytes);
     // Accept CR LF, LF and lone CR line ends.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -23,6 +76,39 @@ QStringList readLines(const QString& file)
         lines.removeLast();
     return lines;
 }
+
+CachedFile& load(const QString& file)
+{
+    CachedFile& entry = cache()[file];
+    if (entry.memoryOnly)
+        return entry;
+    const Signature now = signatureOf(file);
+    // File times tick in steps of milliseconds: a file changed in the last two seconds may
+    // have changed again within one step, so only an older one is trusted to its signature.
+    const auto age = std::chrono::system_clock::now().time_since_epoch() -
+                     std::chrono::nanoseconds(now.modifiedNs);
+    if (now == entry.signature && age > std::chrono::seconds(2))
+        return entry;
+    entry.signature = now;
+    entry.lines.clear();
+    if (now.size < 0)
+        return entry;  // missing: empty
+    if (now.size > kMaxIniBytes) {
+        entry.memoryOnly = true;
+        tellOnce(entry, QStringLiteral("設定ファイルが大きすぎるため読み込みませんでした。"
+                                       "\r設定はこの起動の間だけ保たれます。"),
+                 file, QString());
+        return entry;
+    }
+    // Only a plain file: a pipe would block the program, a device would never end.
+    QFile f(file);
+    if (!IsPlainFile(QFile::encodeName(file).toStdString()) || !f.open(QIODevice::ReadOnly))
+        return entry;
+    entry.lines = parseLines(f.read(kMaxIniBytes));
+    return entry;
+}
+
+const QStringList& readLines(const QString& file) { return load(file).lines; }
 
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 
@@ -132,11 +218,26 @@ bool WriteIni(const QString& section, const QString& key, const QString& value, 
         lines << QLatin1Char('[') + section + QLatin1Char(']') << newLine;
     }
 
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    CachedFile& entry = load(file);
+    entry.lines = lines;
+    if (entry.memoryOnly)
         return false;
-    QByteArray bytes = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-    if (out.write(bytes) != bytes.size())
+    const QByteArray bytes =
+        (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    QString reason;
+    if (!SaveBytes(file, bytes, &reason)) {
+        // The old file stays as it was; the new value lives on in memory for this run.
+        entry.memoryOnly = true;
+        tellOnce(entry, QStringLiteral("設定を保存できませんでした！"), file, reason);
         return false;
-    return out.commit();
+    }
+    entry.signature = signatureOf(file);
+    return true;
+}
+
+void KeepIniInMemory(const QString& file)
+{
+    CachedFile& entry = load(file);
+    entry.memoryOnly = true;
+    entry.reported = true;
 }

@@ -1,14 +1,15 @@
 // The settings keys, their defaults, and start-up loading and saving of the program-wide state.
 #include "settingsstore.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "apppaths.h"
 #include "ini.h"
+#include "safesave.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -139,6 +140,46 @@ void LoadSettings(AppState& state, const QString& file)
     state.OutSleep = ReadIniInt(b, QStringLiteral("OutSleep"), file);
 }
 
+namespace {
+constexpr int kMaxBlock = 1000;
+constexpr int kMaxSleepMs = 1000;
+bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+}  // namespace
+
+bool LoadSettingsValid(int inBlock, int outBlock, int inSleep, int outSleep)
+{
+    return inRange(inBlock, 1, kMaxBlock) && inRange(outBlock, 1, inBlock) &&
+           inRange(inSleep, 0, kMaxSleepMs) && inRange(outSleep, 0, kMaxSleepMs);
+}
+
+QString RepairLoadSettings(AppState& state)
+{
+    if (LoadSettingsValid(state.InBlock, state.OutBlock, state.InSleep, state.OutSleep))
+        return {};
+    const QString before = QStringLiteral("%1, %2, %3, %4")
+                               .arg(state.InBlock)
+                               .arg(state.OutBlock)
+                               .arg(state.InSleep)
+                               .arg(state.OutSleep);
+    const QString b = QStringLiteral("Burden");
+    if (!inRange(state.InBlock, 1, kMaxBlock))
+        state.InBlock = DefaultIniValue(b, QStringLiteral("InBlock"));
+    if (!inRange(state.OutBlock, 1, state.InBlock))
+        state.OutBlock = std::min(DefaultIniValue(b, QStringLiteral("OutBlock")), state.InBlock);
+    if (!inRange(state.InSleep, 0, kMaxSleepMs))
+        state.InSleep = DefaultIniValue(b, QStringLiteral("InSleep"));
+    if (!inRange(state.OutSleep, 0, kMaxSleepMs))
+        state.OutSleep = DefaultIniValue(b, QStringLiteral("OutSleep"));
+    return QStringLiteral("設定ファイルの負荷設定（入力フレーム数、出力フレーム数、スリープ時間: "
+                          "%1）が正しくないため、%2, %3, %4, %5 に戻しました。\r")
+               .arg(before)
+               .arg(state.InBlock)
+               .arg(state.OutBlock)
+               .arg(state.InSleep)
+               .arg(state.OutSleep) +
+           kLoadSettingsRule;
+}
+
 void EnsureSettingsFile(const QString& file)
 {
     if (QFileInfo::exists(file))
@@ -149,9 +190,5 @@ void EnsureSettingsFile(const QString& file)
         bytes = shipped.readAll();
     if (bytes.isEmpty())
         bytes = defaultFileText().toUtf8();
-    QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.commit();
-    }
+    SaveBytes(file, bytes);
 }

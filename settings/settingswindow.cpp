@@ -24,8 +24,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "leadingnumber.h"
 #include "settingsstore.h"
 #include "ini.h"
@@ -33,6 +33,8 @@
 #include "shell/fileassociation.h"
 #include "shell/messagebox.h"
 #include "shell/textcodec.h"
+
+#include "engine/io/plainfile.h"
 
 namespace {
 const QString kWindow = QStringLiteral("Window");
@@ -113,6 +115,9 @@ SettingsWindow::SettingsWindow(AppState& state, AppActions& actions, QWidget* pa
     m_applyButton->setObjectName(QStringLiteral("applyButton"));
     m_closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    // Enter applies; the other buttons act only when clicked or focused with Tab.
+    m_applyButton->setDefault(true);
+    m_closeButton->setAutoDefault(false);
     connect(m_applyButton, &QPushButton::clicked, this, &SettingsWindow::apply);
     connect(m_closeButton, &QPushButton::clicked, this, &SettingsWindow::close);
 
@@ -152,11 +157,14 @@ QWidget* SettingsWindow::buildFirstTab()
     m_starDust = checkBox(QStringLiteral("スターダスト"), QStringLiteral("starDustCheck"), page);
     auto* starNote = noteLabel(
         QStringLiteral("スターダストを使用すると多少CPUに負荷がかかるかもしれません。"), page);
+    // One line: wrapped at the tab's width it left "ん。" alone on the second.
+    starNote->setWordWrap(false);
     m_association =
         checkBox(QStringLiteral("ファイルの関連づけ"), QStringLiteral("associationCheck"), page);
     m_mixerButton = new QPushButton(QStringLiteral("ﾎﾞﾘｭｰﾑｺﾝﾄﾛｰﾙの起動"), page);
     m_mixerButton->setObjectName(QStringLiteral("mixerButton"));
     m_mixerButton->setIcon(QIcon::fromTheme(QStringLiteral("multimedia-volume-control")));
+    m_mixerButton->setAutoDefault(false);
     connect(m_mixerButton, &QPushButton::clicked, this, &SettingsWindow::startMixer);
 
     auto* grid = new QGridLayout(page);
@@ -201,6 +209,7 @@ QWidget* SettingsWindow::buildSecondTab()
     }
     m_defaultsButton = new QPushButton(QStringLiteral("デフォルト"), load);
     m_defaultsButton->setObjectName(QStringLiteral("defaultsButton"));
+    m_defaultsButton->setAutoDefault(false);
     connect(m_defaultsButton, &QPushButton::clicked, this, &SettingsWindow::restoreDefaults);
     loadLayout->addWidget(m_defaultsButton, row, 1, Qt::AlignRight);
 
@@ -237,6 +246,18 @@ QWidget* SettingsWindow::buildThirdTab()
     scrollLayout->addWidget(new QLabel(QStringLiteral("遅い"), scroll), 0, 0);
     scrollLayout->addWidget(m_scrollSpeed, 0, 1);
     scrollLayout->addWidget(new QLabel(QStringLiteral("速い"), scroll), 0, 2);
+    // The bar alone does not say where it stands.
+    auto* speedValue = new QLabel(scroll);
+    speedValue->setObjectName(QStringLiteral("scrollSpeedValue"));
+    speedValue->setMinimumWidth(speedValue->fontMetrics().horizontalAdvance(
+        QStringLiteral("スクロールしない")));
+    auto showSpeed = [speedValue](int value) {
+        speedValue->setText(value == 0 ? QStringLiteral("スクロールしない")
+                                       : QStringLiteral("%1 / %2").arg(value).arg(kMaxTitleInterval));
+    };
+    connect(m_scrollSpeed, &QScrollBar::valueChanged, speedValue, showSpeed);
+    showSpeed(m_scrollSpeed->value());
+    scrollLayout->addWidget(speedValue, 0, 3);
     scrollLayout->addWidget(
         noteLabel(QStringLiteral("ｽｸﾛｰﾙ速度を最も遅くするとｽｸﾛｰﾙをしなくなります。"), scroll), 1,
         0, 1, 3);
@@ -305,7 +326,7 @@ void SettingsWindow::loadDocument()
 {
     const QString path = DataDir() + QStringLiteral("/data.dat");
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!IsPlainFile(QFile::encodeName(path).toStdString()) || !file.open(QIODevice::ReadOnly)) {
         m_document->setPlainText(QStringLiteral("data.dat が見つかりません。(%1)").arg(path));
         return;
     }
@@ -323,6 +344,16 @@ void SettingsWindow::restoreDefaults()
 
 void SettingsWindow::apply()
 {
+    // Values the engine would refuse are caught here, before anything is stored.
+    std::array<int, 4> load{};
+    for (int i = 0; i < 4; ++i)
+        load[i] = LeadingNumberInt32(m_loadFields[i]->text());
+    if (!LoadSettingsValid(load[0], load[1], load[2], load[3])) {
+        m_tabs->setCurrentIndex(1);
+        ShowMessage(this, QStringLiteral("負荷設定の値が正しくありません。\r") + kLoadSettingsRule,
+                    QStringLiteral("Window"), QMessageBox::Warning);
+        return;
+    }
     applyOption(m_startPosition, m_state.StartType);
     applyOption(m_osiroType, m_state.OsiroType);
     applyOption(m_expressType, m_state.ExpressType);
@@ -336,10 +367,10 @@ void SettingsWindow::apply()
 
     m_state.OptionChanged = true;
 
-    m_state.InBlock = LeadingNumberInt32(m_loadFields[0]->text());
-    m_state.OutBlock = LeadingNumberInt32(m_loadFields[1]->text());
-    m_state.InSleep = LeadingNumberInt32(m_loadFields[2]->text());
-    m_state.OutSleep = LeadingNumberInt32(m_loadFields[3]->text());
+    m_state.InBlock = load[0];
+    m_state.OutBlock = load[1];
+    m_state.InSleep = load[2];
+    m_state.OutSleep = load[3];
 
     const QString file = PropertyIniPath();
     SaveSettings(m_state, file);
@@ -370,13 +401,30 @@ void SettingsWindow::apply()
 
 void SettingsWindow::startMixer()
 {
-    const QString mixer = QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
-    if (mixer.isEmpty()) {
-        ShowMessage(this, QStringLiteral("ボリュームコントロール（pavucontrol）が見つかりませんでした。"),
-                    kAppTitle, QMessageBox::Information);
+    // The mixers Linux desktops ship, tried in this order: PulseAudio's and PipeWire's own, then
+    // GNOME's, Xfce's and KDE's.
+    static const QList<QStringList> kMixers = {
+        {QStringLiteral("pavucontrol")},
+        {QStringLiteral("pwvucontrol")},
+        {QStringLiteral("gnome-control-center"), QStringLiteral("sound")},
+        {QStringLiteral("xfce4-mixer")},
+        {QStringLiteral("kmix")},
+    };
+    QStringList names;
+    for (const QStringList& mixer : kMixers) {
+        names << mixer.join(QLatin1Char(' '));
+        const QString program = QStandardPaths::findExecutable(mixer.first());
+        if (program.isEmpty())
+            continue;
+        if (!QProcess::startDetached(program, mixer.mid(1)))
+            ShowMessage(this, QStringLiteral("ボリュームコントロール（%1）を起動できませんでした。")
+                                  .arg(names.back()),
+                        kAppTitle, QMessageBox::Warning);
         return;
     }
-    if (!QProcess::startDetached(mixer, {}))
-        ShowMessage(this, QStringLiteral("ボリュームコントロールを起動できませんでした。"), kAppTitle,
-                    QMessageBox::Warning);
+    ShowMessage(this,
+                QStringLiteral("ボリュームコントロールが見つかりませんでした。\r"
+                               "次のどれかをインストールして下さい: %1")
+                    .arg(names.join(QStringLiteral(", "))),
+                kAppTitle, QMessageBox::Information);
 }

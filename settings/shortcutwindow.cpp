@@ -10,10 +10,11 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "ini.h"
 #include "shell/apppaths.h"
 #include "shell/dialogs.h"
+#include "shell/pathbytes.h"
 #include "shell/messagebox.h"
 
 ShortcutWindow::ShortcutWindow(AppState& state, QWidget* dialogOwner, QWidget* parent)
@@ -34,6 +35,9 @@ ShortcutWindow::ShortcutWindow(AppState& state, QWidget* dialogOwner, QWidget* p
         m_browseButtons[i]->setFixedWidth(32);
         m_eraseButtons[i] = new QPushButton(QStringLiteral("消去"), this);
         m_eraseButtons[i]->setObjectName(QStringLiteral("eraseButton%1").arg(i));
+        // Enter in a row's box must not press a row's button: only "登録" is the default.
+        m_browseButtons[i]->setAutoDefault(false);
+        m_eraseButtons[i]->setAutoDefault(false);
         connect(m_browseButtons[i], &QPushButton::clicked, this, [this, i] { browse(i); });
         connect(m_eraseButtons[i], &QPushButton::clicked, this, [this, i] { erase(i); });
         rows->addWidget(number, i, 0);
@@ -47,6 +51,8 @@ ShortcutWindow::ShortcutWindow(AppState& state, QWidget* dialogOwner, QWidget* p
     m_registerButton->setObjectName(QStringLiteral("registerButton"));
     m_closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_registerButton->setDefault(true);
+    m_closeButton->setAutoDefault(false);
     connect(m_registerButton, &QPushButton::clicked, this, &ShortcutWindow::registerShortcuts);
     connect(m_closeButton, &QPushButton::clicked, this, &ShortcutWindow::close);
 
@@ -88,9 +94,17 @@ void ShortcutWindow::browse(int index)
         {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")},
     };
     const QString path =
-        ShowOpenDialog(m_dialogOwner ? m_dialogOwner : this, filter, QDir::currentPath());
-    if (!path.isEmpty() && isShortcutFile(path))
-        m_pathFields[index]->setText(path);
+        ShowOpenDialog(m_dialogOwner ? m_dialogOwner : this, filter, DialogKind::Tracks);
+    if (path.isEmpty())
+        return;
+    if (!isShortcutFile(path)) {
+        ShowMessage(this,
+                    QStringLiteral("ショートカットにはMP3とプレイリストだけが設定できます。\r%1")
+                        .arg(PathDisplay(path)),
+                    QStringLiteral("Short Path設定"), QMessageBox::Information);
+        return;
+    }
+    m_pathFields[index]->setText(path);
 }
 
 void ShortcutWindow::erase(int index) { m_pathFields[index]->clear(); }

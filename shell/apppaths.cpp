@@ -2,9 +2,13 @@
 #include "apppaths.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 QString ConfigDir()
 {
@@ -22,6 +26,30 @@ QString ConfigDir()
 QString PropertyIniPath() { return ConfigDir() + QStringLiteral("/Property.ini"); }
 
 QString BackupPath() { return ConfigDir() + QStringLiteral("/listbu.bak"); }
+
+QString RuntimeDir()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QFileInfo info(runtime);
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && info.isDir() && info.isWritable())
+        return QDir::cleanPath(runtime);
+    const QString dir = QDir::tempPath() + QStringLiteral("/morvane-%1").arg(::getuid());
+    if (QDir().mkpath(dir))
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return dir;
+}
+
+QString InstanceLockPath()
+{
+    // One lock per settings folder, named by the folder so that two settings folders (portable
+    // copies, tests) do not shut each other out.
+    const QByteArray key =
+        QCryptographicHash::hash(ConfigDir().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return RuntimeDir() + QStringLiteral("/morvane-") + QString::fromLatin1(key) +
+           QStringLiteral(".lock");
+}
+
+QString TemporaryJournalDir() { return ConfigDir() + QStringLiteral("/.unfinished"); }
 
 QString DataDir()
 {

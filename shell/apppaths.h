@@ -9,6 +9,15 @@ QString ConfigDir();
 QString PropertyIniPath();  // ConfigDir()/Property.ini
 QString BackupPath();       // ConfigDir()/listbu.bak
 
+// The per-user runtime folder: $XDG_RUNTIME_DIR when it is an absolute, writable folder, else
+// a private folder morvane-<uid> under the system's temporary folder. Created on first use.
+QString RuntimeDir();
+// The single-instance lock of the settings folder ConfigDir(), in RuntimeDir(): it can be made
+// even when the settings folder is read-only or full.
+QString InstanceLockPath();
+// Where the temporaries of unfinished writes are noted, so the next start can remove them.
+QString TemporaryJournalDir();  // ConfigDir()/.unfinished
+
 // The shipped files (data.dat, bg1.gif..bg4.gif, help/, the default Property.ini):
 // MORVANE_DATA when set, else share/morvane beside the build tree's executable, else
 // <prefix>/share/morvane for an installed program. No trailing "/".

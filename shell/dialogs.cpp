@@ -4,13 +4,21 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include <deque>
+#include <map>
 
 namespace {
+constexpr int kDialogWidth = 820;
+constexpr int kDialogHeight = 520;
+
 struct Script {
     std::deque<QString> answers;
     QStringList filters;
+    // The folder of the last choice per dialog kind, kept for the run.
+    std::map<DialogKind, QString> folders;
 };
 
 Script& script()
@@ -25,11 +33,14 @@ QString filterText(const DialogFilter& filter)
     for (const auto& [description, pattern] : filter) {
         // QFileDialog reads the patterns from the parentheses; keep the caller's description
         // and add the pattern when the description does not already show it.
+        // "*.*" means every file, as it does on the system the filters come from; Qt's "*.*"
+        // would hide names without a dot.
+        const QString qtPattern = pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
         if (description.contains(QLatin1Char('(')))
             parts << description.left(description.indexOf(QLatin1Char('('))) +
-                         QStringLiteral("(%1)").arg(pattern);
+                         QStringLiteral("(%1)").arg(qtPattern);
         else
-            parts << QStringLiteral("%1 (%2)").arg(description, pattern);
+            parts << QStringLiteral("%1 (%2)").arg(description, qtPattern);
     }
     return parts.join(QStringLiteral(";;"));
 }
@@ -49,13 +60,48 @@ bool scripted(const DialogFilter& filter, QString& answer)
 }
 }  // namespace
 
+namespace {
+// A file dialog wide enough for the size and date columns, in the detail view.
+QString runFileDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir,
+                      bool save)
+{
+    QFileDialog dialog(owner, QString(), initialDir, filterText(filter));
+    dialog.setViewMode(QFileDialog::Detail);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The callers ask about overwriting themselves where they need to.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.resize(kDialogWidth, kDialogHeight);
+    // Qt's own dialog: the name takes the spare width, size, type and date show whole.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().front();
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
+QString rememberFolder(DialogKind kind, const QString& chosen)
+{
+    if (!chosen.isEmpty())
+        script().folders[kind] = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+}  // namespace
+
 QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir)
 {
     QString answer;
     if (scripted(filter, answer))
         return answer;
-    QString path = QFileDialog::getOpenFileName(owner, QString(), initialDir, filterText(filter));
-    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    return runFileDialog(owner, filter, initialDir, false);
 }
 
 QString ShowSaveDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir)
@@ -63,10 +109,23 @@ QString ShowSaveDialog(QWidget* owner, const DialogFilter& filter, const QString
     QString answer;
     if (scripted(filter, answer))
         return answer;
-    // The callers ask about overwriting themselves where they need to.
-    QString path = QFileDialog::getSaveFileName(owner, QString(), initialDir, filterText(filter),
-                                                nullptr, QFileDialog::DontConfirmOverwrite);
-    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    return runFileDialog(owner, filter, initialDir, true);
+}
+
+QString DialogFolder(DialogKind kind)
+{
+    const auto found = script().folders.find(kind);
+    return found != script().folders.end() ? found->second : QDir::currentPath();
+}
+
+QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, DialogKind kind)
+{
+    return rememberFolder(kind, ShowOpenDialog(owner, filter, DialogFolder(kind)));
+}
+
+QString ShowSaveDialog(QWidget* owner, const DialogFilter& filter, DialogKind kind)
+{
+    return rememberFolder(kind, ShowSaveDialog(owner, filter, DialogFolder(kind)));
 }
 
 bool clsBrowsFolder::mShowDialog()
@@ -92,5 +151,6 @@ void DialogScript::clear()
 {
     script().answers.clear();
     script().filters.clear();
+    script().folders.clear();
 }
 QStringList DialogScript::askedFilters() { return script().filters; }

@@ -14,6 +14,14 @@ QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, const QString
 // The full path the user chose to save to (may not exist yet), or empty.
 QString ShowSaveDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir);
 
+// What a file dialog is for: each kind starts in the folder of the last file chosen for that
+// kind during this run (the working folder before the first choice).
+enum class DialogKind { Tracks, Playlists, Presets, Pictures, Lyrics };
+QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, DialogKind kind);
+QString ShowSaveDialog(QWidget* owner, const DialogFilter& filter, DialogKind kind);
+// The folder a dialog of that kind starts in now.
+QString DialogFolder(DialogKind kind);
+
 // Asks for a folder. mShowDialog returns false when the user cancelled (both names empty).
 class clsBrowsFolder {
 public:
@@ -34,6 +42,6 @@ public:
 class DialogScript {
 public:
     static void pushAnswer(const QString& answer);
-    static void clear();
+    static void clear();  // also forgets the folders of the dialog kinds
     static QStringList askedFilters();  // descriptions of the filters asked for, newest last
 };

@@ -9,10 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "apppaths.h"
+#include "safesave.h"
 #include "textcodec.h"
 
 namespace {
@@ -38,13 +38,7 @@ QString dataHome()
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // QSaveFile::commit can report success after a failed flush.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    return file.commit();
+    return SaveBytes(path, bytes);
 }
 
 bool writeFile(const QString& path, const QString& text)
@@ -431,7 +425,7 @@ QString MimePackagePath()
 
 QString DesktopExecValue(const QString& programPath)
 {
-    return execArgument(programPath) + QStringLiteral(" %f");
+    return execArgument(programPath) + QStringLiteral(" %F");
 }
 
 QString DesktopEntryText(const QString& programPath, bool claimMimeTypes)

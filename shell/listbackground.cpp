@@ -1,7 +1,10 @@
 // Tiled list backgrounds: the picture becomes the viewport's Base brush, which Qt tiles.
 #include "listbackground.h"
 
+#include "engine/io/plainfile.h"
+
 #include <QAbstractItemView>
+#include <QFile>
 #include <QApplication>
 #include <QImageReader>
 #include <QPalette>
@@ -28,7 +31,8 @@ bool SetListViewBackground(QAbstractItemView* view, const QString& path)
     QImageReader reader(path);
     // The content decides the format: a GIF named .jpg is still shown.
     reader.setDecideFormatFromContent(true);
-    const QImage image = path.isEmpty() ? QImage() : reader.read();
+    // Only a regular file: opening a FIFO would stop the program until someone writes to it.
+    const QImage image = !IsPlainFile(QFile::encodeName(path).toStdString()) ? QImage() : reader.read();
     if (image.isNull()) {
         ClearListViewBackground(view);
         return false;

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 namespace {
+// The text's least width in a message box, in pixels: room for the caption on the title bar.
+constexpr int kMessageMinTextWidth = 240;
+
 struct Script {
     bool enabled = false;
     std::deque<QMessageBox::StandardButton> answers;
@@ -28,11 +31,12 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         const QString& caption, QMessageBox::Icon icon,
-                                        QMessageBox::StandardButtons buttons)
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
 {
     Script& s = script();
     if (s.enabled) {
-        s.shown.push_back({text, caption, icon, buttons});
+        s.shown.push_back({text, caption, icon, buttons, defaultButton});
         if (s.answers.empty())
             return firstButton(buttons);
         auto answer = s.answers.front();
@@ -43,9 +47,14 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
         // Unattended runs (whole-program tests): say it on standard error, take the default.
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
                      qPrintable(QString(text).replace(QLatin1Char('\r'), QLatin1Char(' '))));
-        return firstButton(buttons);
+        return defaultButton != QMessageBox::NoButton ? defaultButton : firstButton(buttons);
     }
     QMessageBox box(icon, caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    // Qt sizes a box to its text: a short text gave a narrow box whose caption was cut.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }")
+                          .arg(kMessageMinTextWidth));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -12,12 +12,14 @@
 // The caption of message boxes where the program uses its own title.
 inline const QString kAppTitle = QStringLiteral("Morvane");
 
-// Shows a modal message box and returns the button pressed. With MORVANE_MESSAGES=stderr the
-// text goes to standard error instead and the first offered button is the answer.
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
-                                        const QString& caption = kAppTitle,
-                                        QMessageBox::Icon icon = QMessageBox::NoIcon,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// Shows a modal message box and returns the button pressed; Enter presses defaultButton (Qt's
+// choice when NoButton). With MORVANE_MESSAGES=stderr the text goes to standard error instead and
+// the default button (else the first offered one) is the answer.
+QMessageBox::StandardButton ShowMessage(
+    QWidget* parent, const QString& text, const QString& caption = kAppTitle,
+    QMessageBox::Icon icon = QMessageBox::NoIcon,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // Test seam: while enabled, ShowMessage shows nothing, records the message and returns the next
 // queued answer (or the first of the offered buttons when none is queued).
@@ -26,6 +28,7 @@ struct ShownMessage {
     QString caption;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
 };
 
 class MessageBoxScript {

@@ -2,13 +2,10 @@
 #include "qttrayhost.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 
-namespace {
-constexpr qint64 kTrayRecheckMs = 2000;
-}
-
-QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) { m_clock.start(); }
+QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) {}
 
 QtTrayHost::~QtTrayHost()
 {
@@ -20,20 +17,23 @@ void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
 {
     auto it = m_icons.find(id);
     if (it == m_icons.end()) {
-        // A null icon would only earn a warning from Qt, and without a tray nothing can show.
+        // A null icon would only earn a warning from Qt.
         if (icon.isNull())
             return;
-        const qint64 now = m_clock.elapsed();
-        if (m_lastTrayCheckMs >= 0 && now - m_lastTrayCheckMs < kTrayRecheckMs)
+        // On X11 the icon is made even while no tray exists: Qt docks it as soon as a tray
+        // appears, and again after the panel restarts, whatever the player is doing meanwhile.
+        // Elsewhere (offscreen) a missing tray never comes.
+        if (!QSystemTrayIcon::isSystemTrayAvailable() &&
+            QGuiApplication::platformName() != QLatin1String("xcb"))
             return;
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            m_lastTrayCheckMs = now;
-            return;
-        }
-        m_lastTrayCheckMs = -1;
         auto* trayIcon = new QSystemTrayIcon(icon);
         connect(trayIcon, &QSystemTrayIcon::activated, this,
                 [this, id](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::DoubleClick) {
+                        if (onDoubleClick)
+                            onDoubleClick(id);
+                        return;
+                    }
                     Qt::MouseButton button = Qt::NoButton;
                     switch (reason) {
                     case QSystemTrayIcon::Context: button = Qt::RightButton; break;
@@ -78,7 +78,7 @@ bool QtTrayHost::showMessage(int id, const QString& title, const QString& text, 
 {
     auto it = m_icons.find(id);
     if (it == m_icons.end() || !it->second.icon || !it->second.icon->isVisible() ||
-        !QSystemTrayIcon::supportsMessages())
+        !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
         return false;
     it->second.icon->showMessage(title, text,
                                  warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);

@@ -3,16 +3,14 @@
 
 #include "trayhost.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 
 #include <map>
 
 class QSystemTrayIcon;
 
-// The desktop's notification area through QSystemTrayIcon. Where there is no tray (offscreen,
-// a bare X server) nothing is shown; an icon added meanwhile appears once a tray exists and the
-// icon is next modified.
+// The desktop's notification area through QSystemTrayIcon. An icon added while there is no tray
+// (a panel that starts late or restarts) appears as soon as one exists.
 class QtTrayHost : public QObject, public TrayHost {
     Q_OBJECT
 public:
@@ -33,8 +31,4 @@ private:
         QString tip;
     };
     std::map<int, Shown> m_icons;
-    // When the tray was last found missing; the check costs a round trip to the X server and
-    // the tick asks for the icon fifty times a second.
-    qint64 m_lastTrayCheckMs = -1;
-    QElapsedTimer m_clock;
 };

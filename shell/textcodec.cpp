@@ -1,33 +1,23 @@
-// UTF-8 first, Shift-JIS as the fallback for files from older Japanese systems.
+// Every text file goes through the engine's decoder, so tags and files read legacy text alike.
 #include "textcodec.h"
 
-#include <QStringDecoder>
+#include "engine/meta/textcodec.h"
+
+#include <string_view>
+
+namespace {
+std::string_view viewOf(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+} // namespace
 
 bool IsValidUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    return !decoder.hasError();
+    return IsValidUtf8(viewOf(bytes));
 }
 
 QString DecodeText(const QByteArray& bytes)
 {
-    // Files saved as "Unicode" by older editors carry a UTF-16 byte-order mark.
-    if (bytes.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
-    if (bytes.startsWith("\xFE\xFF"))
-        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
-    QByteArray data = bytes;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(data);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder sjis("Shift_JIS");
-    if (sjis.isValid()) {
-        QString fallback = sjis.decode(data);
-        return fallback;
-    }
-    return QString::fromLatin1(data);
+    return QString::fromStdString(DecodeTextFile(viewOf(bytes)));
 }

@@ -22,4 +22,6 @@ public:
 
     // Set by the icon object: a mouse button was pressed on icon id at a global position.
     std::function<void(int id, Qt::MouseButton button, QPoint globalPos)> onPress;
+    // Set by the icon object: icon id was double-clicked.
+    std::function<void(int id)> onDoubleClick;
 };

@@ -13,12 +13,14 @@ cTrayIcon::cTrayIcon(std::unique_ptr<TrayHost> host, QObject* parent)
     m_host->onPress = [this](int id, Qt::MouseButton button, QPoint globalPos) {
         pressOn(id, button, globalPos);
     };
+    m_host->onDoubleClick = [this](int id) { doubleClickOn(id); };
 }
 
 cTrayIcon::~cTrayIcon()
 {
     // The host outlives no callback into a half-destroyed object.
     m_host->onPress = nullptr;
+    m_host->onDoubleClick = nullptr;
 }
 
 void cTrayIcon::setIndex(int New_Index)
@@ -94,6 +96,12 @@ void cTrayIcon::pressOn(int index, Qt::MouseButton button, const QPoint& globalP
 {
     m_eventIndex = (index >= 0 && index < iconCount()) ? index : -1;
     Q_EMIT mouseDown(button, globalPos);
+}
+
+void cTrayIcon::doubleClickOn(int index)
+{
+    m_eventIndex = (index >= 0 && index < iconCount()) ? index : -1;
+    Q_EMIT doubleClicked();
 }
 
 QString cTrayIcon::cutTip(const QString& tip)

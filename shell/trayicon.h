@@ -46,6 +46,8 @@ public:
 
     // A mouse button went down on icon index (the host's report, or a test's).
     void pressOn(int index, Qt::MouseButton button, const QPoint& globalPos);
+    // Icon index was double-clicked.
+    void doubleClickOn(int index);
 
     // The longest tip the tray takes, in Shift-JIS bytes before the terminating NUL.
     static constexpr int kMaxTipBytes = 63;
@@ -53,6 +55,7 @@ public:
 
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void doubleClicked();
 
 private:
     struct Icon {

@@ -80,8 +80,9 @@ bool X11Presenter::active()
     const QWindow* handle = m_window->windowHandle();
     if (!handle || handle->devicePixelRatio() != 1.0)
         return false;
-    // The platform makes a new native window when the window's flags change.
-    if (!m_drawable || m_window->internalWinId() != m_drawable)
+    // The platform makes a new native window when the window's flags change (always on top).
+    // The widget's own id can still name the destroyed one then: the window handle's is current.
+    if (!m_drawable || handle->winId() != m_drawable)
         return attach();
     return true;
 }
@@ -100,7 +101,7 @@ bool X11Presenter::attach()
     m_gc = 0;
     m_drawable = 0;
     m_connection = c;
-    const auto window = static_cast<xcb_window_t>(m_window->winId());
+    const auto window = static_cast<xcb_window_t>(handle->winId());
     uint8_t depth = 0;
     if (!FitsRgb32(c, window, depth)) {
         m_disabled = true;

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "conversionwatcher.h"
 #include "engine/engine.h"
 #include "playlist/playlistmodel.h"

@@ -6,7 +6,7 @@
 #include <QResizeEvent>
 #include <QTextBrowser>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlist/playlistmodel.h"
 #include "textfile.h"
 

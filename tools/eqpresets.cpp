@@ -1,9 +1,15 @@
 // Equaliser presets and the preset file format.
 #include "eqpresets.h"
 
+#include <cstdlib>
+
 #include <QList>
 #include <QRegularExpression>
 #include <QStringList>
+
+#include <cmath>
+
+#include "engine/dsp/equalizer.h"
 
 namespace {
 const std::array<EqPositions, kEqPresetCount> kPresets = {{
@@ -36,6 +42,14 @@ std::array<int32_t, kEqBands> EqGains(const EqPositions& positions)
     for (int i = 0; i < kEqBands; ++i)
         gains[i] = -positions[i];
     return gains;
+}
+
+QString EqHeadroomText(const EqPositions& positions)
+{
+    const double db = Equalizer::headroomFor(EqGains(positions).data());
+    const QString shown = QString::number(std::abs(db), 'f', 1);
+    return QStringLiteral("ヘッドルーム %1%2 dB")
+        .arg(shown == QStringLiteral("0.0") ? QString() : QStringLiteral("−"), shown);
 }
 
 QByteArray FormatKeq(const EqPositions& positions)
@@ -84,4 +98,11 @@ QString KeqSaveName(const QString& chosen, bool& askFirst)
 bool IsKeqLoadName(const QString& name)
 {
     return name.right(4).toLower() == QStringLiteral(".keq");
+}
+
+QString EqBandDbText(int position)
+{
+    const int tenths = -position;
+    const QString number = QString::number(std::abs(tenths) / 10.0, 'f', 1);
+    return tenths > 0 ? QLatin1Char('+') + number : tenths < 0 ? QLatin1Char('-') + number : number;
 }

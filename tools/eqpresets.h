@@ -23,6 +23,14 @@ const EqPositions& EqPresetPositions(int preset);
 // The engine's gains for slider positions: each gain is the negated position.
 std::array<int32_t, kEqBands> EqGains(const EqPositions& positions);
 
+// The gain of a band at position as shown under its slider, in dB with one decimal and a sign
+// ("+12.0", "0.0", "-3.5"); a position is minus the gain in tenths of a dB.
+QString EqBandDbText(int position);
+
+// The headroom the engine takes for slider positions, as the window shows it:
+// "ヘッドルーム −6.0 dB".
+QString EqHeadroomText(const EqPositions& positions);
+
 // One line of ten comma-separated positions ended by CR LF.
 QByteArray FormatKeq(const EqPositions& positions);
 

@@ -46,6 +46,8 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
     : QWidget(parent, Qt::Window), m_engine(engine), m_memory(memory)
 {
     setWindowTitle(QStringLiteral("Graphic EQ"));
+    // What the engine lowers the whole sound by so that the loudest frequency cannot clip.
+    m_headroom = new QLabel(EqHeadroomText(EqPositions{}));
 
     auto* bands = new QGridLayout;
     auto* scale = new QVBoxLayout;
@@ -59,17 +61,25 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
                                                       "3K", "6K",  "12K", "14K", "16K"};
     for (int i = 0; i < kEqBands; ++i) {
         auto* slider = new QSlider(Qt::Vertical);
-        slider->setRange(kEqMinPosition, kEqMaxPosition);
-        // The lowest position (the greatest boost) sits at the top.
-        slider->setInvertedAppearance(true);
-        slider->setInvertedControls(true);
+        // The slider holds the negated position, so the lowest position (the greatest boost)
+        // sits at the top and the groove fills from the bottom: a boost looks fuller.
+        slider->setRange(-kEqMaxPosition, -kEqMinPosition);
         slider->setSingleStep(1);
         slider->setPageStep(10);
         slider->setMinimumHeight(140);
         m_sliders[i] = slider;
+        connect(slider, &QSlider::valueChanged, this,
+                [this] { m_headroom->setText(EqHeadroomText(positions())); });
         bands->addWidget(slider, 0, i + 1, Qt::AlignHCenter);
         bands->addWidget(new QLabel(QString::fromLatin1(kBandLabels[i])), 1, i + 1,
                          Qt::AlignHCenter);
+        auto* value = new QLabel;
+        m_values[i] = value;
+        bands->addWidget(value, 2, i + 1, Qt::AlignHCenter);
+        connect(slider, &QSlider::valueChanged, value, [value](int negated) {
+            value->setText(EqBandDbText(-negated));
+        });
+        value->setText(EqBandDbText(0));
     }
 
     auto* presetFrame = new QGroupBox(QStringLiteral("Graphic EQ Type"));
@@ -84,6 +94,7 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
 
     auto* buttons = new QHBoxLayout;
     static const char* const kButtonCaptions[] = {"反映", "保存", "読み込み", "閉じる"};
+    buttons->addWidget(m_headroom);
     buttons->addStretch();
     for (int i = 0; i < 4; ++i) {
         m_buttons[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]));
@@ -127,14 +138,14 @@ EqPositions EqualizerWindow::positions() const
 {
     EqPositions out{};
     for (int i = 0; i < kEqBands; ++i)
-        out[i] = m_sliders[i]->value();
+        out[i] = -m_sliders[i]->value();
     return out;
 }
 
 void EqualizerWindow::setPositions(const EqPositions& positions)
 {
     for (int i = 0; i < kEqBands; ++i)
-        m_sliders[i]->setValue(positions[i]);
+        m_sliders[i]->setValue(-positions[i]);
 }
 
 int EqualizerWindow::selectedPreset() const
@@ -162,12 +173,13 @@ void EqualizerWindow::SetEQ()
 
 void EqualizerWindow::saveFile()
 {
-    const QString chosen = ShowSaveDialog(this, kKeqFilter, QString());
+    const QString chosen = ShowSaveDialog(this, kKeqFilter, DialogKind::Presets);
     if (chosen.isEmpty())
         return;
     bool askFirst = false;
     const QString name = KeqSaveName(chosen, askFirst);
-    if (askFirst && ShowMessage(this, QStringLiteral("演奏リストを上書き保存しますか？"),
+    if (askFirst && ShowMessage(this,
+                                QStringLiteral("イコライザファイルを上書き保存しますか？\n") + name,
                                 QStringLiteral("上書き保存"), QMessageBox::Question,
                                 QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
@@ -181,7 +193,7 @@ void EqualizerWindow::saveFile()
 
 void EqualizerWindow::loadFile()
 {
-    const QString name = ShowOpenDialog(this, kKeqFilter, QString());
+    const QString name = ShowOpenDialog(this, kKeqFilter, DialogKind::Presets);
     if (name.isEmpty() || !IsKeqLoadName(name))
         return;
     QString text;

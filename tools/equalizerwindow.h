@@ -10,8 +10,10 @@
 
 class Engine;
 class QButtonGroup;
+class QLabel;
 class QPushButton;
 class QRadioButton;
+class QLabel;
 class QSlider;
 
 class EqualizerWindow : public QWidget {
@@ -33,9 +35,12 @@ public:
     void setPositions(const EqPositions& positions);
     int selectedPreset() const; // -1 when none is selected
 
+    // Band's slider; its value is minus the band's position (the top is the greatest boost).
     QSlider* slider(int band) const { return m_sliders[band]; }
     QRadioButton* presetButton(int preset) const { return m_presets[preset]; }
     QPushButton* button(int index) const { return m_buttons[index]; } // apply, save, load, close
+    // The headroom the sliders as shown need ("ヘッドルーム −6.0 dB").
+    QLabel* headroomLabel() const { return m_headroom; }
 
 Q_SIGNALS:
     void closed();
@@ -46,8 +51,10 @@ protected:
 private:
     Engine& m_engine;
     EqMemory& m_memory;
-    std::array<QSlider*, kEqBands> m_sliders{};
+    std::array<QSlider*, kEqBands> m_sliders{}; // each holds minus its band's position
+    std::array<QLabel*, kEqBands> m_values{};   // the band's gain in dB
     std::array<QRadioButton*, kEqPresetCount> m_presets{};
     QButtonGroup* m_presetGroup = nullptr;
     std::array<QPushButton*, 4> m_buttons{};
+    QLabel* m_headroom = nullptr;
 };

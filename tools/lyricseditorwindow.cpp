@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,7 +16,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "shell/messagebox.h"
 #include "textfile.h"
@@ -51,6 +52,10 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     hint->setWordWrap(true);
 
     m_table = new QTableWidget(kLyricsRows, 2);
+    // The cells, their row numbers and the edit box in one font, so the text does not jump when
+    // the box opens; the numbers stand right-aligned like numbers.
+    m_table->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), m_table->font().pointSize()));
+    m_table->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -61,7 +66,7 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     clearTable();
 
     m_editor = new QLineEdit(m_table->viewport());
-    m_editor->setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
+    m_editor->setFont(m_table->font());
     m_editor->hide();
     m_editor->installEventFilter(this);
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -179,13 +184,16 @@ void LyricsEditorWindow::setRows(const std::vector<LyricsRow>& newRows)
         setCellText(r, 0, row.time);
         setCellText(r, 1, row.text);
     }
+    m_modified = true;
 }
 
 std::optional<std::vector<LyricsRow>> LyricsEditorWindow::readLyrics()
 {
-    if (!m_state.LyricsLoaded)
-        return std::vector<LyricsRow>{};
+    // The file on disk, not the engine's view of it at load time: lyrics saved here since the
+    // track was loaded must come back when the editor opens again.
     const QString name = CompanionPath(m_state.CurrentFile, QStringLiteral(".lrc"));
+    if (m_state.CurrentFile.isEmpty() || (!m_state.LyricsLoaded && !QFileInfo::exists(name)))
+        return std::vector<LyricsRow>{};
     QString text;
     QString error;
     if (!ReadTextFile(name, text, error, kMaxLyricsFileBytes)) {
@@ -212,7 +220,7 @@ bool LyricsEditorWindow::LoadLyrics()
 
 bool LyricsEditorWindow::SaveLyrics()
 {
-    const QString name = CompanionPath(m_bound->text(), QStringLiteral(".lrc"));
+    const QString name = lyricsPath();
     QString error;
     if (!WriteFileSafely(name, FormatLyricsFile(rows()), error)) {
         ShowMessage(this,
@@ -249,11 +257,11 @@ void LyricsEditorWindow::placeEditor()
 
 void LyricsEditorWindow::refresh()
 {
-    const QString bound = m_bound->text();
-    if (!bound.isEmpty()) {
+    if (hasUnsavedLines()) {
         auto answer = ShowMessage(
-            this, QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + bound, kSaveCaption,
-            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            this, QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + lyricsPath(),
+            kSaveCaption, QMessageBox::Question,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel)
             return;
         // A failed save keeps the edits on screen rather than clearing them away.
@@ -275,16 +283,33 @@ void LyricsEditorWindow::save()
         SaveLyrics();
 }
 
+bool LyricsEditorWindow::hasUnsavedLines() const
+{
+    return m_modified && !m_bound->text().isEmpty();
+}
+
+QString LyricsEditorWindow::lyricsPath() const
+{
+    return CompanionPath(m_bound->text(), QStringLiteral(".lrc"));
+}
+
+bool LyricsEditorWindow::askToSaveBeforeClosing()
+{
+    if (!hasUnsavedLines())
+        return true;
+    // Enter must neither overwrite the file nor drop the edits: the default is Cancel.
+    auto answer = ShowMessage(this, QStringLiteral("歌詞を下記のように保存しますか？\n") + lyricsPath(),
+                              kSaveCaption, QMessageBox::Question,
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                              QMessageBox::Cancel);
+    // A failed save keeps the window open so the lines are not lost.
+    return answer == QMessageBox::No || (answer == QMessageBox::Yes && SaveLyrics());
+}
+
 void LyricsEditorWindow::closeAsking()
 {
-    if (!m_bound->text().isEmpty()) {
-        auto answer = ShowMessage(
-            this, QStringLiteral("歌詞を下記のように保存しますか？\n") + m_bound->text(),
-            kSaveCaption, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
-        // A failed save keeps the window open so the lines are not lost.
-        if (answer == QMessageBox::Yes && !SaveLyrics())
-            return;
-    }
+    if (!askToSaveBeforeClosing())
+        return;
     m_modified = false;
     close();
 }
@@ -361,15 +386,9 @@ void LyricsEditorWindow::closeEvent(QCloseEvent* event)
 {
     // The close box asks only when there are edits that were never saved; closing from the
     // program (quit) asks nothing.
-    if (event->spontaneous() && m_modified && !m_bound->text().isEmpty()) {
-        auto answer = ShowMessage(
-            this, QStringLiteral("歌詞を下記のように保存しますか？\n") + m_bound->text(),
-            kSaveCaption, QMessageBox::Question,
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !SaveLyrics())) {
-            event->ignore();
-            return;
-        }
+    if (event->spontaneous() && !askToSaveBeforeClosing()) {
+        event->ignore();
+        return;
     }
     m_editor->hide();
     m_state.LyricsEditOpen = false;

@@ -31,7 +31,7 @@ public:
     // another track than the bound one is loaded.
     void updateClock();
 
-    // Fills the table from the loaded track's lyrics file (when the engine accepted it). A file
+    // Fills the table from the loaded track's lyrics file as it is on disk now. A file
     // that cannot be read is reported and leaves the table as it was; returns false then.
     bool LoadLyrics();
     // Writes the table to the bound track's lyrics file; reports and returns false on failure.
@@ -69,6 +69,12 @@ protected:
 
 private:
     void clearTable();
+    // True when the table holds edits made since the last load or save.
+    bool hasUnsavedLines() const;
+    // The bound track's lyrics file.
+    QString lyricsPath() const;
+    // Offers to save unsaved edits; false when the window must stay open (Cancel, failed save).
+    bool askToSaveBeforeClosing();
     void placeEditor(); // lays the edit box over the current cell
     // The rows of the loaded track's lyrics file; empty when the engine accepted none; nothing
     // (after a message) when the file cannot be read.

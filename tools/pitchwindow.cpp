@@ -38,6 +38,10 @@ PitchWindow::PitchWindow(Engine& engine, QWidget* parent)
     static const char* const kSpeedCaptions[] = {"×1", "×2", "×3"};
     for (int i = 0; i < 3; ++i) {
         m_speedButtons[i] = new QPushButton(QString::fromUtf8(kSpeedCaptions[i]));
+        // The pressed-in button shows the speed in use.
+        m_speedButtons[i]->setCheckable(true);
+        m_speedButtons[i]->setAutoExclusive(true);
+        m_speedButtons[i]->setChecked(i == 0);
         speed->addWidget(m_speedButtons[i]);
         connect(m_speedButtons[i], &QPushButton::clicked, this, [this, i] { setSpeedStep(i + 1); });
     }
@@ -84,11 +88,12 @@ void PitchWindow::sliderChanged(int percent)
 void PitchWindow::setSpeedStep(int step)
 {
     m_engine.setStepPitch(step, kStepPitchDivisor);
+    m_speedButtons[step - 1]->setChecked(true);
 }
 
 void PitchWindow::restoreDefaults()
 {
-    m_engine.setStepPitch(1, kStepPitchDivisor);
+    setSpeedStep(1);
     m_engine.setPitch(kPitchNormalPercent);
     m_pitchLabel->setText(PitchCaption(kPitchNormalPercent));
     m_slider->setValue(kPitchNormalPercent);

@@ -2,7 +2,9 @@
 #include "tageditorwindow.h"
 
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,10 +15,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "genres.h"
 #include "playlist/trackops.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 
 TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trackOps,
                                  Engine::Callback engineCallback, QWidget* parent)
@@ -37,9 +40,14 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     m_genre = new QComboBox;
     m_genre->setEditable(true);
     m_genre->setInsertPolicy(QComboBox::NoInsert);
-    // The window's own type-ahead below replaces the default completer.
-    m_genre->setCompleter(nullptr);
     m_genre->addItems(GenreEntries());
+    // The window's own type-ahead below selects the entry; this completer only drops the whole
+    // list down while the user types, with the found entry marked and the focus left in the box.
+    m_genreList = new QCompleter(m_genre->model(), m_genre);
+    m_genreList->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_genreList->setCaseSensitivity(Qt::CaseInsensitive);
+    m_genreList->setMaxVisibleItems(20);
+    m_genre->setCompleter(m_genreList);
     m_genre->setMaxVisibleItems(20);
     // Nothing is selected until a tag says otherwise, so a track without a tag keeps no genre.
     m_genre->setCurrentIndex(-1);
@@ -76,6 +84,8 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     // which hands them to the line edit directly: watch both.
     m_genre->installEventFilter(this);
     m_genre->lineEdit()->installEventFilter(this);
+    // While the list is down it sees the keys first.
+    m_genreList->popup()->installEventFilter(this);
     connect(m_genre->lineEdit(), &QLineEdit::textEdited, this, &TagEditorWindow::completeGenre);
 
     auto* left = new QVBoxLayout;
@@ -136,6 +146,11 @@ void TagEditorWindow::GetTag()
          {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::TotalSec})
         mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
 
+    // The stream lines come from the audio, whether or not the file has a tag.
+    for (int i = 0; i < kMpegLabelCount; ++i) {
+        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
+            m_mpeg[i]->setText(*caption);
+    }
     if (m_engine.getTagInfo(m_state.TagInfo) == 0)
         return;
     const TagInfo& tag = m_state.TagInfo;
@@ -149,10 +164,6 @@ void TagEditorWindow::GetTag()
         m_genre->setCurrentIndex(-1);
         m_genre->setEditText(tag.genre == -1 ? QString() : QString::number(tag.genre));
     }
-    for (int i = 0; i < kMpegLabelCount; ++i) {
-        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
-            m_mpeg[i]->setText(*caption);
-    }
 }
 
 int TagEditorWindow::selectedGenre() const
@@ -162,7 +173,7 @@ int TagEditorWindow::selectedGenre() const
 
 void TagEditorWindow::SetTag()
 {
-    const std::string path = m_path->text().toStdString();
+    const std::string path = PathBytes(m_path->text()).toStdString();
     if (path.empty())
         return;
     auto record = [this] {
@@ -170,12 +181,18 @@ void TagEditorWindow::SetTag()
                               m_fields[3]->text(), m_fields[4]->text(), selectedGenre());
     };
     int32_t sec = 0;
+    int written = 0;
     if (m_engine.getState(sec) == 1) {
         m_engine.setTagInfo(path, record(), 1, 0);
-        m_engine.setTagInfo(path, record(), 1, 1);
+        written = m_engine.setTagInfo(path, record(), 1, 1);
     } else {
-        m_engine.setTagInfo(path, record(), 0, 1);
+        written = m_engine.setTagInfo(path, record(), 0, 1);
     }
+    if (written == 0)
+        ShowMessage(this,
+                    QStringLiteral("タグ情報を書き込めませんでした。\r%1\r%2")
+                        .arg(PathDisplay(m_path->text()), TagWriteFailureReason(m_path->text())),
+                    QStringLiteral("タグ情報の更新"), QMessageBox::Warning);
 }
 
 void TagEditorWindow::confirmAndWrite()
@@ -194,8 +211,13 @@ void TagEditorWindow::completeGenre(const QString& typed)
         return;
     m_keyInserts = false;
     const int n = GenreTypeAhead(GenreEntries(), typed);
+    if (!m_genreList->popup()->isVisible())
+        m_genreList->complete();
     if (n < 0)
         return;
+    m_genreList->popup()->setCurrentIndex(m_genreList->completionModel()->index(n, 0));
+    m_genreList->popup()->scrollTo(m_genreList->completionModel()->index(n, 0),
+                                   QAbstractItemView::PositionAtTop);
     QLineEdit* edit = m_genre->lineEdit();
     m_genre->setCurrentIndex(n);
     const QString entry = m_genre->itemText(n);
@@ -207,7 +229,8 @@ void TagEditorWindow::completeGenre(const QString& typed)
 
 bool TagEditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == m_genre || watched == m_genre->lineEdit()) &&
+    if ((watched == m_genre || watched == m_genre->lineEdit() ||
+         watched == m_genreList->popup()) &&
         event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         m_keyInserts = !text.isEmpty() && text.at(0).isPrint();

@@ -10,6 +10,7 @@
 #include "tagtext.h"
 
 class QComboBox;
+class QCompleter;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -64,6 +65,7 @@ private:
 
     std::array<QLineEdit*, 5> m_fields{};
     QComboBox* m_genre = nullptr;
+    QCompleter* m_genreList = nullptr; // the drop-down shown while typing
     QLabel* m_path = nullptr;
     std::array<QLabel*, kMpegLabelCount> m_mpeg{};
     std::array<QPushButton*, 3> m_buttons{};

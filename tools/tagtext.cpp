@@ -1,7 +1,12 @@
-// Tag field fitting and the stream information captions.
+// Tag field fitting, the write failure's reason and the stream information captions.
 #include "tagtext.h"
 
 #include <QStringList>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "shell/pathbytes.h"
 
 QString FitTagField(const QString& text, int maxChars)
 {
@@ -23,6 +28,19 @@ TagInfo BuildTagRecord(const QString& title, const QString& artist, const QStrin
     record.comment = FitTagField(comment, kTagTextChars).toStdString();
     record.genre = genre;
     return record;
+}
+
+QString TagWriteFailureReason(const QString& path)
+{
+    const QByteArray bytes = PathBytes(path);
+    struct stat info {};
+    if (::stat(bytes.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return QStringLiteral("ファイルが見つかりません。");
+    const qsizetype slash = bytes.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? bytes.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+    if (::access(bytes.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0)
+        return QStringLiteral("このファイルかフォルダへの書き込みが許可されていません。");
+    return QStringLiteral("ディスクの空きが足りないか、MP3ファイルとして読めませんでした。");
 }
 
 QString FormatGroupedNumber(qint64 value)

@@ -16,6 +16,11 @@ QString FitTagField(const QString& text, int maxChars);
 TagInfo BuildTagRecord(const QString& title, const QString& artist, const QString& album,
                        const QString& year, const QString& comment, int genre);
 
+// Why a tag could not be written to the file at path, as the user is told: missing, not
+// writable (the file or its folder, since the tag is written to a copy beside it), or else
+// a full disk or a file that is no MP3.
+QString TagWriteFailureReason(const QString& path);
+
 // Digits grouped in threes with commas and no leading zeros; 0 gives an empty string.
 QString FormatGroupedNumber(qint64 value);
 

@@ -2,25 +2,33 @@
 #include "textfile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
+#include "engine/io/plainfile.h"
 #include "shell/cpath.h"
+#include "shell/safesave.h"
 #include "shell/textcodec.h"
 
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes)
 {
+    // Only a regular file: a FIFO would stop the program until someone writes to it.
+    const qint64 size = PlainFileSize(QFile::encodeName(path).toStdString());
+    if (size < 0) {
+        error = QFileInfo::exists(path) ? QStringLiteral("通常のファイルではありません。")
+                                        : QStringLiteral("ファイルが見つかりません。");
+        return false;
+    }
+    if (maxBytes >= 0 && size > maxBytes) {
+        // Far past any real file of its kind: refused, rather than shown in part.
+        error = QStringLiteral("ファイルが大きすぎます。(上限 %1 KB)").arg(maxBytes / 1024);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return false;
     }
-    QByteArray bytes = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
-    if (maxBytes >= 0 && bytes.size() == maxBytes && !file.atEnd()) {
-        // Keep whole lines only, so a character cut in two does not change the encoding guess.
-        const qsizetype lastLineEnd = bytes.lastIndexOf('\n');
-        if (lastLineEnd >= 0)
-            bytes.truncate(lastLineEnd + 1);
-    }
+    const QByteArray bytes = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;
@@ -31,21 +39,7 @@ bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 max
 
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString& error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return SaveBytes(path, bytes, &error);
 }
 
 QString CompanionPath(const QString& trackPath, const QString& extension)

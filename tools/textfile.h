@@ -4,8 +4,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Reads a text file; when maxBytes >= 0, only the whole lines within its first maxBytes bytes. On
-// failure returns false and sets error to the system's reason.
+// Reads a regular text file through the program's one decoder. A FIFO, device or folder is
+// refused at once, and so is a file larger than maxBytes (when >= 0). On failure returns false
+// and sets error to the reason.
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes = -1);
 
 // Writes bytes through a temporary file renamed over path, so that a failed write leaves the

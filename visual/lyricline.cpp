@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "engine/engine.h"
+#include "framefont.h"
+
+#include <QFontMetrics>
 #include "rounding.h"
 
 namespace {
@@ -45,24 +48,46 @@ int CentredLeft(int width)
     return RoundEven((kFrameWidth - width) / 2.0);
 }
 
+int LyricLeftOf(int width)
+{
+    return std::max(CentredLeft(width), kLyricBarLeft);
+}
+
+void FitLyric(TextStamp& stamp, const QString& text)
+{
+    if (text == stamp.text())
+        return;
+    QFont font = FrameFont();
+    const int natural = font.pixelSize();
+    for (int size = natural; size >= kLyricFloorPixels; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) <= kLyricBarWidth ||
+            size == kLyricFloorPixels)
+            break;
+    }
+    if (font.pixelSize() != stamp.font().pixelSize())
+        stamp = TextStamp(font);
+    stamp.setText(text);
+}
+
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line)
 {
     LyricsRecord record{};
     if (engine.getLyrics(record) == 0) {
-        line.Label3.setText(kNoLyrics);
+        FitLyric(line.Label3, kNoLyrics);
         line.LyricFadeStep = kLyricFadeSteps;
     } else {
         // The shown text ends at the first NUL, as a fixed-length field would.
         const std::string& field = record.lines[2];
         const QString text = QString::fromUtf8(field.c_str());
-        line.Label3.setText(text);
+        FitLyric(line.Label3, text);
         if (text != line.Label5)
             line.LyricFadeStep = 1;
         line.Label5 = text;
     }
 
     const QRgb shadow = LyricShadowColour(line.LyricFadeStep, lyricsFade);
-    line.LyricLeft = CentredLeft(line.Label3.width());
+    line.LyricLeft = LyricLeftOf(line.Label3.width());
     line.Label3.draw(frame, line.LyricLeft, kLyricShadowY, shadow);
     line.LyricFadeStep = std::min(line.LyricFadeStep + 1, kLyricFadeSteps);
     const QRgb text = LyricTextColour(line.LyricFadeStep, lyricsFade, lyricHover);

@@ -12,6 +12,11 @@ class Engine;
 inline constexpr int kLyricShadowY = 132;
 inline constexpr int kLyricTextY = 131;
 inline constexpr int kLyricFadeSteps = 30;
+// The lyric bar's room: a line wider than it is drawn in a smaller font, down to the floor size;
+// one still wider starts at the bar's left end, so its beginning is always read.
+inline constexpr int kLyricBarLeft = 6;
+inline constexpr int kLyricBarWidth = 288;
+inline constexpr int kLyricFloorPixels = 9;
 
 // The main window's lyric values kept between calls.
 struct LyricLine {
@@ -27,6 +32,11 @@ QRgb LyricTextColour(int step, int lyricsFade, bool hover);
 
 // Left edge of a line of `width` pixels centred in the 300-pixel frame (halves to even).
 int CentredLeft(int width);
+// Where the lyric line starts: centred, but never left of the lyric bar.
+int LyricLeftOf(int width);
+// Puts text into stamp in the frame font's size, or the largest smaller size down to the floor
+// that fits the lyric bar.
+void FitLyric(TextStamp& stamp, const QString& text);
 
 // One call per tick: asks the engine for the line and draws shadow and text.
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line);

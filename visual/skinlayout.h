@@ -114,5 +114,9 @@ inline constexpr int kStripRows = 50;
 
 // Display areas (for the generator and for tests): what the overlay leaves visible.
 inline constexpr QRect kTitleWindow{88, 101, 121, 15};
+// The display's open band: the glass between the position bar and the menu panel, below the
+// read-outs, clear of the digits, the wordmark and the border. The star dust and the
+// oscilloscope stay inside it.
+inline constexpr QRect kDisplayBand{89, 28, 125, 69};
 
 } // namespace SkinLayout

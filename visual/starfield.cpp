@@ -14,13 +14,15 @@ constexpr int kCentreX = 150;
 constexpr int kCentreY = 50;
 
 // A filled circle of radius 1: the centre pixel and its four neighbours.
-void dot(QImage& frame, int x, int y, QRgb colour)
+void dot(QImage& frame, const QRect& area, int x, int y, int g)
 {
     static constexpr int kOffsets[5][2] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
     for (const auto& o : kOffsets) {
         const int px = x + o[0], py = y + o[1];
-        if (px >= 0 && py >= 0 && px < frame.width() && py < frame.height())
-            reinterpret_cast<QRgb*>(frame.scanLine(py))[px] = colour;
+        if (area.contains(px, py)) {
+            QRgb& pixel = reinterpret_cast<QRgb*>(frame.scanLine(py))[px];
+            pixel = StarLight(pixel, g);
+        }
     }
 }
 
@@ -42,8 +44,20 @@ StarField InitStarField()
     return InitStarField([&source] { return std::generate_canonical<double, 53>(source); });
 }
 
+QRgb StarLight(QRgb under, int g)
+{
+    auto screen = [g](int c) { return 255 - (255 - c) * (255 - g) / 255; };
+    return qRgb(screen(qRed(under)), screen(qGreen(under)), screen(qBlue(under)));
+}
+
 void DrawStar(QImage& frame, StarField& stars)
 {
+    DrawStar(frame, stars, frame.rect());
+}
+
+void DrawStar(QImage& frame, StarField& stars, const QRect& area)
+{
+    const QRect clip = area & frame.rect();
     for (int i = 0; i < kStarCount; ++i) {
         const int age = stars.StarAge[i] + 1;
         stars.StarAge[i] = static_cast<int16_t>(age);
@@ -57,7 +71,7 @@ void DrawStar(QImage& frame, StarField& stars)
         const int x = RoundEven(r * stars.cosAngle[i] + kCentreX);
         const int y = RoundEven(r * stars.sinAngle[i] + kCentreY);
         const int g = std::min(2 * r, 255);
-        dot(frame, x, y, qRgb(g, g, g));
+        dot(frame, clip, x, y, g);
         if (y < 7 || y > 90 || x < 10 || x > 290)
             stars.StarAge[i] = 0;
     }

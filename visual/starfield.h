@@ -27,4 +27,10 @@ StarField InitStarField(const std::function<double()>& uniform01);
 StarField InitStarField();
 
 // Ages every star by one tick, draws it and sends the ones that left the field back to the centre.
+// A star adds its grey as light to what lies under it ("screen"), so it grows out of the
+// background's own colour and never darkens it; only its pixels inside `area` are drawn.
+void DrawStar(QImage& frame, StarField& stars, const QRect& area);
 void DrawStar(QImage& frame, StarField& stars);
+
+// A star's grey g laid over the colour under it as light: under where g is 0, white at 255.
+QRgb StarLight(QRgb under, int g);

@@ -81,3 +81,12 @@ void TextStamp::draw(QImage& frame, int x, int y, QRgb colour) const
         }
     }
 }
+
+void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx != 0 || dy != 0)
+                draw(frame, x + dx, y + dy, outline);
+    draw(frame, x, y, colour);
+}

@@ -15,6 +15,7 @@ public:
     // Re-renders only when the text differs from the current one.
     void setText(const QString& text);
     const QString& text() const { return m_text; }
+    const QFont& font() const { return m_font; }
     // Width of the text in pixels (the label's auto-sized width).
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -22,6 +23,8 @@ public:
     // Blends the text into an RGB32 frame with the top-left corner of its line at (x, y),
     // clipped to the frame.
     void draw(QImage& frame, int x, int y, QRgb colour) const;
+    // The same with a one-pixel outline all round, so the text reads over any picture.
+    void drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const;
 
 private:
     void render();

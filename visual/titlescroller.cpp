@@ -1,7 +1,7 @@
 // The title scroller's movement rules and its drawing.
 #include "titlescroller.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "rounding.h"
 

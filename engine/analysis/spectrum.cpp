@@ -11,12 +11,6 @@
 
 namespace {
 
-// FFTW's planner and plan destruction share global state and are not thread-safe.
-std::mutex& plannerMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
 
 // A full-scale sine centred on a bin gives |X| = amplitude * N/2 * (Hann coherent gain 1/2).
 constexpr float kFullScaleMagnitude = kSpectrumFftSize / 4.0f;
@@ -24,6 +18,13 @@ constexpr float kFullScaleLevel = 120.0f;
 constexpr float kMaxLevel = 127.0f;
 
 } // namespace
+
+// FFTW's planner and plan destruction share global state and are not thread-safe.
+std::mutex& FftwPlannerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 
 SpectrumAnalyzer::SpectrumAnalyzer()
 {
@@ -34,7 +35,7 @@ SpectrumAnalyzer::SpectrumAnalyzer()
     m_input = static_cast<float*>(fftwf_malloc(sizeof(float) * kSpectrumFftSize));
     m_output = fftwf_malloc(sizeof(fftwf_complex) * (kSpectrumFftSize / 2 + 1));
     if (m_input && m_output) {
-        std::lock_guard<std::mutex> lock(plannerMutex());
+        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
         m_plan = fftwf_plan_dft_r2c_1d(kSpectrumFftSize, m_input,
                                        static_cast<fftwf_complex*>(m_output), FFTW_ESTIMATE);
     }
@@ -43,7 +44,7 @@ SpectrumAnalyzer::SpectrumAnalyzer()
 SpectrumAnalyzer::~SpectrumAnalyzer()
 {
     if (m_plan) {
-        std::lock_guard<std::mutex> lock(plannerMutex());
+        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
         fftwf_destroy_plan(static_cast<fftwf_plan>(m_plan));
     }
     fftwf_free(m_input);

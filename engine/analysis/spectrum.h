@@ -5,9 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 inline constexpr int kSpectrumFftSize = 512; // frames analysed per call
 inline constexpr int kSpectrumBands = 256;   // levels per channel, linear from 0 Hz to Nyquist
+
+// Held around every FFTW plan creation and destruction in the process.
+std::mutex& FftwPlannerMutex();
 
 class SpectrumAnalyzer {
 public:

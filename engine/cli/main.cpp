@@ -1,8 +1,10 @@
-// morvane-engine: the playback engine from the command line (info, decode, play, lyrics,
-// spectrum, wave), for tests, benchmarks and users.
+// morvane-engine: the playback engine from the command line (info, tag, decode, play, lyrics,
+// spectrum, wave, response), for tests, benchmarks and users.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -12,26 +14,38 @@
 #include <thread>
 #include <vector>
 
+#include <sndfile.h>
+
+#include "analysis/bandresponse.h"
 #include "analysis/spectrum.h"
 #include "analysis/wave.h"
 #include "decode/mpegdecoder.h"
+#include "dsp/equalizer.h"
 #include "lyrics/lyrics.h"
+#include "meta/tagreader.h"
+#include "meta/tagwriter.h"
 #include "playbackengine.h"
 
 namespace {
 std::atomic<bool> g_ended{false};
-std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or the end
+std::atomic<bool> g_successorWanted{false};
+std::atomic<bool> g_successorHeard{false};
+std::mutex g_endMutex; // with g_endWake: play sleeps until the next second or an engine event
 std::condition_variable g_endWake;
 
 void onEngineEvent(int32_t code, int32_t)
 {
-    if (code == 4) {
-        {
-            std::lock_guard lock(g_endMutex);
-            g_ended.store(true);
-        }
-        g_endWake.notify_all();
+    std::atomic<bool>* flag = code == Engine::kTrackEnded       ? &g_ended
+                              : code == Engine::kSuccessorWanted ? &g_successorWanted
+                              : code == Engine::kSuccessorHeard  ? &g_successorHeard
+                                                                 : nullptr;
+    if (!flag)
+        return;
+    {
+        std::lock_guard lock(g_endMutex);
+        flag->store(true);
     }
+    g_endWake.notify_all();
 }
 
 int fail(const std::string& message)
@@ -42,24 +56,50 @@ int fail(const std::string& message)
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: morvane-engine info FILE\n"
-                 "       morvane-engine decode FILE OUT.wav\n"
-                 "       morvane-engine play FILE [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-                 "                 [--clock-ms N] [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
-                 "       morvane-engine lyrics FILE.lrc MS\n"
-                 "       morvane-engine spectrum FILE SEC\n"
-                 "       morvane-engine wave FILE SEC\n"
-                 "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
-                 "the output.\n");
+    std::fprintf(
+        stderr,
+        "usage: morvane-engine info FILE\n"
+        "       morvane-engine tag FILE [--title T] [--artist A] [--album B] [--year Y]\n"
+        "                               [--comment C] [--genre N]\n"
+        "       morvane-engine decode FILE OUT.wav\n"
+        "       morvane-engine play FILE... [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
+        "                 [--eq G0,...,G9] [--clock-ms N]\n"
+        "                 [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
+        "                 (several files play as one list, without gaps)\n"
+        "       morvane-engine lyrics FILE.lrc MS\n"
+        "       morvane-engine spectrum FILE SEC\n"
+        "       morvane-engine wave FILE SEC\n"
+        "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
+        "--eq: the ten band gains in tenths of a dB (-120..120), band 60 Hz first.\n"
+        "MORVANE_AUDIO = pulse or sdl (default: pulse, else sdl), null or capture:PATH chooses\n"
+        "the output.\n");
     return 2;
 }
+
+// Seconds far past any track (about eleven days): larger values are refused, not clamped.
+constexpr double kMaxSeconds = 1e6;
 
 bool parseNumber(const char* text, double& value)
 {
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
+}
+
+// A number in 0..max; NaN, infinities and values past the range are refused.
+bool parseInRange(const char* text, double& value, double max)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && errno == 0 && std::isfinite(value) && value >= 0 &&
+           value <= max;
+}
+
+int outOfRange(const char* text, const char* unit, double max)
+{
+    return fail(std::string("out of range: ") + text + " (a number of " + unit + " from 0 to " +
+                std::to_string(static_cast<long long>(max)) + ")");
 }
 
 int info(const std::string& path)
@@ -84,6 +124,42 @@ int info(const std::string& path)
     std::printf("tagTitle=%s\ntagArtist=%s\nalbum=%s\nyear=%s\ncomment=%s\ngenre=%d\n",
                 tag.title.c_str(), tag.artist.c_str(), tag.album.c_str(), tag.year.c_str(),
                 tag.comment.c_str(), tag.genre);
+    return 0;
+}
+
+// Writes the fields given over the file's present tag, the way the tag editor writes what its
+// boxes hold after loading that tag. Genre N is 0..255, or -1 for none.
+int tag(const std::string& path, int argc, char** argv)
+{
+    TagInfo tag;
+    ReadTag(path, tag); // a file without a tag starts from empty fields
+    for (int i = 3; i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            return usage();
+        const std::string value = argv[i + 1];
+        if (option == "--title")
+            tag.title = value;
+        else if (option == "--artist")
+            tag.artist = value;
+        else if (option == "--album")
+            tag.album = value;
+        else if (option == "--year")
+            tag.year = value;
+        else if (option == "--comment")
+            tag.comment = value;
+        else if (option == "--genre") {
+            double genre = 0;
+            if (!parseNumber(value.c_str(), genre) || genre < -1 || genre > 255 ||
+                genre != static_cast<int>(genre))
+                return fail("not a genre number (0 to 255, or -1 for none): " + value);
+            tag.genre = static_cast<int>(genre);
+        } else
+            return usage();
+    }
+    std::string error;
+    if (!WriteTag(path, tag, error))
+        return fail(error);
     return 0;
 }
 
@@ -121,6 +197,7 @@ struct PlayOptions {
     int pitch = 100;
     int speed = 1;
     double clockMs = 0; // print the clock this often (0 = once a second)
+    std::vector<int32_t> eq; // the equaliser's band gains; empty: flat
     struct Event {
         double atSec;
         enum Kind { Seek, Pitch, Volume } kind;
@@ -148,19 +225,52 @@ bool parseEvent(const std::string& text, PlayOptions::Event& event)
            parseNumber(text.substr(second + 1).c_str(), event.value);
 }
 
-int play(const std::string& path, const PlayOptions& options)
+// "G0,...,G9": ten whole numbers from -120 to 120.
+bool parseGains(const std::string& text, std::vector<int32_t>& gains)
+{
+    gains.clear();
+    size_t at = 0;
+    for (;;) {
+        size_t comma = text.find(',', at);
+        std::string item = text.substr(at, comma == std::string::npos ? comma : comma - at);
+        char* end = nullptr;
+        long value = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || value < -120 || value > 120)
+            return false;
+        gains.push_back(static_cast<int32_t>(value));
+        if (comma == std::string::npos)
+            break;
+        at = comma + 1;
+    }
+    return gains.size() == Equalizer::kBands;
+}
+
+// Plays the files as one list: each next file is handed to the engine as the successor when it
+// asks, so that it follows without a gap; a file the engine cannot join (another sample rate)
+// starts after the end instead. A line "track=N" names each file when it starts to be heard.
+int play(const std::vector<std::string>& paths, const PlayOptions& options)
 {
     PlaybackEngine engine;
     InputInfo input;
-    if (!engine.open(path, input))
-        return fail("cannot open " + path);
+    size_t heard = 0;              // the entry heard now
+    size_t queued = paths.size(); // the entry handed over as successor (none: size)
+    auto announce = [&] {
+        std::printf("track=%zu\n", heard + 1);
+        std::fflush(stdout);
+    };
+    if (!engine.open(paths[0], input))
+        return fail("cannot open " + paths[0]);
     engine.callback(onEngineEvent);
     engine.setPitch(options.pitch);
     engine.setStepPitch(options.speed, 5);
+    if (!options.eq.empty())
+        engine.setEqualizer(options.eq.data());
     engine.play();
+    announce();
     // One line a second (or as asked), asleep in between: the CPU figures of bench/engine-cpu.sh
     // are then the engine's own. With --clock-ms each line also gives the steady clock, so the
-    // position can be compared with a recording of the sound.
+    // position can be compared with a recording of the sound. While a successor waits to be heard
+    // the engine is asked every 20 ms, so the track line and the next successor come as it is.
     using namespace std::chrono;
     const double seconds = options.seconds;
     const auto start = steady_clock::now();
@@ -169,7 +279,8 @@ int play(const std::string& path, const PlayOptions& options)
                           ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
                           : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
     size_t nextEvent = 0;
-    for (int tick = 0;; ++tick) {
+    auto nextLine = start;
+    for (;;) {
         const auto now = steady_clock::now();
         while (nextEvent < options.events.size() &&
                now - start >= duration<double>(options.events[nextEvent].atSec)) {
@@ -186,25 +297,50 @@ int play(const std::string& path, const PlayOptions& options)
                             duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
         }
         int32_t ms = engine.getPlayMs();
-        if (options.clockMs > 0)
-            std::printf("clock=%lld positionMs=%d\n",
-                        static_cast<long long>(
-                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
-                        ms);
-        else
-            std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
-        std::fflush(stdout);
-        auto next = start + step * (tick + 1);
+        if (g_successorHeard.exchange(false) && queued < paths.size()) {
+            heard = queued;
+            queued = paths.size();
+            announce();
+        }
+        // Asked for before its own track was heard, the engine asks again once it is.
+        const bool wanted = g_successorWanted.exchange(false);
+        if (wanted && queued == paths.size() && heard + 1 < paths.size() &&
+            engine.setNextTrack(paths[heard + 1], input) != 0)
+            queued = heard + 1;
+        if (g_ended.exchange(false)) {
+            if (heard + 1 >= paths.size())
+                break;
+            heard += 1;
+            queued = paths.size();
+            if (!engine.open(paths[heard], input))
+                return fail("cannot open " + paths[heard]);
+            engine.play();
+            announce();
+            continue;
+        }
+        if (now >= nextLine) {
+            if (options.clockMs > 0)
+                std::printf("clock=%lld positionMs=%d\n",
+                            static_cast<long long>(
+                                duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
+                            ms);
+            else
+                std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
+            std::fflush(stdout);
+            nextLine += step;
+        }
+        if (seconds > 0 && now >= limit)
+            break;
+        auto wake = queued < paths.size() ? std::min(nextLine, now + milliseconds(20)) : nextLine;
         if (nextEvent < options.events.size())
-            next = std::min(next, start + duration_cast<steady_clock::duration>(duration<double>(
+            wake = std::min(wake, start + duration_cast<steady_clock::duration>(duration<double>(
                                               options.events[nextEvent].atSec)));
         if (seconds > 0)
-            next = std::min(next, limit);
+            wake = std::min(wake, limit);
         std::unique_lock lock(g_endMutex);
-        if (g_endWake.wait_until(lock, next, [] { return g_ended.load(); }))
-            break;
-        if (seconds > 0 && steady_clock::now() >= limit)
-            break;
+        g_endWake.wait_until(lock, wake, [] {
+            return g_ended.load() || g_successorWanted.load() || g_successorHeard.load();
+        });
     }
     engine.stop();
     return 0;
@@ -261,6 +397,40 @@ int analyse(const std::string& path, double sec, bool spectrum)
     }
     return 0;
 }
+bool readStereo(const std::string& path, std::vector<int16_t>& frames, int& rate)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return false;
+    std::vector<int16_t> samples(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    rate = info.samplerate;
+    frames.resize(static_cast<size_t>(info.frames) * 2);
+    for (size_t i = 0; i < static_cast<size_t>(info.frames); ++i)
+        for (int c = 0; c < 2; ++c)
+            frames[2 * i + c] = samples[i * info.channels + std::min(c, info.channels - 1)];
+    return info.channels == 1 || info.channels == 2;
+}
+
+// The gain of processed against source at the equaliser's band centres, in dB.
+int response(const std::string& sourcePath, const std::string& processedPath)
+{
+    std::vector<int16_t> source, processed;
+    int rate = 0, processedRate = 0;
+    if (!readStereo(sourcePath, source, rate))
+        return fail("cannot read " + sourcePath);
+    if (!readStereo(processedPath, processed, processedRate) || processedRate != rate)
+        return fail("cannot read " + processedPath + " at the source's sample rate");
+    std::vector<double> centres(Equalizer::kCentreHz.begin(), Equalizer::kCentreHz.end());
+    std::vector<double> gains = MeasureBandGainsDb(source, processed, rate, centres);
+    if (gains.empty())
+        return fail("too short to measure");
+    for (size_t band = 0; band < gains.size(); ++band)
+        std::printf("%g=%+.2f\n", centres[band], gains[band]);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -272,18 +442,34 @@ int main(int argc, char** argv)
     double number = 0;
     if (command == "info" && argc == 3)
         return info(path);
+    if (command == "tag")
+        return tag(path, argc, argv);
     if (command == "decode" && argc == 4)
         return decode(path, argv[3]);
-    if (command == "play" && argc % 2 == 1) {
+    if (command == "play") {
+        std::vector<std::string> paths;
         PlayOptions options;
-        for (int i = 3; i + 1 < argc; i += 2) {
+        for (int i = 2; i < argc; ++i) {
             const std::string name = argv[i];
-            const char* value = argv[i + 1];
+            if (name.rfind("--", 0) != 0) {
+                paths.push_back(name);
+                continue;
+            }
+            if (++i >= argc)
+                return usage();
+            const char* value = argv[i];
             PlayOptions::Event event{};
             if (name == "--at" && parseEvent(value, event)) {
                 options.events.push_back(event);
                 continue;
             }
+            if (name == "--eq") {
+                if (!parseGains(value, options.eq))
+                    return fail(std::string("not ten gains from -120 to 120: ") + value);
+                continue;
+            }
+            if (name == "--seconds" && !parseInRange(value, number, kMaxSeconds))
+                return outOfRange(value, "seconds", kMaxSeconds);
             if (!parseNumber(value, number))
                 return usage();
             if (name == "--seconds")
@@ -297,16 +483,23 @@ int main(int argc, char** argv)
             else
                 return usage();
         }
+        if (paths.empty())
+            return usage();
         std::stable_sort(options.events.begin(), options.events.end(),
                          [](const auto& a, const auto& b) { return a.atSec < b.atSec; });
-        return play(path, options);
+        return play(paths, options);
     }
     if ((command == "lyrics" || command == "spectrum" || command == "wave") && argc == 4) {
-        if (!parseNumber(argv[3], number) || number < 0)
-            return fail(std::string("not a position: ") + argv[3]);
+        // lyrics takes milliseconds, spectrum and wave seconds.
+        const bool ms = command == "lyrics";
+        const double max = ms ? kMaxSeconds * 1000 : kMaxSeconds;
+        if (!parseInRange(argv[3], number, max))
+            return outOfRange(argv[3], ms ? "milliseconds" : "seconds", max);
         if (command == "lyrics")
             return lyrics(path, number);
         return analyse(path, number, command == "spectrum");
     }
+    if (command == "response" && argc == 4)
+        return response(path, argv[3]);
     return usage();
 }

@@ -93,7 +93,7 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
 }
 
 void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
-                          bool continuous)
+                          bool continuous, int track)
 {
     uint64_t number = m_markerCount.load(std::memory_order_relaxed);
     Publish(m_markers[number % kMarkers], [&](Marker& m) {
@@ -102,6 +102,7 @@ void PlayClock::addMarker(int64_t outIndex, int64_t trackFrame, double tempo, in
         m.tempo.store(tempo, std::memory_order_relaxed);
         m.startFrame.store(startFrame, std::memory_order_relaxed);
         m.continuous.store(continuous, std::memory_order_relaxed);
+        m.track.store(track, std::memory_order_relaxed);
     });
     m_markerCount.store(number + 1, std::memory_order_release);
 }
@@ -119,10 +120,11 @@ bool PlayClock::loadMarker(uint64_t number, MarkerCopy& out) const
         out.tempo = m.tempo.load(std::memory_order_relaxed);
         out.startFrame = m.startFrame.load(std::memory_order_relaxed);
         out.continuous = m.continuous.load(std::memory_order_relaxed);
+        out.track = m.track.load(std::memory_order_relaxed);
     });
 }
 
-int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
+int64_t PlayClock::trackFrameAt(int64_t ringIndex, int* track) const
 {
     uint64_t count = m_markerCount.load(std::memory_order_acquire);
     uint64_t base = m_markerBase.load(std::memory_order_acquire);
@@ -139,6 +141,8 @@ int64_t PlayClock::trackFrameAt(int64_t ringIndex) const
         if (ringIndex >= marker.outIndex || !marker.continuous)
             break;
     }
+    if (track)
+        *track = marker.track;
     if (ringIndex < marker.outIndex)
         return marker.startFrame;
     int64_t frame = marker.trackFrame +

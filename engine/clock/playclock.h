@@ -18,20 +18,22 @@ public:
     // first ringFrames frames came from ring indices [firstIndex, firstIndex + ringFrames), the
     // rest was silence.
     void recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs);
-    // Decode thread: from ring index outIndex on, output frame k plays track frame
-    // trackFrame + k * tempo (tempo = track frames per output frame), never less than
-    // startFrame, which is also what the clock shows until outIndex is heard. A marker follows a
-    // discard of the queued audio; a continuous one (a new pitch or tempo spliced into the queue at
-    // outIndex) leaves the frames before outIndex to the marker before it.
+    // Decode thread: from ring index outIndex on, output frame k plays frame
+    // trackFrame + k * tempo (tempo = track frames per output frame) of the track numbered track,
+    // never less than startFrame, which is also what the clock shows until outIndex is heard. A
+    // marker follows a discard of the queued audio; a continuous one (a new pitch or tempo
+    // spliced into the queue, or the next track joined without a gap, at outIndex) leaves the
+    // frames before outIndex to the marker before it.
     void addMarker(int64_t outIndex, int64_t trackFrame, double tempo, int64_t startFrame,
-                   bool continuous = false);
+                   bool continuous = false, int track = 0);
     void clearMarkers();
 
     // The ring index heard at nowNs (fractions dropped). -1 before any block was recorded.
     int64_t heardIndex(int64_t nowNs) const;
-    // The track frame that ring index plays; a marker not yet reached (a seek or start still
-    // queued) gives its own track frame. -1 without markers.
-    int64_t trackFrameAt(int64_t ringIndex) const;
+    // The track frame that ring index plays, and in track the number of its track; a marker
+    // not yet reached (a seek or start still queued) gives its own track frame. -1 without
+    // markers.
+    int64_t trackFrameAt(int64_t ringIndex, int* track = nullptr) const;
 
 private:
     static constexpr int kBlocks = 64;
@@ -50,6 +52,7 @@ private:
         std::atomic<double> tempo{1.0};
         std::atomic<int64_t> startFrame{0};
         std::atomic<bool> continuous{false};
+        std::atomic<int32_t> track{0};
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
@@ -60,6 +63,7 @@ private:
         double tempo;
         int64_t startFrame;
         bool continuous;
+        int32_t track;
     };
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;

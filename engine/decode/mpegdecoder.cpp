@@ -1,10 +1,13 @@
 // libmpg123 reader: format fixing, read loop past NEW_FORMAT and errors, clamped seeks.
 #include "mpegdecoder.h"
 
+#include "engine/io/plainfile.h"
+#include "engine/meta/vbrheader.h"
+
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-#include <sys/stat.h>
 
 #include <mpg123.h>
 
@@ -18,8 +21,8 @@ int64_t scannedLength(const std::string& path)
     if (!handle)
         return -1;
     int64_t length = -1;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+    if (IsPlainFile(path) && mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
         length = static_cast<int64_t>(mpg123_length(handle));
     mpg123_close(handle);
     mpg123_delete(handle);
@@ -49,6 +52,19 @@ void MpegDecoder::close()
     m_ended = false;
 }
 
+void MpegDecoder::swap(MpegDecoder& other) noexcept
+{
+    std::swap(m_handle, other.m_handle);
+    std::swap(m_sampleRate, other.m_sampleRate);
+    std::swap(m_channels, other.m_channels);
+    std::swap(m_samplesPerFrame, other.m_samplesPerFrame);
+    std::swap(m_bitRateKbps, other.m_bitRateKbps);
+    std::swap(m_lengthFrames, other.m_lengthFrames);
+    std::swap(m_positionFrames, other.m_positionFrames);
+    std::swap(m_ended, other.m_ended);
+    std::swap(m_indexed, other.m_indexed);
+}
+
 bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* error)
 {
     close();
@@ -58,12 +74,15 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
         close();
         return false;
     };
+    // A FIFO would block the caller until a writer comes, a device never ends.
+    if (!IsPlainFile(path))
+        return fail("not a regular file: " + path);
     int err = MPG123_OK;
     m_handle = mpg123_new(nullptr, &err);
     if (!m_handle)
         return fail("cannot create an mpg123 decoder");
     // ADD_FLAGS keeps the defaults (gapless decoding, automatic resampling) that FLAGS would drop.
-    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     mpg123_param(m_handle, MPG123_RESYNC_LIMIT, 64 * 1024, 0.0);
     mpg123_format_none(m_handle);
     const long* rates = nullptr;
@@ -96,10 +115,11 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     if (length < 0)
         length = static_cast<int64_t>(mpg123_length(m_handle));
     m_lengthFrames = length > 0 ? length : 0;
-    // A VBR file's first frame says little: give the average over the whole file.
-    struct stat st {};
-    if (variable && m_lengthFrames > 0 && stat(path.c_str(), &st) == 0)
-        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(st.st_size) * 8 *
+    // A VBR file's first frame says little: give the average over its audio (tags, such as a
+    // large cover picture, are no part of the bit rate).
+    const long long audioBytes = variable && m_lengthFrames > 0 ? AudioBytes(path) : -1;
+    if (audioBytes > 0)
+        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(audioBytes) * 8 *
                                                       m_sampleRate / m_lengthFrames / 1000));
     m_positionFrames = 0;
     m_ended = false;

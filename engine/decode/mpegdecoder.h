@@ -24,6 +24,8 @@ public:
     bool open(const std::string& path, bool scanLength, std::string* error = nullptr);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    // Exchanges the two decoders' streams and positions (a track and its successor).
+    void swap(MpegDecoder& other) noexcept;
 
     int sampleRate() const { return m_sampleRate; }
     int channels() const { return m_channels; }

@@ -43,7 +43,7 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
         return false;
     HandleCloser closer{handle};
     // ADD_FLAGS keeps the defaults (gapless trimming) that the decoder also uses.
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     if (mpg123_open(handle, path.c_str()) != MPG123_OK)
         return false;
 
@@ -58,13 +58,14 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
 
     // libmpg123 takes the frame count from a Xing/Info header but otherwise only estimates it
     // from the file size, and it ignores VBRI: count the frames unless a header gives them.
+    // A header's count is believed only when it agrees with the file's size.
     const VbrHeader header = FindVbrHeader(path);
-    if ((header.kind != VbrHeader::Kind::Xing || header.frames == 0) &&
-        mpg123_scan(handle) != MPG123_OK)
+    const bool believed = VbrFramesAgree(header);
+    if ((header.kind != VbrHeader::Kind::Xing || !believed) && mpg123_scan(handle) != MPG123_OK)
         return false;
     long long frames = mpg123_framelength(handle);
     long long samples = mpg123_length(handle);
-    if (header.kind == VbrHeader::Kind::Vbri && header.frames > 0) {
+    if (header.kind == VbrHeader::Kind::Vbri && believed) {
         const long long samplesPerFrame = frame.layer == 1                                  ? 384
                                           : frame.layer == 3 && frame.version != MPG123_1_0 ? 576
                                                                                             : 1152;

@@ -3,6 +3,8 @@
 #include "tagreader.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -15,6 +17,8 @@
 #include "id3v1block.h"
 #include "id3v2fallback.h"
 #include "textcodec.h"
+
+#include "engine/io/plainfile.h"
 
 namespace {
 
@@ -117,10 +121,59 @@ std::string yearOf(const std::string& text)
     return text;
 }
 
-bool isRegularFile(const std::string& path)
+// TagLib builds every frame of an ID3v2 tag in memory (hundreds of bytes each): a tag of a
+// million tiny frames took 700 MB and seconds. Real tags hold tens of frames, and pictures
+// rarely pass a few megabytes.
+constexpr int kMaxTagLibFrames = 4096;
+constexpr long kMaxTagLibBytes = 16L << 20;
+
+// True when the file's ID3v2 tag (if any) is small enough in frames and bytes for TagLib.
+// Reads only the frame headers, at most kMaxTagLibFrames of them.
+bool id3v2WithinBounds(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return true;
+    auto bigEndian = [](const unsigned char* p, int n) {
+        long v = 0;
+        for (int k = 0; k < n; ++k)
+            v = v << 8 | p[k];
+        return v;
+    };
+    auto syncSafe = [](const unsigned char* p) {
+        return long(p[0] & 0x7F) << 21 | long(p[1] & 0x7F) << 14 | long(p[2] & 0x7F) << 7 |
+               long(p[3] & 0x7F);
+    };
+    bool within = true;
+    unsigned char h[10] = {};
+    if (std::fread(h, 1, sizeof h, file) == sizeof h && std::memcmp(h, "ID3", 3) == 0 &&
+        h[3] >= 2 && h[3] <= 4) {
+        const int major = h[3];
+        const long end = 10 + syncSafe(h + 6);
+        // An unsynchronised tag's frame sizes count other bytes: judge it by its size alone.
+        const bool unsynchronised = (h[5] & 0x80) && major < 4;
+        within = end <= (unsynchronised ? (1L << 20) : kMaxTagLibBytes);
+        long pos = 10;
+        if (within && !unsynchronised && (h[5] & 0x40) && major >= 3 &&
+            std::fread(h, 1, 4, file) == 4)
+            pos += major == 3 ? 4 + bigEndian(h, 4) : syncSafe(h);
+        const int headerBytes = major == 2 ? 6 : 10;
+        for (int frames = 0; within && !unsynchronised && pos + headerBytes <= end; ++frames) {
+            if (frames == kMaxTagLibFrames || std::fseek(file, pos, SEEK_SET) != 0 ||
+                std::fread(h, 1, size_t(headerBytes), file) != size_t(headerBytes)) {
+                within = frames < kMaxTagLibFrames;
+                break;
+            }
+            if (h[0] == 0)
+                break;  // padding
+            const long size = major == 2 ? bigEndian(h + 3, 3)
+                              : major == 3 ? bigEndian(h + 4, 4)
+                                           : syncSafe(h + 4);
+            pos += headerBytes + size;
+        }
+    }
+    std::fclose(file);
+    return within;
 }
 
 } // namespace
@@ -133,12 +186,15 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
         info->artist.clear();
     }
     // A FIFO or device would block TagLib or read forever.
-    if (!isRegularFile(path))
+    if (!IsPlainFile(path))
         return false;
 
     TagInfo v2;
     bool hasV2 = false;
-    {
+    if (!id3v2WithinBounds(path)) {
+        // Too many frames or bytes for TagLib: our own walker reads the first megabyte.
+        hasV2 = ReadId3v2Leniently(path, v2);
+    } else {
         TagLib::MPEG::File file(path.c_str(), false);
         if (file.isOpen() && file.hasID3v2Tag()) {
             if (TagLib::ID3v2::Tag* id3 = file.ID3v2Tag()) {

@@ -1,14 +1,18 @@
 // Crash-safe ID3 writing: copy beside the original, tag the copy with TagLib, flush, rename.
 //
-// ID3v1 policy: a field is written there only when Latin-1 can hold it; otherwise that ID3v1
-// field stays empty (ID3v2 always holds the full text). Mojibake in ID3v1 helps nobody.
+// ID3v1 policy: a field is written in Latin-1 when Latin-1 can hold it, else in CP932 (the code
+// page of the Japanese players and car stereos that read only ID3v1) when that can, cut at a
+// whole character; otherwise that ID3v1 field stays empty (ID3v2 always holds the full text).
 #include "tagwriter.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +24,11 @@
 
 #include "textcodec.h"
 
+#include "engine/io/safefile.h"
+
 namespace {
+
+constexpr size_t kId3v1TextBytes = 30; // title, artist, album and comment (no track number)
 
 std::string systemError(const std::string& what, const std::string& path)
 {
@@ -80,10 +88,52 @@ void setComment(TagLib::ID3v2::Tag& tag, const std::string& utf8)
     tag.addFrame(frame);
 }
 
-TagLib::String latin1Only(const std::string& utf8)
+// One character (a whole UTF-8 sequence) in CP932, or nothing when CP932 has no such character.
+std::optional<std::string> cp932Char(iconv_t cd, std::string_view utf8Char)
 {
-    auto latin1 = Utf8ToLatin1(utf8);
-    return latin1 ? TagLib::String(*latin1, TagLib::String::Latin1) : TagLib::String();
+    char in[8] = {};
+    char out[8] = {};
+    if (utf8Char.size() > sizeof in)
+        return std::nullopt;
+    std::memcpy(in, utf8Char.data(), utf8Char.size());
+    char* inPtr = in;
+    char* outPtr = out;
+    size_t inLeft = utf8Char.size();
+    size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0)
+        return std::nullopt;
+    return std::string(out, sizeof out - outLeft);
+}
+
+// The ID3v1 bytes of a field: Latin-1 when it can hold the text, else CP932 cut at the last
+// whole character within maxBytes, else empty. The bytes travel through TagLib as a Latin-1
+// string, which its ID3v1 writer puts out byte for byte.
+TagLib::String id3v1Field(const std::string& utf8, size_t maxBytes)
+{
+    if (auto latin1 = Utf8ToLatin1(utf8))
+        return TagLib::String(*latin1, TagLib::String::Latin1);
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    std::string bytes;
+    bool fits = true;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        auto encoded = cp932Char(cd, std::string_view(utf8).substr(i, length));
+        if (!encoded) {
+            fits = false;
+            break;
+        }
+        if (bytes.size() + encoded->size() <= maxBytes)
+            bytes += *encoded;
+        else
+            maxBytes = 0; // once a character is left out, nothing after it may follow
+        i += length;
+    }
+    iconv_close(cd);
+    return fits ? TagLib::String(bytes, TagLib::String::Latin1) : TagLib::String();
 }
 
 bool copyFile(const std::string& from, int toFd, std::string& error)
@@ -150,10 +200,11 @@ bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
     setTextFrame(*v2, "TCON", hasGenre ? "(" + std::to_string(tag.genre) + ")" : "");
 
     TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
-    v1->setTitle(latin1Only(title));
-    v1->setArtist(latin1Only(artist));
-    v1->setAlbum(latin1Only(album));
-    v1->setComment(latin1Only(comment));
+    v1->setTitle(id3v1Field(title, kId3v1TextBytes));
+    v1->setArtist(id3v1Field(artist, kId3v1TextBytes));
+    v1->setAlbum(id3v1Field(album, kId3v1TextBytes));
+    // ID3v1.1 gives two of the comment's bytes to a track number kept from the old tag.
+    v1->setComment(id3v1Field(comment, v1->track() > 0 ? kId3v1TextBytes - 2 : kId3v1TextBytes));
     unsigned yearNumber = 0;
     if (year.size() == 4 && std::all_of(year.begin(), year.end(), ::isdigit))
         yearNumber = static_cast<unsigned>(std::stoi(year));
@@ -183,50 +234,31 @@ bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& 
         return false;
     }
     const std::string targetPath = target.string();
-    std::string tempPath =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        error = systemError("cannot create a temporary file beside", targetPath);
+    SafeFile out;
+    if (!out.open(targetPath)) {
+        error = out.failure().detail;
         return false;
     }
     auto fail = [&](const std::string& message) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(tempPath.c_str());
+        out.abandon();
         error = message;
         return false;
     };
-
-    if (m_failAt == Step::Copy || !copyFile(targetPath, fd, error))
+    if (m_failAt == Step::Copy || !copyFile(targetPath, out.fd(), error))
         return fail(error.empty() ? "copy refused (test)" : error);
-    ::close(fd);
-    fd = -1;
-
-    if (m_failAt == Step::Tag || !applyTag(tempPath, tag, error))
+    if (m_failAt == Step::Tag || !applyTag(out.temporaryPath(), tag, error))
         return fail(error.empty() ? "tagging refused (test)" : error);
-
-    fd = ::open(tempPath.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return fail(systemError("cannot reopen", tempPath));
-    // Best effort for the owner (needs privileges); the mode must match.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    // Best effort for the owner (needs privileges); SafeFile has given the copy the mode.
+    if (::fchown(out.fd(), st.st_uid, st.st_gid) != 0) {
         // Not fatal: a user may not give files away.
     }
-    if (m_failAt == Step::Sync || ::fchmod(fd, st.st_mode & 07777) != 0 || ::fsync(fd) != 0)
-        return fail(m_failAt == Step::Sync ? "flush refused (test)"
-                                           : systemError("cannot flush", tempPath));
-    ::close(fd);
-    fd = -1;
-
-    if (m_failAt == Step::Rename || ::rename(tempPath.c_str(), targetPath.c_str()) != 0)
-        return fail(m_failAt == Step::Rename ? "rename refused (test)"
-                                             : systemError("cannot replace", targetPath));
-    // Make the rename itself durable.
-    int dirFd = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (m_failAt == Step::Sync)
+        return fail("flush refused (test)");
+    if (m_failAt == Step::Rename)
+        return fail("rename refused (test)");
+    if (!out.commit()) {
+        error = out.failure().detail;
+        return false;
     }
     return true;
 }

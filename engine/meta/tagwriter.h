@@ -13,7 +13,8 @@ public:
     enum class Step { None, Copy, Tag, Sync, Rename };
 
     // Writes tag into the file at path. ID3v2.3 holds every field (UTF-16 frames for non-ASCII
-    // text); ID3v1 holds the fields Latin-1 can represent, the others left empty.
+    // text); ID3v1 holds each field in Latin-1, or in CP932 cut at a whole character when
+    // Latin-1 cannot hold it, or leaves it empty when neither can.
     // Trailing blanks are dropped; genre -1 writes no genre. The original is replaced by rename,
     // keeping its permissions, so it is never seen half-written. On failure the original is
     // untouched, the temporary removed, error set (English, for logs) and false returned.

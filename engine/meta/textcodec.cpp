@@ -105,12 +105,9 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8)
     return out;
 }
 
-namespace {
-
 // CP932 to UTF-8 with glibc iconv ("SHIFT_JIS" there lacks the Windows extensions such as
-// circled digits and NEC/IBM kanji). Strict: nothing on any bad sequence. Lenient: each bad
-// byte becomes U+FFFD.
-std::optional<std::string> convertCp932(std::string_view bytes, bool lenient)
+// circled digits and NEC/IBM kanji). Strict: nothing on any bad sequence.
+std::optional<std::string> DecodeCp932(std::string_view bytes)
 {
     if (bytes.empty())
         return std::string();
@@ -130,32 +127,18 @@ std::optional<std::string> convertCp932(std::string_view bytes, bool lenient)
         out.append(buffer, sizeof buffer - outLeft);
         if (rc != static_cast<size_t>(-1)) {
             // A count of irreversible conversions means iconv substituted something.
-            if (rc != 0 && !lenient)
-                ok = false;
+            ok = rc == 0;
             break;
         }
-        if (errno == E2BIG)
-            continue;
-        if (!lenient) {
+        if (errno != E2BIG) {
             ok = false;
             break;
         }
-        out += "\xEF\xBF\xBD";
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     iconv_close(cd);
     if (!ok)
         return std::nullopt;
     return out;
-}
-
-} // namespace
-
-std::optional<std::string> DecodeCp932(std::string_view bytes)
-{
-    return convertCp932(bytes, false);
 }
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
@@ -185,29 +168,37 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     return out;
 }
 
-bool HasKanaOrKanji(std::string_view utf8)
-{
-    if (!IsValidUtf8(utf8))
-        return false;
-    for (size_t i = 0; i < utf8.size();) {
-        uint32_t cp = nextCodePoint(utf8, i);
-        if ((cp >= 0x3040 && cp <= 0x30FF)     // hiragana, katakana
-            || (cp >= 0x31F0 && cp <= 0x31FF)  // katakana phonetic extensions
-            || (cp >= 0x3400 && cp <= 0x4DBF)  // CJK extension A
-            || (cp >= 0x4E00 && cp <= 0x9FFF)  // CJK unified ideographs
-            || (cp >= 0xF900 && cp <= 0xFAFF)  // CJK compatibility ideographs
-            || (cp >= 0xFF66 && cp <= 0xFF9F)) // half-width katakana
-            return true;
-    }
-    return false;
-}
-
 namespace {
 
-// Strong signs that bytes (already known to be clean CP932) are Japanese: hiragana, full-width
-// katakana, first-level (common) kanji, or a run of two or more half-width katakana.
-bool hasCommonJapanese(std::string_view bytes)
+// Windows-1252's characters for 0x80..0x9F (0 where the code page has none: the byte then
+// stands for the control character of the same value, as Latin-1 has it).
+constexpr uint16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A letter of Windows-1252 past ASCII: À..ÿ but × and ÷, and Š Œ Ž š œ ž Ÿ.
+bool isHighLetter(unsigned char c)
 {
+    return (c >= 0xC0 && c != 0xD7 && c != 0xF7) || c == 0x8A || c == 0x8C || c == 0x8E ||
+           c == 0x9A || c == 0x9C || c == 0x9E || c == 0x9F;
+}
+
+// Punctuation that European text in Windows-1252 carries: quotes, dashes, ellipsis, « » ¿ ¡ ° ©.
+bool isHighPunctuation(unsigned char c)
+{
+    return (c >= 0x91 && c <= 0x94) || c == 0x96 || c == 0x97 || c == 0x85 || c == 0xAB ||
+           c == 0xBB || c == 0xBF || c == 0xA1 || c == 0xB0 || c == 0xA9;
+}
+
+// How much bytes (clean CP932) look like Japanese: kana and common kanji count 2, rare kanji,
+// symbols and full-width letters 1, half-width katakana only in runs (a lone one is far more
+// often an accented capital such as À or É).
+int japaneseScore(std::string_view bytes)
+{
+    int score = 0;
     int halfWidthRun = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
@@ -216,45 +207,88 @@ bool hasCommonJapanese(std::string_view bytes)
             continue;
         }
         if (b >= 0xA1 && b <= 0xDF) {
-            if (++halfWidthRun >= 2)
-                return true;
+            ++halfWidthRun;
+            score += halfWidthRun == 2 ? 2 : halfWidthRun > 2 ? 1 : 0;
             continue;
         }
         halfWidthRun = 0;
         if (i + 1 >= bytes.size())
             break;
-        unsigned code = b << 8 | static_cast<unsigned char>(bytes[++i]);
+        const unsigned code = b << 8 | static_cast<unsigned char>(bytes[++i]);
         if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396) ||
             (code >= 0x889F && code <= 0x9872))
-            return true;
+            score += 2;  // hiragana, katakana, first-level kanji
+        else if ((code >= 0x8141 && code <= 0x81AC) || (code >= 0x824F && code <= 0x829A) ||
+                 (code >= 0x8740 && code <= 0x879C) || (code >= 0x989F && code <= 0xEAA4) ||
+                 (code >= 0xED40 && code <= 0xEEFC) || (code >= 0xFA40 && code <= 0xFC4B))
+            score += 1;  // punctuation, full-width letters, circled digits, rarer kanji
     }
-    return false;
+    return score;
 }
 
-// True when every byte past ASCII is a Latin-1 letter (U+00C0..U+00FF but the multiplication
-// and division signs) standing next to another letter, as in "Monáe" or "Ärzte". Such text
-// reads as CP932 too (second-level kanji, lone half-width katakana), but far less plausibly.
-bool looksLikeEuropeanWords(std::string_view bytes)
+// How much the same bytes look like European text in Windows-1252: an accented letter inside
+// a word counts 2, one standing alone as a word ("À la") 1; quotes and dashes count 2 beside
+// an ASCII letter, 1 beside other ASCII.
+int europeanScore(std::string_view bytes)
 {
-    auto isLetter = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-               (c >= 0xC0 && c != 0xD7 && c != 0xF7);
-    };
-    for (size_t i = 0; i < bytes.size(); ++i) {
+    int score = 0;
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n; ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80)
             continue;
-        if (!isLetter(b))
-            return false;
-        bool before = i > 0 && isLetter(static_cast<unsigned char>(bytes[i - 1]));
-        bool after = i + 1 < bytes.size() && isLetter(static_cast<unsigned char>(bytes[i + 1]));
-        if (!before && !after)
-            return false;
+        const int prev = i > 0 ? static_cast<unsigned char>(bytes[i - 1]) : -1;
+        const int next = i + 1 < n ? static_cast<unsigned char>(bytes[i + 1]) : -1;
+        auto asciiLetter = [](int c) { return c >= 0 && isAsciiLetter(static_cast<unsigned char>(c)); };
+        auto plain = [](int c) { return c < 0x80; };  // ASCII or the field's edge
+        if (isHighLetter(b)) {
+            // Runs of high bytes are what CP932 text is made of; European words mix them
+            // with ASCII letters.
+            if (asciiLetter(prev) || asciiLetter(next))
+                score += 2;
+            else if (plain(prev) && plain(next))
+                score += 1;
+        } else if (isHighPunctuation(b)) {
+            if (asciiLetter(prev) || asciiLetter(next))
+                score += 2;
+            else if ((prev >= 0 && plain(prev)) || (next >= 0 && plain(next)))
+                score += 1;
+        }
     }
-    return true;
+    return score;
+}
+
+// True when clean CP932 bytes are more plausibly Japanese than European.
+bool plausibleJapanese(std::string_view bytes)
+{
+    const int japanese = japaneseScore(bytes);
+    return japanese >= 2 && japanese > europeanScore(bytes);
+}
+
+bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The whole of bytes as CP932 when that decodes cleanly and reads as Japanese.
+std::optional<std::string> japaneseText(std::string_view bytes)
+{
+    auto sjis = DecodeCp932(bytes);
+    if (sjis && plausibleJapanese(bytes))
+        return sjis;
+    return std::nullopt;
 }
 
 } // namespace
+
+std::string Cp1252ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    for (char c : bytes) {
+        auto b = static_cast<unsigned char>(c);
+        const uint16_t mapped = b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : 0;
+        appendUtf8(out, mapped ? mapped : b);
+    }
+    return out;
+}
 
 std::string DecodeLegacyText(std::string_view bytes)
 {
@@ -267,11 +301,23 @@ std::string DecodeLegacyText(std::string_view bytes)
     }
     if (ascii)
         return std::string(bytes);
-    auto sjis = DecodeCp932(bytes);
-    if (sjis && HasKanaOrKanji(*sjis) &&
-        (hasCommonJapanese(bytes) || !looksLikeEuropeanWords(bytes)))
+    if (auto sjis = japaneseText(bytes))
         return *sjis;
-    return Latin1ToUtf8(bytes);
+    // A fixed-width field (ID3v1's 30 bytes) may end in the first half of a two-byte
+    // character: without it the rest may be clean Japanese.
+    if (bytes.size() >= 2 && isCp932Lead(static_cast<unsigned char>(bytes.back()))) {
+        // Only when that last byte starts a character rather than ends one.
+        size_t i = 0;
+        while (i + 1 < bytes.size()) {
+            auto b = static_cast<unsigned char>(bytes[i]);
+            i += isCp932Lead(b) ? 2 : 1;
+        }
+        if (i == bytes.size() - 1) {
+            if (auto sjis = japaneseText(bytes.substr(0, bytes.size() - 1)))
+                return *sjis;
+        }
+    }
+    return Cp1252ToUtf8(bytes);
 }
 
 std::string DecodeTextFile(std::string_view bytes)
@@ -285,7 +331,7 @@ std::string DecodeTextFile(std::string_view bytes)
         return Utf16ToUtf8(bytes.substr(2), true);
     if (IsValidUtf8(bytes))
         return std::string(bytes);
-    if (auto sjis = convertCp932(bytes, true))
+    if (auto sjis = japaneseText(bytes))
         return *sjis;
-    return Latin1ToUtf8(bytes);
+    return Cp1252ToUtf8(bytes);
 }

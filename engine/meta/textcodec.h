@@ -1,4 +1,4 @@
-// Text decoding for tags and lyrics: UTF-8 checks, UTF-16, Latin-1 and Shift-JIS (CP932).
+// Text decoding for tags and text files: UTF-8 checks, UTF-16, Windows-1252 and Shift-JIS (CP932).
 //
 // Pure functions, safe on any thread; all results are UTF-8 owned by the caller.
 #pragma once
@@ -22,15 +22,17 @@ std::optional<std::string> DecodeCp932(std::string_view bytes);
 // UTF-16 bytes (no BOM) to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
-// True when the UTF-8 text holds hiragana, katakana (full or half width) or CJK ideographs.
-bool HasKanaOrKanji(std::string_view utf8);
+// Bytes in Windows-1252 (the Western code page that tools writing "Latin-1" use) to UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
 
-// Bytes from a tag field declared Latin-1: Shift-JIS when all of it decodes cleanly as CP932
-// and it holds kana or kanji, otherwise Latin-1. Text that only holds rare kanji or a lone
-// half-width katakana and also reads as European words ("Monáe", "Ärzte") stays Latin-1.
-// Returns UTF-8.
+// The one reading of legacy 8-bit text, for tag fields and text files alike: CP932 only when
+// all of it decodes cleanly and it is more plausible as Japanese than as European text (kana
+// and kanji against accented letters inside words; a lone half-width katakana is taken for an
+// accented capital such as À), otherwise Windows-1252. For a tag field, a trailing first half
+// of a two-byte character (a fixed-width field cut in the middle of one) is dropped when the
+// rest then reads as Japanese. Returns UTF-8.
 std::string DecodeLegacyText(std::string_view bytes);
 
-// Bytes of a text file: UTF-8 (BOM skipped), UTF-16 LE/BE with a BOM, else CP932 with each
-// undecodable byte shown as U+FFFD. Returns UTF-8 without a BOM.
+// Bytes of a text file (documents, lyrics, playlists, presets, settings): UTF-16 LE/BE with a
+// BOM, UTF-8 (BOM skipped), else the legacy reading above. Returns UTF-8 without a BOM.
 std::string DecodeTextFile(std::string_view bytes);

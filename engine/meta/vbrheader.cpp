@@ -1,6 +1,7 @@
 // Xing/Info and VBRI header detection in the first frame of an MPEG audio file.
 #include "vbrheader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,33 @@ constexpr size_t kFrameBytes = 2048; // more than the largest frame's first 64 b
 uint32_t bigEndian32(const unsigned char* p)
 {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// Bytes of the ID3v2 tag at the start of file (header and footer included), 0 when none.
+long id3v2Bytes(FILE* file)
+{
+    unsigned char id3[10] = {};
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(id3, 1, sizeof id3, file) != sizeof id3 ||
+        std::memcmp(id3, "ID3", 3) != 0)
+        return 0;
+    long bytes = 10 + (long(id3[6] & 0x7F) << 21 | long(id3[7] & 0x7F) << 14 |
+                       long(id3[8] & 0x7F) << 7 | long(id3[9] & 0x7F));
+    if (id3[5] & 0x10)
+        bytes += 10; // footer
+    return bytes;
+}
+
+// The file's size less its ID3v2 tag and ID3v1 block.
+long long audioBytesOf(FILE* file, long id3v2)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return -1;
+    long long size = std::ftell(file);
+    char tag[3] = {};
+    if (size >= 128 + id3v2 && std::fseek(file, -128, SEEK_END) == 0 &&
+        std::fread(tag, 1, 3, file) == 3 && std::memcmp(tag, "TAG", 3) == 0)
+        size -= 128;
+    return std::max<long long>(0, size - id3v2);
 }
 
 struct FrameHeader {
@@ -68,14 +96,8 @@ VbrHeader FindVbrHeader(const std::string& path)
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return result;
-    unsigned char id3[10] = {};
-    long start = 0;
-    if (std::fread(id3, 1, sizeof id3, file) == sizeof id3 && std::memcmp(id3, "ID3", 3) == 0) {
-        start = 10 + (long(id3[6] & 0x7F) << 21 | long(id3[7] & 0x7F) << 14 |
-                      long(id3[8] & 0x7F) << 7 | long(id3[9] & 0x7F));
-        if (id3[5] & 0x10)
-            start += 10; // footer
-    }
+    const long start = id3v2Bytes(file);
+    result.audioBytes = audioBytesOf(file, start);
     std::vector<unsigned char> data(kSearchBytes + kFrameBytes);
     size_t got = 0;
     if (std::fseek(file, start, SEEK_SET) == 0)
@@ -86,17 +108,24 @@ VbrHeader FindVbrHeader(const std::string& path)
         FrameHeader h;
         if (!parseHeader(&data[pos], h))
             continue;
+        result.sampleRate = h.sampleRate;
+        result.samplesPerFrame = h.layer == 1 ? 384 : h.layer == 3 && h.version != 1 ? 576 : 1152;
         const size_t xingOffset = pos + (h.version == 1 ? (h.mono ? 21 : 36) : (h.mono ? 13 : 21));
         if (h.layer == 3 && xingOffset + 12 <= got &&
             (std::memcmp(&data[xingOffset], "Xing", 4) == 0 ||
              std::memcmp(&data[xingOffset], "Info", 4) == 0)) {
             result.kind = VbrHeader::Kind::Xing;
-            if (data[xingOffset + 7] & 1)
+            const unsigned char flags = data[xingOffset + 7];
+            if (flags & 1)
                 result.frames = bigEndian32(&data[xingOffset + 8]);
+            const size_t bytesAt = xingOffset + ((flags & 1) ? 12 : 8);
+            if ((flags & 2) && bytesAt + 4 <= got)
+                result.headerBytes = bigEndian32(&data[bytesAt]);
             return result;
         }
         if (pos + 36 + 18 <= got && std::memcmp(&data[pos + 36], "VBRI", 4) == 0) {
             result.kind = VbrHeader::Kind::Vbri;
+            result.headerBytes = bigEndian32(&data[pos + 36 + 10]);
             result.frames = bigEndian32(&data[pos + 36 + 14]);
             return result;
         }
@@ -107,4 +136,30 @@ VbrHeader FindVbrHeader(const std::string& path)
             return result; // a plain first frame: no header
     }
     return result;
+}
+
+bool VbrFramesAgree(const VbrHeader& header)
+{
+    if (header.frames <= 0 || header.sampleRate <= 0 || header.samplesPerFrame <= 0)
+        return false;
+    const double seconds =
+        static_cast<double>(header.frames) * header.samplesPerFrame / header.sampleRate;
+    // MPEG audio runs from 8 kbit/s (MPEG-2.5) to 448 (layer I); a little room for rounding.
+    auto plausible = [&](long long bytes) {
+        const double kbps = static_cast<double>(bytes) * 8 / seconds / 1000;
+        return bytes > 0 && kbps >= 6 && kbps <= 460;
+    };
+    if (plausible(header.audioBytes))
+        return true;
+    return header.headerBytes > header.audioBytes && plausible(header.headerBytes);
+}
+
+long long AudioBytes(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return -1;
+    const long long bytes = audioBytesOf(file, id3v2Bytes(file));
+    std::fclose(file);
+    return bytes;
 }

@@ -13,6 +13,7 @@ constexpr float kPauseRampSeconds = 0.005f;
 
 void RingRenderer::configure(int sampleRate)
 {
+    m_equalizer.configure(sampleRate);
     m_levelStep = 1.0f / std::max(1.0f, kPauseRampSeconds * static_cast<float>(sampleRate));
     m_level = m_playing.load() ? 1.0f : 0.0f;
     m_wasPlaying = m_playing.load();
@@ -25,6 +26,8 @@ void RingRenderer::rewind(int64_t heardAtNs)
     if (index < 0)
         return;
     index = m_ring.rewindRead(index);
+    // The filters go back to where they were at that frame, so the same samples come again.
+    m_equalizer.rewind(index, m_ring);
     // Back before the last switch: the device never played it, so it happens again.
     if (m_rampIndex >= 0 && index <= m_rampIndex) {
         m_wasPlaying = !m_rampRises;
@@ -39,8 +42,12 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
     const bool playing = m_playing.load(std::memory_order_acquire);
     if (playing != m_wasPlaying) {
         // A start or a stop switches at once; only pause and resume ramp.
-        if (!m_smooth.load(std::memory_order_relaxed))
+        if (!m_smooth.load(std::memory_order_relaxed)) {
             m_level = playing ? 1.0f : 0.0f;
+            // A start: an equaliser setting made while stopped is heard whole from the first frame.
+            if (playing)
+                m_equalizer.settle();
+        }
         m_wasPlaying = playing;
         m_rampIndex = first;
         m_rampRises = playing;
@@ -54,6 +61,7 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
                                 : std::min(static_cast<size_t>(frames),
                                            static_cast<size_t>(std::ceil(m_level / m_levelStep)));
         got = m_ring.read(out, wanted, first);
+        m_equalizer.process(out, static_cast<int>(got), first);
         m_gain.process(out, static_cast<int>(got));
         const float target = playing ? 1.0f : 0.0f;
         for (size_t i = 0; i < got && m_level != target; ++i) {

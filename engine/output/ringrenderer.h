@@ -1,5 +1,5 @@
-// The audio callback's work: frames from the ring, volume and fades, and the clock's record of
-// what will be heard when.
+// The audio callback's work: frames from the ring, the equaliser, volume and fades, and the
+// clock's record of what will be heard when.
 //
 // Audio thread only for render(); setPlaying from any thread. No locks, no allocation.
 #pragma once
@@ -8,6 +8,7 @@
 
 #include "audiooutput.h"
 #include "clock/playclock.h"
+#include "dsp/equalizer.h"
 #include "dsp/gainramp.h"
 #include "ring/framering.h"
 
@@ -27,6 +28,9 @@ public:
         m_playing.store(playing, std::memory_order_release);
     }
     void configure(int sampleRate); // while the output is stopped
+    // Shapes the sound as it goes to the device, so a new setting is heard at once; its
+    // setGains may be called at any time from the caller's thread.
+    Equalizer& equalizer() { return m_equalizer; }
     bool playing() const { return m_playing.load(std::memory_order_acquire); }
     // Blocks rendered so far (tests and the decode thread's end-of-track wait use it).
     uint64_t blocks() const { return m_blocks.load(std::memory_order_acquire); }
@@ -40,6 +44,7 @@ private:
     FrameRing& m_ring;
     PlayClock& m_clock;
     GainRamp& m_gain;
+    Equalizer m_equalizer;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_smooth{false};
     // Audio thread only: the pause envelope, 1 while playing, 0 while paused.

@@ -1,13 +1,7 @@
-// libsndfile writer with a mkstemp temporary beside the target and an atomic rename.
+// libsndfile writer on the safe-write routine's temporary, renamed over the target when complete.
 #include "wavwriter.h"
 
-#include <cstdio>
-#include <vector>
-
-#include <fcntl.h>
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 WavWriter::~WavWriter()
 {
@@ -22,31 +16,20 @@ bool WavWriter::open(const std::string& path, int sampleRate, int channels, std:
         error = "bad WAV target or format";
         return false;
     }
-    std::vector<char> pattern(path.begin(), path.end());
-    const char suffix[] = ".part-XXXXXX";
-    pattern.insert(pattern.end(), suffix, suffix + sizeof(suffix));
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) {
-        error = "cannot create a file beside " + path;
+    if (!m_out.open(path)) {
+        error = m_out.failure().detail;
         return false;
     }
-    // mkstemp makes the file private; a finished WAV gets the usual permissions.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    m_file = sf_open_fd(m_out.fd(), SFM_WRITE, &info, SF_FALSE);
     if (!m_file) {
-        ::close(fd);
-        std::remove(pattern.data());
+        m_out.abandon();
         error = "cannot write a WAV file beside " + path;
         return false;
     }
-    m_path = path;
-    m_tempPath = pattern.data();
     m_channels = channels;
     m_frames = 0;
     m_failed = false;
@@ -85,13 +68,12 @@ bool WavWriter::finish(std::string& error)
     int closeResult = sf_close(m_file);
     m_file = nullptr;
     if (m_failed || closeResult != 0) {
-        std::remove(m_tempPath.c_str());
-        error = "writing " + m_path + " failed (disk full?)";
+        m_out.abandon();
+        error = "writing " + m_out.failure().path + " failed (disk full?)";
         return false;
     }
-    if (std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
-        std::remove(m_tempPath.c_str());
-        error = "cannot replace " + m_path;
+    if (!m_out.commit()) {
+        error = m_out.failure().detail;
         return false;
     }
     return true;
@@ -99,9 +81,9 @@ bool WavWriter::finish(std::string& error)
 
 void WavWriter::abandon()
 {
-    if (!m_file)
-        return;
-    sf_close(m_file);
-    m_file = nullptr;
-    std::remove(m_tempPath.c_str());
+    if (m_file) {
+        sf_close(m_file);
+        m_file = nullptr;
+    }
+    m_out.abandon();
 }

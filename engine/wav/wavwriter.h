@@ -1,11 +1,13 @@
-// Writes 16-bit PCM WAV files with libsndfile under a temporary name, renamed over the target
-// only when complete, so a reader never sees a half-written file at the target path.
+// Writes 16-bit PCM WAV files with libsndfile through the safe-write routine: a recognisable
+// temporary renamed over the target only when complete, removed when abandoned or failed.
 //
 // One thread at a time per instance.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "engine/io/safefile.h"
 
 struct sf_private_tag;
 
@@ -32,8 +34,7 @@ public:
 
 private:
     sf_private_tag* m_file = nullptr;
-    std::string m_path;
-    std::string m_tempPath;
+    SafeFile m_out;  // the temporary beside the target, removed on every failure
     int m_channels = 0;
     int64_t m_frames = 0;
     bool m_failed = false;

@@ -83,29 +83,27 @@ QFont latinFont(int pixelSize, bool bold = true)
     return font;
 }
 
-// 3 x 5 capitals for the engraved readout labels.
-const std::map<char, std::array<const char*, 5>> kTinyFont = {
-    {'K', {"#.#", "##.", "#..", "##.", "#.#"}}, {'B', {"##.", "#.#", "##.", "#.#", "##."}},
-    {'P', {"##.", "#.#", "##.", "#..", "#.."}}, {'S', {".##", "#..", ".#.", "..#", "##."}},
-    {'H', {"#.#", "#.#", "###", "#.#", "#.#"}}, {'Z', {"###", "..#", ".#.", "#..", "###"}},
-    {'V', {"#.#", "#.#", "#.#", "#.#", ".#."}}, {'O', {".#.", "#.#", "#.#", "#.#", ".#."}},
-    {'L', {"#..", "#..", "#..", "#..", "###"}}, {'T', {"###", ".#.", ".#.", ".#.", ".#."}},
-    {'I', {"###", ".#.", ".#.", ".#.", "###"}}, {'M', {"#.#", "###", "###", "#.#", "#.#"}},
-    {'E', {"###", "#..", "##.", "#..", "###"}}, {'F', {"###", "#..", "##.", "#..", "#.."}},
-    {'A', {".#.", "#.#", "###", "#.#", "#.#"}}, {'U', {"#.#", "#.#", "#.#", "#.#", "###"}},
-    {'N', {"#.#", "###", "###", "###", "#.#"}}, {'R', {"##.", "#.#", "##.", "#.#", "#.#"}},
-    {'D', {"##.", "#.#", "#.#", "#.#", "##."}}, {'Y', {"#.#", "#.#", ".#.", ".#.", ".#."}},
-    {'G', {".##", "#..", "#.#", "#.#", ".##"}}, {'C', {".##", "#..", "#..", "#..", ".##"}},
-    {'W', {"#.#", "#.#", "###", "###", "#.#"}}, {' ', {"...", "...", "...", "...", "..."}},
+// 3 x 7 capitals for the engraved read-out labels, as tall as the digits beside them.
+const std::map<char, std::array<const char*, 7>> kLabelFont = {
+    {'K', {"#.#", "#.#", "##.", "#..", "##.", "#.#", "#.#"}},
+    {'B', {"##.", "#.#", "#.#", "##.", "#.#", "#.#", "##."}},
+    {'P', {"##.", "#.#", "#.#", "##.", "#..", "#..", "#.."}},
+    {'S', {".##", "#..", "#..", ".#.", "..#", "..#", "##."}},
+    {'H', {"#.#", "#.#", "#.#", "###", "#.#", "#.#", "#.#"}},
+    {'Z', {"###", "..#", "..#", ".#.", "#..", "#..", "###"}},
+    {'V', {"#.#", "#.#", "#.#", "#.#", "#.#", "#.#", ".#."}},
+    {'O', {".#.", "#.#", "#.#", "#.#", "#.#", "#.#", ".#."}},
+    {'L', {"#..", "#..", "#..", "#..", "#..", "#..", "###"}},
 };
 
-void drawTinyText(QImage& image, QPoint at, const QString& text, QColor colour)
+// Draws a label in kLabelFont; returns the x after its last glyph's column.
+int drawLabel(QImage& image, QPoint at, const QString& text, QColor colour)
 {
     int x = at.x();
     for (QChar c : text) {
-        const auto glyph = kTinyFont.find(char(c.toLatin1()));
-        if (glyph != kTinyFont.end()) {
-            for (int row = 0; row < 5; ++row)
+        const auto glyph = kLabelFont.find(char(c.toLatin1()));
+        if (glyph != kLabelFont.end()) {
+            for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 3; ++col)
                     if (glyph->second[row][col] == '#' &&
                         image.rect().contains(x + col, at.y() + row))
@@ -113,6 +111,7 @@ void drawTinyText(QImage& image, QPoint at, const QString& text, QColor colour)
         }
         x += 4;
     }
+    return x - 1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -131,11 +130,11 @@ QRect bitRateChip()
 }
 QRect sampleRateChip()
 {
-    return {136, 13, 44, 13};
+    return {136, 13, 42, 13};
 }
 QRect volumeChip()
 {
-    return {182, 13, 33, 13};
+    return {179, 13, 36, 13};
 }
 
 // The display window: everything the overlay leaves transparent.
@@ -199,7 +198,7 @@ void paintChip(QImage& image, const QRect& chip, const QString& label, int label
     p.end();
     // The digits' own cells are flat chip colour so that copied digits sit seamlessly.
     FillRect(image, chip.adjusted(2, 2, -2, -2), kChip);
-    drawTinyText(image, {labelX, 17}, label, kChipLabel);
+    drawLabel(image, {labelX, kSmallDigitY}, label, kChipLabel);
 }
 
 // Meter shape shared by the sprite and the dim outline behind it: height of column distance d.
@@ -207,9 +206,11 @@ int meterHeight(int d)
 {
     return 2 + int(std::lround(d * 6 / 19.0));
 }
+// The left wedge's outermost column (d = 19) stays empty: in the sprite sheet it is also the quit
+// key's last column, which must be clear for the key to be.
 bool meterSegment(int d)
 {
-    return d % 3 != 2;
+    return d % 3 != 2 && d < 19;
 }
 QRgb meterColour(int d)
 {
@@ -303,14 +304,18 @@ QImage paintBody(const QPainterPath& glass)
     for (QPoint at : {kListLampPos, kFileLampPos, kPauseLampPos})
         DrawPixels(body, at, {".oooo.", "oOOOOo", "oOOOOo", "oOOOOo", "oOOOOo", ".oooo."}, unlit);
 
-    // Logo, spaced to fill the room between the lamps and the display.
+    // Logo between the lamps and the display, narrowed to keep clear of the display's frame.
     {
         QPainter tp(&body);
         tp.setRenderHint(QPainter::TextAntialiasing);
         QFont logo = latinFont(8);
         const QString name = QStringLiteral("MORVANE");
+        const double room = 38.0; // x 41..79, four pixels short of the frame's bezel at 84
         const int natural = QFontMetrics(logo).horizontalAdvance(name);
-        logo.setLetterSpacing(QFont::AbsoluteSpacing, std::max(0.0, (41.0 - natural) / 6));
+        if (natural > room)
+            logo.setStretch(std::max(50, int(100 * room / natural)));
+        else
+            logo.setLetterSpacing(QFont::AbsoluteSpacing, (room - natural) / 6);
         tp.setFont(logo);
         tp.setPen(QColor(0, 0, 0, 170));
         tp.drawText(QPointF(41, 13), name);
@@ -320,8 +325,9 @@ QImage paintBody(const QPainterPath& glass)
 
     // Readout chips.
     paintChip(body, bitRateChip(), QStringLiteral("KBPS"), 117);
-    paintChip(body, sampleRateChip(), QStringLiteral("HZ"), 171);
-    paintChip(body, volumeChip(), QStringLiteral("VOL"), 184);
+    paintChip(body, sampleRateChip(), QStringLiteral("HZ"), 169);
+    // Two dark columns between the label and the digits (the digits' own first column is blank).
+    paintChip(body, volumeChip(), QStringLiteral("VOL"), kVolumeDigitX[0] - 13);
 
     // Colon of the elapsed time.
     FillRect(body, QRect(44, 50, 2, 2), kCyanDim);
@@ -448,8 +454,10 @@ QImage transportButton(int column, ButtonLook look, const QImage& mask)
         face.setColorAt(1, QColor(22, 27, 37));
         break;
     case ButtonLook::Down:
-        face.setColorAt(0, QColor(14, 18, 26));
-        face.setColorAt(1, QColor(30, 37, 50));
+        // Sunk into its well: dark at the top where the rim shades it, a lit floor below.
+        face.setColorAt(0, QColor(6, 10, 16));
+        face.setColorAt(0.6, QColor(16, 40, 52));
+        face.setColorAt(1, QColor(24, 66, 80));
         break;
     case ButtonLook::Lit:
         face.setColorAt(0, QColor(20, 84, 100));
@@ -473,10 +481,12 @@ QImage transportButton(int column, ButtonLook look, const QImage& mask)
         p.setBrush(gloss);
         p.drawEllipse(QRectF(4, 1.5, 14, 9));
     } else {
-        // Inner shadow of a pressed button.
-        p.setPen(QPen(QColor(0, 0, 0, 150), 1.5));
+        // Inner shadow along the upper rim and a lit ring: pressed, and live.
+        p.setPen(QPen(QColor(0, 0, 0, 200), 2));
         p.setBrush(Qt::NoBrush);
-        p.drawArc(disc.adjusted(1, 1, -1, -1), 30 * 16, 120 * 16);
+        p.drawArc(disc.adjusted(1.5, 1.5, -1.5, -1.5), 20 * 16, 140 * 16);
+        p.setPen(QPen(QColor(0, 200, 215, 150), 1));
+        p.drawArc(disc.adjusted(1.2, 1.2, -1.2, -1.2), 200 * 16, 140 * 16);
     }
     switch (look) {
     case ButtonLook::Normal:
@@ -484,7 +494,7 @@ QImage transportButton(int column, ButtonLook look, const QImage& mask)
         break;
     case ButtonLook::Down:
         p.translate(0.6, 1);
-        drawGlyph(p, column, QColor(90, 150, 165));
+        drawGlyph(p, column, QColor(210, 255, 255));
         break;
     case ButtonLook::Lit: {
         // A soft glow under the glyph, then the glyph itself.
@@ -532,13 +542,14 @@ void drawSmallButtons(QImage& sheet, const QImage& body)
             QPainter p(&art);
             p.setRenderHint(QPainter::Antialiasing);
             QLinearGradient face(0, 0, 0, 15);
-            face.setColorAt(0, down ? QColor(16, 20, 28) : QColor(62, 72, 94));
-            face.setColorAt(1, down ? QColor(30, 36, 48) : QColor(26, 31, 42));
+            face.setColorAt(0, down ? QColor(4, 6, 10) : QColor(62, 72, 94));
+            face.setColorAt(1, down ? QColor(24, 34, 46) : QColor(26, 31, 42));
             p.setPen(QPen(QColor(2, 3, 5), 1));
             p.setBrush(face);
             p.drawPath(key);
-            const QColor glyph = b == 1 ? (down ? QColor(220, 90, 70) : QColor(255, 130, 110))
-                                        : (down ? QColor(90, 150, 165) : QColor(150, 214, 226));
+            // Pressed: the glyph lights up rather than dims.
+            const QColor glyph = b == 1 ? (down ? QColor(255, 190, 175) : QColor(255, 130, 110))
+                                        : (down ? QColor(210, 255, 255) : QColor(150, 214, 226));
             p.setPen(QPen(glyph, 1.6, Qt::SolidLine, Qt::RoundCap));
             const double shift = down ? 0.7 : 0;
             if (b == 0) {
@@ -744,20 +755,27 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
     p.fillRect(QRect(0, 0, 2, height),
                highlighted ? kCyan : (navigation ? kCyanDim : QColor(0, 150, 175)));
     p.fillRect(QRect(2, 0, width - 2, 1), highlighted ? QColor(80, 220, 230) : QColor(44, 62, 86));
-    p.setRenderHint(QPainter::TextAntialiasing);
+    p.end();
     const QColor ink = highlighted ? QColor(255, 255, 255)
                                    : (navigation ? QColor(130, 186, 204) : QColor(200, 236, 244));
-    p.setPen(ink);
-    QFont font = japaneseFont(10);
+    // The caption is drawn white on black as coverage first: kanji this small smear when
+    // smoothed, so the coverage is steepened, strokes solid and their fringes thin.
+    QImage coverage(width, height, QImage::Format_RGB32);
+    coverage.fill(Qt::black);
+    QPainter t(&coverage);
+    t.setRenderHint(QPainter::TextAntialiasing);
+    t.setPen(Qt::white);
+    // Commands in the largest size the tab holds; the page title and "next" stay smaller.
+    QFont font = japaneseFont(entry == 0 || entry == 4 ? 10 : 11);
     if (entry == 0) {
-        p.setFont(font);
-        p.drawText(QRect(4, 0, width - 6, height), Qt::AlignLeft | Qt::AlignVCenter,
+        t.setFont(font);
+        t.drawText(QRect(4, 0, width - 6, height), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("◀ ") + QString::fromUtf8(kMenuTexts[page].title));
     } else if (entry == 4) {
-        p.setFont(font);
-        p.drawText(QRect(4, 0, width - 7, height), Qt::AlignLeft | Qt::AlignVCenter,
+        t.setFont(font);
+        t.drawText(QRect(4, 0, width - 7, height), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("次へ"));
-        p.drawText(QRect(0, 0, width - 3, height), Qt::AlignRight | Qt::AlignVCenter,
+        t.drawText(QRect(0, 0, width - 3, height), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("▶"));
     } else {
         const QString text = QString::fromUtf8(kMenuTexts[page].commands[entry - 1]);
@@ -766,10 +784,16 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
         const int natural = QFontMetrics(font).horizontalAdvance(text);
         if (natural > room)
             font.setStretch(std::max(60, 100 * room / natural));
-        p.setFont(font);
-        p.drawText(QRect(5, 0, room, height), Qt::AlignLeft | Qt::AlignVCenter, text);
+        t.setFont(font);
+        t.drawText(QRect(5, 0, room, height), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
-    p.end();
+    t.end();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double c = std::clamp((qGray(coverage.pixel(x, y)) - 70) / 130.0, 0.0, 1.0);
+            if (c > 0)
+                art.setPixelColor(x, y, Mix(art.pixelColor(x, y), ink, c));
+        }
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             if (!inside(x, y))
@@ -816,17 +840,13 @@ QImage spriteSheet(const QImage& body)
     drawStrips(sheet);
     drawMenuPages(sheet);
 
-    // Column 31 belongs to both the quit key and the meter's outer end, whose mask makes part of
-    // the key's last column opaque. That column is opaque all the way down and shows the
-    // window's edge, except where the meter's own pixels must stay.
+    // Column 31 is the quit key's last column and the left meter's outermost one: clear in
+    // both (white image, white mask), so the pressed key shows the window's own edge there
+    // rather than a stripe of the meter.
     const int edgeColumn = kSmallButtonColumn[1] + kSmallButtonSize.width() - 1;
-    for (int r = 0; r < kSmallButtonSize.height(); ++r) {
-        const QRgb edge = body.pixel(kSmallButtonPos[1].x() + 15, kSmallButtonPos[1].y() + r);
-        sheet.setPixel(edgeColumn, kSmallButtonImageRow + r, edge);
-        if (kSmallButtonDownRow + r < kMeterImageRow)
-            sheet.setPixel(edgeColumn, kSmallButtonDownRow + r, edge);
-        sheet.setPixelColor(edgeColumn, kSmallButtonMaskRow + r, kBlack);
-    }
+    for (int row = kSmallButtonImageRow; row < kSmallButtonMaskRow + kSmallButtonSize.height();
+         ++row)
+        sheet.setPixelColor(edgeColumn, row, kWhite);
     return sheet;
 }
 
@@ -1036,42 +1056,43 @@ QImage versionPicture()
     return image;
 }
 
-// Tileable 64 x 64 backgrounds for the playlist: all light and quiet, so every text colour reads.
+// Tileable 64 x 64 backgrounds for the playlist: light enough that every text colour reads, with
+// a pattern strong enough to be seen at once when chosen.
 QImage playlistBackground(int n)
 {
     QImage tile(64, 64, QImage::Format_RGB32);
     QPainter p(&tile);
     p.setRenderHint(QPainter::Antialiasing, false);
     switch (n) {
-    case 1: // pale paper with fine diagonal lines
-        tile.fill(QColor(246, 248, 250));
-        p.setPen(QColor(232, 238, 244));
+    case 1: // paper with diagonal lines
+        tile.fill(QColor(240, 244, 250));
+        p.setPen(QColor(196, 210, 230));
         for (int k = -64; k < 64; k += 8)
             p.drawLine(k, 0, k + 63, 63);
         break;
-    case 2: { // pale blue with a dot grid
-        tile.fill(QColor(236, 244, 250));
+    case 2: { // blue with a dot grid
+        tile.fill(QColor(226, 238, 250));
         for (int y = 4; y < 64; y += 8)
             for (int x = (y / 8) % 2 ? 0 : 4; x < 64; x += 8)
-                tile.setPixelColor(x, y, QColor(214, 228, 240));
+                p.fillRect(x, y, 2, 2, QColor(150, 186, 222));
         break;
     }
-    case 3: { // pale sakura with a faint grid
-        tile.fill(QColor(250, 240, 244));
-        p.setPen(QColor(242, 224, 232));
+    case 3: { // sakura with a grid
+        tile.fill(QColor(250, 234, 240));
+        p.setPen(QColor(226, 184, 202));
         for (int k = 0; k < 64; k += 16) {
             p.drawLine(k, 0, k, 63);
             p.drawLine(0, k, 63, k);
         }
         break;
     }
-    default: { // pale mint with scattered soft dots (the tile wraps)
-        tile.fill(QColor(240, 248, 244));
+    default: { // mint with scattered dots (the tile wraps)
+        tile.fill(QColor(228, 246, 236));
         std::mt19937 dots(4);
-        for (int i = 0; i < 14; ++i) {
-            const int x = int(dots() % 64), y = int(dots() % 64);
-            const int g = 218 + int(dots() % 16);
-            tile.setPixelColor(x, y, QColor(g, g + 12, g + 6));
+        for (int i = 0; i < 28; ++i) {
+            const int x = int(dots() % 63), y = int(dots() % 63);
+            const int g = 160 + int(dots() % 24);
+            p.fillRect(x, y, 2, 2, QColor(g, g + 40, g + 20));
         }
         break;
     }

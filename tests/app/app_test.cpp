@@ -131,6 +131,28 @@ TEST_F(AppTest, DrawBestConditionSetsTheOneMillisecondTick)
     EXPECT_TRUE(app.mainWindow().windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+TEST_F(AppTest, ABrokenLoadSettingIsReplacedByItsDefaultAtStartAndReportedOnce)
+{
+    QFile f(m_home + "/Property.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Burden]\r\nInBlock=30\r\nOutBlock=0\r\nInSleep=5\r\nOutSleep=0\r\n");
+    f.close();
+    {
+        App app(m_state, m_engine);
+        app.load({});
+        EXPECT_EQ(m_state.InBlock, 30);
+        EXPECT_EQ(m_state.OutBlock, 20);
+        ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
+        EXPECT_TRUE(MessageBoxScript::shownTexts()[0].contains(QStringLiteral("出力フレーム数")));
+    }
+    MessageBoxScript::clear();
+    AppState next;
+    App again(next, m_engine);
+    again.load({});
+    EXPECT_EQ(next.OutBlock, 20);
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
 }  // namespace
 
 namespace {

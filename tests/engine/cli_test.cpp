@@ -13,9 +13,9 @@ namespace {
 const std::string kCli = std::string(MORVANE_BINARY_DIR) + "/morvane-engine";
 
 // Runs the command line; returns the exit status and fills out with stdout and stderr.
-int RunCli(const std::string& args, std::string& out)
+int RunCli(const std::string& args, std::string& out, const std::string& audio = "null")
 {
-    std::string cmd = "MORVANE_AUDIO=null '" + kCli + "' " + args + " 2>&1";
+    std::string cmd = "MORVANE_AUDIO='" + audio + "' '" + kCli + "' " + args + " 2>&1";
     out.clear();
     FILE* pipe = popen(cmd.c_str(), "r");
     if (!pipe)
@@ -51,6 +51,21 @@ TEST_F(CliTest, InfoPrintsKeyValueLines)
     EXPECT_NE(out.find("tag=1\n"), std::string::npos);
 }
 
+TEST_F(CliTest, TagWritesOverThePresentTagAndInfoReadsItBack)
+{
+    const std::string copy = TestTempDir() + "/cli-tag.mp3";
+    std::filesystem::copy_file(track, copy, std::filesystem::copy_options::overwrite_existing);
+    std::string out;
+    ASSERT_EQ(RunCli("tag '" + copy + "' --artist 'アーティスト' --year 1999 --genre 148", out), 0)
+        << out;
+    ASSERT_EQ(RunCli("info '" + copy + "'", out), 0) << out;
+    EXPECT_NE(out.find("title=Cli\n"), std::string::npos) << out; // kept from the old tag
+    EXPECT_NE(out.find("tagArtist=アーティスト\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("year=1999\n"), std::string::npos);
+    EXPECT_NE(out.find("genre=148\n"), std::string::npos);
+    EXPECT_NE(RunCli("tag '" + copy + "' --genre 300", out), 0);
+}
+
 TEST_F(CliTest, DecodeWritesTheWav)
 {
     std::string out, wav = TestTempDir() + "/cli.wav";
@@ -70,6 +85,47 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitNonZero)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     EXPECT_NE(RunCli("spectrum '" + track + "' soon", out), 0);
     EXPECT_NE(RunCli("frobnicate", out), 0);
+    // Numbers past any track are refused rather than taken as the start or the end.
+    for (const std::string& args : {"spectrum '" + track + "' 1e300", "wave '" + track + "' inf",
+                                   "play '" + track + "' --seconds 1e300",
+                                   "play '" + track + "' --seconds -1"}) {
+        EXPECT_EQ(RunCli(args, out), 1) << args;
+        EXPECT_NE(out.find("out of range"), std::string::npos) << out;
+    }
+}
+
+// Two halves of one sound, cut at an odd sample and encoded apart, play as one list: what is
+// heard is the two decodes back to back, not a sample lost or added at the join (lame's encoder
+// delay and padding trimmed); one track played twice likewise.
+TEST_F(CliTest, PlayJoinsTheListWithoutAGap)
+{
+    const std::string dir = TestTempDir() + "/join";
+    const std::string first = dir + "/first", second = dir + "/second";
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && sox -n -r 44100 -c 2 -b 16 '" + dir +
+                         "/whole.wav' synth 2.2 sine 200-2000 pinknoise vol 0.3 2>/dev/null && "
+                         "sox '" + dir + "/whole.wav' '" + first + ".wav' trim 0 50021s && "
+                         "sox '" + dir + "/whole.wav' '" + second + ".wav' trim 50021s && "
+                         "lame --quiet -b 192 '" + first + ".wav' '" + first + ".mp3' && "
+                         "lame --quiet -b 192 '" + second + ".wav' '" + second + ".mp3'"),
+              0);
+    Pcm a, b;
+    ASSERT_TRUE(LibraryDecode(first + ".mp3", a));
+    ASSERT_TRUE(LibraryDecode(second + ".mp3", b));
+    ASSERT_EQ(a.frames(), 50021u);
+    ASSERT_EQ(b.frames(), 97020u - 50021u); // 2.2 s in all
+    const std::vector<std::pair<std::string, std::vector<int16_t>>> lists = {
+        {"'" + first + ".mp3' '" + second + ".mp3'", b.samples},
+        {"'" + first + ".mp3' '" + first + ".mp3'", a.samples}};
+    for (const auto& [files, then] : lists) {
+        std::string out, capture = dir + "/heard.wav";
+        ASSERT_EQ(RunCli("play " + files, out, "capture:" + capture), 0) << out;
+        EXPECT_NE(out.find("track=2\n"), std::string::npos) << out;
+        Pcm heard;
+        ASSERT_TRUE(ReadSoundFile(capture, heard));
+        std::vector<int16_t> expected = a.samples;
+        expected.insert(expected.end(), then.begin(), then.end());
+        EXPECT_GE(FindExactly(heard.samples, expected), 0) << files;
+    }
 }
 
 TEST_F(CliTest, SpectrumAndWavePrintBothChannels)

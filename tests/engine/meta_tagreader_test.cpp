@@ -239,7 +239,7 @@ TEST(TextCodec, LegacyTextDetection)
                                "e"),
               "Janelle Monáe");                                       // E1 65 is a rare kanji
     EXPECT_EQ(DecodeLegacyText("\x87\x40\xEE\xE0"), "①髙");           // rare kanji, no words
-    EXPECT_EQ(DecodeLegacyText("\x82\xA0\xFF"), "\xC2\x82\xC2\xA0ÿ"); // not clean CP932
+    EXPECT_EQ(DecodeLegacyText("\x82\xA0\xFF"), "‚\xC2\xA0ÿ"); // not clean CP932: Windows-1252
     EXPECT_FALSE(DecodeCp932("\x82").has_value());
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate

@@ -9,6 +9,7 @@
 #include "engine/meta/mpeginfo.h"
 #include "engine/meta/tagreader.h"
 #include "engine/meta/tagwriter.h"
+#include "engine/meta/textcodec.h"
 #include "support/fixtures.h"
 #include "support/meta_fixtures.h"
 
@@ -82,16 +83,35 @@ TEST_F(TagWriteTest, JapaneseRoundTrip)
     EXPECT_EQ(read.genre, 148);
     EXPECT_EQ(info.title, written.title);
 
-    // ID3v2.3 at the start; ID3v1 holds only what Latin-1 can (here the year and genre).
+    // ID3v2.3 at the start; ID3v1 keeps the Japanese text too, in CP932, for players that read
+    // only ID3v1.
     const std::string bytes = ReadFileBytes(path);
     EXPECT_EQ(bytes.substr(0, 4), std::string("ID3\x03", 4));
     Id3v1Block v1;
     ASSERT_TRUE(ReadId3v1Block(path, v1));
-    EXPECT_EQ(v1.title, "");
-    EXPECT_EQ(v1.artist, "");
+    EXPECT_EQ(v1.title, "\x89\xCC\x8E\x8C\x82\xCC\x83\x65\x83\x58\x83\x67\x87\x40");
+    EXPECT_EQ(DecodeLegacyText(v1.artist), written.artist);
+    EXPECT_EQ(DecodeLegacyText(v1.album), written.album);
+    EXPECT_EQ(DecodeLegacyText(v1.comment), written.comment);
     EXPECT_EQ(v1.year, "2024");
     EXPECT_EQ(v1.genre, 148);
     expectAudioUnchanged();
+}
+
+TEST_F(TagWriteTest, Id3v1CutsCp932TextAtAWholeCharacter)
+{
+    TagInfo written;
+    written.title = "a漢字漢字漢字漢字漢字漢字漢字漢字"; // 33 bytes in CP932
+    written.artist = "歌手 ♪ \xF0\x9F\x8E\xB5";           // the last character has no CP932 form
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+    Id3v1Block v1;
+    ASSERT_TRUE(ReadId3v1Block(path, v1));
+    EXPECT_EQ(v1.title.size(), 29u);
+    EXPECT_EQ(DecodeLegacyText(v1.title), "a漢字漢字漢字漢字漢字漢字漢字");
+    EXPECT_EQ(v1.artist, "");
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, written.title);
 }
 
 TEST_F(TagWriteTest, Latin1TextFillsBothTagsWithoutPaddingBlanks)

@@ -5,8 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/io/safefile.h"
 #include "enginetestutil.h"
 #include "playbackengine.h"
+#include "wav/wavconverter.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 uint32_t Le32(const std::string& bytes, size_t at)
@@ -79,8 +85,48 @@ TEST_F(WavTest, DecodeWaveWritesTheDecoderSamplesWithAValidHeader)
     // No temporary left beside it.
     int files = 0;
     for (auto& entry : std::filesystem::directory_iterator(TestTempDir()))
-        files += entry.path().string().find(target + ".part") == 0;
+        files += entry.path().filename().string().find(kTemporaryMarker) != std::string::npos;
     EXPECT_EQ(files, 0);
+}
+
+TEST(WavInterruption, AKilledConversionLeavesNoPartialFileAfterTheNextStart)
+{
+    ToneSpec spec;
+    spec.seconds = 30;
+    const std::string source = ToneFixture("killed.mp3", spec);
+    const std::string folder = TestTempDir() + "/killed";
+    const std::string journal = folder + "/journal";
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/killed.wav";
+    auto temporaries = [&] {
+        int count = 0;
+        for (auto& entry : std::filesystem::directory_iterator(folder))
+            count += entry.path().filename().string().find(kTemporaryMarker) != std::string::npos;
+        return count;
+    };
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The program as the user kills it in the middle of a conversion.
+        SetTemporaryJournal(journal);
+        WavConverter converter;
+        converter.start(source, target, 16, nullptr);
+        while (converter.progress() == 0 && converter.running())
+            ::usleep(100);
+        ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(temporaries(), 1);  // the partial file the kill left
+
+    // The next start.
+    EXPECT_EQ(RemoveStaleTemporaries(journal, {}), 1);
+    EXPECT_EQ(temporaries(), 0);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_TRUE(std::filesystem::is_empty(journal));
 }
 
 TEST_F(WavTest, DecodeWaveMatchesTheMpg123Program)

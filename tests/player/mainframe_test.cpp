@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
+#include <algorithm>
+
 namespace {
 
 constexpr QRgb kFill = 0xFF203040;
@@ -244,68 +248,70 @@ TEST_F(MainFrameTest, StatusLineDrawsItsTextInTheMessageArea)
             ASSERT_EQ(canvas().pixel(x, y), kFill) << x << "," << y;
 }
 
-TEST(StatusMessages, ChoosesTheTextByState)
+TEST(StatusMessage, OneTextAtATimeByPriority)
 {
     AppState state;
-    auto texts = StatusMessages(state, 0, 0, 0, 0, 0, 0);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("File Not Open"));
-    EXPECT_EQ(texts[0].x, 115);
-
+    auto text = [&](int engineState, int sec, int rows) {
+        const auto m = StatusMessage(state, engineState, sec, rows, 42);
+        return m ? m->text : QStringLiteral("(none)");
+    };
+    EXPECT_EQ(text(0, 0, 0), QStringLiteral("File Not Open"));
     state.FileOpened = true;
-    texts = StatusMessages(state, 2, 0, 0, 0, 0, 0);
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("Empty List"));
-    EXPECT_EQ(texts[0].x, 120);
-    EXPECT_EQ(texts[1].text, QStringLiteral("Pause"));
-    EXPECT_EQ(texts[1].x, 132);
-    EXPECT_TRUE(StatusMessages(state, 1, 0, 3, 0, 0, 0).empty());
-
-    state.Mute = true;
-    texts = StatusMessages(state, 2, 0, 0, 0, 0, 0);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("Mute"));
-    EXPECT_EQ(texts[0].x, 140);
-}
-
-TEST(StatusMessages, ArtistShowsForTheFirstSecondsOnly)
-{
-    AppState state;
-    state.FileOpened = true;
+    EXPECT_EQ(text(1, 10, 3), QStringLiteral("(none)"));
+    EXPECT_EQ(text(1, 10, 0), QStringLiteral("Empty List"));
+    // Paused with an empty list: "Pause" alone, never both over each other.
+    EXPECT_EQ(text(2, 10, 0), QStringLiteral("Pause"));
     state.ShowInfo = true;
     state.ArtistLabel = QStringLiteral("歌手");
-    auto texts = StatusMessages(state, 1, 3, 1, 0, 41, 0);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_TRUE(texts[0].artist);
-    EXPECT_EQ(texts[0].x, 130); // (120 - 41) / 2 + 90 = 129.5, halves to even
+    EXPECT_EQ(text(2, 1, 3), QStringLiteral("Pause"));
+    EXPECT_EQ(text(1, 1, 0), QStringLiteral("Empty List"));
+    EXPECT_EQ(text(1, 3, 3), QStringLiteral("歌手"));
     EXPECT_TRUE(state.ShowInfo);
-    texts = StatusMessages(state, 1, 4, 1, 0, 41, 0);
-    EXPECT_FALSE(state.ShowInfo);
-    EXPECT_TRUE(texts.empty());
-}
-
-TEST(StatusMessages, ConversionProgressComesFirst)
-{
-    AppState state;
-    state.Decoding = true;
+    state.Mute = true;
+    EXPECT_EQ(text(2, 3, 0), QStringLiteral("Mute"));
     state.ConversionRunning = true;
-    state.Mute = true;
-    const auto texts = StatusMessages(state, 0, 0, 1, 42, 0, 60);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("変換中 42%"));
-    EXPECT_EQ(texts[0].x, 120);
+    EXPECT_EQ(text(0, 3, 0), QStringLiteral("変換中 42%"));
+    // The artist's seconds end whatever is shown.
+    EXPECT_EQ(text(0, 4, 0), QStringLiteral("変換中 42%"));
+    EXPECT_FALSE(state.ShowInfo);
 }
 
-TEST(StatusMessages, PlayingWhileWritingAWaveShowsNoConversionProgress)
+TEST(StatusMessage, TextsStayInsideTheirBox)
 {
-    // Decoding alone (an audible conversion, or one that has finished) is not a running
-    // silent conversion: the ordinary rules apply.
-    AppState state;
-    state.Decoding = true;
-    state.Mute = true;
-    const auto texts = StatusMessages(state, 1, 10, 1, 100, 0, 60);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("Mute"));
+    EXPECT_EQ(StatusLeft({QStringLiteral("File Not Open"), 115}, 70), 115);
+    EXPECT_EQ(StatusLeft({QStringLiteral("歌手"), StatusText::kCentred, true}, 41), 130);
+    // A fixed place that would spill over is given up for the centre.
+    EXPECT_EQ(StatusLeft({QStringLiteral("Mute"), 140}, 80), 110);
+    EXPECT_EQ(StatusLeft({QStringLiteral("long"), StatusText::kCentred}, 120), 90);
+}
+
+TEST_F(MainFrameTest, StatusLineShowsOneTextCutInsideItsBox)
+{
+    // Paused with an empty list draws exactly what "Pause" alone draws.
+    rig.state.FileOpened = true;
+    rig.engine.state = 2;
+    rig.frame.WriteMessage();
+    const QImage pausedEmpty = canvas().copy();
+    canvas().fill(kFill);
+    FillPlaylist(rig.playlist, 1);
+    rig.frame.WriteMessage();
+    EXPECT_EQ(canvas(), pausedEmpty);
+
+    // A long artist is cut with "…" inside the box: nothing left of x 89 or right of x 210.
+    canvas().fill(kFill);
+    rig.engine.state = 1;
+    rig.engine.sec = 1;
+    rig.state.ShowInfo = true;
+    rig.state.ArtistLabel = QStringLiteral("The Extraordinarily Long Named Orchestra and Choir");
+    rig.frame.WriteMessage();
+    int drawnRight = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (canvas().pixel(x, y) != kFill) {
+                ASSERT_TRUE(x >= 89 && x <= 210) << x << "," << y;
+                drawnRight = std::max(drawnRight, x);
+            }
+    EXPECT_GT(drawnRight, 195) << "the cut text should fill its box";
 }
 
 TEST(ComposedFrame, ShowsTheOverlayAndStopsDrawingOutsideTheDisplay)
@@ -341,4 +347,38 @@ TEST_F(MainFrameTest, ConversionProgressReplacesTheStatusText)
     rig.engine.progress = 43;
     rig.frame.WriteMessage();
     EXPECT_NE(canvas(), at42);
+}
+
+TEST(ComposedFrame, ClearingThePlaylistOfAStoppedTrackLeavesNoTraceOfIt)
+{
+    // The same frame as a program that never opened a track, but for the status line.
+    auto frameOf = [](bool opened, bool cleared, int engineState) {
+        PlayerRig rig;
+        rig.state.StarDust = false;
+        rig.state.RelativityVol = 0;
+        rig.state.ExpressType = 2;
+        FillPlaylist(rig.playlist, 2);
+        if (opened) {
+            rig.state.FileOpened = true;
+            rig.state.InputInfo.sampleRate = 44100;
+            rig.state.InputInfo.bitRate = 128;
+            rig.state.InputInfo.totalSec = 200;
+            rig.state.TitleLabel = QStringLiteral("Track 1");
+            rig.engine.sec = engineState == 0 ? 0 : 30;
+        }
+        rig.engine.state = engineState;
+        rig.tick.run();
+        if (cleared)
+            rig.playlist.clear();
+        rig.tick.run();
+        QImage frame = rig.frame.frame().copy();
+        QPainter(&frame).fillRect(QRect(kStatusLeft - 2, kStatusY - 2, kStatusWidth + 4, 18),
+                                  Qt::black);
+        return frame;
+    };
+    const QImage never = frameOf(false, true, 0);
+    ASSERT_NE(frameOf(true, false, 0), never) << "an open track should show";
+    EXPECT_EQ(frameOf(true, true, 0), never);
+    // A track still heard stays shown until it ends.
+    EXPECT_NE(frameOf(true, true, 1), frameOf(false, true, 1));
 }

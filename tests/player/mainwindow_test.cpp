@@ -5,6 +5,7 @@
 #include "player/mainwindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -24,7 +25,18 @@ protected:
     {
         state.StarDust = false;
         state.RelativityVol = 0;
-        window.show();
+        showAndWait();
+    }
+
+    // The window draws only once the platform has exposed it.
+    void showAndWait()
+    {
+        window.showNormal();
+        QElapsedTimer clock;
+        clock.start();
+        while (!window.canBeSeen() && clock.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_TRUE(window.canBeSeen());
     }
 
     void mouse(QEvent::Type type, Qt::MouseButton button, QPointF pos)
@@ -135,4 +147,40 @@ TEST_F(MainWindowTest, LeavingTheWindowEndsTheLyricLineHover)
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&window, &leave);
     EXPECT_FALSE(window.windowState().LyricHover);
+}
+
+TEST_F(MainWindowTest, OutOfSightTheTickKeepsItsLogicButDrawsNothingThenSendsAWholeFrame)
+{
+    FillPlaylist(playlist, 3);
+    state.ExpressType = 1;
+    engine.state = 1;
+    for (bool minimise : {false, true}) {
+        SCOPED_TRACE(minimise ? "minimised" : "hidden");
+        window.tick();
+        const QImage before = window.mainFrame().frame().copy();
+        if (minimise)
+            window.showMinimized();
+        else
+            window.hide();
+        state.Volume = state.Volume == 47 ? 48 : 47;
+        state.CurrentIndex = 1;
+        state.PlayEnd = true;
+        engine.clearCalls();
+        window.tick();
+        // The end of the track is still handled: row 2 is opened and played.
+        EXPECT_FALSE(state.PlayEnd);
+        EXPECT_EQ(state.CurrentIndex, 2);
+        EXPECT_EQ(engine.count("play"), 1);
+        // Nothing of the frame: no wave, spectrum or lyric asked for, no pixel changed or sent.
+        EXPECT_EQ(engine.count("getSpectrum") + engine.count("getWave") +
+                      engine.count("getLyrics"),
+                  0);
+        EXPECT_EQ(window.mainFrame().frame(), before);
+        EXPECT_TRUE(window.lastDirtyRects().empty());
+        showAndWait();
+        window.tick();
+        EXPECT_EQ(window.lastDirtyRect(), QRect(0, 0, 300, 150));
+        EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
+        EXPECT_NE(window.shownFrame(), before);
+    }
 }

@@ -2,7 +2,7 @@
 // playlist with rows and the exact raster formula to check drawn sprites against.
 #pragma once
 
-#include "app/actions.h"
+#include "state/actions.h"
 #include "player/skinpictures.h"
 
 #include <QImage>
@@ -45,6 +45,7 @@ public:
     void showCommandMenu(const QPoint& globalPos) override;
     void hideWindows() override { calls.push_back("hideWindows"); }
     void restoreWindows() override { calls.push_back("restoreWindows"); }
+    void toggleWindows() override { calls.push_back("toggleWindows"); }
     void setTopMost(bool on) override { calls.push_back(on ? "topMost" : "notTopMost"); }
     void setMainWindowsEnabled(bool enabled) override
     {
@@ -56,7 +57,7 @@ public:
 };
 
 // Everything the main window's rules need, wired as the window wires them, without the window.
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "player/mainframe.h"
 #include "player/maininput.h"
 #include "player/maintick.h"

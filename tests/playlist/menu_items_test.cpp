@@ -58,7 +58,7 @@ TEST_F(CommandMenuTest, TopLevelItemsStandInOrderWithTheirSubMenus)
                                                    "次トラック(&B)",
                                                    "前トラック(&N)",
                                                    "-",
-                                                   "表示(&A)",
+                                                   "表示(&Y)",
                                                    "スターダスト(&D)",
                                                    "常に手前に表示(&A)",
                                                    "-",

@@ -57,20 +57,25 @@ TEST_F(PlaylistFileTest, EmptyAndMissingFilesAddNothing)
     EXPECT_EQ(model.count(), 0);
 }
 
-TEST_F(PlaylistFileTest, EveryEntryGetsItsRowWhateverItNames)
+TEST_F(PlaylistFileTest, ExtendedListsSkipCommentsAndFindRelativeEntriesBesideTheList)
 {
     const QString real = writeMp3(QStringLiteral("real.mp3"), 4096);
+    const QString inner = writeMp3(QStringLiteral("lists/inner.mp3"), 2048);
     QDir().mkpath(path(QStringLiteral("sub")));
-    const QByteArray text = (real + "\r\n" + path(QStringLiteral("gone.mp3")) + "\r\n" +
-                             path(QStringLiteral("sub")) + "\r\n/dev/zero\r\n#EXTM3U\r\n")
+    const QByteArray text = ("#EXTM3U\r\n#EXTINF:12,Artist - Title\r\n../real.mp3\r\n"
+                             "#EXTINF:3,x\r\ninner.mp3\r\n" +
+                             path(QStringLiteral("gone.mp3")) + "\r\n" +
+                             path(QStringLiteral("sub")) + "\r\n/dev/zero\r\n")
                                 .toUtf8();
-    EXPECT_EQ(AddPlaylistFile(model, writeFile(QStringLiteral("list.m3u"), text)), 5);
+    // Read from another working folder than the list's.
+    EXPECT_EQ(AddPlaylistFile(model, writeFile(QStringLiteral("lists/list.m3u"), text)), 5);
     ASSERT_EQ(model.count(), 5);
+    EXPECT_EQ(model.rowPath(1), real);
+    EXPECT_EQ(model.rowPath(2), inner);
     EXPECT_EQ(model.row(1).sizeText, "4kb");
-    for (int n = 2; n <= 5; ++n)
-        EXPECT_TRUE(model.row(n).sizeText.isEmpty()) << n;
-    EXPECT_EQ(model.rowPath(5), "#EXTM3U");
-    EXPECT_EQ(model.rowText(5), "#extm3u."); // all capitals softened
+    EXPECT_EQ(model.row(2).sizeText, "2kb");
+    for (int n = 3; n <= 5; ++n)
+        EXPECT_TRUE(model.row(n).sizeText.isEmpty()) << n; // every entry still gets its row
 }
 
 TEST_F(PlaylistFileTest, ReadsUtf8WithBomShiftJisAndLfOnly)
@@ -236,5 +241,7 @@ TEST_F(SavePlaylistTest, CommaPathSurvivesASavedPlaylist)
     ASSERT_TRUE(SavePlaylist(nullptr, model));
     PlaylistModel reread;
     EXPECT_EQ(AddPlaylistFile(reread, saved), 3);
-    EXPECT_EQ(reread.paths(), model.paths());
+    // The relative row comes back found beside the saved list.
+    EXPECT_EQ(reread.paths(), QStringList({model.rowPath(1), model.rowPath(2),
+                                           path(QStringLiteral("rel/c.mp3"))}));
 }

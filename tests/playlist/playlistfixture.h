@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QString>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
 #include "shell/dialogs.h"

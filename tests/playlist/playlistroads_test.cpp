@@ -139,6 +139,9 @@ TEST_F(RoadsTest, FolderWithoutMp3FilesOrCancelChangesNothing)
     EXPECT_EQ(model.count(), 3);
     EXPECT_EQ(model.List1, std::vector<int>({1, 2, 3}));
     EXPECT_TRUE(engine.calls.empty());
+    // The empty folder is explained; the cancel is not.
+    ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
+    EXPECT_TRUE(MessageBoxScript::shownTexts()[0].contains(path(QStringLiteral("docs"))));
 }
 
 TEST_F(RoadsTest, FolderWithManyFilesAddsThemAll)

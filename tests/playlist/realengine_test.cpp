@@ -4,6 +4,14 @@
 #include "engine/playbackengine.h"
 #include "playlist/playlistroads.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 class RealEngineTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,7 +88,34 @@ TEST_F(RealEngineTest, FilesThatAreNotMp3SayOpenError)
     ops.PlayRow(1);
     ops.PlayRow(2);
     ops.PlayRow(3);
-    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error", "Open Error"}));
+    EXPECT_EQ(MessageBoxScript::shownTexts(),
+              QStringList({"Open Error\n" + junk.fileName(), "Open Error\n" + model.rowPath(3)}));
     EXPECT_FALSE(state.FileOpened);
     EXPECT_EQ(state.CurrentFile, good);
+}
+
+TEST_F(RealEngineTest, AFifoRowIsRefusedAtOnce)
+{
+    const QString fifo = folder + QStringLiteral("/pipe.mp3");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    // Should the open wait for a writer, one comes after a while so that the test ends.
+    std::atomic<bool> done{false};
+    std::atomic<bool> rescued{false};
+    std::thread rescuer([&] {
+        for (int i = 0; i < 100 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (done)
+            return;
+        rescued = true;
+        const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    model.AddRow(fifo);
+    ops.PlayRow(1);
+    done = true;
+    rescuer.join();
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error\n" + fifo}));
+    EXPECT_FALSE(state.FileOpened);
 }

@@ -3,6 +3,9 @@
 
 #include "playlist/playlistfile.h"
 #include "playlist/startupfill.h"
+#include "shell/pathbytes.h"
+
+#include <fcntl.h>
 
 class StartupFillTest : public PlaylistFixture {
 protected:
@@ -26,6 +29,37 @@ TEST_F(StartupFillTest, UpperCaseMp3ArgumentIsOpenedAndPlayed)
     EXPECT_EQ(state.CurrentIndex, 1);
     EXPECT_EQ(opened(), song.toStdString());
     EXPECT_EQ(engine.calls.back(), "play");
+}
+
+TEST_F(StartupFillTest, RelativeAndShiftJisNamedArgumentsAreStoredAbsoluteAndOpenedByTheirBytes)
+{
+    // "テスト.mp3" named in Shift-JIS, as old archives unpack, given relative to the folder the
+    // program starts in.
+    const QByteArray name("\x83\x65\x83\x58\x83\x67.mp3");
+    const QByteArray full = QFile::encodeName(path(QString())) + name;
+    QFile file;
+    ASSERT_TRUE(file.open(::open(full.constData(), O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly,
+                          QFileDevice::AutoCloseHandle));
+    file.write(QByteArray(2048, '\xff'));
+    file.close();
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path(QString())));
+    char program[] = "morvane";
+    QByteArray argument = name;
+    char* argv[] = {program, argument.data()};
+    StartupFill(state, model, ops, ArgumentPaths(2, argv), backup());
+    QDir::setCurrent(before);
+
+    ASSERT_EQ(model.count(), 1);
+    EXPECT_EQ(model.rowText(1), QStringLiteral("テスト.mp3"));
+    EXPECT_EQ(model.row(1).sizeText, "2kb");
+    EXPECT_EQ(opened(), full.toStdString());
+    // The backup keeps the same bytes and finds the file again from any folder.
+    ASSERT_TRUE(WriteBackup(model, backup()));
+    PlaylistModel restored;
+    ASSERT_EQ(ReadBackup(restored, backup()), 1);
+    EXPECT_EQ(restored.row(1).sizeText, "2kb");
+    EXPECT_EQ(PathBytes(restored.rowPath(1)), full);
 }
 
 TEST_F(StartupFillTest, PlaylistArgumentPlaysItsFirstRow)
@@ -54,13 +88,15 @@ TEST_F(StartupFillTest, BackupRestoresRowsAndOpensRowOneStopped)
     EXPECT_EQ(model.markedRow(), 1);
 }
 
-TEST_F(StartupFillTest, SeveralArgumentsOrOtherNamesRestoreTheBackup)
+TEST_F(StartupFillTest, SeveralArgumentsAreAllAddedAndOtherNamesRestoreTheBackup)
 {
     const QString song = writeMp3(QStringLiteral("s.mp3"));
+    const QString second = writeMp3(QStringLiteral("t.mp3"));
     writeBackupOf({song});
-    StartupFill(state, model, ops, {song, song}, backup());
-    EXPECT_EQ(model.count(), 1);
-    EXPECT_EQ(engine.count("play"), 0);
+    StartupFill(state, model, ops, {second, song}, backup());
+    EXPECT_EQ(model.paths(), QStringList({second, song}));
+    EXPECT_EQ(opened(), second.toStdString());
+    EXPECT_EQ(engine.count("play"), 1);
     PlaylistModel other;
     TrackOps otherOps(state, engine, other);
     StartupFill(state, other, otherOps, {writeFile(QStringLiteral("n.txt"), "x")}, backup());

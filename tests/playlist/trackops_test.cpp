@@ -1,6 +1,10 @@
 // Opening tracks and the transport rules, against the engine test double.
 #include "playlistfixture.h"
 
+#include "settings/settingsstore.h"
+
+#include <QDir>
+
 using namespace std::string_literals;
 
 class TrackOpsTest : public PlaylistFixture {
@@ -70,8 +74,9 @@ TEST_F(TrackOpsTest, RefusedFileSaysOpenErrorAndKeepsThePreviousTrack)
     engine.openResult = 0;
     state.CurrentIndex = 2;
     ops.OpenTrack(model.rowPath(2));
-    ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error"}));
+    ASSERT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error\n" + model.rowPath(2)}));
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, kAppTitle);
+    EXPECT_EQ(MessageBoxScript::shown()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(state.FileOpened);
     EXPECT_EQ(state.CurrentFile, model.rowPath(1));
     EXPECT_EQ(state.CurrentTitle, "Track1.mp3");
@@ -95,12 +100,13 @@ TEST_F(TrackOpsTest, NoMpegInformationUpdatesOnlyTheLabels)
     EXPECT_EQ(model.markedRow(), 0);
 }
 
-TEST_F(TrackOpsTest, BufferOptionsGoOnceAndARefusalSaysError)
+TEST_F(TrackOpsTest, BufferOptionsGoOnceAndARefusalSaysTheRule)
 {
     addRows(1);
     engine.optionResult = 0;
     ops.OpenTrack(model.rowPath(1));
-    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"error"}));
+    ASSERT_EQ(MessageBoxScript::shownTexts().size(), 1);
+    EXPECT_TRUE(MessageBoxScript::shownTexts()[0].endsWith(kLoadSettingsRule));
     EXPECT_FALSE(state.OptionChanged);
     EXPECT_EQ(state.CurrentFile, model.rowPath(1)); // the open goes on after the message
     ops.OpenTrack(model.rowPath(1));

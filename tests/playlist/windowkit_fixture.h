@@ -4,7 +4,7 @@
 
 #include "playlistfixture.h"
 
-#include "app/actions.h"
+#include "state/actions.h"
 #include "playlist/commandmenu.h"
 #include "playlist/playlisttoolbar.h"
 #include "playlist/playlistview.h"
@@ -62,6 +62,7 @@ public:
         if (state && playlistWindow && state->ListVisible)
             playlistWindow->show();
     }
+    void toggleWindows() override { calls.push_back("toggleWindows"); }
     void setTopMost(bool on) override
     {
         calls.push_back(on ? "setTopMost 1" : "setTopMost 0");

@@ -1,5 +1,6 @@
 // The INI store: lookups, the buffer cut, writes that keep the rest of the file, bad files.
 #include "settings/ini.h"
+#include "shell/messagebox.h"
 
 #include "fixtures.h"
 
@@ -17,7 +18,9 @@ protected:
     {
         static int counter = 0;
         m_file = QString::fromStdString(TestTempDir()) + QStringLiteral("/ini%1.ini").arg(++counter);
+        MessageBoxScript::enable();
     }
+    void TearDown() override { MessageBoxScript::disable(); }
     void write(const QByteArray& bytes)
     {
         QFile f(m_file);
@@ -111,6 +114,8 @@ TEST_F(IniTest, WriteThatCannotCreateTheFileReportsFailure)
     write("[Window]\r\nStarttype=1\r\n");
     EXPECT_FALSE(WriteIni("Window", "Starttype", "2", m_file + "/Property.ini"));
     EXPECT_EQ(ReadIni("Window", "Starttype", 50, m_file), "1");
+    ASSERT_EQ(MessageBoxScript::shownTexts().size(), 1);
+    EXPECT_TRUE(MessageBoxScript::shownTexts()[0].startsWith(QStringLiteral("設定を保存できませんでした！")));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include "settings/ini.h"
 #include "settings/settingsstore.h"
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "fixtures.h"
 
 #include <QFile>

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include "settings/ini.h"
+#include "settings/settingsstore.h"
 #include "settings/settingswindow.h"
 #include "shell/fileassociation.h"
 #include "windowtestenv.h"
@@ -220,17 +221,35 @@ TEST_F(SettingsWindowTest, UntickingAlwaysOnTopRemovesIt)
     EXPECT_EQ(ini("Window", "Alwaystop"), "0");
 }
 
-TEST_F(SettingsWindowTest, LoadSettingsRoundHalvesToEven)
+TEST_F(SettingsWindowTest, LoadSettingsRoundHalvesToEvenAndValuesTheEngineRefusesAreNotApplied)
 {
-    const std::pair<QString, int32_t> cases[] = {
-        {"2.5", 2}, {"3.5", 4}, {"", 0}, {"-1.5", -2}, {"99999999999", 2147483647}};
+    const std::pair<QString, int32_t> cases[] = {{"2.5", 2}, {"3.5", 4}, {"", 0}};
     for (const auto& [text, expected] : cases) {
         SettingsWindow window(m_state, m_actions);
         window.show();
-        child<QLineEdit>(window, "loadField0")->setText(text);
+        child<QLineEdit>(window, "loadField2")->setText(text);
         click(window, "applyButton");
-        EXPECT_EQ(m_state.InBlock, expected) << text.toStdString();
-        EXPECT_EQ(ini("Burden", "InBlock"), QString::number(expected)) << text.toStdString();
+        EXPECT_EQ(m_state.InSleep, expected) << text.toStdString();
+        EXPECT_EQ(ini("Burden", "InSleep"), QString::number(expected)) << text.toStdString();
+    }
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+
+    // An output count above the input count, a zero or empty count, a negative sleep.
+    const std::pair<int, QString> refused[] = {
+        {1, "11"}, {1, "0"}, {0, ""}, {3, "-1.5"}, {0, "99999999999"}};
+    for (const auto& [field, text] : refused) {
+        MessageBoxScript::clear();
+        SettingsWindow window(m_state, m_actions);
+        window.show();
+        child<QLineEdit>(window, "loadField" + QString::number(field))->setText(text);
+        click(window, "applyButton");
+        EXPECT_TRUE(window.isVisible()) << text.toStdString();
+        ASSERT_EQ(MessageBoxScript::shown().size(), 1u) << text.toStdString();
+        EXPECT_TRUE(MessageBoxScript::shownTexts()[0].endsWith(kLoadSettingsRule));
+        EXPECT_EQ(m_state.InBlock, 10);
+        EXPECT_EQ(m_state.OutBlock, 5);
+        EXPECT_EQ(m_state.OutSleep, 0);
+        EXPECT_EQ(ini("Burden", "InBlock"), "10");
     }
 }
 
@@ -383,6 +402,9 @@ TEST_F(SettingsWindowTest, UnwritableSettingsFileStillAppliesAndCloses)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(m_state.ExpressType, 0);
     EXPECT_EQ(m_state.TitleInterval, 3);
-    EXPECT_TRUE(MessageBoxScript::shown().empty());
+    // Many keys fail to be written; the user is told once, with the reason.
+    ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
+    EXPECT_TRUE(MessageBoxScript::shown()[0].text.startsWith(
+        QStringLiteral("設定を保存できませんでした！")));
     EXPECT_EQ(readBytes(path("blocked")), "not a folder");
 }

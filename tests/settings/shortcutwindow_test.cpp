@@ -59,7 +59,8 @@ TEST_F(ShortcutWindowTest, BrowseAcceptsMp3AndM3uInAnyCaseOnly)
     DialogScript::pushAnswer("");  // cancelled
     click(window, "browseButton4");
     EXPECT_EQ(field(window, 4)->text(), "/music/e.mp3");
-    EXPECT_TRUE(MessageBoxScript::shown().empty());
+    // Only the refused kind of file is explained.
+    EXPECT_EQ(MessageBoxScript::shown().size(), 1u);
     ASSERT_FALSE(DialogScript::askedFilters().isEmpty());
     EXPECT_EQ(DialogScript::askedFilters().last(),
               "Mpeg audio layer-Ⅲ(*.mp3)|PlayList(*.m3u)|全てのﾌｧｲﾙ(*.*)");
@@ -130,5 +131,8 @@ TEST_F(ShortcutWindowTest, UnwritableSettingsFileStillUpdatesTheShortcuts)
     click(window, "registerButton");
     EXPECT_EQ(m_state.ShortPath[0], "/new/one.mp3");
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(MessageBoxScript::shown().size(), 1u);  // only the question
+    // The question, then once why the shortcuts could not be saved.
+    ASSERT_EQ(MessageBoxScript::shown().size(), 2u);
+    EXPECT_TRUE(MessageBoxScript::shown()[1].text.startsWith(
+        QStringLiteral("設定を保存できませんでした！")));
 }

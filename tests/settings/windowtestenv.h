@@ -12,8 +12,8 @@
 
 #include <vector>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "shell/dialogs.h"
 #include "shell/messagebox.h"
 
@@ -26,6 +26,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool on) override { topMostCalls.push_back(on); }
     void setMainWindowsEnabled(bool) override {}
     void quitApp() override {}

@@ -97,7 +97,7 @@ TEST_F(FileAssociationTest, RegisterWritesDesktopEntryWithProgramAndTypes)
     ASSERT_TRUE(RegisterFileTypes("/opt/morvane/bin/morvane"));
     const QString entry = readAll(DesktopEntryPath());
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(entry.contains("\nExec=/opt/morvane/bin/morvane %f\n"));
+    EXPECT_TRUE(entry.contains("\nExec=/opt/morvane/bin/morvane %F\n"));
     EXPECT_TRUE(entry.contains("\nMimeType=audio/mpeg;audio/x-mpegurl;\n"));
     EXPECT_TRUE(entry.contains("\nIcon=morvane\n"));
 
@@ -112,12 +112,12 @@ TEST_F(FileAssociationTest, RegisterWritesDesktopEntryWithProgramAndTypes)
 
 TEST_F(FileAssociationTest, ExecQuotesAndEscapesAwkwardProgramPaths)
 {
-    EXPECT_EQ(DesktopExecValue("/usr/bin/morvane"), "/usr/bin/morvane %f");
-    EXPECT_EQ(DesktopExecValue("/home/a b/morvane"), "\"/home/a b/morvane\" %f");
+    EXPECT_EQ(DesktopExecValue("/usr/bin/morvane"), "/usr/bin/morvane %F");
+    EXPECT_EQ(DesktopExecValue("/home/a b/morvane"), "\"/home/a b/morvane\" %F");
     // A dollar is escaped inside the quotes, the backslash then doubled by string escaping.
-    EXPECT_EQ(DesktopExecValue("/x/$HOME/m"), "\"/x/\\\\$HOME/m\" %f");
-    EXPECT_EQ(DesktopExecValue("/x/100%/m"), "/x/100%%/m %f");
-    EXPECT_EQ(DesktopExecValue("/x/\"q\"/m"), "\"/x/\\\\\"q\\\\\"/m\" %f");
+    EXPECT_EQ(DesktopExecValue("/x/$HOME/m"), "\"/x/\\\\$HOME/m\" %F");
+    EXPECT_EQ(DesktopExecValue("/x/100%/m"), "/x/100%%/m %F");
+    EXPECT_EQ(DesktopExecValue("/x/\"q\"/m"), "\"/x/\\\\\"q\\\\\"/m\" %F");
 }
 
 TEST_F(FileAssociationTest, RegisterCreatesMimeAppsListWithBothSections)
@@ -208,7 +208,7 @@ TEST_F(FileAssociationTest, UnregisterKeepsEntryWithoutMimeClaim)
     ASSERT_TRUE(RegisterFileTypes("/opt/morvane/bin/morvane"));
     ASSERT_TRUE(UnregisterFileTypes());
     const QString entry = readAll(DesktopEntryPath());
-    EXPECT_TRUE(entry.contains("Exec=/opt/morvane/bin/morvane %f"));
+    EXPECT_TRUE(entry.contains("Exec=/opt/morvane/bin/morvane %F"));
     EXPECT_FALSE(entry.contains("MimeType"));
 }
 

@@ -24,6 +24,7 @@ int FakeEngine::open(const std::string& path, InputInfo& info)
 {
     calls.push_back("open");
     lastOpened = path;
+    nextTrack.clear();
     auto it = openResults.find(path);
     int result = it == openResults.end() ? openResult : it->second;
     if (result) {
@@ -87,6 +88,15 @@ void FakeEngine::setVolume(int left, int right)
     volumeLeft = left;
     volumeRight = right;
 }
+int FakeEngine::setNextTrack(const std::string& path, InputInfo& info)
+{
+    calls.push_back("setNextTrack");
+    nextTrack = path;
+    if (path.empty() || !nextResult)
+        return 0;
+    info = inputInfo;
+    return 1;
+}
 void FakeEngine::play()
 {
     calls.push_back("play");
@@ -95,6 +105,7 @@ void FakeEngine::play()
 void FakeEngine::stop()
 {
     calls.push_back("stop");
+    nextTrack.clear();
     state = 0;
     sec = 0;
     playMs = 0;

@@ -19,6 +19,7 @@ public:
     std::map<std::string, int> openResults;
     int reopenResult = 1;      // reopen of the path last opened (any other path gives 0)
     InputInfo inputInfo;
+    int nextResult = 1;        // returned by setNextTrack for a path
     int tagResult = 1;
     TagInfo tag;
     int mpegResult = 1;
@@ -38,6 +39,7 @@ public:
     // What the program did.
     std::vector<std::string> calls;  // method names in call order, e.g. "open", "play"
     std::string lastOpened;
+    std::string nextTrack;  // the successor handed over last ("" = withdrawn)
     std::string lastLyricsFile;
     int volumeLeft = -1, volumeRight = -1;
     int fadeIn = 0;
@@ -56,6 +58,7 @@ public:
     void close() override;
     void callback(Callback proc) override;
     int open(const std::string& path, InputInfo& info) override;
+    int setNextTrack(const std::string& path, InputInfo& info) override;
     int reopen(const std::string& path, InputInfo& info) override;
     int getTagInfo(TagInfo& out) override;
     int setTagInfo(const std::string& path, const TagInfo& in, int32_t a, int32_t b) override;

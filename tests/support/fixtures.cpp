@@ -1,11 +1,19 @@
 // Fixture makers built on sox and lame.
 #include "fixtures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 std::string g_lastError;
@@ -80,3 +88,43 @@ bool MakeToneMp3(const std::string& path, const ToneSpec& spec)
 }
 
 std::string LastFixtureError() { return g_lastError; }
+
+SmallTmpfs::SmallTmpfs(const std::string& dir, int kilobytes, bool readOnly) : m_dir(dir)
+{
+    std::filesystem::create_directories(dir);
+    const std::string options = "size=" + std::to_string(kilobytes) + "k";
+    if (::mount("tmpfs", dir.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options.c_str()) != 0) {
+        m_why = "cannot mount a tmpfs at " + dir + ": " + std::strerror(errno) +
+                " (run as root to test full and read-only file systems)";
+        return;
+    }
+    m_mounted = true;
+}
+
+SmallTmpfs::~SmallTmpfs()
+{
+    if (m_mounted)
+        ::umount2(m_dir.c_str(), MNT_DETACH);
+}
+
+bool SmallTmpfs::fill(long long leaveBytes)
+{
+    const std::string filler = m_dir + "/.filler";
+    int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (fd < 0)
+        return false;
+    char block[512] = {};
+    for (;;) {
+        struct statvfs vfs {};
+        if (::fstatvfs(fd, &vfs) != 0)
+            break;
+        const long long free = static_cast<long long>(vfs.f_bavail) * vfs.f_frsize;
+        if (free <= leaveBytes)
+            break;
+        const long long chunk = std::min<long long>(sizeof block, free - leaveBytes);
+        if (::write(fd, block, static_cast<size_t>(chunk)) <= 0)
+            break;
+    }
+    ::close(fd);
+    return true;
+}

@@ -24,3 +24,22 @@ bool MakeToneMp3(const std::string& path, const ToneSpec& spec = {});
 std::string LastFixtureError();
 // Runs a shell command, returns its exit status.
 int RunCommand(const std::string& command);
+
+// A small tmpfs mounted for the test's life (root only: CI runs as root). mounted() is false,
+// with why() saying so, where mounting is not allowed; the test then skips.
+class SmallTmpfs {
+public:
+    SmallTmpfs(const std::string& dir, int kilobytes, bool readOnly = false);
+    ~SmallTmpfs();
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+    bool mounted() const { return m_mounted; }
+    const std::string& why() const { return m_why; }
+    // Fills the file system with a filler file until at most leaveBytes are free.
+    bool fill(long long leaveBytes);
+
+private:
+    std::string m_dir;
+    bool m_mounted = false;
+    std::string m_why;
+};

@@ -27,10 +27,11 @@ TEST_F(DocumentTest, ATrackWithoutADocumentHasNone)
     EXPECT_EQ(window.view()->toPlainText(), QStringLiteral("ドキュメントはありません。"));
 }
 
-TEST_F(DocumentTest, ShowsTheDocumentOfTheCurrentEntryInEitherEncoding)
+TEST_F(DocumentTest, ShowsTheDocumentOfTheCurrentEntryInUtf8ShiftJisOrLatin1)
 {
     playlist.AddRow(pathIn(QStringLiteral("a.mp3")));
     playlist.AddRow(pathIn(QStringLiteral("b.mp3")));
+    playlist.AddRow(pathIn(QStringLiteral("c.mp3")));
     writeBytes(pathIn(QStringLiteral("a.txt")), QStringLiteral("<b>説明</b>\r\n二行目").toUtf8());
     writeBytes(pathIn(QStringLiteral("b.txt")), QByteArray("\x89\xcc\x8e\x8c"));
     state.CurrentIndex = 1;
@@ -41,6 +42,13 @@ TEST_F(DocumentTest, ShowsTheDocumentOfTheCurrentEntryInEitherEncoding)
     EXPECT_TRUE(window.view()->toPlainText().startsWith(QStringLiteral("<b>")));
     window.SetDocument();
     EXPECT_EQ(window.view()->toPlainText(), QStringLiteral("歌詞"));
+    // A European document in Latin-1 (Windows-1252) stays readable.
+    writeBytes(pathIn(QStringLiteral("c.txt")), QByteArray("Caf\xE9 cr\xE8me br\xFBl\xE9""e\r\n"
+                                                           "\xC0 la carte \x96 \x93Menu\x94"));
+    state.CurrentIndex = 3;
+    window.SetDocument();
+    EXPECT_EQ(window.view()->toPlainText(),
+              QStringLiteral("Café crème brûlée\nÀ la carte – “Menu”"));
 }
 
 TEST_F(DocumentTest, ResizingBelow200PixelsSnapsTo250)

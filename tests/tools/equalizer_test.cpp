@@ -1,4 +1,5 @@
 // The equaliser: presets, apply, and ".keq" files with their extension and question rules.
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -58,7 +59,7 @@ protected:
     void setAllSliders(int position)
     {
         for (int i = 0; i < kEqBands; ++i)
-            window.slider(i)->setValue(position);
+            window.slider(i)->setValue(-position);
     }
 
     EqMemory memory;
@@ -69,7 +70,10 @@ TEST_F(EqualizerTest, SlidersRunFromMinus120AtTheTopToPlus120)
 {
     EXPECT_EQ(window.slider(0)->minimum(), -120);
     EXPECT_EQ(window.slider(0)->maximum(), 120);
-    EXPECT_TRUE(window.slider(0)->invertedAppearance());
+    // The slider's maximum (its top) is position -120; the groove fills from the bottom.
+    EXPECT_FALSE(window.slider(0)->invertedAppearance());
+    window.slider(0)->setValue(120);
+    EXPECT_EQ(window.positions()[0], -120);
 }
 
 TEST_F(EqualizerTest, ApplyWithAllSlidersAtTheTopSendsTenGainsOf120)
@@ -98,6 +102,17 @@ TEST_F(EqualizerTest, ChoosingAPresetMovesTheSlidersWithoutTellingTheEngine)
     EXPECT_EQ(engine.equalizer[4], -10);
 }
 
+TEST_F(EqualizerTest, HeadroomReadOutFollowsTheSliders)
+{
+    window.showWindow();
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
+    window.slider(3)->setValue(120); // +12 dB at 600 Hz
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム −12.0 dB"));
+    window.presetButton(6)->click(); // "Total Reduce": cuts need none
+    EXPECT_EQ(window.headroomLabel()->text(), QStringLiteral("ヘッドルーム 0.0 dB"));
+    EXPECT_EQ(engine.count("setEqualizer"), 0);
+}
+
 TEST_F(EqualizerTest, OpeningShowsTheRememberedPresetsShape)
 {
     memory.EqPreset = 6;
@@ -105,7 +120,7 @@ TEST_F(EqualizerTest, OpeningShowsTheRememberedPresetsShape)
     window.showWindow();
     EXPECT_TRUE(window.presetButton(6)->isChecked());
     for (int i = 0; i < kEqBands; ++i)
-        EXPECT_EQ(window.slider(i)->value(), 60);
+        EXPECT_EQ(window.positions()[i], 60);
     EXPECT_EQ(engine.count("setEqualizer"), 0);
 }
 
@@ -130,7 +145,7 @@ TEST_F(EqualizerTest, SavingToAKeqNameAsksAndCancelWritesNothing)
     window.saveFile();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
     EXPECT_EQ(MessageBoxScript::shown()[0].text,
-              QStringLiteral("演奏リストを上書き保存しますか？"));
+              QStringLiteral("イコライザファイルを上書き保存しますか？\n") + name);
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, QStringLiteral("上書き保存"));
     EXPECT_FALSE(QFile::exists(name));
 

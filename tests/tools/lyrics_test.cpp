@@ -126,7 +126,7 @@ TEST(LyricsFile, InsertingARowMovesTheRestDown)
     EXPECT_EQ(rows.back().time, QString()); // the last row falls off
 }
 
-TEST(TextFiles, ALimitedReadKeepsWholeLines)
+TEST(TextFiles, AFileOverItsLimitIsRefusedWithAReason)
 {
     const QString path = QString::fromStdString(TestTempDir()) + QStringLiteral("/limited.txt");
     QFile file(path);
@@ -135,9 +135,10 @@ TEST(TextFiles, ALimitedReadKeepsWholeLines)
     file.close();
     QString text;
     QString error;
-    // The limit falls inside the second line's second character.
-    ASSERT_TRUE(ReadTextFile(path, text, error, 14));
-    EXPECT_EQ(text, QStringLiteral("一行目\n"));
+    EXPECT_FALSE(ReadTextFile(path, text, error, 14));  // 20 bytes
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが大きすぎます。"))) << error.toStdString();
+    ASSERT_TRUE(ReadTextFile(path, text, error, 20));
+    EXPECT_EQ(text, QStringLiteral("一行目\n二行目\n"));
     EXPECT_FALSE(ReadTextFile(path + QStringLiteral(".missing"), text, error));
     EXPECT_FALSE(error.isEmpty());
 }
@@ -216,12 +217,31 @@ TEST_F(LyricsEditorTest, AShiftJisFileIsReadToo)
     EXPECT_EQ(cell(0, 1), QStringLiteral("歌詞"));
 }
 
-TEST_F(LyricsEditorTest, AFileTheEngineRefusedIsNotRead)
+TEST_F(LyricsEditorTest, ReopeningShowsTheLinesJustSavedAndClosingAsksNothing)
 {
-    writeBytes(lrc, "[00:01:00]x\r\n");
-    loadTrack(false);
+    loadTrack(false); // the track had no lyrics file when it was loaded
     window.showWindow();
-    EXPECT_EQ(cell(0, 0), QString());
+    window.updateClock();
+    window.insertTime();
+    window.button(1)->click();
+    window.button(2)->click();
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+
+    window.showWindow();
+    EXPECT_EQ(cell(0, 0), QStringLiteral("[00:00:00]"));
+    window.button(2)->click();
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+    EXPECT_EQ(readBytes(lrc), QByteArray("[00:00:00]\r\n"));
+
+    // With an edit the question names the lyrics file and Enter keeps both file and edits.
+    window.showWindow();
+    window.updateClock();
+    window.insertTime();
+    window.button(2)->click();
+    ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
+    EXPECT_EQ(MessageBoxScript::shown()[0].text,
+              QStringLiteral("歌詞を下記のように保存しますか？\n") + lrc);
+    EXPECT_EQ(MessageBoxScript::shown()[0].defaultButton, QMessageBox::Cancel);
 }
 
 TEST_F(LyricsEditorTest, TheClockShowsThePlayTimeOrTheOtherFileNotice)
@@ -364,6 +384,7 @@ TEST_F(LyricsEditorTest, SavingAnEmptyTableTruncatesTheFile)
     writeBytes(lrc, "[00:01:00]old\r\n");
     loadTrack(false);
     window.showWindow();
+    window.setRows({});
     window.save();
     EXPECT_TRUE(QFile::exists(lrc));
     EXPECT_TRUE(readBytes(lrc).isEmpty());
@@ -414,7 +435,7 @@ TEST_F(LyricsEditorTest, RefreshWithCancelChangesNothing)
     window.button(0)->click();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
     EXPECT_EQ(MessageBoxScript::shown()[0].text,
-              QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + track);
+              QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + lrc);
     EXPECT_EQ(MessageBoxScript::shown()[0].caption, QStringLiteral("歌詞の保存"));
     EXPECT_EQ(cell(0, 1), QStringLiteral("mine"));
     EXPECT_EQ(window.boundLabel()->text(), track);
@@ -446,7 +467,7 @@ TEST_F(LyricsEditorTest, CloseAsksThenClosesAndClearsTheFlag)
     window.button(2)->click();
     ASSERT_EQ(MessageBoxScript::shown().size(), 1u);
     EXPECT_EQ(MessageBoxScript::shown()[0].text,
-              QStringLiteral("歌詞を下記のように保存しますか？\n") + track);
+              QStringLiteral("歌詞を下記のように保存しますか？\n") + lrc);
     EXPECT_FALSE(QFile::exists(lrc));
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(state.LyricsEditOpen);

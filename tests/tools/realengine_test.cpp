@@ -260,7 +260,7 @@ TEST_F(RealEngineTest, APresetFileRoundTripIsAppliedToTheSound)
     EqualizerWindow window(real, memory);
     window.showWindow();
     for (int i = 0; i < kEqBands; ++i)
-        window.slider(i)->setValue(120); // every band cut by 12 dB
+        window.slider(i)->setValue(-120); // every band cut by 12 dB (position 120)
     DialogScript::pushAnswer(pathIn(QStringLiteral("quiet")));
     window.saveFile();
     window.choosePreset(0);

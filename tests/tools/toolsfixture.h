@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/actions.h"
-#include "app/appstate.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "fakeengine.h"
 #include "fixtures.h"
 #include "playlist/playlistmodel.h"
@@ -28,6 +28,7 @@ public:
     void showCommandMenu(const QPoint&) override {}
     void hideWindows() override {}
     void restoreWindows() override {}
+    void toggleWindows() override {}
     void setTopMost(bool) override {}
     void setMainWindowsEnabled(bool enabled) override { enabledCalls.push_back(enabled); }
     void quitApp() override {}

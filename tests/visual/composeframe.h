@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "engine/engine.h"
 #include "visual/blit.h"
 #include "visual/lyricline.h"
@@ -38,7 +38,7 @@ inline void ComposeSampleFrame(SampleFrame& s, const Skin& skin, Engine& engine,
     QImage& f = s.frame;
     CopyRect(f, {0, 0}, skin.Picture2(), QRect({0, 0}, kFrameSize));
     if (app.StarDust)
-        DrawStar(f, s.stars);
+        DrawStar(f, s.stars, kDisplayBand);
     MaskedCopy(f, kMenuPos, sheet, {kMenuPageSize * s.menuPage, kMenuMaskRow},
                {kMenuPageSize * s.menuPage, kMenuImageRow}, {kMenuPageSize, kMenuPageSize});
     if (s.hoverEntry >= 0)
@@ -48,7 +48,7 @@ inline void ComposeSampleFrame(SampleFrame& s, const Skin& skin, Engine& engine,
             {kMenuPageSize * s.menuPage, kMenuHighlightImageRow + kMenuEntryHeight * s.hoverEntry},
             {kMenuPageSize, kMenuEntryHeight});
     if (app.ExpressType == 0)
-        OsiroScope(f, engine, app.OsiroType);
+        OsiroScope(f, engine, app.OsiroType, kDisplayBand);
     else if (app.ExpressType == 1)
         SpeAna(f, sheet, engine, app.SpeAnaType);
     TitleMove(f, engine, app, s.title);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fakeengine.h"
+#include "visual/framefont.h"
 #include "visual/lyricline.h"
 #include "visualtest.h"
 
@@ -136,12 +137,24 @@ TEST_F(Lyrics, TextEndsAtTheFirstNul)
     EXPECT_EQ(lyric.Label3.text(), QStringLiteral("ab"));
 }
 
-TEST_F(Lyrics, AVeryLongLineIsClippedByTheFrame)
+TEST_F(Lyrics, ALongLineKeepsItsBeginning)
 {
+    // A little too wide: a smaller font fits it inside the lyric bar.
+    line("遠い街の灯りが滲んで見えるのは君のせいじゃないんだよ今夜も");
+    show();
+    EXPECT_LE(lyric.Label3.width(), kLyricBarWidth);
+    EXPECT_GE(lyric.LyricLeft, kLyricBarLeft);
+    EXPECT_LT(lyric.Label3.font().pixelSize(), FrameFont().pixelSize());
+    // Far too wide even at the floor size: it starts at the bar's left end, cut at the right.
     line(std::string(120, 'W'));
     show();
-    EXPECT_LT(lyric.LyricLeft, 0);
-    EXPECT_GT(ChangedPixels(frame), 100);
+    EXPECT_EQ(lyric.Label3.font().pixelSize(), kLyricFloorPixels);
+    EXPECT_EQ(lyric.LyricLeft, kLyricBarLeft);
+    EXPECT_EQ(CountPixels(frame, [](int x, int, QRgb c) { return x < kLyricBarLeft - 3 && c != kPlain; }), 0);
+    // A short line afterwards is back in the frame's own size.
+    line("星");
+    show();
+    EXPECT_EQ(lyric.Label3.font().pixelSize(), FrameFont().pixelSize());
 }
 
 TEST_F(Lyrics, ZeroesTheRecordBeforeAsking)

@@ -97,6 +97,26 @@ TEST_F(Oscilloscope, PointsOffTheFrameAreClipped)
     EXPECT_EQ(frame.pixel(100, 10), kPlain);
 }
 
+TEST_F(Oscilloscope, EveryVariantStaysInsideItsBox)
+{
+    // Loud both ways: the traces run to the box's top and bottom and are cut there.
+    for (int i = 0; i < 256; ++i) {
+        engine.waveLeft[i] = i % 8 < 4 ? 30000 : -30000;
+        engine.waveRight[i] = -engine.waveLeft[i];
+    }
+    using SkinLayout::kDisplayBand;
+    for (int type = 0; type < 4; ++type) {
+        frame = PlainFrame();
+        OsiroScope(frame, engine, type, kDisplayBand);
+        EXPECT_GT(ChangedPixels(frame), 100) << type;
+        EXPECT_EQ(CountPixels(frame, [](int x, int y, QRgb c) {
+                      return c != kPlain && !kDisplayBand.contains(x, y);
+                  }),
+                  0)
+            << type;
+    }
+}
+
 TEST_F(Oscilloscope, AlwaysReadsTheWaveButUnknownTypesDrawNothing)
 {
     engine.state = 0;

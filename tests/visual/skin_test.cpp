@@ -89,7 +89,10 @@ TEST_F(SkinPictures, MeterWedgeUsesTheFourColoursAndIsSymmetric)
     // Centre yellow-green, ends red, and taller at the ends.
     EXPECT_EQ(sheet().pixel(51, kMeterImageRow + 7), 0xFFB4FC00);
     EXPECT_EQ(sheet().pixel(69, kMeterImageRow + 7), 0xFFF33A01);
-    EXPECT_EQ(sheet().pixel(31, kMeterImageRow), 0xFFF33A01);
+    EXPECT_EQ(sheet().pixel(32, kMeterImageRow), 0xFFF33A01);
+    // The left wedge's outermost column is the quit key's last one: clear in both.
+    EXPECT_EQ(sheet().pixel(31, kMeterImageRow), kWhite);
+    EXPECT_EQ(sheet().pixel(31, kMeterMaskRow), kWhite);
     EXPECT_EQ(sheet().pixel(51, kMeterImageRow), kWhite);
 }
 

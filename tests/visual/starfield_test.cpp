@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/appstate.h"
+#include "state/appstate.h"
 #include "support/fakeengine.h"
 #include "visual/starfield.h"
 #include "visual/titlescroller.h"
@@ -56,7 +56,7 @@ TEST(DrawStar, AgeFiftyEightDrawsGreyThirtyFourSeventeenPixelsOut)
     DrawStar(frame, field);
     EXPECT_EQ(field.StarAge[0], 58);
     // r = 16.82 -> 17, at (167, 50); radius-1 dot: centre and four neighbours.
-    const QRgb grey = qRgb(34, 34, 34);
+    const QRgb grey = StarLight(kPlain, 34);
     for (QPoint p :
          {QPoint(167, 50), QPoint(166, 50), QPoint(168, 50), QPoint(167, 49), QPoint(167, 51)})
         EXPECT_EQ(frame.pixel(p), grey) << p.x() << "," << p.y();
@@ -69,7 +69,7 @@ TEST(DrawStar, AgeHundredIsGreyHundredAtFifty)
     QImage frame = PlainFrame();
     DrawStar(frame, field);
     // r = 50; sin(3.1415 / 2) is just below 1, so y = 50 + 49.99.. rounds to 100.
-    EXPECT_EQ(frame.pixel(150, 100), qRgb(100, 100, 100));
+    EXPECT_EQ(frame.pixel(150, 100), StarLight(kPlain, 100));
     EXPECT_EQ(field.StarAge[0], 0); // y 100 > 90: back to the centre next call
 }
 
@@ -78,10 +78,27 @@ TEST(DrawStar, GreyIsLimitedTo255)
     StarField field = oneStar(0, 140); // age 141: r = 99.4 -> 99, grey 198
     QImage frame = PlainFrame();
     DrawStar(frame, field);
-    EXPECT_EQ(frame.pixel(249, 50), qRgb(198, 198, 198));
+    EXPECT_EQ(frame.pixel(249, 50), StarLight(kPlain, 198));
     field = oneStar(0, 167); // age 168: r = 141, x = 291, g = 255
     DrawStar(frame, field);
     EXPECT_EQ(frame.pixel(290, 50), qRgb(255, 255, 255));
+}
+
+TEST(DrawStar, StarsGrowOutOfTheBackgroundAndStayInTheirArea)
+{
+    // A new star is the background's own colour, a bright one nearly white; none darkens.
+    EXPECT_EQ(StarLight(qRgb(11, 22, 38), 0), qRgb(11, 22, 38));
+    EXPECT_EQ(StarLight(qRgb(11, 22, 38), 255), qRgb(255, 255, 255));
+    const QRgb dim = StarLight(qRgb(11, 22, 38), 4);
+    EXPECT_TRUE(qRed(dim) >= 11 && qGreen(dim) >= 22 && qBlue(dim) >= 38);
+    // Age 58 at angle 0 is a dot at (167, 50): an area ending at x 167 keeps only its left half.
+    StarField field = oneStar(0, 57);
+    QImage frame = PlainFrame();
+    DrawStar(frame, field, QRect(100, 0, 68, 150));
+    EXPECT_NE(frame.pixel(167, 50), kPlain);
+    EXPECT_NE(frame.pixel(166, 50), kPlain);
+    EXPECT_EQ(frame.pixel(168, 50), kPlain);
+    EXPECT_EQ(ChangedPixels(frame), 4);
 }
 
 TEST(DrawStar, StarsLeaveAtTheFieldEdges)

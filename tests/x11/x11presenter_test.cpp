@@ -56,7 +56,8 @@ void Settle(int ms = 150)
 QImage ReadWindow(QWidget& window)
 {
     xcb_connection_t* c = Connection();
-    const auto id = static_cast<xcb_window_t>(window.winId());
+    // The window handle's id: the widget's can lag behind a remade native window.
+    const auto id = static_cast<xcb_window_t>(window.windowHandle()->winId());
     std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
         xcb_get_image_reply(c,
                             xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, id, 0, 0,
@@ -160,6 +161,19 @@ TEST_F(X11PresenterTest, FollowsTheWindowWhenItIsRemade)
     ASSERT_TRUE(presenter->present(window.image, {QRect(0, 0, 300, 150)}));
     Settle();
     EXPECT_EQ(ReadWindow(window), window.image);
+}
+
+TEST_F(X11PresenterTest, FollowsTheWindowWhenAlwaysOnTopRemakesIt)
+{
+    // Switching the flag remakes the native window while the widget still names the old one.
+    for (bool onTop : {true, false}) {
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        ShowAndWait(window);
+        Paint(window.image, QRect(0, 0, 300, 150), onTop ? 60 : 120);
+        ASSERT_TRUE(presenter->present(window.image, {QRect(0, 0, 300, 150)}));
+        Settle();
+        EXPECT_EQ(ReadWindow(window), window.image) << (onTop ? "on top" : "normal");
+    }
 }
 
 TEST_F(X11PresenterTest, HandsBackToQtForFramesItCannotSend)

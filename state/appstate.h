@@ -1,7 +1,7 @@
 // The program-wide state that every window reads and writes; one object, owned by the app.
 //
-// Everything here is touched on the UI thread only, except PlayEnd, which the engine's
-// end callback sets from its own thread.
+// Everything here is touched on the UI thread only, except PlayEnd, NextWanted and NextHeard,
+// which the engine's callback sets from its own thread.
 #pragma once
 
 #include <QString>
@@ -11,6 +11,16 @@
 #include <cstdint>
 
 #include "engine/records.h"
+
+// Gapless play: the row handed to the engine to follow the current track.
+struct QueuedRow {
+    bool wanted = false;   // the engine asked for it: the current track nears its end
+    int row = 0;           // 0 = none handed over
+    QString path;
+    int randomPos = 0;     // RandomPos once it is heard
+    bool accepted = false; // the engine joins it; refused, the track ends and it opens as before
+    ::InputInfo info;
+};
 
 struct AppState {
     // Track and transport
@@ -27,6 +37,9 @@ struct AppState {
     int PlayMode = 1;      // 0 normal, 1 repeat list, 2 random, 3 single repeat
     int RandomPos = 0;     // 1-based position in the shuffled order
     std::atomic<bool> PlayEnd{false};
+    std::atomic<bool> NextWanted{false};  // the engine asks for the track to follow
+    std::atomic<bool> NextHeard{false};   // the track handed over is heard now
+    QueuedRow Next;
     bool Decoding = false;
     bool ConversionRunning = false;  // a silent WAV conversion is running (its progress is shown)
     bool FadeIn = false;
@@ -65,4 +78,8 @@ struct AppState {
     int32_t OutBlock = 5;
     int32_t InSleep = 0;
     int32_t OutSleep = 0;
+
+    // The settings folder cannot be written: settings live in memory, no backup is written (the
+    // user was told once at start).
+    bool SettingsReadOnly = false;
 };

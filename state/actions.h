@@ -30,6 +30,9 @@ public:
     virtual void hideWindows() = 0;
     // Shows the main window, and the playlist window when ListVisible.
     virtual void restoreWindows() = 0;
+    // The tray icon's left click: hides the windows when the main window is shown, else
+    // restores and raises them.
+    virtual void toggleWindows() = 0;
     virtual void setTopMost(bool on) = 0;
     // Disables or enables the main and playlist windows (the conversion window is open).
     virtual void setMainWindowsEnabled(bool enabled) = 0;

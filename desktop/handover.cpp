@@ -1,0 +1,166 @@
+// The hand-over: the second start sends a QDataStream of the argument list with a 32-bit
+// length in front; the instance answers one byte; the second start confirms with one byte and
+// ends. Only a confirmed message is acted on, so a start that gave up waiting (and said so)
+// never has its files added later by an instance that was only slow.
+#include "handover.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QFileInfo>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+constexpr char kAck = 'K';
+constexpr char kConfirm = 'G';
+constexpr quint32 kMaxMessageBytes = 16 * 1024 * 1024;
+
+QByteArray encode(const QStringList& args)
+{
+    QByteArray body;
+    {
+        QDataStream out(&body, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_4);
+        out << args;
+    }
+    QByteArray message;
+    QDataStream head(&message, QIODevice::WriteOnly);
+    head << static_cast<quint32>(body.size());
+    message.append(body);
+    return message;
+}
+}  // namespace
+
+QString HandOverName(const QString& configDir)
+{
+    // The session's runtime folder; without one (a root shell, a service) the temporary
+    // folder, where the socket is still only the user's own.
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
+        runtime = QDir::tempPath();
+    const QByteArray key =
+        QCryptographicHash::hash(QDir(configDir).absolutePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return runtime + QStringLiteral("/morvane-") + QString::fromLatin1(key);
+}
+
+HandOverResult HandOver(const QString& name, const QStringList& args, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    while (true) {
+        socket.connectToServer(name);
+        if (socket.waitForConnected(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+            break;
+        if (deadline.hasExpired())
+            return HandOverResult::NoAnswer;
+        QThread::msleep(100);
+    }
+    socket.write(encode(args));
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+            return HandOverResult::NoAnswer;
+    }
+    while (socket.bytesAvailable() < 1) {
+        if (deadline.hasExpired() ||
+            !socket.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+            return HandOverResult::NoAnswer;
+    }
+    char answer = 0;
+    socket.getChar(&answer);
+    if (answer != kAck)
+        return HandOverResult::NoAnswer;
+    socket.putChar(kConfirm);
+    socket.flush();
+    if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(1000))
+        return HandOverResult::NoAnswer;
+    socket.disconnectFromServer();
+    return HandOverResult::Delivered;
+}
+
+HandOverServer::HandOverServer(std::function<void(const QStringList&)> onArguments,
+                               QObject* parent)
+    : QObject(parent), m_onArguments(std::move(onArguments))
+{
+}
+
+HandOverServer::~HandOverServer()
+{
+    if (m_server)
+        m_server->close();
+}
+
+bool HandOverServer::listen(const QString& name)
+{
+    delete m_server;
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(name);
+    if (!m_server->listen(name)) {
+        std::fprintf(stderr, "morvane: files from a second start cannot be received: %s\n",
+                     qPrintable(m_server->errorString()));
+        return false;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &HandOverServer::onConnection);
+    return true;
+}
+
+void HandOverServer::onConnection()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        auto received = std::make_shared<std::optional<QStringList>>();
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
+            if (!*received) {
+                QDataStream in(socket);
+                in.setVersion(QDataStream::Qt_6_4);
+                in.startTransaction();
+                quint32 size = 0;
+                in >> size;
+                if (in.status() == QDataStream::Ok && size > kMaxMessageBytes) {
+                    socket->abort();
+                    return;
+                }
+                QStringList args;
+                in >> args;
+                if (!in.commitTransaction()) {
+                    // A message still arriving was rolled back; anything else is not ours.
+                    if (in.status() != QDataStream::ReadPastEnd)
+                        socket->abort();
+                    return;
+                }
+                *received = std::move(args);
+                socket->putChar(kAck);
+                socket->flush();
+            }
+            char confirm = 0;
+            if (!socket->getChar(&confirm))
+                return;
+            if (confirm != kConfirm) {
+                socket->abort();
+                return;
+            }
+            const QStringList args = **received;
+            socket->disconnectFromServer();
+            // Run from the event loop: the second start has ended already, whatever the files
+            // lead to (an error box here must not make anything wait).
+            QPointer<HandOverServer> self(this);
+            QMetaObject::invokeMethod(
+                this,
+                [self, args] {
+                    if (self && self->m_onArguments)
+                        self->m_onArguments(args);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
