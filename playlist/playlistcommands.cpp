@@ -7,11 +7,10 @@
 #include "playlistview.h"
 #include "playlistwindow.h"
 #include "shell/apppaths.h"
+#include "shell/desktopopen.h"
 #include "shell/messagebox.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
@@ -82,10 +81,8 @@ void OpenHelp(QWidget* parent)
                     QMessageBox::Critical);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        ShowMessage(parent, QStringLiteral("ヘルプを開けませんでした。\n") + path, kAppTitle,
-                    QMessageBox::Critical);
-    }
+    // The desktop's own opener, so that a desktop with nothing to show HTML is told about.
+    OpenWithDesktop(parent, path, QStringLiteral("ヘルプ"));
 }
 
 PlaylistCommands::PlaylistCommands(PlaylistWindow& window)

@@ -1,6 +1,9 @@
 // QFileDialog behind the program's three dialog wrappers.
 #include "dialogs.h"
 
+#include "messagebox.h"
+#include "pathbytes.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,6 +11,7 @@
 #include <QTreeView>
 
 #include <deque>
+#include <sys/stat.h>
 #include <map>
 
 namespace {
@@ -61,11 +65,20 @@ bool scripted(const DialogFilter& filter, QString& answer)
 }  // namespace
 
 namespace {
+// Qt's dialog cannot open a folder whose name is not valid UTF-8: start in the nearest folder
+// above it that it can.
+QString folderQtCanShow(QString folder)
+{
+    while (PathHasRawBytes(folder))
+        folder = QFileInfo(folder).absolutePath();
+    return folder;
+}
+
 // A file dialog wide enough for the size and date columns, in the detail view.
 QString runFileDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir,
                       bool save)
 {
-    QFileDialog dialog(owner, QString(), initialDir, filterText(filter));
+    QFileDialog dialog(owner, QString(), folderQtCanShow(initialDir), filterText(filter));
     dialog.setViewMode(QFileDialog::Detail);
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -73,7 +86,9 @@ QString runFileDialog(QWidget* owner, const DialogFilter& filter, const QString&
         // The callers ask about overwriting themselves where they need to.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        // Qt's own check for an existing file looks for the decoded name, so it refuses a file
+        // whose name is not valid UTF-8: the file is checked below, once its bytes are found.
+        dialog.setFileMode(QFileDialog::AnyFile);
     }
     dialog.resize(kDialogWidth, kDialogHeight);
     // Qt's own dialog: the name takes the spare width, size, type and date show whole.
@@ -82,10 +97,20 @@ QString runFileDialog(QWidget* owner, const DialogFilter& filter, const QString&
         for (int column = 1; column < list->header()->count(); ++column)
             list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().front();
-    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        const QString path = dialog.selectedFiles().front();
+        if (path.isEmpty())
+            return {};
+        const QString chosen = PathFromQtName(QFileInfo(path).absoluteFilePath());
+        struct stat info {};
+        if (save || (::stat(PathBytes(chosen).constData(), &info) == 0 && !S_ISDIR(info.st_mode)))
+            return chosen;
+        ShowMessage(&dialog,
+                    QStringLiteral("ファイルが見つかりません。\r%1").arg(PathDisplay(chosen)),
+                    kAppTitle, QMessageBox::Warning);
+    }
 }
 
 QString rememberFolder(DialogKind kind, const QString& chosen)
@@ -135,12 +160,13 @@ bool clsBrowsFolder::mShowDialog()
     QString chosen;
     if (!scripted({{pDialogTitle, QString()}}, chosen)) {
         QString root = (pUseDir && !pUseInitDir.isEmpty()) ? pUseInitDir : QDir::homePath();
-        chosen = QFileDialog::getExistingDirectory(pTarget, pDialogTitle, root);
+        chosen = PathFromQtName(
+            QFileDialog::getExistingDirectory(pTarget, pDialogTitle, folderQtCanShow(root)));
     }
     if (chosen.isEmpty())
         return false;
     pPathName = QDir::cleanPath(chosen);  // no trailing "/" except for the root
-    pDisplayName = QFileInfo(pPathName).fileName();
+    pDisplayName = PathDisplay(QFileInfo(pPathName).fileName());
     if (pDisplayName.isEmpty())
         pDisplayName = pPathName;
     return true;

@@ -2,10 +2,12 @@
 #include "pathbytes.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <climits>
 #include <string_view>
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include "engine/meta/textcodec.h"
@@ -112,6 +114,45 @@ QString PathDisplay(const QString& path)
             DecodeTextFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
     }
     return parts.join(QLatin1Char('/'));
+}
+
+namespace {
+// The one entry of folder whose name Qt decodes to shown, or "" when none or several do.
+QByteArray entryShownAs(const QByteArray& folder, const QString& shown)
+{
+    DIR* dir = ::opendir(folder.isEmpty() ? "/" : folder.constData());
+    if (!dir)
+        return {};
+    QByteArray found;
+    int matches = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (QFile::decodeName(name) == shown) {
+            found = name;
+            ++matches;
+        }
+    }
+    ::closedir(dir);
+    return matches == 1 ? found : QByteArray();
+}
+} // namespace
+
+QString PathFromQtName(const QString& name)
+{
+    if (!name.contains(QChar::ReplacementCharacter))
+        return name;
+    const QStringList parts = name.split(QLatin1Char('/'));
+    QByteArray bytes;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QByteArray folder = bytes;
+        if (i > 0)
+            bytes += '/';
+        const QByteArray raw = parts[i].contains(QChar::ReplacementCharacter)
+                                   ? entryShownAs(folder, parts[i])
+                                   : QByteArray();
+        bytes += raw.isEmpty() ? parts[i].toUtf8() : raw;
+    }
+    return PathFromBytes(bytes);
 }
 
 QStringList ArgumentPaths(int argc, char** argv)

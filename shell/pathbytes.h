@@ -18,6 +18,11 @@ bool PathHasRawBytes(const QString& path);
 // are (Shift-JIS when it reads as Japanese, else Western).
 QString PathDisplay(const QString& path);
 
+// The path for a name from Qt's own widgets (the file dialog), which decode file-system names
+// with QFile::decodeName and so lose bytes that are not valid UTF-8: each name Qt marked as
+// undecodable is looked up in its folder and replaced by the entry it stands for.
+QString PathFromQtName(const QString& name);
+
 // The program's arguments (after the program name) as paths, from argv's own bytes: Qt's own
 // list loses the bytes of names that are not valid UTF-8.
 QStringList ArgumentPaths(int argc, char** argv);
