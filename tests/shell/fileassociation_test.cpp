@@ -328,8 +328,9 @@ TEST_F(FileAssociationTest, RegisterFromBuildTreeGivesFileTypesTheirIcons)
     EXPECT_FALSE(
         QFileInfo::exists(path("data/icons/hicolor/48x48/mimetypes/morvane-audio-mpeg.png")));
     EXPECT_TRUE(QFileInfo::exists(path("data/icons/hicolor/48x48/apps/morvane.png")));
-    if (mimeTool)
+    if (mimeTool) {
         EXPECT_FALSE(readAll(path("data/mime/icons")).contains("morvane"));
+    }
 }
 
 // An installed program's icons already lie where the desktop looks: nothing is copied.
