@@ -10,3 +10,8 @@
 void NoteSilentOutput(const std::string& why);
 // The recorded reason the first time it is asked for after being noted, else empty.
 std::string TakeSilentOutputNotice();
+
+// Records that the sound server went away during playback (each time it does).
+void NoteLostOutput(const std::string& why);
+// The reason of the last loss not yet taken, else empty.
+std::string TakeLostOutputNotice();
