@@ -1,4 +1,4 @@
-// The silent-output notice: told once, taken once.
+// The silent-output notices: told on standard error, taken once by the interface.
 #include "silentnotice.h"
 
 #include <cstdio>
@@ -16,6 +16,15 @@ Notice& notice()
 {
     static Notice n;
     return n;
+}
+
+std::string take(std::string Notice::*field)
+{
+    Notice& n = notice();
+    std::lock_guard lock(n.mutex);
+    std::string taken;
+    taken.swap(n.*field);
+    return taken;
 }
 } // namespace
 
@@ -41,18 +50,10 @@ void NoteLostOutput(const std::string& why)
 
 std::string TakeLostOutputNotice()
 {
-    Notice& n = notice();
-    std::lock_guard lock(n.mutex);
-    std::string taken;
-    taken.swap(n.lost);
-    return taken;
+    return take(&Notice::lost);
 }
 
 std::string TakeSilentOutputNotice()
 {
-    Notice& n = notice();
-    std::lock_guard lock(n.mutex);
-    std::string taken;
-    taken.swap(n.pending);
-    return taken;
+    return take(&Notice::pending);
 }
