@@ -9,6 +9,7 @@
 
 #include "desktop/mpris.h"
 #include "engine/engine.h"
+#include "engine/output/silentnotice.h"
 #include "player/lyricsclock.h"
 #include "player/mainwindow.h"
 #include "player/skinpictures.h"
@@ -269,6 +270,14 @@ void App::tick()
     }
     if (m_mpris)
         m_mpris->poll();
+    const std::string lost = TakeLostOutputNotice();
+    if (!lost.empty()) {
+        ShowMessage(m_mainWindow.get(),
+                    QStringLiteral("サウンドサーバーとの接続が切れました。音は出ませんが、再生時間は"
+                                   "進みます。\r次に曲の再生を始める時に、もう一度つなぎます。\r（%1）")
+                        .arg(QString::fromStdString(lost)),
+                    kAppTitle, QMessageBox::Warning);
+    }
     if (auto notice = m_watcher->poll()) {
         // The user must know when a silent conversion is done, and why it failed.
         if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
@@ -511,6 +520,10 @@ void App::toggleWindows()
 
 void App::setTopMost(bool on)
 {
+    // Wayland lets no client stay above the others, and changing the flag would unmap the
+    // window, which the compositor then places anew.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
     const bool visible = m_mainWindow->isVisible();
     m_mainWindow->setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)

@@ -140,7 +140,8 @@ void PlaybackEngine::ensureOutput(int sampleRate)
     // Room for a full queue and a burst on top, the same again written after a discard, and
     // the played history.
     size_t capacity = 2 * (queueLimitFrames() + burstFrames());
-    if (m_output && m_outputRate == sampleRate && capacity <= m_ringCapacity)
+    // A device lost while playing is opened again (the server may be back).
+    if (m_output && !m_output->lost() && m_outputRate == sampleRate && capacity <= m_ringCapacity)
         return;
     if (m_output)
         m_output->stop();

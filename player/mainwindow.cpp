@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -153,8 +154,11 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
         return;
     QWindow* handle = windowHandle();
     if (handle && handle->startSystemMove()) {
-        m_systemMove = true;
-        m_pollRelease = PointerButtonHeld().has_value();
+        // A Wayland compositor moves the window without telling its place and without a
+        // release for this press: there is nothing to snap, and waiting for that release would
+        // swallow the release of the next click.
+        m_systemMove = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        m_pollRelease = m_systemMove && PointerButtonHeld().has_value();
         if (m_pollRelease) {
             m_snapTimer->setSingleShot(false);
             m_snapTimer->start(kReleasePollMs);

@@ -56,11 +56,13 @@ QString DataDir()
     QString dir = qEnvironmentVariable("MORVANE_DATA");
     if (!dir.isEmpty())
         return QDir::cleanPath(dir);
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {exeDir + QStringLiteral("/share/morvane"),
-                                     exeDir + QStringLiteral("/../share/morvane")}) {
-        if (QFileInfo(candidate).isDir())
-            return QDir::cleanPath(candidate);
-    }
-    return QDir::cleanPath(exeDir + QStringLiteral("/../share/morvane"));
+    return ShippedDir(QCoreApplication::applicationDirPath(), QStringLiteral("share/morvane"));
+}
+
+QString ShippedDir(const QString& exeDir, const QString& relative)
+{
+    const QString besideProgram = exeDir + QLatin1Char('/') + relative;
+    if (QFileInfo(besideProgram).isDir())
+        return QDir::cleanPath(besideProgram);
+    return QDir::cleanPath(exeDir + QStringLiteral("/../") + relative);
 }

@@ -22,3 +22,7 @@ QString TemporaryJournalDir();  // ConfigDir()/.unfinished
 // MORVANE_DATA when set, else share/morvane beside the build tree's executable, else
 // <prefix>/share/morvane for an installed program. No trailing "/".
 QString DataDir();
+
+// relative (such as "share/morvane") beside the executable in exeDir when that folder exists, as
+// in the build tree, else in the installation prefix above it. No trailing "/".
+QString ShippedDir(const QString& exeDir, const QString& relative);

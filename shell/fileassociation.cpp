@@ -1,14 +1,17 @@
-// XDG file-type registration: the desktop entry and the defaults in mimeapps.list.
+// XDG file-type registration: the desktop entry, the defaults in mimeapps.list and the file
+// types' icons.
 #include "fileassociation.h"
 
 #include <algorithm>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "apppaths.h"
 #include "safesave.h"
 #include "textcodec.h"
 
@@ -27,10 +30,20 @@ QString xdgBase(const char* variable, const QString& fallbackUnderHome)
     return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
 }
 
-bool writeFile(const QString& path, const QString& text)
+QString dataHome()
+{
+    return xdgBase("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return SaveBytes(path, text.toUtf8());
+    return SaveBytes(path, bytes);
+}
+
+bool writeFile(const QString& path, const QString& text)
+{
+    return writeBytes(path, text.toUtf8());
 }
 
 // The file's text, or "" when it is missing; ok is false when it exists but cannot be read.
@@ -232,18 +245,148 @@ QString execArgument(const QString& argument)
     return escaped;
 }
 
+// Runs a cache tool of the desktop on folder when it is installed; without it the desktop
+// sees the change later or not at all, which is no reason to fail.
+void runCacheTool(const QString& name, const QString& folder)
+{
+    const QString tool = QStandardPaths::findExecutable(name);
+    if (tool.isEmpty())
+        return;
+    QProcess process;
+    process.start(tool, {folder});
+    process.waitForFinished(10000);
+}
+
 // A user's cached MIME index would otherwise keep offering a claim that was just removed, or
 // miss one that was just made.
 void refreshDesktopDatabase(const QString& applicationsDir)
 {
-    if (!QFileInfo::exists(applicationsDir + QStringLiteral("/mimeinfo.cache")))
-        return;
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
-    if (tool.isEmpty())
-        return;
-    QProcess process;
-    process.start(tool, {applicationsDir});
-    process.waitForFinished(5000);
+    if (QFileInfo::exists(applicationsDir + QStringLiteral("/mimeinfo.cache")))
+        runCacheTool(QStringLiteral("update-desktop-database"), applicationsDir);
+}
+
+// The absolute folders of $XDG_DATA_DIRS (default /usr/local/share and /usr/share).
+QStringList dataDirs()
+{
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/usr/local/share:/usr/share");
+    QStringList absolute;
+    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(dir))
+            absolute << QDir::cleanPath(dir);
+    }
+    return absolute;
+}
+
+QString userIconTheme()
+{
+    return dataHome() + QStringLiteral("/icons/hicolor");
+}
+
+// Whether the desktop looks for icons in theme: the hicolor folders of $XDG_DATA_HOME and
+// $XDG_DATA_DIRS.
+bool isSearchedIconTheme(const QString& theme)
+{
+    QStringList themes = {userIconTheme()};
+    for (const QString& dir : dataDirs())
+        themes << dir + QStringLiteral("/icons/hicolor");
+    const QString canonical = QFileInfo(theme).canonicalFilePath();
+    return std::any_of(themes.begin(), themes.end(), [&](const QString& searched) {
+        return QFileInfo(searched).canonicalFilePath() == canonical;
+    });
+}
+
+// Copies the icons of the theme shipped with the program (the program's own and the file
+// types') to the user's theme when the desktop would not find them where they are, as for a
+// program run from its build tree.
+bool installIcons(const QString& shippedTheme)
+{
+    if (!QFileInfo(shippedTheme).isDir() || isSearchedIconTheme(shippedTheme))
+        return true;
+    bool ok = true;
+    QDirIterator it(shippedTheme, {QStringLiteral("*.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString copy =
+            userIconTheme() + QLatin1Char('/') + QDir(shippedTheme).relativeFilePath(source);
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly)) {
+            ok = false;
+            continue;
+        }
+        const QByteArray bytes = in.readAll();
+        QFile existing(copy);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
+            continue;
+        ok = writeBytes(copy, bytes) && ok;
+    }
+    return ok;
+}
+
+// Removes the user's copies of the file types' icons; the program's own icon stays for the
+// desktop entry that unregistering keeps.
+bool removeFileTypeIcons()
+{
+    bool ok = true;
+    const QDir theme(userIconTheme());
+    for (const QString& size : theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (const QString& icon : kFileTypeIcons) {
+            const QString path = theme.filePath(size + QStringLiteral("/mimetypes/") + icon +
+                                                QStringLiteral(".png"));
+            if (QFileInfo::exists(path) && !QFile::remove(path))
+                ok = false;
+        }
+    }
+    return ok;
+}
+
+// The inner lines of the system's definition of mimeType (its comments in every language,
+// aliases, globs, parent), as update-mime-database wrote them, without an icon.
+QStringList systemDefinition(const QString& mimeType)
+{
+    for (const QString& dir : dataDirs()) {
+        QFile file(dir + QStringLiteral("/mime/") + mimeType + QStringLiteral(".xml"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QStringList inner;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QLatin1Char('<')) && !trimmed.startsWith(QStringLiteral("<?")) &&
+                !trimmed.startsWith(QStringLiteral("<!--")) &&
+                !trimmed.startsWith(QStringLiteral("<mime-type")) &&
+                !trimmed.startsWith(QStringLiteral("</mime-type")) &&
+                !trimmed.startsWith(QStringLiteral("<icon")))
+                inner << QStringLiteral("    ") + trimmed;
+        }
+        return inner;
+    }
+    return {};
+}
+
+// The user's package names the icons. It repeats the system's definition of each type: readers
+// such as Qt's take a type's description from the first database that defines it, and the
+// user's database comes first.
+QString mimePackageText()
+{
+    QStringList lines = {
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
+        QStringLiteral(
+            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">")};
+    for (qsizetype i = 0; i < kAssociatedMimeTypes.size(); ++i) {
+        lines << QStringLiteral("  <mime-type type=\"%1\">").arg(kAssociatedMimeTypes[i]);
+        lines << systemDefinition(kAssociatedMimeTypes[i]);
+        lines << QStringLiteral("    <icon name=\"%1\"/>").arg(kFileTypeIcons[i]);
+        lines << QStringLiteral("  </mime-type>");
+    }
+    lines << QStringLiteral("</mime-info>");
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void refreshMimeDatabase()
+{
+    runCacheTool(QStringLiteral("update-mime-database"), dataHome() + QStringLiteral("/mime"));
 }
 
 bool writeMimeApps(bool registering)
@@ -266,14 +409,18 @@ bool writeMimeApps(bool registering)
 
 QString DesktopEntryPath()
 {
-    return xdgBase("XDG_DATA_HOME", QStringLiteral(".local/share")) +
-           QStringLiteral("/applications/") + kDesktopId;
+    return dataHome() + QStringLiteral("/applications/") + kDesktopId;
 }
 
 QString MimeAppsListPath()
 {
     return xdgBase("XDG_CONFIG_HOME", QStringLiteral(".config")) +
            QStringLiteral("/mimeapps.list");
+}
+
+QString MimePackagePath()
+{
+    return dataHome() + QStringLiteral("/mime/packages/morvane.xml");
 }
 
 QString DesktopExecValue(const QString& programPath)
@@ -332,7 +479,11 @@ bool RegisterFileTypes(const QString& programPath)
     const bool entryWritten = writeFile(DesktopEntryPath(), DesktopEntryText(programPath, true));
     const bool listWritten = writeMimeApps(true);
     refreshDesktopDatabase(QFileInfo(DesktopEntryPath()).absolutePath());
-    return entryWritten && listWritten;
+    const bool iconsWritten = installIcons(
+        ShippedDir(QFileInfo(programPath).absolutePath(), QStringLiteral("share/icons/hicolor")));
+    const bool packageWritten = writeFile(MimePackagePath(), mimePackageText());
+    refreshMimeDatabase();
+    return entryWritten && listWritten && iconsWritten && packageWritten;
 }
 
 bool UnregisterFileTypes()
@@ -359,5 +510,11 @@ bool UnregisterFileTypes()
     }
     const bool listOk = writeMimeApps(false);
     refreshDesktopDatabase(QFileInfo(entryPath).absolutePath());
-    return entryOk && listOk;
+    bool packageOk = true;
+    if (QFileInfo::exists(MimePackagePath())) {
+        packageOk = QFile::remove(MimePackagePath());
+        refreshMimeDatabase();
+    }
+    const bool iconsOk = removeFileTypeIcons();
+    return entryOk && listOk && packageOk && iconsOk;
 }

@@ -1,5 +1,5 @@
-// Registration of Morvane as the desktop's handler of MP3 and M3U files (XDG desktop entry and
-// mimeapps.list defaults).
+// Registration of Morvane as the desktop's handler of MP3 and M3U files (XDG desktop entry,
+// mimeapps.list defaults and the file types' icons).
 #pragma once
 
 #include <QString>
@@ -9,11 +9,18 @@
 inline const QString kDesktopId = QStringLiteral("morvane.desktop");
 inline const QStringList kAssociatedMimeTypes = {QStringLiteral("audio/mpeg"),
                                                  QStringLiteral("audio/x-mpegurl")};
+// The icon of each of kAssociatedMimeTypes, in the same order: hicolor theme names in the
+// mimetypes context.
+inline const QStringList kFileTypeIcons = {QStringLiteral("morvane-audio-mpeg"),
+                                           QStringLiteral("morvane-audio-x-mpegurl")};
 
 // $XDG_DATA_HOME/applications/morvane.desktop (XDG_DATA_HOME defaults to ~/.local/share).
 QString DesktopEntryPath();
 // $XDG_CONFIG_HOME/mimeapps.list (XDG_CONFIG_HOME defaults to ~/.config).
 QString MimeAppsListPath();
+// $XDG_DATA_HOME/mime/packages/morvane.xml: the shared MIME database's package that gives the
+// file types their icons.
+QString MimePackagePath();
 
 // The desktop entry that starts programPath with one file; with claimMimeTypes it lists
 // kAssociatedMimeTypes. Lines end in LF as the desktop entry format expects.
@@ -31,10 +38,13 @@ QString MimeAppsWithDefaults(const QString& text, const QString& desktopId,
 QString MimeAppsWithoutDefaults(const QString& text, const QString& desktopId,
                                 const QStringList& mimeTypes);
 
-// Writes the desktop entry for programPath and makes it the default for both types.
+// Writes the desktop entry for programPath, makes it the default for both types and gives the
+// types their icons. The icons are those of the hicolor theme shipped with the program
+// (share/icons/hicolor beside it in the build tree, or in its prefix); when the desktop does
+// not search that folder they are copied to $XDG_DATA_HOME/icons/hicolor.
 // Returns false when a file could not be written.
 bool RegisterFileTypes(const QString& programPath);
-// Removes Morvane's defaults from mimeapps.list and the MIME types from its own desktop entry
-// (when there is one); touches nothing that does not exist. Returns false when a file could not
-// be written.
+// Removes Morvane's defaults from mimeapps.list, the MIME types from its own desktop entry
+// (when there is one) and the file types' icons; touches nothing that does not exist. Returns
+// false when a file could not be written or removed.
 bool UnregisterFileTypes();

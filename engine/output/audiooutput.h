@@ -36,4 +36,7 @@ public:
     // Frames the device keeps queued ahead of what is heard (0 for a short buffer): the renderer
     // should hold at least this much before a refresh, or the device plays the shortfall as silence.
     virtual int bufferFrames() const { return 0; }
+    // The device went away while started (a sound server that ended): the output keeps time
+    // silently until it is started again.
+    virtual bool lost() const { return false; }
 };

@@ -19,7 +19,7 @@ NullOutput::NullOutput(NullOutputOptions options, Tap tap)
         m_options.speed = 1.0;
     if (m_options.periodFrames < 16)
         m_options.periodFrames = 16;
-    m_originNs = steadyNs();
+    m_originNs = m_options.steadyClock ? 0 : steadyNs();
 }
 
 NullOutput::~NullOutput()

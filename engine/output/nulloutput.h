@@ -19,6 +19,7 @@ struct NullOutputOptions {
     int burstEvery = 0;      // every Nth pull takes kBurstPeriods periods at once (0 = never),
                              // like a device catching up after a stall: the ring runs dry
     static constexpr int kBurstPeriods = 16;
+    bool steadyClock = false; // the clock is the steady clock itself, not counted from the start
 };
 
 class NullOutput : public AudioOutput {

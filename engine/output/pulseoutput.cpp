@@ -7,6 +7,7 @@
 #include <pulse/pulseaudio.h>
 
 #include "pulselatency.h"
+#include "silentnotice.h"
 
 namespace {
 constexpr int kBytesPerFrame = 4; // stereo 16-bit
@@ -24,12 +25,33 @@ PulseOutput::~PulseOutput()
 
 void PulseOutput::onContextState(pa_context*, void* self)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->m_loop, 0);
+    auto* out = static_cast<PulseOutput*>(self);
+    out->checkLost();
+    pa_threaded_mainloop_signal(out->m_loop, 0);
 }
 
 void PulseOutput::onStreamState(pa_stream*, void* self)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->m_loop, 0);
+    auto* out = static_cast<PulseOutput*>(self);
+    out->checkLost();
+    pa_threaded_mainloop_signal(out->m_loop, 0);
+}
+
+void PulseOutput::checkLost()
+{
+    if (!m_started || m_lost.load())
+        return;
+    const bool contextGood = PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
+    if (contextGood && (!m_stream || PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))))
+        return;
+    // The server ended (restarted, killed, logged out): nothing pulls the renderer any more.
+    m_lost.store(true);
+    NoteLostOutput("PulseAudio: " + contextError(m_context));
+    NullOutputOptions options;
+    options.steadyClock = true; // the clock this output has given so far
+    m_standIn = std::make_unique<NullOutput>(options);
+    std::string error;
+    m_standIn->start(m_sampleRate, m_renderer, error);
 }
 
 bool PulseOutput::waitReady(std::string& error)
@@ -113,6 +135,7 @@ bool PulseOutput::start(int sampleRate, AudioRenderer* renderer, std::string& er
         const pa_buffer_attr* granted = pa_stream_get_buffer_attr(m_stream);
         m_bufferFrames = granted ? static_cast<int>(granted->tlength / kBytesPerFrame)
                                  : sampleRate * kBufferMs / 1000;
+        m_started = true;
     }
     pa_threaded_mainloop_unlock(m_loop);
     if (!ok)
@@ -124,6 +147,12 @@ void PulseOutput::stop()
 {
     if (m_loop)
         pa_threaded_mainloop_lock(m_loop);
+    m_started = false;
+    if (m_standIn) {
+        m_standIn->stop();
+        m_standIn.reset();
+    }
+    m_lost.store(false);
     if (m_stream) {
         pa_stream_set_write_callback(m_stream, nullptr, nullptr);
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);

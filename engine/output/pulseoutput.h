@@ -8,8 +8,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "audiooutput.h"
+#include "nulloutput.h"
 
 struct pa_threaded_mainloop;
 struct pa_context;
@@ -32,6 +34,7 @@ public:
     int sampleRate() const override { return m_sampleRate; }
     void refresh() override;
     int bufferFrames() const override { return m_bufferFrames; }
+    bool lost() const override { return m_lost.load(); }
 
 private:
     static void onContextState(pa_context* context, void* self);
@@ -40,6 +43,7 @@ private:
     static void onFlushed(pa_stream* stream, int success, void* self);
     static void onTimingAfterFlush(pa_stream* stream, int success, void* self);
     bool waitReady(std::string& error); // with the mainloop lock held
+    void checkLost();                   // mainloop thread
     void fill(size_t bytes);            // mainloop thread
     int64_t delayNs();                  // mainloop thread: until the write index is heard
 
@@ -52,4 +56,9 @@ private:
     // Mainloop thread (or under its lock): a flush is on its way, writes wait for its timing.
     bool m_refreshing = false;
     int64_t m_lastDelayNs = 0; // used while the server's indexes are being re-read
+    // Set once started; a server lost after that hands the renderer to the stand-in, a silent
+    // output on the same clock, so time runs on and tracks still end.
+    bool m_started = false;
+    std::atomic<bool> m_lost{false};
+    std::unique_ptr<NullOutput> m_standIn; // under the mainloop lock
 };

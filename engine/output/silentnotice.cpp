@@ -1,4 +1,4 @@
-// The silent-output notice: told once, taken once.
+// The silent-output notices: told on standard error, taken once by the interface.
 #include "silentnotice.h"
 
 #include <cstdio>
@@ -9,12 +9,22 @@ struct Notice {
     std::mutex mutex;
     bool noted = false;
     std::string pending; // noted and not yet taken
+    std::string lost;    // a loss noted and not yet taken
 };
 
 Notice& notice()
 {
     static Notice n;
     return n;
+}
+
+std::string take(std::string Notice::*field)
+{
+    Notice& n = notice();
+    std::lock_guard lock(n.mutex);
+    std::string taken;
+    taken.swap(n.*field);
+    return taken;
 }
 } // namespace
 
@@ -29,11 +39,21 @@ void NoteSilentOutput(const std::string& why)
     std::fprintf(stderr, "morvane: no sound device (%s); playing silently\n", n.pending.c_str());
 }
 
-std::string TakeSilentOutputNotice()
+void NoteLostOutput(const std::string& why)
 {
     Notice& n = notice();
     std::lock_guard lock(n.mutex);
-    std::string taken;
-    taken.swap(n.pending);
-    return taken;
+    n.lost = why.empty() ? std::string("sound server gone") : why;
+    std::fprintf(stderr, "morvane: the sound server went away (%s); playing silently\n",
+                 n.lost.c_str());
+}
+
+std::string TakeLostOutputNotice()
+{
+    return take(&Notice::lost);
+}
+
+std::string TakeSilentOutputNotice()
+{
+    return take(&Notice::pending);
 }

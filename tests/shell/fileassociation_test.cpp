@@ -1,4 +1,5 @@
-// Tests of the XDG registration: desktop entry, mimeapps.list editing and xdg-mime's view.
+// Tests of the XDG registration: desktop entry, mimeapps.list editing, the file types' icons and
+// xdg-mime's view.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -279,4 +280,65 @@ TEST_F(FileAssociationTest, StaleUserMimeCacheIsRefreshedOnUnregister)
     process.waitForFinished(10000);
     EXPECT_NE(QString::fromUtf8(process.readAllStandardOutput()).trimmed(), "morvane.desktop");
     EXPECT_FALSE(readAll(path("data/applications/mimeinfo.cache")).contains("morvane"));
+}
+
+// The build tree's executable stands for the program: its icons lie in the build tree, where no
+// desktop looks, so registering copies them into the user's theme and names them in a MIME
+// package that keeps the system's description of the type; unregistering takes the file types'
+// icons back and keeps the program's own.
+TEST_F(FileAssociationTest, RegisterFromBuildTreeGivesFileTypesTheirIcons)
+{
+    const QString program = MORVANE_BINARY_DIR "/morvane";
+    const QString shipped = MORVANE_BINARY_DIR "/share/icons/hicolor/48x48/mimetypes/";
+    ASSERT_TRUE(QFileInfo::exists(shipped + "morvane-audio-mpeg.png"));
+    writeAll(path("system-data/mime/audio/mpeg.xml"),
+             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+             "<mime-type xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\" "
+             "type=\"audio/mpeg\">\n"
+             "  <!--Created automatically by update-mime-database. DO NOT EDIT!-->\n"
+             "  <comment>MP3 audio</comment>\n"
+             "  <comment xml:lang=\"ja\">MP3 オーディオ</comment>\n"
+             "  <icon name=\"audio-mpeg\"/>\n"
+             "  <glob pattern=\"*.mp3\"/>\n"
+             "</mime-type>\n");
+    ASSERT_TRUE(RegisterFileTypes(program));
+    for (const char* icon : {"mimetypes/morvane-audio-mpeg.png",
+                             "mimetypes/morvane-audio-x-mpegurl.png", "apps/morvane.png"}) {
+        const QString copy = path("data/icons/hicolor/48x48/") + icon;
+        EXPECT_FALSE(readAll(copy).isEmpty()) << copy.toStdString();
+    }
+    const QString package = readAll(MimePackagePath());
+    EXPECT_TRUE(package.contains("<mime-type type=\"audio/mpeg\">\n"
+                                 "    <comment>MP3 audio</comment>\n"
+                                 "    <comment xml:lang=\"ja\">MP3 オーディオ</comment>\n"
+                                 "    <glob pattern=\"*.mp3\"/>\n"
+                                 "    <icon name=\"morvane-audio-mpeg\"/>\n"))
+        << package.toStdString();
+    EXPECT_TRUE(package.contains("<mime-type type=\"audio/x-mpegurl\">\n"
+                                 "    <icon name=\"morvane-audio-x-mpegurl\"/>"));
+    const bool mimeTool = !QStandardPaths::findExecutable("update-mime-database").isEmpty();
+    if (mimeTool) {
+        const QString icons = readAll(path("data/mime/icons"));
+        EXPECT_TRUE(icons.contains("audio/mpeg:morvane-audio-mpeg\n")) << icons.toStdString();
+        EXPECT_TRUE(icons.contains("audio/x-mpegurl:morvane-audio-x-mpegurl\n"));
+    }
+
+    ASSERT_TRUE(UnregisterFileTypes());
+    EXPECT_FALSE(QFileInfo::exists(MimePackagePath()));
+    EXPECT_FALSE(
+        QFileInfo::exists(path("data/icons/hicolor/48x48/mimetypes/morvane-audio-mpeg.png")));
+    EXPECT_TRUE(QFileInfo::exists(path("data/icons/hicolor/48x48/apps/morvane.png")));
+    if (mimeTool) {
+        EXPECT_FALSE(readAll(path("data/mime/icons")).contains("morvane"));
+    }
+}
+
+// An installed program's icons already lie where the desktop looks: nothing is copied.
+TEST_F(FileAssociationTest, RegisterInstalledProgramUsesItsIconsWhereTheyLie)
+{
+    qputenv("XDG_DATA_DIRS", path("usr/share").toUtf8());
+    writeAll(path("usr/share/icons/hicolor/48x48/mimetypes/morvane-audio-mpeg.png"), "png");
+    ASSERT_TRUE(RegisterFileTypes(path("usr/bin/morvane")));
+    EXPECT_FALSE(QFileInfo::exists(path("data/icons")));
+    EXPECT_TRUE(QFileInfo::exists(MimePackagePath()));
 }
