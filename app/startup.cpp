@@ -1,4 +1,4 @@
-// Start-up placement and command-line rules.
+// Start-up placement.
 #include "startup.h"
 
 #include <algorithm>
@@ -63,17 +63,4 @@ QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& availab
         }
     }
     return best;
-}
-
-CommandLine ParseCommandLine(const QStringList& args)
-{
-    if (args.size() != 1)
-        return {};
-    const QString& path = args.first();
-    const QString ext = path.right(4).toLower();
-    if (ext == QLatin1String(".mp3"))
-        return {CommandLineKind::Mp3, path};
-    if (ext == QLatin1String(".m3u"))
-        return {CommandLineKind::Playlist, path};
-    return {};
 }

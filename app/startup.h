@@ -1,11 +1,9 @@
-// Pure start-up rules: where the main window goes, what the command line asks for.
+// Pure start-up rules: where the main window and the windows beside it go.
 #pragma once
 
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-#include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -20,14 +18,3 @@ std::optional<QPoint> StartPosition(int startType, const QSize& window, const QR
 QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& available);
 // topLeft moved just enough that a frame of that size lies inside available.
 QPoint KeepInside(const QPoint& topLeft, const QSize& frame, const QRect& available);
-
-enum class CommandLineKind { Mp3, Playlist, Backup };
-
-struct CommandLine {
-    CommandLineKind kind = CommandLineKind::Backup;
-    QString path;  // the file for Mp3 and Playlist
-};
-
-// Exactly one argument is the path, judged by its last four characters lower-cased; none or
-// several arguments restore the backup. args excludes the program name.
-CommandLine ParseCommandLine(const QStringList& args);

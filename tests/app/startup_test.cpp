@@ -1,4 +1,4 @@
-// Start-up placement and the command-line rule.
+// Start-up placement.
 #include "app/startup.h"
 
 #include <gtest/gtest.h>
@@ -21,21 +21,6 @@ TEST(StartPositionTest, PlacesTheWindowByStartType)
 TEST(StartPositionTest, CountsFromTheScreensOrigin)
 {
     EXPECT_EQ(StartPosition(2, {300, 150}, QRect(1920, 0, 1280, 1024)), QPoint(1920, 0));
-}
-
-TEST(CommandLineTest, OneArgumentIsThePathJudgedByItsLowerCasedExtension)
-{
-    EXPECT_EQ(ParseCommandLine({"/m/a.MP3"}).kind, CommandLineKind::Mp3);
-    EXPECT_EQ(ParseCommandLine({"/m/a.mp3"}).path, "/m/a.mp3");
-    EXPECT_EQ(ParseCommandLine({"/m/list.M3u"}).kind, CommandLineKind::Playlist);
-    EXPECT_EQ(ParseCommandLine({"/m/a.wav"}).kind, CommandLineKind::Backup);
-    EXPECT_EQ(ParseCommandLine({"\"/m/a.mp3\""}).kind, CommandLineKind::Backup);  // quotes kept
-}
-
-TEST(CommandLineTest, NoneOrSeveralArgumentsRestoreTheBackup)
-{
-    EXPECT_EQ(ParseCommandLine({}).kind, CommandLineKind::Backup);
-    EXPECT_EQ(ParseCommandLine({"/a.mp3", "/b.mp3"}).kind, CommandLineKind::Backup);
 }
 
 }  // namespace
