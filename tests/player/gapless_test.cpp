@@ -161,13 +161,18 @@ TEST_F(GaplessPlayerTest, LateSeekPlayModeAndStopTakeTheQueuedTrackBack)
     ASSERT_EQ(tickUntil(lastMoments, 3000).back().row, 1);
     ASSERT_TRUE(state.Next.accepted); // row 2 is decoded behind row 1 by now
 
-    // A seek back: row 1 is heard again, not row 2's audio under row 1's title.
+    // A seek back: row 1 is heard again, not row 2's audio under row 1's title. The block the
+    // device took before the seek still plays out (the null output's period, 93 ms), and when
+    // the seek came late it holds row 2's first frames: the tone is judged after it.
     engine.seek(0);
+    const int32_t takenMs = NullOutputOptions{}.periodFrames * 1000 / 44100 + 10;
     for (const Look& look : tickUntil([](const Look&) { return false; }, 400)) {
         EXPECT_EQ(look.row, 1);
         EXPECT_EQ(look.enginePath, look.file.toStdString());
         EXPECT_LT(look.playMs, 700);
-        EXPECT_LT(look.crossings, 8) << "row 2's tone at " << look.playMs << " ms";
+        if (look.playMs >= takenMs) {
+            EXPECT_LT(look.crossings, 8) << "row 2's tone at " << look.playMs << " ms";
+        }
     }
 
     // Single repeat chosen in the last moments: row 1 follows itself instead of row 2.
