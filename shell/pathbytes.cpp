@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/meta/textcodec.h"
@@ -99,6 +100,12 @@ bool PathHasRawBytes(const QString& path)
             return true;
     }
     return false;
+}
+
+bool PathExists(const QString& path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(PathBytes(path).constData(), &info) == 0;
 }
 
 QString PathDisplay(const QString& path)

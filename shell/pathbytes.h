@@ -14,6 +14,8 @@ QString PathFromBytes(const QByteArray& bytes);
 QByteArray PathBytes(const QString& path);
 // True when the path holds bytes that are not valid UTF-8.
 bool PathHasRawBytes(const QString& path);
+// True when something exists at the path's own bytes.
+bool PathExists(const QString& path);
 // The path for people: each folder or file name that is not valid UTF-8 decoded as text files
 // are (Shift-JIS when it reads as Japanese, else Western).
 QString PathDisplay(const QString& path);

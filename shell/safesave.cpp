@@ -2,6 +2,7 @@
 #include "safesave.h"
 
 #include "engine/io/safefile.h"
+#include "pathbytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,7 @@
 bool SaveBytes(const QString& path, const QByteArray& bytes, QString* reason)
 {
     WriteFailure failure;
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(),
+    if (WriteFileAtomically(PathBytes(path).toStdString(),
                             std::string_view(bytes.constData(), size_t(bytes.size())), failure))
         return true;
     if (reason)

@@ -1,9 +1,10 @@
 // The lyrics editor window: the table, its in-place editor and the file commands.
 #include "lyricseditorwindow.h"
 
+#include "shell/pathbytes.h"
+
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -127,7 +128,7 @@ void LyricsEditorWindow::showWindow()
     }
     m_state.LyricsEditOpen = true;
     clearTable();
-    m_bound->setText(m_state.CurrentFile);
+    bindTo(m_state.CurrentFile);
     LoadLyrics();
     show();
     raise();
@@ -136,7 +137,7 @@ void LyricsEditorWindow::showWindow()
 
 void LyricsEditorWindow::updateClock()
 {
-    if (m_bound->text() != m_state.CurrentFile) {
+    if (m_boundPath != m_state.CurrentFile) {
         m_clock->setText(kOtherFileNotice);
         return;
     }
@@ -192,13 +193,14 @@ std::optional<std::vector<LyricsRow>> LyricsEditorWindow::readLyrics()
     // The file on disk, not the engine's view of it at load time: lyrics saved here since the
     // track was loaded must come back when the editor opens again.
     const QString name = CompanionPath(m_state.CurrentFile, QStringLiteral(".lrc"));
-    if (m_state.CurrentFile.isEmpty() || (!m_state.LyricsLoaded && !QFileInfo::exists(name)))
+    if (m_state.CurrentFile.isEmpty() || (!m_state.LyricsLoaded && !PathExists(name)))
         return std::vector<LyricsRow>{};
     QString text;
     QString error;
     if (!ReadTextFile(name, text, error, kMaxLyricsFileBytes)) {
         ShowMessage(this,
-                    QStringLiteral("歌詞ファイルを読み込めませんでした。\n%1\n%2").arg(name, error),
+                    QStringLiteral("歌詞ファイルを読み込めませんでした。\n%1\n%2")
+                        .arg(PathDisplay(name), error),
                     kAppTitle, QMessageBox::Critical);
         return std::nullopt;
     }
@@ -224,7 +226,8 @@ bool LyricsEditorWindow::SaveLyrics()
     QString error;
     if (!WriteFileSafely(name, FormatLyricsFile(rows()), error)) {
         ShowMessage(this,
-                    QStringLiteral("歌詞ファイルを保存できませんでした。\n%1\n%2").arg(name, error),
+                    QStringLiteral("歌詞ファイルを保存できませんでした。\n%1\n%2")
+                        .arg(PathDisplay(name), error),
                     kAppTitle, QMessageBox::Critical);
         return false;
     }
@@ -259,7 +262,8 @@ void LyricsEditorWindow::refresh()
 {
     if (hasUnsavedLines()) {
         auto answer = ShowMessage(
-            this, QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + lyricsPath(),
+            this,
+            QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + PathDisplay(lyricsPath()),
             kSaveCaption, QMessageBox::Question,
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel)
@@ -272,25 +276,31 @@ void LyricsEditorWindow::refresh()
     if (!loaded)
         return;
     clearTable();
-    m_bound->setText(m_state.CurrentFile);
+    bindTo(m_state.CurrentFile);
     setRows(*loaded);
     m_modified = false;
 }
 
 void LyricsEditorWindow::save()
 {
-    if (!m_bound->text().isEmpty())
+    if (!m_boundPath.isEmpty())
         SaveLyrics();
 }
 
 bool LyricsEditorWindow::hasUnsavedLines() const
 {
-    return m_modified && !m_bound->text().isEmpty();
+    return m_modified && !m_boundPath.isEmpty();
+}
+
+void LyricsEditorWindow::bindTo(const QString& track)
+{
+    m_boundPath = track;
+    m_bound->setText(PathDisplay(track));
 }
 
 QString LyricsEditorWindow::lyricsPath() const
 {
-    return CompanionPath(m_bound->text(), QStringLiteral(".lrc"));
+    return CompanionPath(m_boundPath, QStringLiteral(".lrc"));
 }
 
 bool LyricsEditorWindow::askToSaveBeforeClosing()
@@ -298,7 +308,9 @@ bool LyricsEditorWindow::askToSaveBeforeClosing()
     if (!hasUnsavedLines())
         return true;
     // Enter must neither overwrite the file nor drop the edits: the default is Cancel.
-    auto answer = ShowMessage(this, QStringLiteral("歌詞を下記のように保存しますか？\n") + lyricsPath(),
+    auto answer = ShowMessage(this,
+                              QStringLiteral("歌詞を下記のように保存しますか？\n") +
+                                  PathDisplay(lyricsPath()),
                               kSaveCaption, QMessageBox::Question,
                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                               QMessageBox::Cancel);

@@ -68,6 +68,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void bindTo(const QString& track);
     void clearTable();
     // True when the table holds edits made since the last load or save.
     bool hasUnsavedLines() const;
@@ -89,6 +90,7 @@ private:
     QLineEdit* m_editor = nullptr;
     QLabel* m_clock = nullptr;
     QLabel* m_bound = nullptr;
+    QString m_boundPath; // the track the lines belong to (m_bound shows it readably)
     std::array<QPushButton*, 4> m_buttons{};
     QMenu* m_popup = nullptr;
     bool m_modified = false;

@@ -2,20 +2,28 @@
 #include "textfile.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "engine/io/plainfile.h"
 #include "shell/cpath.h"
+#include "shell/pathbytes.h"
 #include "shell/safesave.h"
 #include "shell/textcodec.h"
 
 bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 maxBytes)
 {
     // Only a regular file: a FIFO would stop the program until someone writes to it.
-    const qint64 size = PlainFileSize(QFile::encodeName(path).toStdString());
+    // By the path's own bytes: a track named in Shift-JIS has its lyrics and notes beside it.
+    const QByteArray bytes = PathBytes(path);
+    const qint64 size = PlainFileSize(bytes.toStdString());
     if (size < 0) {
-        error = QFileInfo::exists(path) ? QStringLiteral("通常のファイルではありません。")
-                                        : QStringLiteral("ファイルが見つかりません。");
+        error = PathExists(path) ? QStringLiteral("通常のファイルではありません。")
+                                 : QStringLiteral("ファイルが見つかりません。");
         return false;
     }
     if (maxBytes >= 0 && size > maxBytes) {
@@ -23,17 +31,23 @@ bool ReadTextFile(const QString& path, QString& text, QString& error, qint64 max
         error = QStringLiteral("ファイルが大きすぎます。(上限 %1 KB)").arg(maxBytes / 1024);
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    const int fd = ::open(bytes.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         error = file.errorString();
         return false;
     }
-    const QByteArray bytes = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
+    const QByteArray content = maxBytes >= 0 ? file.read(maxBytes) : file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;
     }
-    text = DecodeText(bytes);
+    text = DecodeText(content);
     return true;
 }
 

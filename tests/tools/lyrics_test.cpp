@@ -1,5 +1,6 @@
 // The lyrics editor: time tags, the file format, and the window's table commands.
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,8 +8,12 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "tools/lyricseditorwindow.h"
 #include "tools/lyricsfile.h"
+#include "shell/pathbytes.h"
 #include "shell/textcodec.h"
 #include "tools/textfile.h"
 
@@ -502,4 +507,30 @@ TEST_F(LyricsEditorTest, TheCloseBoxAsksOnlyAboutUnsavedEdits)
     EXPECT_EQ(readBytes(lrc), QByteArray("[00:00:00]\r\n"));
     EXPECT_EQ(MessageBoxScript::shown().size(), 2u);
     EXPECT_FALSE(state.LyricsEditOpen);
+}
+
+TEST_F(LyricsEditorTest, AShiftJisNamedTrackHasItsLyricsWrittenAndReadBesideIt)
+{
+    // "テスト" in Shift-JIS, as names unpack from old archives.
+    const QByteArray stem = QFile::encodeName(dir()) + "/\x83\x65\x83\x58\x83\x67";
+    track = PathFromBytes(stem + ".mp3");
+    const int fd = ::open((stem + ".mp3").constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    loadTrack(false);
+    window.showWindow();
+    EXPECT_EQ(window.boundLabel()->text(), dir() + QStringLiteral("/テスト.mp3"));
+    window.updateClock();
+    window.insertTime();
+    window.button(1)->click();
+    window.button(2)->click();
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+
+    QFile written;
+    const int lrcFd = ::open((stem + ".lrc").constData(), O_RDONLY);
+    ASSERT_GE(lrcFd, 0) << "the lyrics file is not beside the track";
+    ASSERT_TRUE(written.open(lrcFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(written.readAll(), QByteArray("[00:00:00]\r\n"));
+    window.showWindow();
+    EXPECT_EQ(cell(0, 0), QStringLiteral("[00:00:00]"));
 }
