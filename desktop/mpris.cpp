@@ -181,12 +181,17 @@ qlonglong MprisService::lengthUs() const
     return static_cast<qlonglong>(m_state.InputInfo.totalSec) * 1000000;
 }
 
-QString MprisService::trackKey() const
+QString MprisService::trackFile() const
 {
     if (!m_state.FileOpened || m_state.CurrentFile.isEmpty())
         return {};
-    return m_state.CurrentFile + QLatin1Char('\n') + QString::number(m_state.CurrentIndex) +
-           QLatin1Char('\n') + m_state.CurrentTitle;
+    return m_state.CurrentFile + QLatin1Char('\n') + QString::number(m_state.CurrentIndex);
+}
+
+QString MprisService::trackKey() const
+{
+    const QString file = trackFile();
+    return file.isEmpty() ? file : file + QLatin1Char('\n') + m_state.CurrentTitle;
 }
 
 QDBusObjectPath MprisService::trackId() const
@@ -314,7 +319,7 @@ void MprisService::seekTo(qlonglong second)
     m_engine.seek(static_cast<int32_t>(second));
     // Said at once: the tick's jump check could miss a seek that follows a change of track
     // within one poll. The check then starts from here, so the seek is not said twice.
-    m_last.trackFile = snapshot().trackFile;
+    m_last.trackFile = trackFile();
     m_lastPositionMs = second * 1000;
     m_lastPositionClock.restart();
     Q_EMIT m_player->Seeked(second * 1000000);
@@ -340,9 +345,7 @@ MprisService::Snapshot MprisService::snapshot() const
     s.canPlay = canPlay();
     s.canSeek = canSeek();
     s.trackKey = trackKey();
-    s.trackFile = s.trackKey.isEmpty() ? QString()
-                                       : m_state.CurrentFile + QLatin1Char('\n') +
-                                             QString::number(m_state.CurrentIndex);
+    s.trackFile = trackFile();
     return s;
 }
 

@@ -86,7 +86,8 @@ private:
     };
     Snapshot snapshot() const;
     void seekTo(qlonglong second);
-    QString trackKey() const;
+    QString trackFile() const; // the open file and its row
+    QString trackKey() const;  // and its title
     QDBusObjectPath trackId() const;
     qlonglong lengthUs() const;
     int engineState() const;

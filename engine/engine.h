@@ -9,6 +9,14 @@
 
 #include "records.h"
 
+// The rule of the engine's load options: InBlock 1..1000 frames per read, OutBlock 1..InBlock,
+// sleeps 0..1000 ms.
+inline bool OptionsValid(int32_t inBlock, int32_t outBlock, int32_t inSleep, int32_t outSleep)
+{
+    return inBlock >= 1 && inBlock <= 1000 && outBlock >= 1 && outBlock <= inBlock &&
+           inSleep >= 0 && inSleep <= 1000 && outSleep >= 0 && outSleep <= 1000;
+}
+
 class Engine {
 public:
     // code 4 = the open track has been heard to its end; 5 = the open track nears its end, a
@@ -44,7 +52,7 @@ public:
     virtual int setNextTrack(const std::string& path, InputInfo& info) = 0;
     // Non-zero = the open file holds valid MPEG audio.
     virtual int getMpegInfo(MpegInfo& info) = 0;
-    // InBlock 1..1000 frames per read, OutBlock 1..InBlock, sleeps 0..1000 ms. Zero = refused.
+    // Zero = refused: the values break OptionsValid's rule.
     virtual int setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep, int32_t outSleep) = 0;
 
     // Non-zero when the file has at least one timed line.

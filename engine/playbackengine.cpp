@@ -298,8 +298,7 @@ int PlaybackEngine::getMpegInfo(MpegInfo& info)
 
 int PlaybackEngine::setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep, int32_t outSleep)
 {
-    if (inBlock < 1 || inBlock > 1000 || outBlock < 1 || outBlock > inBlock || inSleep < 0 ||
-        inSleep > 1000 || outSleep < 0 || outSleep > 1000)
+    if (!OptionsValid(inBlock, outBlock, inSleep, outSleep))
         return 0;
     m_inBlock.store(inBlock);
     m_outBlock.store(static_cast<int>(std::min<size_t>(outBlock, kMaxOutBlock)));

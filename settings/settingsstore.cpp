@@ -2,6 +2,7 @@
 #include "settingsstore.h"
 
 #include "state/appstate.h"
+#include "engine/engine.h"
 #include "apppaths.h"
 #include "ini.h"
 #include "safesave.h"
@@ -140,21 +141,9 @@ void LoadSettings(AppState& state, const QString& file)
     state.OutSleep = ReadIniInt(b, QStringLiteral("OutSleep"), file);
 }
 
-namespace {
-constexpr int kMaxBlock = 1000;
-constexpr int kMaxSleepMs = 1000;
-bool inRange(int value, int low, int high) { return value >= low && value <= high; }
-}  // namespace
-
-bool LoadSettingsValid(int inBlock, int outBlock, int inSleep, int outSleep)
-{
-    return inRange(inBlock, 1, kMaxBlock) && inRange(outBlock, 1, inBlock) &&
-           inRange(inSleep, 0, kMaxSleepMs) && inRange(outSleep, 0, kMaxSleepMs);
-}
-
 QString RepairLoadSettings(AppState& state)
 {
-    if (LoadSettingsValid(state.InBlock, state.OutBlock, state.InSleep, state.OutSleep))
+    if (OptionsValid(state.InBlock, state.OutBlock, state.InSleep, state.OutSleep))
         return {};
     const QString before = QStringLiteral("%1, %2, %3, %4")
                                .arg(state.InBlock)
@@ -162,13 +151,14 @@ QString RepairLoadSettings(AppState& state)
                                .arg(state.InSleep)
                                .arg(state.OutSleep);
     const QString b = QStringLiteral("Burden");
-    if (!inRange(state.InBlock, 1, kMaxBlock))
+    // Each value against the engine's rule, the others held at values the rule accepts.
+    if (!OptionsValid(state.InBlock, 1, 0, 0))
         state.InBlock = DefaultIniValue(b, QStringLiteral("InBlock"));
-    if (!inRange(state.OutBlock, 1, state.InBlock))
+    if (!OptionsValid(state.InBlock, state.OutBlock, 0, 0))
         state.OutBlock = std::min(DefaultIniValue(b, QStringLiteral("OutBlock")), state.InBlock);
-    if (!inRange(state.InSleep, 0, kMaxSleepMs))
+    if (!OptionsValid(1, 1, state.InSleep, 0))
         state.InSleep = DefaultIniValue(b, QStringLiteral("InSleep"));
-    if (!inRange(state.OutSleep, 0, kMaxSleepMs))
+    if (!OptionsValid(1, 1, 0, state.OutSleep))
         state.OutSleep = DefaultIniValue(b, QStringLiteral("OutSleep"));
     return QStringLiteral("設定ファイルの負荷設定（入力フレーム数、出力フレーム数、スリープ時間: "
                           "%1）が正しくないため、%2, %3, %4, %5 に戻しました。\r")

@@ -25,8 +25,6 @@ void LoadSettings(AppState& state, const QString& file);
 inline const QString kLoadSettingsRule = QStringLiteral(
     "入力フレーム数は1～1000、出力フレーム数は1～入力フレーム数、"
     "スリープ時間は0～1000ミリ秒の整数で指定して下さい。");
-// True when the four load settings keep that rule.
-bool LoadSettingsValid(int inBlock, int outBlock, int inSleep, int outSleep);
 // Replaces each load setting of state that breaks the rule by its default (an output frame count
 // above a valid input count by the smaller of its default and that count). Returns the message
 // for the user when something was replaced, else an empty string.

@@ -34,6 +34,7 @@
 #include "shell/messagebox.h"
 #include "shell/textcodec.h"
 
+#include "engine/engine.h"
 #include "engine/io/plainfile.h"
 
 namespace {
@@ -348,7 +349,7 @@ void SettingsWindow::apply()
     std::array<int, 4> load{};
     for (int i = 0; i < 4; ++i)
         load[i] = LeadingNumberInt32(m_loadFields[i]->text());
-    if (!LoadSettingsValid(load[0], load[1], load[2], load[3])) {
+    if (!OptionsValid(load[0], load[1], load[2], load[3])) {
         m_tabs->setCurrentIndex(1);
         ShowMessage(this, QStringLiteral("負荷設定の値が正しくありません。\r") + kLoadSettingsRule,
                     QStringLiteral("Window"), QMessageBox::Warning);

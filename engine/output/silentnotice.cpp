@@ -1,6 +1,7 @@
 // The silent-output notices: told on standard error, taken once by the interface.
 #include "silentnotice.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -10,6 +11,7 @@ struct Notice {
     bool noted = false;
     std::string pending; // noted and not yet taken
     std::string lost;    // a loss noted and not yet taken
+    std::atomic<bool> lostPending{false}; // read by every tick without the lock
 };
 
 Notice& notice()
@@ -44,12 +46,15 @@ void NoteLostOutput(const std::string& why)
     Notice& n = notice();
     std::lock_guard lock(n.mutex);
     n.lost = why.empty() ? std::string("sound server gone") : why;
+    n.lostPending.store(true);
     std::fprintf(stderr, "morvane: the sound server went away (%s); playing silently\n",
                  n.lost.c_str());
 }
 
 std::string TakeLostOutputNotice()
 {
+    if (!notice().lostPending.exchange(false))
+        return {};
     return take(&Notice::lost);
 }
 

@@ -33,6 +33,12 @@ protected:
         MessageBoxScript::disable();
         qunsetenv("MORVANE_HOME");
     }
+    void writeSettings(const QByteArray& ini)
+    {
+        QFile f(m_home + "/Property.ini");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ini);
+    }
     void writeBackup(const QStringList& paths)
     {
         QFile f(m_home + "/listbu.bak");
@@ -120,10 +126,7 @@ TEST_F(AppTest, EngineCallbackMarksTheEndOnlyForCodeFour)
 
 TEST_F(AppTest, DrawBestConditionSetsTheOneMillisecondTick)
 {
-    QFile f(m_home + "/Property.ini");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Window]\r\nDrawBestCondition=1\r\nAlwaystop=1\r\n");
-    f.close();
+    writeSettings("[Window]\r\nDrawBestCondition=1\r\nAlwaystop=1\r\n");
     App app(m_state, m_engine);
     app.load({});
     EXPECT_EQ(app.timer().Interval(), 1);
@@ -133,10 +136,7 @@ TEST_F(AppTest, DrawBestConditionSetsTheOneMillisecondTick)
 
 TEST_F(AppTest, ABrokenLoadSettingIsReplacedByItsDefaultAtStartAndReportedOnce)
 {
-    QFile f(m_home + "/Property.ini");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Burden]\r\nInBlock=30\r\nOutBlock=0\r\nInSleep=5\r\nOutSleep=0\r\n");
-    f.close();
+    writeSettings("[Burden]\r\nInBlock=30\r\nOutBlock=0\r\nInSleep=5\r\nOutSleep=0\r\n");
     {
         App app(m_state, m_engine);
         app.load({});
