@@ -24,10 +24,20 @@ bool SameBlock(const uint32_t* a, const uint32_t* b, int n)
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels,
                                 size_t maxRects)
 {
+    return ChangedRects(frame, shown, frame.rect(), gapPixels, maxRects);
+}
+
+std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, const QRect& area,
+                                int gapPixels, size_t maxRects)
+{
     if (frame.size() != shown.size() || frame.format() != shown.format() ||
         frame.depth() != 32)
         return {frame.rect()};
-    const int width = frame.width();
+    const QRect within = area & frame.rect();
+    if (within.isEmpty())
+        return {};
+    const int origin = within.left();
+    const int width = within.width();
     const int blocks = (width + kBlock - 1) / kBlock;
     const int gapBlocks = std::max(0, gapPixels / kBlock);
     // Per block of the band: the first and last row and column that changed in it (top -1 for
@@ -35,13 +45,14 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int ga
     std::vector<int> top(static_cast<size_t>(blocks)), bottom(static_cast<size_t>(blocks));
     std::vector<int> left(static_cast<size_t>(blocks)), right(static_cast<size_t>(blocks));
     std::vector<QRect> rects;
-    for (int band = 0; band < frame.height(); band += kBand) {
+    for (int band = within.top(); band <= within.bottom(); band += kBand) {
         std::fill(top.begin(), top.end(), -1);
         bool any = false;
-        const int bandEnd = std::min(frame.height(), band + kBand);
+        const int bandEnd = std::min(within.bottom() + 1, band + kBand);
         for (int y = band; y < bandEnd; ++y) {
-            const auto* a = reinterpret_cast<const uint32_t*>(frame.constScanLine(y));
-            const auto* b = reinterpret_cast<const uint32_t*>(shown.constScanLine(y));
+            // Columns are counted from the area's left edge, as are the results below.
+            const auto* a = reinterpret_cast<const uint32_t*>(frame.constScanLine(y)) + origin;
+            const auto* b = reinterpret_cast<const uint32_t*>(shown.constScanLine(y)) + origin;
             if (std::memcmp(a, b, sizeof(uint32_t) * width) == 0)
                 continue;
             for (int k = 0; k < blocks; ++k) {
@@ -81,7 +92,8 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int ga
                 runTop = std::min(runTop, top[next]);
                 runBottom = std::max(runBottom, bottom[next]);
             }
-            rects.push_back(QRect(QPoint(left[k], runTop), QPoint(right[last], runBottom)));
+            rects.push_back(
+                QRect(QPoint(origin + left[k], runTop), QPoint(origin + right[last], runBottom)));
             k = last + 1;
         }
     }

@@ -13,6 +13,9 @@
 // pieces the sending costs more than the pixels saved: then one rectangle around them all.
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels = 8,
                                 size_t maxRects = 96);
+// The same where only area can have changed: nothing outside it is compared.
+std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, const QRect& area,
+                                int gapPixels = 8, size_t maxRects = 96);
 
 // The smallest rectangle around all of rects (empty for none).
 QRect BoundingRect(const std::vector<QRect>& rects);

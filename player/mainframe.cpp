@@ -14,6 +14,7 @@
 #include "visual/rounding.h"
 #include "visual/skinlayout.h"
 #include "visual/spectrum.h"
+#include "visual/titlescroller.h"
 #include "visual/volumebar.h"
 
 #include <QFontMetrics>
@@ -64,6 +65,10 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
     m_skin.Picture1 = ArenaCopy(skin.Picture1, false);
     m_skin.Picture5 = ArenaCopy(skin.Picture5, false);
     m_frame.fill(Qt::black);
+    // The outlined text reaches a pixel beyond its line on every side; its box spans the band.
+    m_statusBox = QRect(kDisplayBand.left(), kStatusY - 1, kDisplayBand.width(),
+                        QFontMetrics(FrameFont()).height() + 2) &
+                  kDisplayBand;
 }
 
 void MainFrame::compose(int engineState, int sec)
@@ -71,10 +76,132 @@ void MainFrame::compose(int engineState, int sec)
     // A stopped track whose row went with the playlist can no longer be played: the display
     // forgets it (a track still heard stays shown until it ends).
     m_trackShown = m_state.FileOpened && (m_playlist.count() > 0 || engineState != 0);
+    auto key = stillKey(engineState, sec);
+    const bool bandOnly = key && m_lastStill && *key == *m_lastStill;
+    m_lastStill = std::move(key);
+    if (!bandOnly) {
+        composeWhole(engineState, sec);
+        m_changed.assign(1, m_frame.rect());
+        return;
+    }
+#ifndef QT_NO_DEBUG
+    // Checked builds draw the whole frame as well and require the same pixels: a step outside
+    // the band that draws from something the key lacks would leave a stale picture.
+    const StarField starsBefore = m_stars;
+    const TitleScroller titleBefore = m_title;
+#endif
+    if (m_state.ExpressType == 0) {
+        composeBand();
+        m_changed.assign(1, kDisplayBand);
+    } else {
+        composeStars();
+    }
+    if (m_trackShown)
+        TitleStillTick(m_title);
+#ifndef QT_NO_DEBUG
+    const QImage band = m_frame.copy();
+    const StarField starsAfter = m_stars;
+    const TitleScroller titleAfter = m_title;
+    m_stars = starsBefore;
+    m_title = titleBefore;
+    composeWhole(engineState, sec);
+    int32_t now = 0;
+    // The engine may have started a track since the tick's poll; the whole frame then shows it.
+    Q_ASSERT(m_engine.getState(now) != engineState || m_frame == band);
+    Q_ASSERT(m_stars.StarAge == starsAfter.StarAge && m_title.TitleTick == titleAfter.TitleTick);
+#endif
+}
+
+std::optional<MainFrame::StillKey> MainFrame::stillKey(int engineState, int sec)
+{
+    if (engineState == 1 || m_menu.MenuAnimating ||
+        (m_trackShown && !TitleStill(m_state, m_title, engineState)) ||
+        !LyricLineStill(m_engine, m_lyric))
+        return std::nullopt;
+    const InputInfo& info = m_trackShown ? m_state.InputInfo : InputInfo{};
+    return StillKey{engineState,
+                    sec,
+                    m_state.Volume,
+                    info.sampleRate,
+                    info.bitRate,
+                    m_state.InputInfo.totalSec,
+                    m_window.SeekPos,
+                    m_state.PlayMode,
+                    m_state.LyricsFade,
+                    m_menu.MenuPage,
+                    m_state.ExpressType,
+                    m_state.SpeAnaType,
+                    m_state.RelativityVol,
+                    m_trackShown,
+                    m_state.FileOpened,
+                    m_playlist.count() > 0,
+                    m_window.Seeking,
+                    m_state.FadeIn,
+                    m_state.AlwaysTop,
+                    m_window.LyricHover,
+                    m_window.ButtonDown,
+                    m_menu.MenuHover,
+                    m_trackShown ? m_state.TitleLabel : QString()};
+}
+
+void MainFrame::composeBand()
+{
+    m_overlay.copyBackground(m_frame, kDisplayBand);
+    drawStars();
+    if (m_state.ExpressType == 0)
+        OsiroScope(m_frame, m_engine, m_state.OsiroType, kDisplayBand);
+    m_overlay.applyOverlay(m_frame, kDisplayBand);
+    WriteMessage();
+}
+
+void MainFrame::composeStars()
+{
+    auto dotBox = [](const StarDot& d) { return QRect(d.x - 1, d.y - 1, 3, 3) & kDisplayBand; };
+    m_changed.clear();
+    if (m_dotsDrawn) {
+        for (const StarDot& d : m_dots)
+            m_changed.push_back(dotBox(d));
+    }
+    m_dotsDrawn = m_state.StarDust;
+    if (m_dotsDrawn) {
+        StarStep(m_stars, m_dots);
+        for (const StarDot& d : m_dots)
+            m_changed.push_back(dotBox(d));
+    }
+    int x = 0;
+    const TextStamp* status = statusStamp(x);
+    const QString text = status ? status->text() : QString();
+    bool statusChanged = text != m_statusShown.text || (status && x != m_statusShown.x);
+    for (size_t i = 0; i < m_changed.size() && !statusChanged; ++i)
+        statusChanged = m_changed[i].intersects(m_statusBox);
+    if (statusChanged)
+        m_changed.push_back(m_statusBox);
+    std::erase_if(m_changed, [](const QRect& r) { return r.isEmpty(); });
+    m_overlay.copyBackground(m_frame, m_changed);
+    if (m_dotsDrawn)
+        DrawStarDots(m_frame, m_dots, kDisplayBand);
+    m_overlay.applyOverlay(m_frame, m_changed);
+    if (statusChanged) {
+        if (status)
+            status->drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline);
+        m_statusShown = {text, x};
+    }
+}
+
+void MainFrame::drawStars()
+{
+    m_dotsDrawn = m_state.StarDust;
+    if (!m_dotsDrawn)
+        return;
+    StarStep(m_stars, m_dots);
+    DrawStarDots(m_frame, m_dots, kDisplayBand);
+}
+
+void MainFrame::composeWhole(int engineState, int sec)
+{
     const QImage& sprites = m_skin.Picture1;
     m_overlay.copyBackground(m_frame);
-    if (m_state.StarDust)
-        DrawStar(m_frame, m_stars, kDisplayBand);
+    drawStars();
     m_menu.paint(m_frame, sprites, m_state.MenuAni);
     if (m_state.ExpressType == 0)
         OsiroScope(m_frame, m_engine, m_state.OsiroType, kDisplayBand);
@@ -194,13 +321,22 @@ void MainFrame::drawIndicators()
 
 void MainFrame::WriteMessage()
 {
+    int x = 0;
+    const TextStamp* stamp = statusStamp(x);
+    m_statusShown = {stamp ? stamp->text() : QString(), x};
+    if (stamp)
+        stamp->drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline);
+}
+
+const TextStamp* MainFrame::statusStamp(int& x)
+{
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
     const int percent =
         m_state.ConversionRunning ? qBound(0, m_engine.decodeProgress(), 100) : 0;
     const auto message = StatusMessage(m_state, engineState, sec, m_playlist.count(), percent);
     if (!message)
-        return;
+        return nullptr;
     // Most ticks show the same text: keep a stamp per text shown lately, cut to the box once.
     StatusStamp* stamp = nullptr;
     for (auto& cached : m_statusStamps) {
@@ -215,8 +351,8 @@ void MainFrame::WriteMessage()
         stamp->stamp.setText(QFontMetrics(FrameFont()).elidedText(message->text, Qt::ElideRight,
                                                                   kStatusWidth));
     }
-    const int x = StatusLeft(*message, stamp->stamp.width());
-    stamp->stamp.drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline);
+    x = StatusLeft(*message, stamp->stamp.width());
+    return &stamp->stamp;
 }
 
 void MainFrame::drawLamps(int engineState)

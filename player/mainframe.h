@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "overlaycompositor.h"
@@ -26,8 +28,17 @@ public:
     MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
               const SkinPictures& skin, MainWindowState& window, MenuPanel& menu);
 
-    // Draws the whole frame for the engine state and elapsed sec of this tick's poll.
+    // Draws the frame for the engine state and elapsed sec of this tick's poll. In a still tick
+    // that follows a still tick with the same StillKey, nothing outside the display band can
+    // differ from the frame already drawn, and only the band is drawn again: with the
+    // oscilloscope all of it, else only where the stars were and are, and the status line when
+    // its text moved or a star crossed it.
     void compose(int engineState, int sec);
+    // What the last compose may have changed: the whole frame, the display band or pieces of
+    // it; every other pixel is as it was.
+    const std::vector<QRect>& changedRects() const { return m_changed; }
+    // The next compose draws the whole frame.
+    void forgetStill() { m_lastStill.reset(); }
 
     const QImage& frame() const { return m_frame; }
     // The frame being drawn; tests prepare it before calling a single drawing step.
@@ -51,6 +62,26 @@ public:
     static QString TimeToolTip(int shownSec, int totalSec);
 
 private:
+    // Everything the steps drawn outside the display band draw from, taken only in a tick in
+    // which none of them moves by itself: no track playing, the menu at rest, the title at home,
+    // the lyric line settled. Inside the band only the background, the stars, the oscilloscope,
+    // the overlay and the status line are drawn, and they are drawn every tick.
+    struct StillKey {
+        int engineState, sec, volume, sampleRate, bitRate, totalSec, seekPos, playMode;
+        int lyricsFade, menuPage, expressType, speAnaType, relativityVol;
+        bool trackShown, fileOpened, listShown, seeking, fadeIn, alwaysTop, lyricHover;
+        std::array<bool, 8> buttonDown;
+        std::array<bool, 5> menuHover;
+        QString title;
+        bool operator==(const StillKey&) const = default;
+    };
+    std::optional<StillKey> stillKey(int engineState, int sec);
+    void composeWhole(int engineState, int sec);
+    void composeBand();
+    void composeStars();
+    void drawStars();
+    // The status line's text as cut to its box and its left edge this tick (nullptr for none).
+    const TextStamp* statusStamp(int& x);
     void drawSmallNumber(int value, int digits, const int* xs);
     void drawLargeDigit(int digit, int x);
 
@@ -71,6 +102,15 @@ private:
     };
     std::vector<StatusStamp> m_statusStamps;
     bool m_trackShown = true; // the opened track is shown (set by compose)
+    std::optional<StillKey> m_lastStill; // the key of the last tick, when it was still
+    std::vector<QRect> m_changed;
+    StarDots m_dots{};          // the stars as drawn by the last compose
+    bool m_dotsDrawn = false;   // ... when it drew them
+    struct {
+        QString text; // as drawn, cut
+        int x = 0;
+    } m_statusShown;            // the status line as the last compose drew it
+    QRect m_statusBox;          // all the status line can cover
     int m_tipShownSec = 0;
     int m_tipTotalSec = 0;
 };

@@ -59,46 +59,117 @@ OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& ove
 
 void OverlayCompositor::copyBackground(QImage& frame) const
 {
+    copyBackground(frame, frame.rect());
+}
+
+void OverlayCompositor::applyOverlay(QImage& frame) const
+{
+    applyOverlay(frame, frame.rect());
+}
+
+bool OverlayCompositor::clip(const Span& span, const QRect& area, int& left, int& end)
+{
+    left = std::max(span.left, area.left());
+    end = std::min(span.left + span.width, area.right() + 1);
+    return left < end;
+}
+
+void OverlayCompositor::copyBackground(QImage& frame, const QRect& area) const
+{
+    const QRect within = area & frame.rect();
     // One detach for the whole frame; rows are then found by arithmetic.
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const uchar* background = m_background.constBits();
     const qsizetype backgroundStride = m_background.bytesPerLine();
+    // The spans run row by row.
     for (const Span& span : m_spans) {
-        if (span.kind == Kind::Opaque || span.row >= frame.height())
-            continue;
-        const int end = std::min(span.left + span.width, frame.width());
-        if (end <= span.left)
+        if (span.row > within.bottom())
+            break;
+        int left = 0, end = 0;
+        if (span.kind == Kind::Opaque || span.row < within.top() || !clip(span, within, left, end))
             continue;
         const auto* in =
             reinterpret_cast<const uint32_t*>(background + span.row * backgroundStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
-        std::memcpy(out + span.left, in + span.left, sizeof(uint32_t) * (end - span.left));
+        std::memcpy(out + left, in + left, sizeof(uint32_t) * (end - left));
     }
 }
 
-void OverlayCompositor::applyOverlay(QImage& frame) const
+void OverlayCompositor::applyOverlay(QImage& frame, const QRect& area) const
 {
+    const QRect within = area & frame.rect() & QRect(0, 0, frame.width(), m_height);
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const uchar* overlay = m_overlay.constBits();
     const qsizetype overlayStride = m_overlay.bytesPerLine();
     for (const Span& span : m_spans) {
-        if (span.kind == Kind::Clear || span.row >= m_height || span.row >= frame.height())
+        if (span.row > within.bottom())
+            break;
+        int left = 0, end = 0;
+        if (span.kind == Kind::Clear || span.row < within.top() || !clip(span, within, left, end))
             continue;
-        const int end = std::min(span.left + span.width, frame.width());
         const auto* image = reinterpret_cast<const uint32_t*>(overlay + span.row * overlayStride);
         auto* out = reinterpret_cast<uint32_t*>(bits + span.row * stride);
         if (span.kind == Kind::Opaque) {
-            if (end > span.left)
-                std::memcpy(out + span.left, image + span.left,
-                            sizeof(uint32_t) * (end - span.left));
+            std::memcpy(out + left, image + left, sizeof(uint32_t) * (end - left));
             continue;
         }
         const auto* mask =
             reinterpret_cast<const uint32_t*>(overlay + (span.row + m_height) * overlayStride);
         // SRCERASE of the mask, then SRCINVERT of the image.
-        for (int x = span.left; x < end; ++x)
+        for (int x = left; x < end; ++x)
             out[x] = ((image[x] ^ (mask[x] & ~out[x])) & kColourBits) | kOpaque;
+    }
+}
+
+void OverlayCompositor::copyBackground(QImage& frame, const std::vector<QRect>& rects) const
+{
+    uchar* bits = frame.bits();
+    const qsizetype stride = frame.bytesPerLine();
+    const QRect bounds = frame.rect() & m_background.rect();
+    for (const QRect& rect : rects) {
+        const QRect r = rect & bounds;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const auto* in = reinterpret_cast<const uint32_t*>(m_background.constScanLine(y));
+            auto* out = reinterpret_cast<uint32_t*>(bits + y * stride);
+            std::memcpy(out + r.left(), in + r.left(), sizeof(uint32_t) * r.width());
+        }
+    }
+}
+
+void OverlayCompositor::applyOverlay(QImage& frame, const std::vector<QRect>& rects)
+{
+    // Rows the overlay covers; the others show what was drawn (see the constructor).
+    const int width = m_background.width();
+    if (width > m_overlay.width())
+        return;
+    const int rows = std::min(m_height, m_overlay.height() - m_height);
+    const QRect covered = frame.rect() & QRect(0, 0, width, rows);
+    m_laid.resize(static_cast<size_t>(width) * m_background.height());
+    uchar* bits = frame.bits();
+    const qsizetype stride = frame.bytesPerLine();
+    for (const QRect& rect : rects) {
+        const QRect r = rect & covered;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const auto* image = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(y));
+            const auto* mask =
+                reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(y + m_height));
+            auto* out = reinterpret_cast<uint32_t*>(bits + y * stride);
+            uint8_t* laid = m_laid.data() + static_cast<size_t>(y) * width;
+            for (int x = r.left(); x <= r.right(); ++x) {
+                if (laid[x])
+                    continue;
+                laid[x] = 1;
+                // The masked copy: exact for opaque and clear pixels too.
+                out[x] = ((image[x] ^ (mask[x] & ~out[x])) & kColourBits) | kOpaque;
+            }
+        }
+    }
+    // Cleared where it was set, for the next call.
+    for (const QRect& rect : rects) {
+        const QRect r = rect & covered;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill_n(m_laid.data() + static_cast<size_t>(y) * width + r.left(), r.width(), 0);
     }
 }

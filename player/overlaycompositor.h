@@ -19,6 +19,13 @@ public:
     // The overlay over what was drawn: masked where it lets the drawing through, copied where
     // it is opaque.
     void applyOverlay(QImage& frame) const;
+    // The same two steps for the pixels of area only.
+    void copyBackground(QImage& frame, const QRect& area) const;
+    void applyOverlay(QImage& frame, const QRect& area) const;
+    // The same for scattered pieces: the background on every pixel of rects, and the overlay on
+    // every pixel of them exactly once, however the rectangles overlap.
+    void copyBackground(QImage& frame, const std::vector<QRect>& rects) const;
+    void applyOverlay(QImage& frame, const std::vector<QRect>& rects);
 
 private:
     enum class Kind {
@@ -31,8 +38,12 @@ private:
         Kind kind;
     };
 
+    // The columns [left, end) of span inside area; false when there are none.
+    static bool clip(const Span& span, const QRect& area, int& left, int& end);
+
     QImage m_background;
     QImage m_overlay;
     int m_height;
     std::vector<Span> m_spans;
+    std::vector<uint8_t> m_laid; // per pixel of the background: the overlay was laid this call
 };

@@ -93,3 +93,14 @@ void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, 
     const QRgb text = LyricTextColour(line.LyricFadeStep, lyricsFade, lyricHover);
     line.Label3.draw(frame, line.LyricLeft - 1, kLyricTextY, text);
 }
+
+bool LyricLineStill(Engine& engine, const LyricLine& line)
+{
+    if (line.LyricFadeStep != kLyricFadeSteps)
+        return false;
+    LyricsRecord record{};
+    if (engine.getLyrics(record) == 0)
+        return line.Label3.text() == kNoLyrics;
+    const QString text = QString::fromUtf8(record.lines[2].c_str());
+    return text == line.Label5 && text == line.Label3.text();
+}

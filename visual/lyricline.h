@@ -40,3 +40,6 @@ void FitLyric(TextStamp& stamp, const QString& text);
 
 // One call per tick: asks the engine for the line and draws shadow and text.
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line);
+// Whether ShowLyrics would leave the line as it is and draw what it drew last (in the same
+// colours): the fade has ended and the engine's line is the one shown.
+bool LyricLineStill(Engine& engine, const LyricLine& line);

@@ -57,7 +57,13 @@ void DrawStar(QImage& frame, StarField& stars)
 
 void DrawStar(QImage& frame, StarField& stars, const QRect& area)
 {
-    const QRect clip = area & frame.rect();
+    StarDots dots;
+    StarStep(stars, dots);
+    DrawStarDots(frame, dots, area);
+}
+
+void StarStep(StarField& stars, StarDots& dots)
+{
     for (int i = 0; i < kStarCount; ++i) {
         const int age = stars.StarAge[i] + 1;
         stars.StarAge[i] = static_cast<int16_t>(age);
@@ -70,9 +76,15 @@ void DrawStar(QImage& frame, StarField& stars, const QRect& area)
         }
         const int x = RoundEven(r * stars.cosAngle[i] + kCentreX);
         const int y = RoundEven(r * stars.sinAngle[i] + kCentreY);
-        const int g = std::min(2 * r, 255);
-        dot(frame, clip, x, y, g);
+        dots[i] = {x, y, std::min(2 * r, 255)};
         if (y < 7 || y > 90 || x < 10 || x > 290)
             stars.StarAge[i] = 0;
     }
+}
+
+void DrawStarDots(QImage& frame, const StarDots& dots, const QRect& area)
+{
+    const QRect clip = area & frame.rect();
+    for (const StarDot& d : dots)
+        dot(frame, clip, d.x, d.y, d.grey);
 }

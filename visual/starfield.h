@@ -26,6 +26,18 @@ StarField InitStarField(const std::function<double()>& uniform01);
 // pattern repeats from run to run).
 StarField InitStarField();
 
+// Where one star is drawn in a tick, and how bright.
+struct StarDot {
+    int x, y, grey;
+};
+using StarDots = std::array<StarDot, kStarCount>;
+
+// Ages every star by one tick and says where each is drawn, sending the ones that left the
+// field back to the centre: the drawing half of DrawStar is DrawStarDots.
+void StarStep(StarField& stars, StarDots& dots);
+// Draws the dots (each the centre pixel and its four neighbours) inside area.
+void DrawStarDots(QImage& frame, const StarDots& dots, const QRect& area);
+
 // Ages every star by one tick, draws it and sends the ones that left the field back to the centre.
 // A star adds its grey as light to what lies under it ("screen"), so it grows out of the
 // background's own colour and never darkens it; only its pixels inside `area` are drawn.

@@ -12,6 +12,7 @@ constexpr int kTitleY = 102;
 constexpr int kReentryPos = 120; // re-enters at x = 208
 constexpr int kHoldStep = 5;
 constexpr int kHoldEnd = 255;
+constexpr int kTicksPerMove = 4;
 
 } // namespace
 
@@ -20,7 +21,7 @@ void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scro
     scroller.Label2.setText(app.TitleLabel);
 
     scroller.TitleTick += 1;
-    if (scroller.TitleTick >= 4) {
+    if (scroller.TitleTick >= kTicksPerMove) {
         scroller.TitleTick = 0;
         int32_t sec = 0;
         if (engine.getState(sec) == 1 && app.TitleInterval != 0) {
@@ -42,4 +43,15 @@ void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scro
     }
 
     scroller.Label2.draw(frame, app.TitlePos + kTitleHomeX, kTitleY, kTitleColour);
+}
+
+bool TitleStill(const AppState& app, const TitleScroller& scroller, int engineState)
+{
+    return engineState != 1 && !app.TitleReset && app.TitlePos == 0 &&
+           scroller.Label2.text() == app.TitleLabel;
+}
+
+void TitleStillTick(TitleScroller& scroller)
+{
+    scroller.TitleTick = scroller.TitleTick + 1 >= kTicksPerMove ? 0 : scroller.TitleTick + 1;
 }

@@ -20,3 +20,9 @@ struct TitleScroller {
 // One call per tick: takes the text of app.TitleLabel, moves the title by the rules (asking the
 // engine for its state on every fourth call) and draws it at (TitlePos + 88, 102) in white.
 void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scroller);
+
+// Whether TitleMove would draw the title where it was last drawn: no track playing (engineState
+// as polled this tick), no hold running, the title at home and its text the one drawn.
+bool TitleStill(const AppState& app, const TitleScroller& scroller, int engineState);
+// What TitleMove does to the scroller's state in such a tick, without drawing.
+void TitleStillTick(TitleScroller& scroller);

@@ -2,7 +2,9 @@
 // position cursor, checked pixel by pixel against a noise sheet.
 #include "playertestkit.h"
 
+#include "player/framediff.h"
 #include "player/statusline.h"
+#include "visual/skinlayout.h"
 
 #include <gtest/gtest.h>
 
@@ -381,4 +383,97 @@ TEST(ComposedFrame, ClearingThePlaylistOfAStoppedTrackLeavesNoTraceOfIt)
     EXPECT_EQ(frameOf(true, true, 0), never);
     // A track still heard stays shown until it ends.
     EXPECT_NE(frameOf(true, true, 1), frameOf(false, true, 1));
+}
+
+// With nothing playing, a tick redraws only the display band (the stars move there) and leaves
+// the rest as drawn; whatever changes outside the band is drawn at once, as a whole frame
+// drawn from scratch shows it.
+TEST(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
+{
+    PlayerRig rig;
+    MainFrame whole{rig.state, rig.engine, rig.playlist, rig.skin, rig.window, rig.menu};
+    const QRect band = SkinLayout::kDisplayBand;
+    const QRect all(QPoint(0, 0), SkinLayout::kFrameSize);
+    auto tick = [&](const char* what, const QRect& drawn) {
+        SCOPED_TRACE(what);
+        const QImage before = rig.frame.frame().copy();
+        whole.forgetStill();
+        whole.compose(rig.engine.state, rig.engine.sec);
+        rig.frame.compose(rig.engine.state, rig.engine.sec);
+        const auto& changed = rig.frame.changedRects();
+        if (drawn == all) {
+            EXPECT_EQ(changed, std::vector<QRect>{all});
+        } else if (drawn == band) {
+            EXPECT_TRUE(changed.empty() || band.contains(BoundingRect(changed)));
+        }
+        EXPECT_TRUE(rig.frame.frame() == whole.frame());
+        // The window sends only the changed rectangles: every changed pixel must be in one.
+        for (int y = 0; y < 150; ++y) {
+            for (int x = 0; x < 300; ++x) {
+                if (before.pixel(x, y) == rig.frame.frame().pixel(x, y))
+                    continue;
+                ASSERT_TRUE(std::any_of(changed.begin(), changed.end(),
+                                        [&](const QRect& r) { return r.contains(x, y); }))
+                    << x << "," << y;
+            }
+        }
+    };
+    // A tick after a change may draw the whole frame again while the lyric line or the title
+    // settles.
+    const QRect settling(1, 1, 1, 1);
+    tick("first tick", all);
+    tick("settling", settling);
+    tick("idle", band);
+    tick("idle again", band);
+    rig.state.Mute = true;
+    tick("mute on the status line", band);
+    rig.state.StarDust = false;
+    tick("star dust off", band);
+    tick("no star dust", band);
+    rig.state.StarDust = true;
+    tick("star dust on", band);
+    rig.state.ExpressType = 0;
+    tick("oscilloscope", all);
+    tick("oscilloscope again", band);
+    rig.state.ExpressType = 1;
+    rig.state.Mute = false;
+    tick("spectrum, sound on", all);
+
+    rig.state.Volume = 55;
+    tick("volume", all);
+    tick("after the volume", band);
+    rig.window.ButtonDown[1] = true;
+    tick("button held", all);
+    rig.window.ButtonDown[1] = false;
+    rig.menu.MenuHover[2] = true;
+    tick("menu entry under the pointer", all);
+    rig.state.PlayMode = 3;
+    tick("play mode", all);
+    FillPlaylist(rig.playlist, 2);
+    tick("list lamp", all);
+
+    rig.state.FileOpened = true;
+    rig.state.TitleLabel = QStringLiteral("Track 1");
+    rig.state.InputInfo.sampleRate = 44100;
+    rig.state.InputInfo.bitRate = 128;
+    rig.state.InputInfo.totalSec = 200;
+    tick("a track opened", all);
+    tick("the title settling", settling);
+    tick("the title settled", band);
+    rig.engine.sec = 7;
+    rig.engine.state = 2;
+    tick("paused at 0:07", all);
+    tick("still paused", band);
+    rig.engine.lyricsResult = 1;
+    rig.engine.lyrics.lines[2] = "la la";
+    tick("a lyric line", all);
+    for (int i = 0; i < 40; ++i) {
+        rig.frame.compose(rig.engine.state, rig.engine.sec);
+        whole.compose(rig.engine.state, rig.engine.sec);
+    }
+    tick("the lyric line faded in", band);
+
+    rig.engine.state = 1;
+    tick("playing", all);
+    tick("playing on", all);
 }
