@@ -24,38 +24,59 @@ bool SameBlock(const uint32_t* a, const uint32_t* b, int n)
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels,
                                 size_t maxRects)
 {
-    return ChangedRects(frame, shown, frame.rect(), gapPixels, maxRects);
+    return ChangedRects(frame, shown, std::vector<QRect>{frame.rect()}, gapPixels, maxRects);
 }
 
-std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, const QRect& area,
-                                int gapPixels, size_t maxRects)
+std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
+                                const std::vector<QRect>& candidates, int gapPixels,
+                                size_t maxRects)
 {
     if (frame.size() != shown.size() || frame.format() != shown.format() ||
         frame.depth() != 32)
         return {frame.rect()};
-    const QRect within = area & frame.rect();
-    if (within.isEmpty())
-        return {};
-    const int origin = within.left();
-    const int width = within.width();
+    const int width = frame.width();
     const int blocks = (width + kBlock - 1) / kBlock;
+    const int bands = (frame.height() + kBand - 1) / kBand;
     const int gapBlocks = std::max(0, gapPixels / kBlock);
+    // The blocks each candidate touches: only they are compared.
+    std::vector<uint8_t> wanted(static_cast<size_t>(blocks) * bands, 0);
+    std::vector<int> firstWanted(static_cast<size_t>(bands), blocks);
+    std::vector<int> lastWanted(static_cast<size_t>(bands), -1);
+    for (const QRect& candidate : candidates) {
+        const QRect r = candidate & frame.rect();
+        if (r.isEmpty())
+            continue;
+        for (int band = r.top() / kBand; band <= r.bottom() / kBand; ++band) {
+            std::fill_n(wanted.begin() + band * blocks + r.left() / kBlock,
+                        r.right() / kBlock - r.left() / kBlock + 1, 1);
+            firstWanted[band] = std::min(firstWanted[band], r.left() / kBlock);
+            lastWanted[band] = std::max(lastWanted[band], r.right() / kBlock);
+        }
+    }
     // Per block of the band: the first and last row and column that changed in it (top -1 for
     // none).
     std::vector<int> top(static_cast<size_t>(blocks)), bottom(static_cast<size_t>(blocks));
     std::vector<int> left(static_cast<size_t>(blocks)), right(static_cast<size_t>(blocks));
     std::vector<QRect> rects;
-    for (int band = within.top(); band <= within.bottom(); band += kBand) {
+    for (int bandIndex = 0; bandIndex < bands; ++bandIndex) {
+        if (lastWanted[bandIndex] < 0)
+            continue;
+        const uint8_t* want = wanted.data() + bandIndex * blocks;
+        // The columns of the wanted blocks, compared at once first on every row.
+        const int spanLeft = firstWanted[bandIndex] * kBlock;
+        const int spanWidth = std::min(width, (lastWanted[bandIndex] + 1) * kBlock) - spanLeft;
         std::fill(top.begin(), top.end(), -1);
         bool any = false;
-        const int bandEnd = std::min(within.bottom() + 1, band + kBand);
+        const int band = bandIndex * kBand;
+        const int bandEnd = std::min(frame.height(), band + kBand);
         for (int y = band; y < bandEnd; ++y) {
-            // Columns are counted from the area's left edge, as are the results below.
-            const auto* a = reinterpret_cast<const uint32_t*>(frame.constScanLine(y)) + origin;
-            const auto* b = reinterpret_cast<const uint32_t*>(shown.constScanLine(y)) + origin;
-            if (std::memcmp(a, b, sizeof(uint32_t) * width) == 0)
+            const auto* a = reinterpret_cast<const uint32_t*>(frame.constScanLine(y));
+            const auto* b = reinterpret_cast<const uint32_t*>(shown.constScanLine(y));
+            if (std::memcmp(a + spanLeft, b + spanLeft, sizeof(uint32_t) * spanWidth) == 0)
                 continue;
-            for (int k = 0; k < blocks; ++k) {
+            for (int k = firstWanted[bandIndex]; k <= lastWanted[bandIndex]; ++k) {
+                if (!want[k])
+                    continue;
                 const int x = k * kBlock;
                 const int n = std::min(kBlock, width - x);
                 if (SameBlock(a + x, b + x, n))
@@ -92,8 +113,7 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, const 
                 runTop = std::min(runTop, top[next]);
                 runBottom = std::max(runBottom, bottom[next]);
             }
-            rects.push_back(
-                QRect(QPoint(origin + left[k], runTop), QPoint(origin + right[last], runBottom)));
+            rects.push_back(QRect(QPoint(left[k], runTop), QPoint(right[last], runBottom)));
             k = last + 1;
         }
     }

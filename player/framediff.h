@@ -13,9 +13,11 @@
 // pieces the sending costs more than the pixels saved: then one rectangle around them all.
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels = 8,
                                 size_t maxRects = 96);
-// The same where only area can have changed: nothing outside it is compared.
-std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, const QRect& area,
-                                int gapPixels = 8, size_t maxRects = 96);
+// The same where only the candidates can have changed: only the blocks of eight by eight pixels
+// they touch are compared.
+std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
+                                const std::vector<QRect>& candidates, int gapPixels = 8,
+                                size_t maxRects = 96);
 
 // The smallest rectangle around all of rects (empty for none).
 QRect BoundingRect(const std::vector<QRect>& rects);

@@ -96,12 +96,7 @@ void MainWindow::tick()
         m_unseen = false;
         m_dirtyRects = {m_frame.frame().rect()};
     } else {
-        // Pieces around the stars are small and changed already: they are sent as they are.
-        const std::vector<QRect>& changed = m_frame.changedRects();
-        if (changed.size() == 1)
-            m_dirtyRects = ChangedRects(m_frame.frame(), m_shown, changed.front());
-        else
-            m_dirtyRects = changed;
+        m_dirtyRects = ChangedRects(m_frame.frame(), m_shown, m_frame.changedRects());
     }
     m_lastDirty = BoundingRect(m_dirtyRects);
     if (m_dirtyRects.empty())

@@ -78,15 +78,21 @@ TEST(ChangedRects, RandomChangesAreAlwaysCovered)
     for (int round = 0; round < 40; ++round) {
         QImage frame = shown;
         const int changes = 1 + static_cast<int>(random() % 400);
+        // Each change also named as a small candidate box around it, as the main frame names
+        // the stars it moved.
+        std::vector<QRect> candidates;
         for (int i = 0; i < changes; ++i) {
             const int x = static_cast<int>(random() % 300), y = static_cast<int>(random() % 150);
             frame.setPixel(x, y, ~frame.pixel(x, y));
+            candidates.push_back(QRect(x - 1, y - 1, 3, 3));
         }
-        const auto rects = ChangedRects(frame, shown, 8, 96);
-        ExpectCovered(frame, shown, rects);
-        EXPECT_LE(rects.size(), 96u);
-        for (const QRect& r : rects)
-            EXPECT_TRUE(frame.rect().contains(r));
+        for (const auto& rects :
+             {ChangedRects(frame, shown, 8, 96), ChangedRects(frame, shown, candidates, 8, 96)}) {
+            ExpectCovered(frame, shown, rects);
+            EXPECT_LE(rects.size(), 96u);
+            for (const QRect& r : rects)
+                EXPECT_TRUE(frame.rect().contains(r));
+        }
     }
 }
 
