@@ -19,6 +19,61 @@ bool SameBlock(const uint32_t* a, const uint32_t* b, int n)
     return differ == 0;
 }
 
+// The changed pixels of one band of rows, gathered per block: the first and last row and column
+// in each (top -1 for none).
+class BandBlocks {
+public:
+    explicit BandBlocks(int blocks)
+        : m_top(static_cast<size_t>(blocks), -1), m_bottom(m_top), m_left(m_top), m_right(m_top)
+    {
+    }
+    void clear()
+    {
+        std::fill(m_top.begin(), m_top.end(), -1);
+        m_any = false;
+    }
+    // Columns first..last of row y in block k changed.
+    void add(int k, int y, int first, int last)
+    {
+        if (m_top[k] < 0) {
+            m_top[k] = y;
+            m_left[k] = first;
+            m_right[k] = last;
+        }
+        m_bottom[k] = y;
+        m_left[k] = std::min(m_left[k], first);
+        m_right[k] = std::max(m_right[k], last);
+        m_any = true;
+    }
+    // Runs of changed blocks, bridging gaps of up to gapBlocks unchanged ones.
+    void emit(int gapBlocks, std::vector<QRect>& rects) const
+    {
+        if (!m_any)
+            return;
+        const int blocks = static_cast<int>(m_top.size());
+        for (int k = 0; k < blocks;) {
+            if (m_top[k] < 0) {
+                ++k;
+                continue;
+            }
+            int last = k, runTop = m_top[k], runBottom = m_bottom[k];
+            for (int next = k + 1; next < blocks && next - last <= gapBlocks + 1; ++next) {
+                if (m_top[next] < 0)
+                    continue;
+                last = next;
+                runTop = std::min(runTop, m_top[next]);
+                runBottom = std::max(runBottom, m_bottom[next]);
+            }
+            rects.push_back(QRect(QPoint(m_left[k], runTop), QPoint(m_right[last], runBottom)));
+            k = last + 1;
+        }
+    }
+
+private:
+    std::vector<int> m_top, m_bottom, m_left, m_right;
+    bool m_any = false;
+};
+
 } // namespace
 
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels,
@@ -53,26 +108,27 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
             lastWanted[band] = std::max(lastWanted[band], r.right() / kBlock);
         }
     }
-    // Per block of the band: the first and last row and column that changed in it (top -1 for
-    // none).
-    std::vector<int> top(static_cast<size_t>(blocks)), bottom(static_cast<size_t>(blocks));
-    std::vector<int> left(static_cast<size_t>(blocks)), right(static_cast<size_t>(blocks));
+    BandBlocks changed(blocks);
     std::vector<QRect> rects;
     for (int bandIndex = 0; bandIndex < bands; ++bandIndex) {
         if (lastWanted[bandIndex] < 0)
             continue;
         const uint8_t* want = wanted.data() + bandIndex * blocks;
-        // The columns of the wanted blocks, compared at once first on every row.
+        // When the wanted blocks lie side by side, a row is first compared across all of them
+        // at once; scattered ones are compared one by one.
         const int spanLeft = firstWanted[bandIndex] * kBlock;
         const int spanWidth = std::min(width, (lastWanted[bandIndex] + 1) * kBlock) - spanLeft;
-        std::fill(top.begin(), top.end(), -1);
-        bool any = false;
+        const bool sideBySide = std::all_of(want + firstWanted[bandIndex],
+                                            want + lastWanted[bandIndex] + 1,
+                                            [](uint8_t w) { return w != 0; });
+        changed.clear();
         const int band = bandIndex * kBand;
         const int bandEnd = std::min(frame.height(), band + kBand);
         for (int y = band; y < bandEnd; ++y) {
             const auto* a = reinterpret_cast<const uint32_t*>(frame.constScanLine(y));
             const auto* b = reinterpret_cast<const uint32_t*>(shown.constScanLine(y));
-            if (std::memcmp(a + spanLeft, b + spanLeft, sizeof(uint32_t) * spanWidth) == 0)
+            if (sideBySide &&
+                std::memcmp(a + spanLeft, b + spanLeft, sizeof(uint32_t) * spanWidth) == 0)
                 continue;
             for (int k = firstWanted[bandIndex]; k <= lastWanted[bandIndex]; ++k) {
                 if (!want[k])
@@ -86,37 +142,37 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
                     ++first;
                 while (a[last] == b[last])
                     --last;
-                if (top[k] < 0) {
-                    top[k] = y;
-                    left[k] = first;
-                    right[k] = last;
-                }
-                bottom[k] = y;
-                left[k] = std::min(left[k], first);
-                right[k] = std::max(right[k], last);
-                any = true;
+                changed.add(k, y, first, last);
             }
         }
-        if (!any)
-            continue;
-        // Runs of changed blocks, bridging gaps of up to gapBlocks unchanged ones.
-        for (int k = 0; k < blocks;) {
-            if (top[k] < 0) {
-                ++k;
-                continue;
-            }
-            int last = k, runTop = top[k], runBottom = bottom[k];
-            for (int next = k + 1; next < blocks && next - last <= gapBlocks + 1; ++next) {
-                if (top[next] < 0)
-                    continue;
-                last = next;
-                runTop = std::min(runTop, top[next]);
-                runBottom = std::max(runBottom, bottom[next]);
-            }
-            rects.push_back(QRect(QPoint(left[k], runTop), QPoint(right[last], runBottom)));
-            k = last + 1;
-        }
+        changed.emit(gapBlocks, rects);
     }
+    if (rects.size() > maxRects)
+        return {BoundingRect(rects)};
+    return rects;
+}
+
+std::vector<QRect> CoveringRects(const std::vector<RowRun>& runs, int width, int gapPixels,
+                                 size_t maxRects)
+{
+    const int blocks = (width + kBlock - 1) / kBlock;
+    BandBlocks covered(blocks);
+    std::vector<QRect> rects;
+    int band = -1;
+    for (const RowRun& run : runs) {
+        if (run.width <= 0)
+            continue;
+        if (run.y / kBand != band) {
+            covered.emit(std::max(0, gapPixels / kBlock), rects);
+            covered.clear();
+            band = run.y / kBand;
+        }
+        const int end = run.left + run.width - 1;
+        for (int k = run.left / kBlock; k <= end / kBlock; ++k)
+            covered.add(k, run.y, std::max(run.left, k * kBlock),
+                        std::min(end, k * kBlock + kBlock - 1));
+    }
+    covered.emit(std::max(0, gapPixels / kBlock), rects);
     if (rects.size() > maxRects)
         return {BoundingRect(rects)};
     return rects;

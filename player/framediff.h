@@ -19,5 +19,15 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
                                 const std::vector<QRect>& candidates, int gapPixels = 8,
                                 size_t maxRects = 96);
 
+// Pixels left to right along one row: [left, left + width) on row y.
+struct RowRun {
+    int y, left, width;
+};
+
+// Rectangles that cover the runs (given row by row, top to bottom, inside a frame width pixels
+// wide), grouped as ChangedRects groups changed pixels.
+std::vector<QRect> CoveringRects(const std::vector<RowRun>& runs, int width, int gapPixels = 8,
+                                 size_t maxRects = 96);
+
 // The smallest rectangle around all of rects (empty for none).
 QRect BoundingRect(const std::vector<QRect>& rects);

@@ -6,6 +6,7 @@
 #include "mainwindowstate.h"
 #include "menupanel.h"
 #include "playlist/playlistmodel.h"
+#include "framediff.h"
 #include "statusline.h"
 #include "visual/blit.h"
 #include "visual/framefont.h"
@@ -82,6 +83,7 @@ void MainFrame::compose(int engineState, int sec)
     if (!bandOnly) {
         composeWhole(engineState, sec);
         m_changed.assign(1, m_frame.rect());
+        m_changedTight = false;
         return;
     }
 #ifndef QT_NO_DEBUG
@@ -93,6 +95,7 @@ void MainFrame::compose(int engineState, int sec)
     if (m_state.ExpressType == 0) {
         composeBand();
         m_changed.assign(1, kDisplayBand);
+        m_changedTight = false;
     } else {
         composeStars();
     }
@@ -171,20 +174,52 @@ void MainFrame::composeStars()
     int x = 0;
     const TextStamp* status = statusStamp(x);
     const QString text = status ? status->text() : QString();
-    bool statusChanged = text != m_statusShown.text || (status && x != m_statusShown.x);
-    for (size_t i = 0; i < m_changed.size() && !statusChanged; ++i)
-        statusChanged = m_changed[i].intersects(m_statusBox);
-    if (statusChanged)
+    if (text != m_statusShown.text || (status && x != m_statusShown.x))
         m_changed.push_back(m_statusBox);
+    m_statusShown = {text, x};
     std::erase_if(m_changed, [](const QRect& r) { return r.isEmpty(); });
-    m_overlay.copyBackground(m_frame, m_changed);
+
+    // The pixels of the pieces, each once: the masked copy and the blends are not idempotent.
+    const int width = kDisplayBand.width(), rows = kDisplayBand.height();
+    m_marks.resize(static_cast<size_t>(width) * rows);
+    m_markedFrom.assign(static_cast<size_t>(rows), width);
+    m_markedTo.assign(static_cast<size_t>(rows), 0);
+    for (const QRect& r : m_changed) {
+        const int from = r.left() - kDisplayBand.left(), to = from + r.width();
+        for (int row = r.top() - kDisplayBand.top(); row <= r.bottom() - kDisplayBand.top(); ++row) {
+            std::fill_n(m_marks.begin() + row * width + from, r.width(), 1);
+            m_markedFrom[row] = std::min(m_markedFrom[row], from);
+            m_markedTo[row] = std::max(m_markedTo[row], to);
+        }
+    }
+    m_runs.clear();
+    for (int row = 0; row < rows; ++row) {
+        uint8_t* marks = m_marks.data() + row * width;
+        for (int i = m_markedFrom[row]; i < m_markedTo[row];) {
+            if (!marks[i]) {
+                ++i;
+                continue;
+            }
+            int end = i;
+            while (end < m_markedTo[row] && marks[end])
+                marks[end++] = 0;
+            m_runs.push_back({row + kDisplayBand.top(), i + kDisplayBand.left(), end - i});
+            i = end;
+        }
+    }
+    m_changed = CoveringRects(m_runs, m_frame.width());
+    m_changedTight = true;
+
+    m_overlay.copyBackground(m_frame, m_runs);
     if (m_dotsDrawn)
         DrawStarDots(m_frame, m_dots, kDisplayBand);
-    m_overlay.applyOverlay(m_frame, m_changed);
-    if (statusChanged) {
-        if (status)
-            status->drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline);
-        m_statusShown = {text, x};
+    m_overlay.applyOverlay(m_frame, m_runs);
+    if (!status)
+        return;
+    for (const RowRun& run : m_runs) {
+        if (m_statusBox.contains(run.left, run.y))
+            status->drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline,
+                                 QRect(run.left, run.y, run.width, 1));
     }
 }
 

@@ -37,6 +37,9 @@ public:
     // What the last compose may have changed: the whole frame, the display band or pieces of
     // it; every other pixel is as it was.
     const std::vector<QRect>& changedRects() const { return m_changed; }
+    // True when they cover only pixels drawn again (a still tick's pieces): nothing is gained
+    // by comparing them with the frame shown before.
+    bool changedRectsAreTight() const { return m_changedTight; }
     // The next compose draws the whole frame.
     void forgetStill() { m_lastStill.reset(); }
 
@@ -111,6 +114,10 @@ private:
         int x = 0;
     } m_statusShown;            // the status line as the last compose drew it
     QRect m_statusBox;          // all the status line can cover
+    bool m_changedTight = false;
+    std::vector<uint8_t> m_marks; // per pixel of the band, while a still tick gathers its pieces
+    std::vector<int> m_markedFrom, m_markedTo; // per row of the band: the marked columns
+    std::vector<RowRun> m_runs;   // ... and the pieces' pixels as runs along rows
     int m_tipShownSec = 0;
     int m_tipTotalSec = 0;
 };

@@ -96,7 +96,9 @@ void MainWindow::tick()
         m_unseen = false;
         m_dirtyRects = {m_frame.frame().rect()};
     } else {
-        m_dirtyRects = ChangedRects(m_frame.frame(), m_shown, m_frame.changedRects());
+        m_dirtyRects = m_frame.changedRectsAreTight()
+                           ? m_frame.changedRects()
+                           : ChangedRects(m_frame.frame(), m_shown, m_frame.changedRects());
     }
     m_lastDirty = BoundingRect(m_dirtyRects);
     if (m_dirtyRects.empty())

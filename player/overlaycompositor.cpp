@@ -123,53 +123,38 @@ void OverlayCompositor::applyOverlay(QImage& frame, const QRect& area) const
     }
 }
 
-void OverlayCompositor::copyBackground(QImage& frame, const std::vector<QRect>& rects) const
+void OverlayCompositor::copyBackground(QImage& frame, const std::vector<RowRun>& runs) const
 {
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
-    const QRect bounds = frame.rect() & m_background.rect();
-    for (const QRect& rect : rects) {
-        const QRect r = rect & bounds;
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const auto* in = reinterpret_cast<const uint32_t*>(m_background.constScanLine(y));
-            auto* out = reinterpret_cast<uint32_t*>(bits + y * stride);
-            std::memcpy(out + r.left(), in + r.left(), sizeof(uint32_t) * r.width());
-        }
+    const uchar* background = m_background.constBits();
+    const qsizetype backgroundStride = m_background.bytesPerLine();
+    for (const RowRun& run : runs) {
+        const auto* in = reinterpret_cast<const uint32_t*>(background + run.y * backgroundStride);
+        auto* out = reinterpret_cast<uint32_t*>(bits + run.y * stride);
+        std::memcpy(out + run.left, in + run.left, sizeof(uint32_t) * run.width);
     }
 }
 
-void OverlayCompositor::applyOverlay(QImage& frame, const std::vector<QRect>& rects)
+void OverlayCompositor::applyOverlay(QImage& frame, const std::vector<RowRun>& runs) const
 {
     // Rows the overlay covers; the others show what was drawn (see the constructor).
-    const int width = m_background.width();
-    if (width > m_overlay.width())
+    if (m_background.width() > m_overlay.width())
         return;
-    const int rows = std::min(m_height, m_overlay.height() - m_height);
-    const QRect covered = frame.rect() & QRect(0, 0, width, rows);
-    m_laid.resize(static_cast<size_t>(width) * m_background.height());
+    const int rows = std::min(m_height, static_cast<int>(m_overlay.height()) - m_height);
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
-    for (const QRect& rect : rects) {
-        const QRect r = rect & covered;
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const auto* image = reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(y));
-            const auto* mask =
-                reinterpret_cast<const uint32_t*>(m_overlay.constScanLine(y + m_height));
-            auto* out = reinterpret_cast<uint32_t*>(bits + y * stride);
-            uint8_t* laid = m_laid.data() + static_cast<size_t>(y) * width;
-            for (int x = r.left(); x <= r.right(); ++x) {
-                if (laid[x])
-                    continue;
-                laid[x] = 1;
-                // The masked copy: exact for opaque and clear pixels too.
-                out[x] = ((image[x] ^ (mask[x] & ~out[x])) & kColourBits) | kOpaque;
-            }
-        }
-    }
-    // Cleared where it was set, for the next call.
-    for (const QRect& rect : rects) {
-        const QRect r = rect & covered;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            std::fill_n(m_laid.data() + static_cast<size_t>(y) * width + r.left(), r.width(), 0);
+    const uchar* overlay = m_overlay.constBits();
+    const qsizetype overlayStride = m_overlay.bytesPerLine();
+    for (const RowRun& run : runs) {
+        if (run.y >= rows)
+            continue;
+        const auto* image = reinterpret_cast<const uint32_t*>(overlay + run.y * overlayStride);
+        const auto* mask =
+            reinterpret_cast<const uint32_t*>(overlay + (run.y + m_height) * overlayStride);
+        auto* out = reinterpret_cast<uint32_t*>(bits + run.y * stride);
+        // The masked copy: exact for opaque and clear pixels too.
+        for (int x = run.left; x < run.left + run.width; ++x)
+            out[x] = ((image[x] ^ (mask[x] & ~out[x])) & kColourBits) | kOpaque;
     }
 }

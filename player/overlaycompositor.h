@@ -5,6 +5,8 @@
 // the same, pixel for pixel, as copying the whole background and laying the whole overlay masked.
 #pragma once
 
+#include "framediff.h"
+
 #include <QImage>
 
 #include <vector>
@@ -22,10 +24,9 @@ public:
     // The same two steps for the pixels of area only.
     void copyBackground(QImage& frame, const QRect& area) const;
     void applyOverlay(QImage& frame, const QRect& area) const;
-    // The same for scattered pieces: the background on every pixel of rects, and the overlay on
-    // every pixel of them exactly once, however the rectangles overlap.
-    void copyBackground(QImage& frame, const std::vector<QRect>& rects) const;
-    void applyOverlay(QImage& frame, const std::vector<QRect>& rects);
+    // The same for scattered pixels, given as runs along rows that do not overlap.
+    void copyBackground(QImage& frame, const std::vector<RowRun>& runs) const;
+    void applyOverlay(QImage& frame, const std::vector<RowRun>& runs) const;
 
 private:
     enum class Kind {
@@ -45,5 +46,4 @@ private:
     QImage m_overlay;
     int m_height;
     std::vector<Span> m_spans;
-    std::vector<uint8_t> m_laid; // per pixel of the background: the overlay was laid this call
 };

@@ -42,13 +42,14 @@ QImage Halo(const QImage& coverage)
 }
 
 // Blends colour into an RGB32 frame through a grey mask whose top-left pixel lands on
-// (left, top), clipped to the frame.
-void Blend(QImage& frame, const QImage& mask, int left, int top, QRgb colour)
+// (left, top), clipped to the frame and to clip.
+void Blend(QImage& frame, const QImage& mask, int left, int top, QRgb colour, const QRect& clip)
 {
-    const int x0 = std::max(0, -left);
-    const int x1 = std::min(mask.width(), frame.width() - left);
-    const int y0 = std::max(0, -top);
-    const int y1 = std::min(mask.height(), frame.height() - top);
+    const QRect area = clip & frame.rect();
+    const int x0 = std::max(0, area.left() - left);
+    const int x1 = std::min(mask.width(), area.right() + 1 - left);
+    const int y0 = std::max(0, area.top() - top);
+    const int y1 = std::min(mask.height(), area.bottom() + 1 - top);
     const uint32_t cr = qRed(colour), cg = qGreen(colour), cb = qBlue(colour);
     for (int row = y0; row < y1; ++row) {
         const uchar* cov = mask.constScanLine(row);
@@ -113,14 +114,22 @@ void TextStamp::render()
 void TextStamp::draw(QImage& frame, int x, int y, QRgb colour) const
 {
     if (!m_coverage.isNull())
-        Blend(frame, m_coverage, x - m_padLeft, y, colour);
+        Blend(frame, m_coverage, x - m_padLeft, y, colour, frame.rect());
 }
 
 void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const
 {
     if (m_coverage.isNull())
         return;
+    drawOutlined(frame, x, y, colour, outline, frame.rect());
+}
+
+void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline,
+                             const QRect& clip) const
+{
+    if (m_coverage.isNull())
+        return;
     // The eight outline stamps in one pass: the status line is drawn every tick.
-    Blend(frame, m_halo, x - m_padLeft - 1, y - 1, outline);
-    Blend(frame, m_coverage, x - m_padLeft, y, colour);
+    Blend(frame, m_halo, x - m_padLeft - 1, y - 1, outline, clip);
+    Blend(frame, m_coverage, x - m_padLeft, y, colour, clip);
 }

@@ -25,6 +25,9 @@ public:
     void draw(QImage& frame, int x, int y, QRgb colour) const;
     // The same with a one-pixel outline all round, so the text reads over any picture.
     void drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const;
+    // The same for the pixels inside clip only.
+    void drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline,
+                      const QRect& clip) const;
 
 private:
     void render();
