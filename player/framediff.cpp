@@ -152,6 +152,46 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
     return rects;
 }
 
+RowRuns::RowRuns(const QRect& area)
+    : m_area(area), m_marks(static_cast<size_t>(area.width()) * area.height(), 0),
+      m_from(static_cast<size_t>(area.height())), m_to(static_cast<size_t>(area.height()))
+{
+}
+
+const std::vector<RowRun>& RowRuns::of(const std::vector<QRect>& rects)
+{
+    const int width = m_area.width();
+    std::fill(m_from.begin(), m_from.end(), width);
+    std::fill(m_to.begin(), m_to.end(), 0);
+    for (const QRect& rect : rects) {
+        const QRect r = rect & m_area;
+        if (r.isEmpty())
+            continue;
+        const int from = r.left() - m_area.left();
+        for (int row = r.top() - m_area.top(); row <= r.bottom() - m_area.top(); ++row) {
+            std::fill_n(m_marks.begin() + row * width + from, r.width(), 1);
+            m_from[row] = std::min(m_from[row], from);
+            m_to[row] = std::max(m_to[row], from + r.width());
+        }
+    }
+    m_runs.clear();
+    for (int row = 0; row < m_area.height(); ++row) {
+        uint8_t* marks = m_marks.data() + row * width;
+        for (int i = m_from[row]; i < m_to[row];) {
+            if (!marks[i]) {
+                ++i;
+                continue;
+            }
+            int end = i;
+            while (end < m_to[row] && marks[end])
+                marks[end++] = 0;
+            m_runs.push_back({row + m_area.top(), i + m_area.left(), end - i});
+            i = end;
+        }
+    }
+    return m_runs;
+}
+
 std::vector<QRect> CoveringRects(const std::vector<RowRun>& runs, int width, int gapPixels,
                                  size_t maxRects)
 {

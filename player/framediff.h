@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <cstdint>
 #include <vector>
 
 // Rectangles of frame that differ from shown (both 32-bit, the same size): every changed pixel
@@ -22,6 +23,21 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
 // Pixels left to right along one row: [left, left + width) on row y.
 struct RowRun {
     int y, left, width;
+};
+
+// The pixels of rectangles that may overlap, inside an area, each once: runs along rows, row by
+// row from the top, left to right.
+class RowRuns {
+public:
+    explicit RowRuns(const QRect& area);
+    // The runs of rects (clipped to the area); valid until the next call.
+    const std::vector<RowRun>& of(const std::vector<QRect>& rects);
+
+private:
+    QRect m_area;
+    std::vector<uint8_t> m_marks;         // per pixel of the area, cleared after each call
+    std::vector<int> m_from, m_to;        // per row: the columns marked
+    std::vector<RowRun> m_runs;
 };
 
 // Rectangles that cover the runs (given row by row, top to bottom, inside a frame width pixels

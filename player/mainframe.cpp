@@ -159,7 +159,8 @@ void MainFrame::composeBand()
 
 void MainFrame::composeStars()
 {
-    auto dotBox = [](const StarDot& d) { return QRect(d.x - 1, d.y - 1, 3, 3) & kDisplayBand; };
+    // Pieces are clipped to the band when they become runs.
+    auto dotBox = [](const StarDot& d) { return QRect(d.x - 1, d.y - 1, 3, 3); };
     m_changed.clear();
     if (m_dotsDrawn) {
         for (const StarDot& d : m_dots)
@@ -177,46 +178,19 @@ void MainFrame::composeStars()
     if (text != m_statusShown.text || (status && x != m_statusShown.x))
         m_changed.push_back(m_statusBox);
     m_statusShown = {text, x};
-    std::erase_if(m_changed, [](const QRect& r) { return r.isEmpty(); });
 
     // The pixels of the pieces, each once: the masked copy and the blends are not idempotent.
-    const int width = kDisplayBand.width(), rows = kDisplayBand.height();
-    m_marks.resize(static_cast<size_t>(width) * rows);
-    m_markedFrom.assign(static_cast<size_t>(rows), width);
-    m_markedTo.assign(static_cast<size_t>(rows), 0);
-    for (const QRect& r : m_changed) {
-        const int from = r.left() - kDisplayBand.left(), to = from + r.width();
-        for (int row = r.top() - kDisplayBand.top(); row <= r.bottom() - kDisplayBand.top(); ++row) {
-            std::fill_n(m_marks.begin() + row * width + from, r.width(), 1);
-            m_markedFrom[row] = std::min(m_markedFrom[row], from);
-            m_markedTo[row] = std::max(m_markedTo[row], to);
-        }
-    }
-    m_runs.clear();
-    for (int row = 0; row < rows; ++row) {
-        uint8_t* marks = m_marks.data() + row * width;
-        for (int i = m_markedFrom[row]; i < m_markedTo[row];) {
-            if (!marks[i]) {
-                ++i;
-                continue;
-            }
-            int end = i;
-            while (end < m_markedTo[row] && marks[end])
-                marks[end++] = 0;
-            m_runs.push_back({row + kDisplayBand.top(), i + kDisplayBand.left(), end - i});
-            i = end;
-        }
-    }
-    m_changed = CoveringRects(m_runs, m_frame.width());
+    const std::vector<RowRun>& runs = m_runs.of(m_changed);
+    m_changed = CoveringRects(runs, m_frame.width());
     m_changedTight = true;
 
-    m_overlay.copyBackground(m_frame, m_runs);
+    m_overlay.copyBackground(m_frame, runs);
     if (m_dotsDrawn)
         DrawStarDots(m_frame, m_dots, kDisplayBand);
-    m_overlay.applyOverlay(m_frame, m_runs);
+    m_overlay.applyOverlay(m_frame, runs);
     if (!status)
         return;
-    for (const RowRun& run : m_runs) {
+    for (const RowRun& run : runs) {
         if (m_statusBox.contains(run.left, run.y))
             status->drawOutlined(m_frame, x, kStatusY, kStatusColour, kStatusOutline,
                                  QRect(run.left, run.y, run.width, 1));

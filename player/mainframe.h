@@ -10,9 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include "framediff.h"
 #include "overlaycompositor.h"
 #include "skinpictures.h"
 #include "visual/lyricline.h"
+#include "visual/skinlayout.h"
 #include "visual/starfield.h"
 #include "visual/textstamp.h"
 #include "visual/titlescroller.h"
@@ -68,7 +70,8 @@ private:
     // Everything the steps drawn outside the display band draw from, taken only in a tick in
     // which none of them moves by itself: no track playing, the menu at rest, the title at home,
     // the lyric line settled. Inside the band only the background, the stars, the oscilloscope,
-    // the overlay and the status line are drawn, and they are drawn every tick.
+    // the overlay and the status line are drawn, and a still tick draws them again wherever
+    // they can have changed.
     struct StillKey {
         int engineState, sec, volume, sampleRate, bitRate, totalSec, seekPos, playMode;
         int lyricsFade, menuPage, expressType, speAnaType, relativityVol;
@@ -115,9 +118,7 @@ private:
     } m_statusShown;            // the status line as the last compose drew it
     QRect m_statusBox;          // all the status line can cover
     bool m_changedTight = false;
-    std::vector<uint8_t> m_marks; // per pixel of the band, while a still tick gathers its pieces
-    std::vector<int> m_markedFrom, m_markedTo; // per row of the band: the marked columns
-    std::vector<RowRun> m_runs;   // ... and the pieces' pixels as runs along rows
+    RowRuns m_runs{SkinLayout::kDisplayBand}; // a still tick's pieces as runs along rows
     int m_tipShownSec = 0;
     int m_tipTotalSec = 0;
 };
