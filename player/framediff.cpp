@@ -118,9 +118,9 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
         // at once; scattered ones are compared one by one.
         const int spanLeft = firstWanted[bandIndex] * kBlock;
         const int spanWidth = std::min(width, (lastWanted[bandIndex] + 1) * kBlock) - spanLeft;
-        const bool sideBySide = std::all_of(want + firstWanted[bandIndex],
-                                            want + lastWanted[bandIndex] + 1,
-                                            [](uint8_t w) { return w != 0; });
+        const bool sideBySide =
+            std::all_of(want + firstWanted[bandIndex], want + lastWanted[bandIndex] + 1,
+                        [](uint8_t w) { return w != 0; });
         changed.clear();
         const int band = bandIndex * kBand;
         const int bandEnd = std::min(frame.height(), band + kBand);

@@ -35,8 +35,8 @@ public:
 
 private:
     QRect m_area;
-    std::vector<uint8_t> m_marks;         // per pixel of the area, cleared after each call
-    std::vector<int> m_from, m_to;        // per row: the columns marked
+    std::vector<uint8_t> m_marks;  // per pixel of the area, cleared after each call
+    std::vector<int> m_from, m_to; // per row: the columns marked
     std::vector<RowRun> m_runs;
 };
 

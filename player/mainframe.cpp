@@ -1,12 +1,12 @@
 // The drawing steps of one frame of the main window.
 #include "mainframe.h"
 
-#include "state/appstate.h"
 #include "engine/engine.h"
+#include "framediff.h"
 #include "mainwindowstate.h"
 #include "menupanel.h"
 #include "playlist/playlistmodel.h"
-#include "framediff.h"
+#include "state/appstate.h"
 #include "statusline.h"
 #include "visual/blit.h"
 #include "visual/framefont.h"

@@ -110,13 +110,13 @@ private:
     bool m_trackShown = true; // the opened track is shown (set by compose)
     std::optional<StillKey> m_lastStill; // the key of the last tick, when it was still
     std::vector<QRect> m_changed;
-    StarDots m_dots{};          // the stars as drawn by the last compose
-    bool m_dotsDrawn = false;   // ... when it drew them
+    StarDots m_dots{};        // the stars as drawn by the last compose
+    bool m_dotsDrawn = false; // ... when it drew them
     struct {
         QString text; // as drawn, cut
         int x = 0;
-    } m_statusShown;            // the status line as the last compose drew it
-    QRect m_statusBox;          // all the status line can cover
+    } m_statusShown;   // the status line as the last compose drew it
+    QRect m_statusBox; // all the status line can cover
     bool m_changedTight = false;
     RowRuns m_runs{SkinLayout::kDisplayBand}; // a still tick's pieces as runs along rows
     int m_tipShownSec = 0;
