@@ -76,12 +76,6 @@ private:
 
 } // namespace
 
-std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels,
-                                size_t maxRects)
-{
-    return ChangedRects(frame, shown, std::vector<QRect>{frame.rect()}, gapPixels, maxRects);
-}
-
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
                                 const std::vector<QRect>& candidates, int gapPixels,
                                 size_t maxRects)

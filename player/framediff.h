@@ -9,13 +9,11 @@
 #include <cstdint>
 #include <vector>
 
-// Rectangles of frame that differ from shown (both 32-bit, the same size): every changed pixel
-// lies in one; changes closer than gapPixels along a row share a rectangle. Beyond maxRects
-// pieces the sending costs more than the pixels saved: then one rectangle around them all.
-std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown, int gapPixels = 8,
-                                size_t maxRects = 96);
-// The same where only the candidates can have changed: only the blocks of eight by eight pixels
-// they touch are compared.
+// Rectangles of frame that differ from shown (both 32-bit, the same size) where only the
+// candidates can have changed (only the blocks of eight by eight pixels they touch are
+// compared): every changed pixel lies in one; changes closer than gapPixels along a row share
+// a rectangle. Beyond maxRects pieces the sending costs more than the pixels saved: then one
+// rectangle around them all.
 std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
                                 const std::vector<QRect>& candidates, int gapPixels = 8,
                                 size_t maxRects = 96);

@@ -2,6 +2,7 @@
 #include "lyricline.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/engine.h"
 #include "framefont.h"
@@ -22,6 +23,16 @@ int atLeastZero(int v)
 int atMost255(int v)
 {
     return std::min(v, 255);
+}
+
+// The engine's current line, or nothing when it has no lyrics.
+std::optional<QString> CurrentLine(Engine& engine)
+{
+    LyricsRecord record{};
+    if (engine.getLyrics(record) == 0)
+        return std::nullopt;
+    // The shown text ends at the first NUL, as a fixed-length field would.
+    return QString::fromUtf8(record.lines[2].c_str());
 }
 
 } // namespace
@@ -72,18 +83,14 @@ void FitLyric(TextStamp& stamp, const QString& text)
 
 void ShowLyrics(QImage& frame, Engine& engine, int lyricsFade, bool lyricHover, LyricLine& line)
 {
-    LyricsRecord record{};
-    if (engine.getLyrics(record) == 0) {
+    if (const auto text = CurrentLine(engine)) {
+        FitLyric(line.Label3, *text);
+        if (*text != line.Label5)
+            line.LyricFadeStep = 1;
+        line.Label5 = *text;
+    } else {
         FitLyric(line.Label3, kNoLyrics);
         line.LyricFadeStep = kLyricFadeSteps;
-    } else {
-        // The shown text ends at the first NUL, as a fixed-length field would.
-        const std::string& field = record.lines[2];
-        const QString text = QString::fromUtf8(field.c_str());
-        FitLyric(line.Label3, text);
-        if (text != line.Label5)
-            line.LyricFadeStep = 1;
-        line.Label5 = text;
     }
 
     const QRgb shadow = LyricShadowColour(line.LyricFadeStep, lyricsFade);
@@ -98,9 +105,8 @@ bool LyricLineStill(Engine& engine, const LyricLine& line)
 {
     if (line.LyricFadeStep != kLyricFadeSteps)
         return false;
-    LyricsRecord record{};
-    if (engine.getLyrics(record) == 0)
+    const auto text = CurrentLine(engine);
+    if (!text)
         return line.Label3.text() == kNoLyrics;
-    const QString text = QString::fromUtf8(record.lines[2].c_str());
-    return text == line.Label5 && text == line.Label3.text();
+    return *text == line.Label5 && *text == line.Label3.text();
 }

@@ -14,15 +14,22 @@ constexpr int kHoldStep = 5;
 constexpr int kHoldEnd = 255;
 constexpr int kTicksPerMove = 4;
 
+// Counts one call; true on every kTicksPerMove-th, when the title may move.
+bool CountTick(TitleScroller& scroller)
+{
+    if (++scroller.TitleTick < kTicksPerMove)
+        return false;
+    scroller.TitleTick = 0;
+    return true;
+}
+
 } // namespace
 
 void TitleMove(QImage& frame, Engine& engine, AppState& app, TitleScroller& scroller)
 {
     scroller.Label2.setText(app.TitleLabel);
 
-    scroller.TitleTick += 1;
-    if (scroller.TitleTick >= kTicksPerMove) {
-        scroller.TitleTick = 0;
+    if (CountTick(scroller)) {
         int32_t sec = 0;
         if (engine.getState(sec) == 1 && app.TitleInterval != 0) {
             app.TitlePos = Clamp16(int64_t(app.TitlePos) - app.TitleInterval);
@@ -53,5 +60,5 @@ bool TitleStill(const AppState& app, const TitleScroller& scroller, int engineSt
 
 void TitleStillTick(TitleScroller& scroller)
 {
-    scroller.TitleTick = scroller.TitleTick + 1 >= kTicksPerMove ? 0 : scroller.TitleTick + 1;
+    CountTick(scroller);
 }

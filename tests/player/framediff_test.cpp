@@ -42,11 +42,11 @@ TEST(ChangedRects, NothingForTheSameFrameAndATightBoxForOneChange)
 {
     std::mt19937 random(1);
     const QImage shown = Noise(random);
-    EXPECT_TRUE(ChangedRects(shown, shown).empty());
+    EXPECT_TRUE(ChangedRects(shown, shown, {shown.rect()}).empty());
     QImage frame = shown;
     frame.setPixel(299, 149, ~frame.pixel(299, 149));
     frame.setPixel(297, 148, ~frame.pixel(297, 148));
-    const auto rects = ChangedRects(frame, shown);
+    const auto rects = ChangedRects(frame, shown, {frame.rect()});
     ASSERT_EQ(rects.size(), 1u);
     ExpectCovered(frame, shown, rects);
     EXPECT_EQ(rects[0], QRect(297, 148, 3, 2));
@@ -64,7 +64,7 @@ TEST(ChangedRects, ScatteredDotsTravelAsSmallPiecesThatCoverThemAll)
             for (int x = cx - 1; x <= cx + 1; ++x)
                 frame.setPixel(x, y, qRgb(x & 255, y & 255, i));
     }
-    const auto rects = ChangedRects(frame, shown);
+    const auto rects = ChangedRects(frame, shown, {frame.rect()});
     ExpectCovered(frame, shown, rects);
     const QRect box = BoundingRect(rects);
     EXPECT_LT(Area(rects) * 4, static_cast<long long>(box.width()) * box.height())
@@ -87,7 +87,8 @@ TEST(ChangedRects, RandomChangesAreAlwaysCovered)
             candidates.push_back(QRect(x - 1, y - 1, 3, 3));
         }
         for (const auto& rects :
-             {ChangedRects(frame, shown, 8, 96), ChangedRects(frame, shown, candidates, 8, 96)}) {
+             {ChangedRects(frame, shown, {frame.rect()}, 8, 96),
+              ChangedRects(frame, shown, candidates, 8, 96)}) {
             ExpectCovered(frame, shown, rects);
             EXPECT_LE(rects.size(), 96u);
             for (const QRect& r : rects)
@@ -106,7 +107,7 @@ TEST(ChangedRects, TooManyPiecesBecomeOneBoxThatStillCoversTheRest)
         for (int x = 0; x < 300; x += 20)
             frame.setPixel(x, y, ~frame.pixel(x, y));
     frame.setPixel(290, 140, ~frame.pixel(290, 140));
-    const auto rects = ChangedRects(frame, shown, 8, 16);
+    const auto rects = ChangedRects(frame, shown, {frame.rect()}, 8, 16);
     ASSERT_EQ(rects.size(), 1u);
     ExpectCovered(frame, shown, rects);
 }
