@@ -35,13 +35,17 @@ void endCallback(int32_t, int32_t)
     ++g_endCalls;
 }
 
+// The loudest sample heard since the test last set it to 0. The output thread raises it with a
+// compare-exchange: a plain load and store could write an old peak back over the test's reset.
 std::atomic<int> g_peak{0};
 void tapPeak(const int16_t* frames, int count, int64_t)
 {
-    int peak = g_peak.load();
+    int block = 0;
     for (int i = 0; i < count * 2; ++i)
-        peak = std::max(peak, std::abs(int(frames[i])));
-    g_peak.store(peak);
+        block = std::max(block, std::abs(int(frames[i])));
+    int peak = g_peak.load();
+    while (block > peak && !g_peak.compare_exchange_weak(peak, block)) {
+    }
 }
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs)
