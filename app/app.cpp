@@ -63,8 +63,9 @@ std::atomic<AppState*> g_callbackState{nullptr};
 std::atomic<TimerEvent*> g_callbackLoop{nullptr};
 
 // The tick's interval while the main window is out of sight and nothing else shows its clock:
-// the tick then only keeps its logic, and the end of a track wakes it at once.
-constexpr int kUnseenIntervalMs = 100;
+// the tick then only keeps its logic. The end of a track, and the window painted back into
+// sight, wake it at once; the tray icon changes on even seconds, which this still catches.
+constexpr int kUnseenIntervalMs = 250;
 
 int toolIndex(ToolWindow window) { return static_cast<int>(window); }
 
@@ -196,6 +197,7 @@ void App::load(const QStringList& args)
     QApplication::setWindowIcon(m_skin->programIcon());
     m_traySink = std::make_unique<AppTraySink>(m_kit->trayIcon(), *m_skin);
     m_mainWindow->setTrayIcon(m_traySink.get());
+    m_mainWindow->setBackInSight([this] { m_timer.wake(); });
     m_mainWindow->hooks().addFromShortcut = [this](int keyCode) {
         m_playlistWindow->roads().AddFromShortcut(keyCode);
     };

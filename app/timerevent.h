@@ -34,6 +34,8 @@ public:
 
     // How many ticks the loop has raised (for diagnostics and tests).
     long long tickCount() const { return m_ticks; }
+    // Whether a wake is waiting for the loop's next pass (for tests).
+    bool wakePending() const { return m_wakeRequested.load(); }
 
 private:
     bool m_enabled = false;

@@ -120,6 +120,8 @@ void MainWindow::tick()
 
 void MainWindow::paintEvent(QPaintEvent* event)
 {
+    if (m_unseen && m_backInSight)
+        m_backInSight();
     QPainter painter(this);
     // Nearest-neighbour on scaled screens keeps the pixel art sharp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

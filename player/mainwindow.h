@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 #include "mainframe.h"
@@ -34,6 +35,9 @@ public:
     void tick();
     // Whether the window can be seen now: shown, not minimised, mapped.
     bool canBeSeen() const;
+    // Called when the platform paints the window while the last tick found it out of sight: it
+    // shows a stale frame until the next tick, so the caller ticks at once.
+    void setBackInSight(std::function<void()> hook) { m_backInSight = std::move(hook); }
 
     // Playlist operations provided by the playlist side (keys 1..5, the shuffled order).
     PlayerHooks& hooks() { return m_hooks; }
@@ -86,6 +90,7 @@ private:
     QRect m_lastDirty;
     std::vector<QRect> m_dirtyRects;
     bool m_unseen = true; // no frame has been sent since the window was last out of sight
+    std::function<void()> m_backInSight;
     // Window drag: the platform's move when it has one, else our own.
     bool m_systemMove = false;
     bool m_pollRelease = false; // the platform's move ends when the pointer's buttons are up

@@ -9,7 +9,9 @@
 #include "player/mainwindow.h"
 #include "shell/messagebox.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTextStream>
@@ -156,6 +158,27 @@ TEST_F(AppTest, ABrokenLoadSettingIsReplacedByItsDefaultAtStartAndReportedOnce)
 }  // namespace
 
 namespace {
+
+TEST_F(AppTest, AMainWindowComingBackIntoSightIsDrawnAtOnceNotAtTheOutOfSightPace)
+{
+    App app(m_state, m_engine);
+    app.load({});
+    app.hideWindows();
+    app.tick();
+    ASSERT_FALSE(app.mainWindow().canBeSeen());
+    ASSERT_GT(app.timer().Interval(), 20) << "out of sight the loop ticks slowly";
+    EXPECT_FALSE(app.timer().wakePending());
+
+    // Back in sight, the platform shows what the window last drew; the loop must tick now to
+    // draw the present frame, not at the end of the slow interval.
+    app.restoreWindows();
+    QElapsedTimer clock;
+    clock.start();
+    while (!app.timer().wakePending() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(app.mainWindow().canBeSeen());
+    EXPECT_TRUE(app.timer().wakePending());
+}
 
 TEST_F(AppTest, HidingWithoutATrayMinimisesSoTheWindowsCanComeBack)
 {
