@@ -151,8 +151,7 @@ void MainFrame::composeBand()
 {
     m_overlay.copyBackground(m_frame, kDisplayBand);
     drawStars();
-    if (m_state.ExpressType == 0)
-        OsiroScope(m_frame, m_engine, m_state.OsiroType, kDisplayBand);
+    OsiroScope(m_frame, m_engine, m_state.OsiroType, kDisplayBand);
     m_overlay.applyOverlay(m_frame, kDisplayBand);
     WriteMessage();
 }

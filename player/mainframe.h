@@ -83,6 +83,7 @@ private:
     };
     std::optional<StillKey> stillKey(int engineState, int sec);
     void composeWhole(int engineState, int sec);
+    // A still tick's drawing: with the oscilloscope the whole band, else only the pieces.
     void composeBand();
     void composeStars();
     void drawStars();

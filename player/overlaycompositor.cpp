@@ -27,10 +27,11 @@ OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& ove
     }
     // Rows the overlay does not reach, or whose mask is missing, show the background only.
     const int width = m_background.width();
+    m_coveredRows = width <= m_overlay.width()
+                        ? std::min(m_height, static_cast<int>(m_overlay.height()) - m_height)
+                        : 0;
     for (int row = 0; row < m_background.height(); ++row) {
-        const bool covered =
-            row < m_height && row + m_height < m_overlay.height() && width <= m_overlay.width();
-        if (!covered) {
+        if (row >= m_coveredRows) {
             m_spans.push_back({row, 0, width, Kind::Clear});
             continue;
         }
@@ -138,16 +139,13 @@ void OverlayCompositor::copyBackground(QImage& frame, const std::vector<RowRun>&
 
 void OverlayCompositor::applyOverlay(QImage& frame, const std::vector<RowRun>& runs) const
 {
-    // Rows the overlay covers; the others show what was drawn (see the constructor).
-    if (m_background.width() > m_overlay.width())
-        return;
-    const int rows = std::min(m_height, static_cast<int>(m_overlay.height()) - m_height);
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const uchar* overlay = m_overlay.constBits();
     const qsizetype overlayStride = m_overlay.bytesPerLine();
     for (const RowRun& run : runs) {
-        if (run.y >= rows)
+        // Rows the overlay does not cover show what was drawn.
+        if (run.y >= m_coveredRows)
             continue;
         const auto* image = reinterpret_cast<const uint32_t*>(overlay + run.y * overlayStride);
         const auto* mask =

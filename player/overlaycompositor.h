@@ -45,5 +45,7 @@ private:
     QImage m_background;
     QImage m_overlay;
     int m_height;
+    // Rows above this one have the overlay and its mask; the others show the background only.
+    int m_coveredRows = 0;
     std::vector<Span> m_spans;
 };

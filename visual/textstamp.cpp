@@ -119,8 +119,6 @@ void TextStamp::draw(QImage& frame, int x, int y, QRgb colour) const
 
 void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const
 {
-    if (m_coverage.isNull())
-        return;
     drawOutlined(frame, x, y, colour, outline, frame.rect());
 }
 
