@@ -3,6 +3,7 @@
 #include "x11pointer.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -36,12 +37,19 @@ std::optional<QPoint> WindowPlaceOnScreen(const QWidget& window)
         return std::nullopt;
     std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
         xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(id), Root(c), 0, 0),
-            nullptr),
+            c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(id), Root(c), 0, 0), nullptr),
         &std::free);
     if (!reply)
         return std::nullopt;
-    return QPoint(reply->dst_x, reply->dst_y);
+    // The X server counts device pixels; Qt keeps a screen's corner where it is and divides the
+    // rest by the screen's scale.
+    const QPoint device(reply->dst_x, reply->dst_y);
+    const QScreen* screen = window.screen();
+    const qreal scale = window.devicePixelRatioF();
+    if (!screen || !(scale > 0.0) || scale == 1.0)
+        return device;
+    const QPoint origin = screen->geometry().topLeft();
+    return origin + (device - origin) / scale;
 }
 
 std::optional<bool> PointerButtonHeld()
@@ -54,7 +62,7 @@ std::optional<bool> PointerButtonHeld()
         xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr), &std::free);
     if (!reply)
         return std::nullopt;
-    constexpr uint16_t kButtons = XCB_KEY_BUT_MASK_BUTTON_1 | XCB_KEY_BUT_MASK_BUTTON_2 |
-                                  XCB_KEY_BUT_MASK_BUTTON_3;
+    constexpr uint16_t kButtons =
+        XCB_KEY_BUT_MASK_BUTTON_1 | XCB_KEY_BUT_MASK_BUTTON_2 | XCB_KEY_BUT_MASK_BUTTON_3;
     return (reply->mask & kButtons) != 0;
 }

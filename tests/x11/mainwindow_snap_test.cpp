@@ -1,11 +1,13 @@
 // The main window dragged by a real window manager (openbox under this test's X server): it
-// snaps to the screen's edges when the button is released, not at the next click.
+// snaps to the screen's edges when the button is released, not at the next click, and lands
+// where it should on a scaled screen too (QT_SCALE_FACTOR set by the test's runner).
 #include "player/mainwindow.h"
 #include "player/playertestkit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QWindow>
 #include <qguiapplication_platform.h>
@@ -48,8 +50,8 @@ bool WindowManagerRuns()
     if (!atom)
         return false;
     std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> property(
-        xcb_get_property_reply(
-            c, xcb_get_property(c, 0, Root(), atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr),
+        xcb_get_property_reply(c, xcb_get_property(c, 0, Root(), atom->atom, XCB_ATOM_WINDOW, 0, 1),
+                               nullptr),
         &std::free);
     return property && xcb_get_property_value_length(property.get()) == 4;
 }
@@ -69,7 +71,8 @@ QPoint PlaceOnScreen(QWidget& window)
 
 void Xdotool(const QStringList& args)
 {
-    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0) << args.join(' ').toStdString();
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0)
+        << args.join(' ').toStdString();
 }
 
 class MainWindowSnapTest : public ::testing::Test {
@@ -111,20 +114,24 @@ protected:
         }
     }
 
-    // Presses the left button over the display, moves the window's left edge to x = left, rests
-    // there and lets the button go.
-    void dragLeftEdgeTo(int left)
+    // Device pixels per window pixel.
+    qreal scale() const { return window->devicePixelRatioF(); }
+    int device(int logical) const { return qRound(logical * scale()); }
+
+    // Presses the left button over the display, moves the window's top-left corner to the
+    // device pixel corner, rests there and lets the button go.
+    void dragTo(QPoint corner)
     {
         const QPoint start = PlaceOnScreen(*window);
         const QPoint grip = start + QPoint(150, 60);
-        const int shift = left - start.x();
+        const QPoint shift = corner - start;
         Xdotool({"mousemove", "--sync", QString::number(grip.x()), QString::number(grip.y())});
         Settle(100);
         Xdotool({"mousedown", "1"});
         Settle(200);
         for (int step = 1; step <= 4; ++step) {
-            Xdotool({"mousemove", QString::number(grip.x() + shift * step / 4),
-                     QString::number(grip.y())});
+            const QPoint at = grip + shift * step / 4;
+            Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
             Settle(100);
         }
         // The pointer rests before the release, longer than any wait for a resting window.
@@ -144,11 +151,28 @@ protected:
 
 TEST_F(MainWindowSnapTest, SnapsToTheEdgeWhenTheButtonIsReleased)
 {
-    dragLeftEdgeTo(11);
-    EXPECT_EQ(PlaceOnScreen(*window).x(), 11) << "11 pixels from the edge is out of reach";
-    dragLeftEdgeTo(6);
-    EXPECT_EQ(PlaceOnScreen(*window).x(), 0);
-    EXPECT_EQ(window->frameGeometry().x(), 0);
+    // Distances are the window's pixels: device pixels on a scaled screen.
+    const int top = device(100);
+    dragTo({device(11), top});
+    EXPECT_EQ(PlaceOnScreen(*window), QPoint(device(11), top))
+        << "11 pixels from the edge is out of reach";
+    dragTo({device(6), top});
+    EXPECT_EQ(PlaceOnScreen(*window), QPoint(0, top));
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(0, 100));
+
+    // Near the right and bottom edges it touches them, and a window away from every edge stays.
+    const QRect screen = window->screen()->geometry();
+    const QSize deviceScreen(device(screen.width()), device(screen.height()));
+    const QSize deviceWindow(device(300), device(150));
+    dragTo({deviceScreen.width() - deviceWindow.width() - device(6),
+            deviceScreen.height() - deviceWindow.height() - device(6)});
+    EXPECT_EQ(PlaceOnScreen(*window), QPoint(deviceScreen.width() - deviceWindow.width(),
+                                             deviceScreen.height() - deviceWindow.height()));
+    EXPECT_EQ(window->frameGeometry().topLeft(),
+              QPoint(screen.width() - 300, screen.height() - 150));
+    dragTo({device(40), device(50)});
+    EXPECT_EQ(PlaceOnScreen(*window), QPoint(device(40), device(50)));
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(40, 50));
 }
 
 } // namespace
