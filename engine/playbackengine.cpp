@@ -201,7 +201,7 @@ int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
             info = next->info;
         return next && next->path == path;
     };
-    auto decoder = std::make_unique<MpegDecoder>();
+    auto decoder = std::make_unique<TrackDecoder>();
     TrackRecord track;
     if (!path.empty() && m_open && m_state.load() != Stopped) {
         if (nextIsPath())
@@ -260,7 +260,7 @@ int PlaybackEngine::reopen(const std::string& path, InputInfo& info)
     // The file is read again from its path (a tag written since replaced it by rename). The
     // running decoder keeps its descriptor, whose audio is the same, so the sound, the state and
     // the position go on untouched.
-    MpegDecoder fresh;
+    TrackDecoder fresh;
     if (!fresh.open(path, true) || fresh.sampleRate() != m_info.sampleRate ||
         fresh.channels() != m_info.channels)
         return 0;

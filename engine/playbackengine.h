@@ -25,7 +25,7 @@
 
 #include "analysis/spectrum.h"
 #include "clock/playclock.h"
-#include "decode/mpegdecoder.h"
+#include "decode/decoder.h"
 #include "dsp/gainramp.h"
 #include "dsp/pitchtempo.h"
 #include "dsp/splicehead.h"
@@ -145,7 +145,7 @@ private:
     RingRenderer m_renderer{m_ring, m_clock, m_gain};
 
     // The open track (caller's thread; the decoder belongs to the decode thread while it runs).
-    MpegDecoder m_decoder;
+    TrackDecoder m_decoder;
     std::string m_path;
     InputInfo m_info;
     int64_t m_lengthFrames = 0;

@@ -19,7 +19,7 @@
 #include "analysis/bandresponse.h"
 #include "analysis/spectrum.h"
 #include "analysis/wave.h"
-#include "decode/mpegdecoder.h"
+#include "decode/decoder.h"
 #include "dsp/equalizer.h"
 #include "lyrics/lyrics.h"
 #include "meta/tagreader.h"
@@ -363,7 +363,7 @@ int lyrics(const std::string& path, double ms)
 bool framesAt(const std::string& path, double sec, int count, std::vector<int16_t>& frames,
               int& channels)
 {
-    MpegDecoder decoder;
+    TrackDecoder decoder;
     std::string error;
     if (!decoder.open(path, true, &error))
         return false;

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <utility>
 
-
 #include <mpg123.h>
 
 namespace {
@@ -22,7 +21,8 @@ int64_t scannedLength(const std::string& path)
         return -1;
     int64_t length = -1;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
-    if (IsPlainFile(path) && mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
+    if (IsPlainFile(path) && mpg123_open(handle, path.c_str()) == MPG123_OK &&
+        mpg123_scan(handle) == MPG123_OK)
         length = static_cast<int64_t>(mpg123_length(handle));
     mpg123_close(handle);
     mpg123_delete(handle);
@@ -47,22 +47,8 @@ void MpegDecoder::close()
         mpg123_delete(m_handle);
         m_handle = nullptr;
     }
-    m_sampleRate = m_channels = m_bitRateKbps = 0;
-    m_lengthFrames = m_positionFrames = 0;
+    clearFormat();
     m_ended = false;
-}
-
-void MpegDecoder::swap(MpegDecoder& other) noexcept
-{
-    std::swap(m_handle, other.m_handle);
-    std::swap(m_sampleRate, other.m_sampleRate);
-    std::swap(m_channels, other.m_channels);
-    std::swap(m_samplesPerFrame, other.m_samplesPerFrame);
-    std::swap(m_bitRateKbps, other.m_bitRateKbps);
-    std::swap(m_lengthFrames, other.m_lengthFrames);
-    std::swap(m_positionFrames, other.m_positionFrames);
-    std::swap(m_ended, other.m_ended);
-    std::swap(m_indexed, other.m_indexed);
 }
 
 bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* error)
@@ -101,12 +87,14 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     // re-negotiated.
     mpg123_format_none(m_handle);
     mpg123_format(m_handle, rate, channels, MPG123_ENC_SIGNED_16);
+    m_format = AudioFormat::Mpeg;
     m_sampleRate = static_cast<int>(rate);
     m_channels = channels;
     mpg123_frameinfo2 info{};
     bool variable = false;
     if (mpg123_info(m_handle, &info) == MPG123_OK) {
         variable = info.vbr != MPG123_CBR;
+        m_codec = info.layer == 1 ? "MP1" : info.layer == 2 ? "MP2" : "MP3";
         m_bitRateKbps = variable && info.abr_rate > 0 ? info.abr_rate : info.bitrate;
     }
     int spf = mpg123_spf(m_handle);

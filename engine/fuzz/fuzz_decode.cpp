@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "decode/mpegdecoder.h"
+#include "decode/decoder.h"
 #include "meta/mpeginfo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
-    MpegDecoder decoder;
+    TrackDecoder decoder;
     if (decoder.open(path, true)) {
         std::vector<int16_t> block(4096 * 2);
         int64_t total = 0;

@@ -5,7 +5,7 @@
 
 #include "meta/tagreader.h"
 
-void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info)
+void ReadInputInfo(const std::string& path, const TrackDecoder& decoder, InputInfo& info)
 {
     info = {};
     TagInfo tag;
@@ -17,7 +17,7 @@ void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInf
         std::llround(static_cast<double>(decoder.lengthFrames()) / decoder.sampleRate()));
 }
 
-bool OpenTrackFile(const std::string& path, MpegDecoder& decoder, TrackRecord& record,
+bool OpenTrackFile(const std::string& path, TrackDecoder& decoder, TrackRecord& record,
                    std::string* error)
 {
     if (!decoder.open(path, true, error))
@@ -40,7 +40,7 @@ void TrackQueue::reset(int track)
     m_joinedTrack.store(0, std::memory_order_release);
 }
 
-bool TrackQueue::offer(TrackRecord record, std::unique_ptr<MpegDecoder> decoder)
+bool TrackQueue::offer(TrackRecord record, std::unique_ptr<TrackDecoder> decoder)
 {
     m_next = std::move(record);
     m_nextDecoder = std::move(decoder);
@@ -67,7 +67,7 @@ const TrackRecord* TrackQueue::successor() const
     return joinedTrack() != 0 && m_keepJoined ? &m_joined : nullptr;
 }
 
-bool TrackQueue::join(MpegDecoder& current)
+bool TrackQueue::join(TrackDecoder& current)
 {
     // A successor offered while another is joined waits for the rewind that replaces it.
     if (!m_nextDecoder || joinedTrack() != 0)
@@ -83,7 +83,7 @@ bool TrackQueue::join(MpegDecoder& current)
     return true;
 }
 
-void TrackQueue::rewind(MpegDecoder& current)
+void TrackQueue::rewind(TrackDecoder& current)
 {
     if (joinedTrack() == 0)
         return;

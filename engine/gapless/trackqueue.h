@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "decode/mpegdecoder.h"
+#include "decode/decoder.h"
 #include "records.h"
 
 // What the caller's side keeps of a track: its file, its information and its number on the clock.
@@ -23,10 +23,10 @@ struct TrackRecord {
 };
 
 // The information of the track open in decoder, read from path (tag) and the stream.
-void ReadInputInfo(const std::string& path, const MpegDecoder& decoder, InputInfo& info);
+void ReadInputInfo(const std::string& path, const TrackDecoder& decoder, InputInfo& info);
 // Opens path in decoder and describes it in record (its number left alone). False, error set,
-// when the file is missing or holds no MPEG audio.
-bool OpenTrackFile(const std::string& path, MpegDecoder& decoder, TrackRecord& record,
+// when the file is missing or holds no audio the engine can decode.
+bool OpenTrackFile(const std::string& path, TrackDecoder& decoder, TrackRecord& record,
                    std::string* error = nullptr);
 
 class TrackQueue {
@@ -38,7 +38,7 @@ public:
 
     // The successor of the heard track, replacing any other. True when audio of another successor
     // is already queued: the caller re-decodes from the frame heard (a jump), which rewinds it.
-    bool offer(TrackRecord record, std::unique_ptr<MpegDecoder> decoder);
+    bool offer(TrackRecord record, std::unique_ptr<TrackDecoder> decoder);
     // No successor. True, as for offer, when a joined one has to be taken back.
     bool withdraw();
     // The successor waiting or joined and still wanted; nullptr when none.
@@ -46,10 +46,10 @@ public:
 
     // Decode thread, at the end of the stream: the successor's decoder takes the place of
     // current, whose stream is kept until the join is heard. False when there is none.
-    bool join(MpegDecoder& current);
+    bool join(TrackDecoder& current);
     // Decode thread, at every jump or stop: a join not heard yet is undone. current reads the
     // heard track again and the successor, when still wanted, waits from its beginning.
-    void rewind(MpegDecoder& current);
+    void rewind(TrackDecoder& current);
     // Any thread: the number of the joined track not heard yet; 0 when none.
     int joinedTrack() const { return m_joinedTrack.load(std::memory_order_acquire); }
     // Caller, once frames of the joined track are heard: the previous stream is closed and the
@@ -57,10 +57,10 @@ public:
     bool adopt(int track, TrackRecord& record);
 
 private:
-    TrackRecord m_next;                         // the waiting successor
-    std::unique_ptr<MpegDecoder> m_nextDecoder; // null when none waits
-    TrackRecord m_joined;                       // the successor being decoded, not heard yet
-    std::unique_ptr<MpegDecoder> m_before;      // the heard track's stream after a join
+    TrackRecord m_next;                          // the waiting successor
+    std::unique_ptr<TrackDecoder> m_nextDecoder; // null when none waits
+    TrackRecord m_joined;                        // the successor being decoded, not heard yet
+    std::unique_ptr<TrackDecoder> m_before;      // the heard track's stream after a join
     int m_beforeTrack = 0;
     int m_decoderTrack = 0;
     bool m_keepJoined = true; // false once the joined successor was replaced or withdrawn

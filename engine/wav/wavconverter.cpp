@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "decode/mpegdecoder.h"
+#include "decode/decoder.h"
 #include "wavwriter.h"
 
 WavConverter::~WavConverter()
@@ -49,7 +49,7 @@ std::string WavConverter::error() const
 void WavConverter::run(std::string source, std::string target, int blockFrames, Finished finished)
 {
     std::string error;
-    MpegDecoder decoder;
+    TrackDecoder decoder;
     WavWriter writer;
     if (!decoder.open(source, true, &error) ||
         !writer.open(target, decoder.sampleRate(), decoder.channels(), error)) {
