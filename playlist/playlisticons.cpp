@@ -140,13 +140,20 @@ void drawNote(QPainter& p, const QColor& colour, qreal dx, qreal dy, qreal scale
 QIcon ToolbarIcon(ToolbarGlyph glyph)
 {
     constexpr int kSize = 20;
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    drawTile(p, kSize);
-    drawGlyph(p, glyph);
-    p.end();
-    return QIcon(pixmap);
+    // The same drawing at twice the resolution serves screens of twice the density.
+    QIcon icon;
+    for (int scale : {1, 2}) {
+        QPixmap pixmap(kSize * scale, kSize * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.scale(scale, scale);
+        drawTile(p, kSize);
+        drawGlyph(p, glyph);
+        p.end();
+        pixmap.setDevicePixelRatio(scale);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QIcon TrayPicture(int n)

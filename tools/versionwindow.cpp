@@ -55,6 +55,8 @@ VersionWindow::VersionWindow(Engine& engine, QWidget* parent)
 {
     setFixedSize(kWidth, kHeight);
     m_picture = loadVersionPicture();
+    if (QFile::exists(QStringLiteral(":/skin/version@2x.png")))
+        m_pictureAt2x = QPixmap(QStringLiteral(":/skin/version@2x.png"));
     const QFont font(QStringLiteral("ＭＳ Ｐゴシック"), 9);
     m_engineLabel = new QLabel(this);
     m_programLabel = new QLabel(this);
@@ -99,7 +101,10 @@ void VersionWindow::paintEvent(QPaintEvent*)
     if (m_picture.isNull())
         return;
     QPainter painter(this);
-    painter.drawPixmap(rect(), m_picture);
+    // On a dense screen the drawing at twice the resolution, scaled smoothly between ratios.
+    const bool dense = devicePixelRatioF() > 1.0 && !m_pictureAt2x.isNull();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, dense);
+    painter.drawPixmap(rect(), dense ? m_pictureAt2x : m_picture);
 }
 
 void VersionWindow::mousePressEvent(QMouseEvent* event)

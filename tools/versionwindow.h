@@ -38,6 +38,7 @@ protected:
 private:
     Engine& m_engine;
     QPixmap m_picture;
+    QPixmap m_pictureAt2x; // the built-in picture's drawing at twice the resolution, if any
     QLabel* m_engineLabel = nullptr;
     QLabel* m_programLabel = nullptr;
 };

@@ -1,6 +1,7 @@
 // Loads the skin pictures from the compiled-in resources.
 #include "skin.h"
 
+#include <QPixmap>
 #include <QString>
 
 #include "skinlayout.h"
@@ -41,12 +42,21 @@ Skin::Skin()
     m_picture3 = loadRgb32(QStringLiteral("picture3.png"));
     m_picture5 = loadRgb32(QStringLiteral("picture5.png"));
     m_version = loadRgb32(QStringLiteral("version.png"));
-    for (int i = 0; i < 3; ++i)
+    m_picture1At2x = loadRgb32(QStringLiteral("picture1@2x.png"));
+    m_picture2At2x = loadRgb32(QStringLiteral("picture2@2x.png"));
+    m_picture3At2x = loadRgb32(QStringLiteral("picture3@2x.png"));
+    m_picture5At2x = loadRgb32(QStringLiteral("picture5@2x.png"));
+    m_versionAt2x = loadRgb32(QStringLiteral("version@2x.png"));
+    for (int i = 0; i < 3; ++i) {
         m_tray[i] = QImage(QStringLiteral(":/skin/tray%1.png").arg(i + 1));
-    m_valid = m_picture1.size() == SkinLayout::kSpriteSheetSize &&
-              m_picture2.size() == SkinLayout::kFrameSize &&
-              m_picture3.size() == SkinLayout::kOverlaySize &&
-              m_picture5.size() == SkinLayout::kLitButtonsSize;
+        m_trayAt2x[i] = QImage(QStringLiteral(":/skin/tray%1@2x.png").arg(i + 1));
+    }
+    using namespace SkinLayout;
+    m_valid =
+        m_picture1.size() == kSpriteSheetSize && m_picture2.size() == kFrameSize &&
+        m_picture3.size() == kOverlaySize && m_picture5.size() == kLitButtonsSize &&
+        m_picture1At2x.size() == kSpriteSheetSize * 2 && m_picture2At2x.size() == kFrameSize * 2 &&
+        m_picture3At2x.size() == kOverlaySize * 2 && m_picture5At2x.size() == kLitButtonsSize * 2;
 }
 
 QImage Skin::trayImage(int index) const
@@ -57,7 +67,15 @@ QImage Skin::trayImage(int index) const
 QIcon Skin::trayIcon(int index) const
 {
     const QImage image = trayImage(index);
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    if (image.isNull())
+        return {};
+    QIcon icon(QPixmap::fromImage(image));
+    QPixmap twice = QPixmap::fromImage(m_trayAt2x[index - 1]);
+    if (!twice.isNull()) {
+        twice.setDevicePixelRatio(2);
+        icon.addPixmap(twice);
+    }
+    return icon;
 }
 
 QIcon Skin::programIcon() const

@@ -105,13 +105,18 @@ int drawLabel(QImage& image, QPoint at, const QString& text, QColor colour)
         if (glyph != kLabelFont.end()) {
             for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 3; ++col)
-                    if (glyph->second[row][col] == '#' &&
-                        image.rect().contains(x + col, at.y() + row))
-                        image.setPixelColor(x + col, at.y() + row, colour);
+                    if (glyph->second[row][col] == '#')
+                        PutPixel(image, x + col, at.y() + row, colour);
         }
         x += 4;
     }
     return x - 1;
+}
+
+// A painter on image that takes 1x coordinates at the current scale.
+void scaleTo1x(QPainter& p)
+{
+    p.scale(Scale(), Scale());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -191,6 +196,7 @@ void paintGlassInterior(QPainter& p, const QPainterPath& glass)
 void paintChip(QImage& image, const QRect& chip, const QString& label, int labelX)
 {
     QPainter p(&image);
+    scaleTo1x(p);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kChipBorder, 1));
     p.setBrush(kChip);
@@ -232,9 +238,10 @@ void paintWell(QPainter& p, QPoint centre)
 
 QImage paintBody(const QPainterPath& glass)
 {
-    QImage body(kFrameSize, QImage::Format_RGB32);
+    QImage body = ScaledImage(kFrameSize, QImage::Format_RGB32);
     body.fill(kOutside);
     QPainter p(&body);
+    scaleTo1x(p);
     p.setRenderHint(QPainter::Antialiasing);
 
     // The case.
@@ -256,12 +263,17 @@ QImage paintBody(const QPainterPath& glass)
             const int n = int(grain() % 7) - 3;
             if (n == 0)
                 continue;
-            QColor c = body.pixelColor(x, y);
-            if (c == kOutside)
-                continue;
-            c.setRgb(std::clamp(c.red() + n, 0, 255), std::clamp(c.green() + n, 0, 255),
-                     std::clamp(c.blue() + n, 0, 255));
-            body.setPixelColor(x, y, c);
+            // One grain per 1x pixel, on every pixel it covers.
+            for (int dy = 0; dy < Scale(); ++dy)
+                for (int dx = 0; dx < Scale(); ++dx) {
+                    const int px = x * Scale() + dx, py = y * Scale() + dy;
+                    QColor c = body.pixelColor(px, py);
+                    if (c == kOutside)
+                        continue;
+                    c.setRgb(std::clamp(c.red() + n, 0, 255), std::clamp(c.green() + n, 0, 255),
+                             std::clamp(c.blue() + n, 0, 255));
+                    body.setPixelColor(px, py, c);
+                }
         }
     }
 
@@ -294,6 +306,7 @@ QImage paintBody(const QPainterPath& glass)
     // Lamp plate with its three unlit lamps.
     {
         QPainter lp(&body);
+        scaleTo1x(lp);
         lp.setRenderHint(QPainter::Antialiasing);
         lp.setPen(QPen(QColor(34, 42, 58), 1));
         lp.setBrush(kLampPlate);
@@ -307,6 +320,7 @@ QImage paintBody(const QPainterPath& glass)
     // Logo between the lamps and the display, narrowed to keep clear of the display's frame.
     {
         QPainter tp(&body);
+        scaleTo1x(tp);
         tp.setRenderHint(QPainter::TextAntialiasing);
         QFont logo = latinFont(8);
         const QString name = QStringLiteral("MORVANE");
@@ -336,6 +350,7 @@ QImage paintBody(const QPainterPath& glass)
     // Level-meter tracks with a dim outline of the full wedge.
     {
         QPainter mp(&body);
+        scaleTo1x(mp);
         mp.setRenderHint(QPainter::Antialiasing);
         mp.setPen(QPen(QColor(40, 48, 64), 1));
         mp.setBrush(QColor(10, 13, 19));
@@ -350,15 +365,16 @@ QImage paintBody(const QPainterPath& glass)
         for (int r = kMeterRows - h; r < kMeterRows; ++r) {
             const int leftX = kMeterLeftEnd.x() - 1 - d; // d from the inner end
             if (leftX >= 8)
-                body.setPixelColor(leftX, kMeterLeftEnd.y() + r, ghost);
+                PutPixel(body, leftX, kMeterLeftEnd.y() + r, ghost);
             if (d <= 18)
-                body.setPixelColor(kMeterRightStart.x() + d, kMeterRightStart.y() + r, ghost);
+                PutPixel(body, kMeterRightStart.x() + d, kMeterRightStart.y() + r, ghost);
         }
     }
 
     // The lyric bar below the display.
     {
         QPainter lp(&body);
+        scaleTo1x(lp);
         lp.setRenderHint(QPainter::Antialiasing);
         QLinearGradient bar(0, 127, 0, 148);
         bar.setColorAt(0, QColor(6, 9, 15));
@@ -381,9 +397,9 @@ QImage roundButtonMask()
     QPainterPath circle;
     circle.addEllipse(QRectF(0.5, 0.5, 21, 21));
     QImage coverage = FullCoverage(circle, {kButtonSize, kButtonSize});
-    QImage mask(kButtonSize, kButtonSize, QImage::Format_RGB32);
-    for (int y = 0; y < kButtonSize; ++y)
-        for (int x = 0; x < kButtonSize; ++x)
+    QImage mask = ScaledImage({kButtonSize, kButtonSize}, QImage::Format_RGB32);
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
             mask.setPixelColor(x, y, qGray(coverage.pixel(x, y)) >= 100 ? kBlack : kWhite);
     return mask;
 }
@@ -441,9 +457,10 @@ void drawGlyph(QPainter& p, int column, QColor colour)
 
 QImage transportButton(int column, ButtonLook look, const QImage& mask)
 {
-    QImage art(kButtonSize, kButtonSize, QImage::Format_ARGB32_Premultiplied);
+    QImage art = ScaledImage({kButtonSize, kButtonSize}, QImage::Format_ARGB32_Premultiplied);
     art.fill(kWell);
     QPainter p(&art);
+    scaleTo1x(p);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF disc(0.5, 0.5, 21, 21);
     QLinearGradient face(0, 0, 0, 22);
@@ -511,9 +528,9 @@ QImage transportButton(int column, ButtonLook look, const QImage& mask)
     }
     }
     p.end();
-    QImage out(kButtonSize, kButtonSize, QImage::Format_RGB32);
-    for (int y = 0; y < kButtonSize; ++y)
-        for (int x = 0; x < kButtonSize; ++x)
+    QImage out = ScaledImage({kButtonSize, kButtonSize}, QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
             out.setPixel(x, y,
                          mask.pixel(x, y) == qRgb(0, 0, 0) ? art.pixel(x, y) | 0xFF000000u
                                                            : qRgb(255, 255, 255));
@@ -524,7 +541,7 @@ void copyInto(QImage& dst, QPoint at, const QImage& src)
 {
     QPainter p(&dst);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(at, src);
+    p.drawImage(at * Scale(), src);
 }
 
 void drawSmallButtons(QImage& sheet, const QImage& body)
@@ -537,9 +554,10 @@ void drawSmallButtons(QImage& sheet, const QImage& body)
         key.addRoundedRect(QRectF(0.5, 0.5, 14, 13.5), 3, 3);
         const QImage coverage = FullCoverage(key, size);
         for (int down = 0; down < 2; ++down) {
-            QImage art(size, QImage::Format_ARGB32_Premultiplied);
-            art.fill(body.pixel(kSmallButtonPos[b].x() + 15, kSmallButtonPos[b].y() + 7));
+            QImage art = ScaledImage(size, QImage::Format_ARGB32_Premultiplied);
+            art.fill(PixelAt(body, kSmallButtonPos[b].x() + 15, kSmallButtonPos[b].y() + 7));
             QPainter p(&art);
+            scaleTo1x(p);
             p.setRenderHint(QPainter::Antialiasing);
             QLinearGradient face(0, 0, 0, 15);
             face.setColorAt(0, down ? QColor(4, 6, 10) : QColor(62, 72, 94));
@@ -559,14 +577,15 @@ void drawSmallButtons(QImage& sheet, const QImage& body)
                 p.drawLine(QPointF(10.5, 4 + shift), QPointF(4.5, 10 + shift));
             }
             p.end();
-            const int row = down ? kSmallButtonDownRow : kSmallButtonImageRow;
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x) {
+            const int row = (down ? kSmallButtonDownRow : kSmallButtonImageRow) * Scale();
+            const int left = column * Scale();
+            for (int y = 0; y < art.height(); ++y)
+                for (int x = 0; x < art.width(); ++x) {
                     const bool solid = qGray(coverage.pixel(x, y)) >= 100;
-                    sheet.setPixel(column + x, row + y,
+                    sheet.setPixel(left + x, row + y,
                                    solid ? art.pixel(x, y) : qRgb(255, 255, 255));
                     if (!down)
-                        sheet.setPixelColor(column + x, kSmallButtonMaskRow + y,
+                        sheet.setPixelColor(left + x, kSmallButtonMaskRow * Scale() + y,
                                             solid ? kBlack : kWhite);
                 }
         }
@@ -622,8 +641,8 @@ void drawMeter(QImage& sheet)
             continue;
         const int h = meterHeight(d);
         for (int r = kMeterRows - h; r < kMeterRows; ++r) {
-            sheet.setPixel(column, kMeterImageRow + r, meterColour(d) | 0xFF000000u);
-            sheet.setPixelColor(column, kMeterMaskRow + r, kBlack);
+            PutPixel(sheet, column, kMeterImageRow + r, QColor::fromRgb(meterColour(d)));
+            PutPixel(sheet, column, kMeterMaskRow + r, kBlack);
         }
     }
 }
@@ -659,8 +678,8 @@ void drawLargeDigits(QImage& sheet)
                     // The lower/right pixel row of a lit segment is a shade darker for depth.
                     const bool edge = (g.w > g.h) ? y == g.h - 1 : x == g.w - 1;
                     const QColor c = lit ? (edge ? onEdge : on) : off;
-                    sheet.setPixelColor(x0 + g.x + x, kLargeDigitRow + g.y + y, c);
-                    sheet.setPixelColor(mx0 + g.x + x, kLargeDigitRow + g.y + y, kBlack);
+                    PutPixel(sheet, x0 + g.x + x, kLargeDigitRow + g.y + y, c);
+                    PutPixel(sheet, mx0 + g.x + x, kLargeDigitRow + g.y + y, kBlack);
                 }
         }
     }
@@ -708,9 +727,9 @@ void drawStrips(QImage& sheet)
 {
     for (const StripBand& band : kStrip)
         for (int row = band.firstRow; row <= band.lastRow; ++row) {
-            sheet.setPixel(kStripColumn, row, band.colour | 0xFF000000u);
+            PutPixel(sheet, kStripColumn, row, QColor::fromRgb(band.colour));
             for (int x = kWideStripColumn; x < kWideStripColumn + 3; ++x)
-                sheet.setPixel(x, row, band.colour | 0xFF000000u);
+                PutPixel(sheet, x, row, QColor::fromRgb(band.colour));
         }
 }
 
@@ -738,8 +757,9 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
         const bool cornerY = y == 0 || y == height - 1;
         return !(cornerX && cornerY);
     };
-    QImage art(width, height, QImage::Format_RGB32);
+    QImage art = ScaledImage({width, height}, QImage::Format_RGB32);
     QPainter p(&art);
+    scaleTo1x(p);
     QLinearGradient face(0, 0, 0, height);
     if (highlighted) {
         face.setColorAt(0, QColor(0, 128, 146));
@@ -760,9 +780,10 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
                                    : (navigation ? QColor(130, 186, 204) : QColor(200, 236, 244));
     // The caption is drawn white on black as coverage first: kanji this small smear when
     // smoothed, so the coverage is steepened, strokes solid and their fringes thin.
-    QImage coverage(width, height, QImage::Format_RGB32);
+    QImage coverage = ScaledImage({width, height}, QImage::Format_RGB32);
     coverage.fill(Qt::black);
     QPainter t(&coverage);
+    scaleTo1x(t);
     t.setRenderHint(QPainter::TextAntialiasing);
     t.setPen(Qt::white);
     // Commands in the largest size the tab holds; the page title and "next" stay smaller.
@@ -788,19 +809,21 @@ void drawTab(QImage& sheet, QPoint at, int width, bool highlighted, int entry, i
         t.drawText(QRect(5, 0, room, height), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     t.end();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) {
             const double c = std::clamp((qGray(coverage.pixel(x, y)) - 70) / 130.0, 0.0, 1.0);
             if (c > 0)
                 art.setPixelColor(x, y, Mix(art.pixelColor(x, y), ink, c));
         }
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            if (!inside(x, y))
+    const QPoint origin = at * Scale();
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) {
+            if (!inside(x / Scale(), y / Scale()))
                 continue;
-            sheet.setPixel(at.x() + x, at.y() + y, art.pixel(x, y));
+            sheet.setPixel(origin.x() + x, origin.y() + y, art.pixel(x, y));
             if (drawMask)
-                sheet.setPixelColor(at.x() + x, at.y() + y + (kMenuMaskRow - kMenuImageRow),
+                sheet.setPixelColor(origin.x() + x,
+                                    origin.y() + y + (kMenuMaskRow - kMenuImageRow) * Scale(),
                                     kBlack);
         }
 }
@@ -821,7 +844,7 @@ void drawMenuPages(QImage& sheet)
 
 QImage spriteSheet(const QImage& body)
 {
-    QImage sheet(kSpriteSheetSize, QImage::Format_RGB32);
+    QImage sheet = ScaledImage(kSpriteSheetSize, QImage::Format_RGB32);
     sheet.fill(kWhite);
     const QImage mask = roundButtonMask();
     for (int i = 0; i < kButtonCount; ++i) {
@@ -846,13 +869,13 @@ QImage spriteSheet(const QImage& body)
     const int edgeColumn = kSmallButtonColumn[1] + kSmallButtonSize.width() - 1;
     for (int row = kSmallButtonImageRow; row < kSmallButtonMaskRow + kSmallButtonSize.height();
          ++row)
-        sheet.setPixelColor(edgeColumn, row, kWhite);
+        PutPixel(sheet, edgeColumn, row, kWhite);
     return sheet;
 }
 
 QImage litButtons()
 {
-    QImage lit(kLitButtonsSize, QImage::Format_RGB32);
+    QImage lit = ScaledImage(kLitButtonsSize, QImage::Format_RGB32);
     lit.fill(kWhite);
     const QImage mask = roundButtonMask();
     for (int i = 0; i < kButtonCount; ++i)
@@ -865,12 +888,13 @@ QImage litButtons()
 QImage overlay(const QImage& body, const QPainterPath& glass)
 {
     const QImage coverage = FullCoverage(glass, kFrameSize);
-    QImage out(kOverlaySize, QImage::Format_RGB32);
-    for (int y = 0; y < kOverlayHeight; ++y)
-        for (int x = 0; x < kFrameSize.width(); ++x) {
+    QImage out = ScaledImage(kOverlaySize, QImage::Format_RGB32);
+    const int maskRow = kOverlayMaskRow * Scale();
+    for (int y = 0; y < kOverlayHeight * Scale(); ++y)
+        for (int x = 0; x < body.width(); ++x) {
             const bool seeThrough = qGray(coverage.pixel(x, y)) == 255;
             out.setPixel(x, y, seeThrough ? qRgb(255, 255, 255) : body.pixel(x, y));
-            out.setPixel(x, kOverlayMaskRow + y, seeThrough ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            out.setPixel(x, maskRow + y, seeThrough ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
         }
     return out;
 }
@@ -1016,13 +1040,14 @@ QImage fileTypeIcon(int size, bool playlist)
 
 QImage versionPicture()
 {
-    QImage image(300, 100, QImage::Format_RGB32);
+    QImage image = ScaledImage({300, 100}, QImage::Format_RGB32);
     QPainter p(&image);
+    scaleTo1x(p);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, 100);
     sky.setColorAt(0, QColor(14, 26, 46));
     sky.setColorAt(1, QColor(4, 8, 16));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, 300, 100), sky);
     std::mt19937 stars(11);
     for (int i = 0; i < 90; ++i) {
         const double angle = (stars() % 6283) / 1000.0;
@@ -1124,16 +1149,26 @@ int main(int argc, char** argv)
     const QString skinDir = QString::fromLocal8Bit(argv[1]);
     const QString dataDir = QString::fromLocal8Bit(argv[2]);
 
+    // Every picture at 1x and, from the same drawing, at 2x for screens of twice the density.
+    bool ok = true;
     const QPainterPath glass = glassPath();
-    const QImage body = paintBody(glass);
-    bool ok = save(body, skinDir + "/pictures/picture2.png");
-    ok &= save(spriteSheet(body), skinDir + "/pictures/picture1.png");
-    ok &= save(overlay(body, glass), skinDir + "/pictures/picture3.png");
-    ok &= save(litButtons(), skinDir + "/pictures/picture5.png");
-    ok &= save(versionPicture(), skinDir + "/pictures/version.png");
-    ok &= save(markIcon(32, 0), skinDir + "/pictures/tray1.png");
-    ok &= save(markIcon(32, 1), skinDir + "/pictures/tray2.png");
-    ok &= save(markIcon(32, 2), skinDir + "/pictures/tray3.png");
+    for (int scale : {1, 2}) {
+        SetScale(scale);
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+        const auto path = [&](const char* name) {
+            return QStringLiteral("%1/pictures/%2%3.png").arg(skinDir, name, suffix);
+        };
+        const QImage body = paintBody(glass);
+        ok &= save(body, path("picture2"));
+        ok &= save(spriteSheet(body), path("picture1"));
+        ok &= save(overlay(body, glass), path("picture3"));
+        ok &= save(litButtons(), path("picture5"));
+        ok &= save(versionPicture(), path("version"));
+        ok &= save(markIcon(32 * scale, 0), path("tray1"));
+        ok &= save(markIcon(32 * scale, 1), path("tray2"));
+        ok &= save(markIcon(32 * scale, 2), path("tray3"));
+    }
+    SetScale(1);
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString sizeDir = QStringLiteral("%1/icons/hicolor/%2x%2").arg(skinDir).arg(size);
         ok &= save(markIcon(size, 0), sizeDir + QStringLiteral("/apps/morvane.png"));

@@ -22,9 +22,27 @@ protected:
 
     // Every mask pixel is black or white; the image is white wherever the mask is white, so the
     // masked copy leaves the frame alone there; and something is opaque.
-    void expectMaskedCell(const QImage& maskSrc, QPoint maskAt, const QImage& imageSrc,
-                          QPoint imageAt, QSize size, const char* what) const
+    // The pictures at scale 1 or 2.
+    const QImage& sheet(int scale) const
     {
+        return scale == 2 ? skin.Picture1At2x() : skin.Picture1();
+    }
+    const QImage& overlay(int scale) const
+    {
+        return scale == 2 ? skin.Picture3At2x() : skin.Picture3();
+    }
+    const QImage& lit(int scale) const
+    {
+        return scale == 2 ? skin.Picture5At2x() : skin.Picture5();
+    }
+
+    // Places and size in 1x pixels, checked in the pictures of scale.
+    void expectMaskedCell(const QImage& maskSrc, QPoint maskAt, const QImage& imageSrc,
+                          QPoint imageAt, QSize size, const char* what, int scale = 1) const
+    {
+        maskAt *= scale;
+        imageAt *= scale;
+        size *= scale;
         int opaque = 0;
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x) {
@@ -96,45 +114,110 @@ TEST_F(SkinPictures, MeterWedgeUsesTheFourColoursAndIsSymmetric)
     EXPECT_EQ(sheet().pixel(51, kMeterImageRow), kWhite);
 }
 
-TEST_F(SkinPictures, EveryMaskedCellIsConsistent)
+TEST_F(SkinPictures, EveryMaskedCellIsConsistentAtBothScales)
 {
-    const QImage& s = sheet();
-    const QSize button(kButtonSize, kButtonSize);
-    for (int i = 0; i < kButtonCount; ++i) {
-        const int c = kButtonColumn[i];
-        expectMaskedCell(s, {0, kButtonMaskRow}, s, {c, kButtonImageRow}, button, "button");
-        expectMaskedCell(s, {0, kButtonMaskRow}, s, {c, kButtonDownRow}, button, "button down");
-        expectMaskedCell(s, {0, kButtonMaskRow}, skin.Picture5(), {c, kButtonLitRow}, button,
-                         "lit");
-        // One shape for every button, so either mask column gives the same result.
-        EXPECT_EQ(s.copy(QRect({c, kButtonMaskRow}, button)),
-                  s.copy(QRect({0, kButtonMaskRow}, button)));
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        const QImage& s = sheet(scale);
+        const QSize button(kButtonSize, kButtonSize);
+        auto cell = [&](QPoint maskAt, QPoint imageAt, QSize size, const char* what) {
+            expectMaskedCell(s, maskAt, s, imageAt, size, what, scale);
+        };
+        for (int i = 0; i < kButtonCount; ++i) {
+            const int c = kButtonColumn[i];
+            cell({0, kButtonMaskRow}, {c, kButtonImageRow}, button, "button");
+            cell({0, kButtonMaskRow}, {c, kButtonDownRow}, button, "button down");
+            expectMaskedCell(s, {0, kButtonMaskRow}, lit(scale), {c, kButtonLitRow}, button, "lit",
+                             scale);
+            // One shape for every button, so either mask column gives the same result.
+            EXPECT_EQ(s.copy(QRect(QPoint(c, kButtonMaskRow) * scale, button * scale)),
+                      s.copy(QRect(QPoint(0, kButtonMaskRow) * scale, button * scale)));
+        }
+        for (int c : kSmallButtonColumn) {
+            cell({c, kSmallButtonMaskRow}, {c, kSmallButtonImageRow}, kSmallButtonSize,
+                 "small button");
+            cell({c, kSmallButtonMaskRow}, {c, kSmallButtonDownRow}, kSmallButtonSize,
+                 "small button down");
+        }
+        for (int c : {kIndicatorRepeatColumn, kIndicatorRandomColumn, kIndicatorNormalColumn,
+                      kIndicatorFadeInColumn, kIndicatorTopMostColumn, kIndicatorSingleColumn})
+            cell({c, kIndicatorMaskRow}, {c, kIndicatorImageRow}, {kIndicatorSize, kIndicatorSize},
+                 "indicator");
+        for (int d = 0; d < 10; ++d)
+            cell({10 * d + kLargeDigitMaskColumn, kLargeDigitRow}, {10 * d, kLargeDigitRow},
+                 kLargeDigitSize, "large digit");
+        cell(kCursorMask, kCursorImage, kCursorSize, "cursor");
+        for (int p = 0; p < kMenuPages; ++p) {
+            const int x = kMenuPageSize * p;
+            cell({x, kMenuMaskRow}, {x, kMenuImageRow}, {kMenuPageSize, kMenuPageSize},
+                 "menu page");
+            for (int i = 0; i < 5; ++i)
+                cell({x, kMenuHighlightMaskRow + kMenuEntryHeight * i},
+                     {x, kMenuHighlightImageRow + kMenuEntryHeight * i},
+                     {kMenuPageSize, kMenuEntryHeight}, "menu highlight");
+        }
+        expectMaskedCell(overlay(scale), {0, kOverlayMaskRow}, overlay(scale), {0, 0},
+                         {300, kOverlayHeight}, "overlay", scale);
     }
-    for (int c : kSmallButtonColumn) {
-        expectMaskedCell(s, {c, kSmallButtonMaskRow}, s, {c, kSmallButtonImageRow},
-                         kSmallButtonSize, "small button");
-        expectMaskedCell(s, {c, kSmallButtonMaskRow}, s, {c, kSmallButtonDownRow}, kSmallButtonSize,
-                         "small button down");
-    }
-    for (int c : {kIndicatorRepeatColumn, kIndicatorRandomColumn, kIndicatorNormalColumn,
-                  kIndicatorFadeInColumn, kIndicatorTopMostColumn, kIndicatorSingleColumn})
-        expectMaskedCell(s, {c, kIndicatorMaskRow}, s, {c, kIndicatorImageRow},
-                         {kIndicatorSize, kIndicatorSize}, "indicator");
-    for (int d = 0; d < 10; ++d)
-        expectMaskedCell(s, {10 * d + kLargeDigitMaskColumn, kLargeDigitRow}, s,
-                         {10 * d, kLargeDigitRow}, kLargeDigitSize, "large digit");
-    expectMaskedCell(s, kCursorMask, s, kCursorImage, kCursorSize, "cursor");
-    for (int p = 0; p < kMenuPages; ++p) {
-        const int x = kMenuPageSize * p;
-        expectMaskedCell(s, {x, kMenuMaskRow}, s, {x, kMenuImageRow},
-                         {kMenuPageSize, kMenuPageSize}, "menu page");
-        for (int i = 0; i < 5; ++i)
-            expectMaskedCell(s, {x, kMenuHighlightMaskRow + kMenuEntryHeight * i}, s,
-                             {x, kMenuHighlightImageRow + kMenuEntryHeight * i},
-                             {kMenuPageSize, kMenuEntryHeight}, "menu highlight");
-    }
-    expectMaskedCell(skin.Picture3(), {0, kOverlayMaskRow}, skin.Picture3(), {0, 0},
-                     {300, kOverlayHeight}, "overlay");
+}
+
+// The 2x pictures come from the same drawing: the hand-set pixel cells are their 1x cells with
+// every pixel doubled, and the display lets through what it lets through at 1x (but for
+// sub-pixels at the glass's edge).
+TEST_F(SkinPictures, TwiceTheResolutionDrawsTheSameCells)
+{
+    EXPECT_EQ(skin.Picture1At2x().size(), kSpriteSheetSize * 2);
+    EXPECT_EQ(skin.Picture2At2x().size(), kFrameSize * 2);
+    EXPECT_EQ(skin.Picture3At2x().size(), kOverlaySize * 2);
+    EXPECT_EQ(skin.Picture5At2x().size(), kLitButtonsSize * 2);
+    EXPECT_EQ(skin.versionPictureAt2x().size(), QSize(600, 200));
+    auto expectDoubled = [&](const QImage& at1x, const QImage& at2x, const QRect& cell,
+                             const char* what) {
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                for (QPoint sub : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                    ASSERT_EQ(at2x.pixel(QPoint(x, y) * 2 + sub), at1x.pixel(x, y))
+                        << what << " " << x << "," << y;
+    };
+    const QImage& s1 = sheet(1);
+    const QImage& s2 = sheet(2);
+    expectDoubled(s1, s2, QRect(kStripColumn, 0, 1, kStripRows), "strip");
+    expectDoubled(s1, s2, QRect(kWideStripColumn, 0, 3, kStripRows), "wide strip");
+    expectDoubled(s1, s2,
+                  QRect(kMeterFirstColumn, kMeterImageRow, kMeterLastColumn - kMeterFirstColumn + 1,
+                        2 * kMeterRows),
+                  "meter");
+    expectDoubled(s1, s2, QRect(0, kLargeDigitRow, 20 * kLargeDigitSize.width(), 15),
+                  "large digits");
+    expectDoubled(s1, s2, QRect(0, kSmallDigitRow, 10 * kSmallDigitSize.width(), 7),
+                  "small digits");
+    expectDoubled(
+        s1, s2,
+        QRect(kIndicatorRepeatColumn, kIndicatorImageRow, 6 * kIndicatorSize, 2 * kIndicatorSize),
+        "indicators");
+    expectDoubled(s1, s2, QRect(kCursorImage, QSize(10, 5)), "cursor");
+    expectDoubled(s1, s2, QRect(kLampCell, kLampSize), "lamp");
+    for (int y = 0; y < kOverlayHeight; ++y)
+        for (int x = 0; x < kFrameSize.width(); ++x) {
+            if (overlay(1).pixel(x, y + kOverlayMaskRow) != kWhite)
+                continue;
+            bool clear = true;
+            for (QPoint sub : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                clear =
+                    clear && overlay(2).pixel(QPoint(x, y + kOverlayMaskRow) * 2 + sub) == kWhite;
+            if (clear)
+                continue;
+            // The rasteriser may round a sub-pixel of the glass's very edge the other way.
+            bool edge = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    edge = edge || overlay(1).pixel(x + dx, y + dy + kOverlayMaskRow) != kWhite;
+            ASSERT_TRUE(edge) << x << "," << y;
+        }
+    // Text and shapes gain resolution: the menu page is not its 1x cell doubled.
+    const QRect page(0, kMenuImageRow, kMenuPageSize, kMenuPageSize);
+    EXPECT_NE(s2.copy(QRect(page.topLeft() * 2, page.size() * 2)),
+              s1.copy(page).scaled(page.size() * 2));
 }
 
 TEST_F(SkinPictures, StatesOfAButtonDiffer)
@@ -205,6 +288,9 @@ TEST_F(SkinPictures, IconsExist)
     EXPECT_NE(skin.trayImage(1), skin.trayImage(2));
     EXPECT_NE(skin.trayImage(1), skin.trayImage(3));
     EXPECT_TRUE(skin.trayImage(0).isNull());
+    // The tray icon holds its drawing at twice the resolution for dense screens.
+    EXPECT_EQ(skin.trayIcon(1).pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+    EXPECT_EQ(skin.trayIcon(1).pixmap(QSize(32, 32), 1.0).size(), QSize(32, 32));
     const QIcon icon = skin.programIcon();
     EXPECT_GE(icon.availableSizes().size(), 6);
     EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
