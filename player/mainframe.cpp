@@ -58,7 +58,7 @@ struct Digits {
 
 MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playlist,
                      const SkinPictures& skin, MainWindowState& window, MenuPanel& menu)
-    : m_state(state), m_engine(engine), m_playlist(playlist), m_skin(skin),
+    : m_state(state), m_engine(engine), m_playlist(playlist), m_source(skin), m_skin(skin),
       m_overlay(skin.Picture2, skin.Picture3, kOverlayHeight), m_window(window), m_menu(menu),
       m_frame(ArenaImage(kFrameSize)), m_stars(InitStarField())
 {
@@ -72,13 +72,44 @@ MainFrame::MainFrame(AppState& state, Engine& engine, const PlaylistModel& playl
                   kDisplayBand;
 }
 
+int MainFrame::setScale(int scale)
+{
+    if (scale == 2 && (m_source.Picture1At2x.size() != kSpriteSheetSize * 2 ||
+                       m_source.Picture2At2x.size() != kFrameSize * 2 ||
+                       m_source.Picture3At2x.size() != kOverlaySize * 2 ||
+                       m_source.Picture5At2x.size() != kLitButtonsSize * 2))
+        scale = 1;
+    if (scale != 1 && scale != 2)
+        scale = 1;
+    if (scale == m_scale)
+        return m_scale;
+    m_scale = scale;
+    const bool twice = scale == 2;
+    const auto pick = [twice](const QImage& at1x, const QImage& at2x) {
+        QImage picture = (twice ? at2x : at1x).convertToFormat(QImage::Format_RGB32);
+        picture.setDevicePixelRatio(twice ? 2.0 : 1.0);
+        return picture;
+    };
+    m_skin.Picture1 = pick(m_source.Picture1, m_source.Picture1At2x);
+    m_skin.Picture5 = pick(m_source.Picture5, m_source.Picture5At2x);
+    m_overlay =
+        OverlayCompositor(pick(m_source.Picture2, m_source.Picture2At2x),
+                          pick(m_source.Picture3, m_source.Picture3At2x), kOverlayHeight * scale);
+    m_frame = QImage(kFrameSize * scale, QImage::Format_RGB32);
+    m_frame.fill(Qt::black);
+    m_frame.setDevicePixelRatio(scale);
+    m_lastStill.reset();
+    m_dotsDrawn = false;
+    return m_scale;
+}
+
 void MainFrame::compose(int engineState, int sec)
 {
     // A stopped track whose row went with the playlist can no longer be played: the display
     // forgets it (a track still heard stays shown until it ends).
     m_trackShown = m_state.FileOpened && (m_playlist.count() > 0 || engineState != 0);
     auto key = stillKey(engineState, sec);
-    const bool bandOnly = key && m_lastStill && *key == *m_lastStill;
+    const bool bandOnly = m_scale == 1 && key && m_lastStill && *key == *m_lastStill;
     m_lastStill = std::move(key);
     if (!bandOnly) {
         composeWhole(engineState, sec);
@@ -340,8 +371,7 @@ const TextStamp* MainFrame::statusStamp(int& x)
 {
     int32_t sec = 0;
     const int engineState = m_engine.getState(sec);
-    const int percent =
-        m_state.ConversionRunning ? qBound(0, m_engine.decodeProgress(), 100) : 0;
+    const int percent = m_state.ConversionRunning ? qBound(0, m_engine.decodeProgress(), 100) : 0;
     const auto message = StatusMessage(m_state, engineState, sec, m_playlist.count(), percent);
     if (!message)
         return nullptr;
@@ -356,8 +386,8 @@ const TextStamp* MainFrame::statusStamp(int& x)
             m_statusStamps.erase(m_statusStamps.begin());
         m_statusStamps.push_back({message->text, TextStamp(FrameFont())});
         stamp = &m_statusStamps.back();
-        stamp->stamp.setText(QFontMetrics(FrameFont()).elidedText(message->text, Qt::ElideRight,
-                                                                  kStatusWidth));
+        stamp->stamp.setText(
+            QFontMetrics(FrameFont()).elidedText(message->text, Qt::ElideRight, kStatusWidth));
     }
     x = StatusLeft(*message, stamp->stamp.width());
     return &stamp->stamp;

@@ -44,6 +44,13 @@ public:
     bool changedRectsAreTight() const { return m_changedTight; }
     // The next compose draws the whole frame.
     void forgetStill() { m_lastStill.reset(); }
+    // Composes from now on at 1x or, for screens of twice the density and between, at 2x: a
+    // frame of twice the size with a device pixel ratio of 2, drawn from the 2x pictures with
+    // every place and size doubled and the text rendered at twice the pixel size. The still
+    // ticks' partial drawing is a 1x economy; at 2x every tick draws the whole frame. Returns
+    // the scale now used (1 when the skin has no 2x pictures).
+    int setScale(int scale);
+    int scale() const { return m_scale; }
 
     const QImage& frame() const { return m_frame; }
     // The frame being drawn; tests prepare it before calling a single drawing step.
@@ -95,7 +102,9 @@ private:
     AppState& m_state;
     Engine& m_engine;
     const PlaylistModel& m_playlist;
-    SkinPictures m_skin;
+    SkinPictures m_source; // the pictures as given, at both scales
+    SkinPictures m_skin;   // the ones of the current scale
+    int m_scale = 1;
     OverlayCompositor m_overlay;
     MainWindowState& m_window;
     MenuPanel& m_menu;
@@ -108,7 +117,7 @@ private:
         TextStamp stamp; // the text as drawn, cut to the status box
     };
     std::vector<StatusStamp> m_statusStamps;
-    bool m_trackShown = true; // the opened track is shown (set by compose)
+    bool m_trackShown = true;            // the opened track is shown (set by compose)
     std::optional<StillKey> m_lastStill; // the key of the last tick, when it was still
     std::vector<QRect> m_changed;
     StarDots m_dots{};        // the stars as drawn by the last compose

@@ -1,8 +1,6 @@
 // The main window: shows the composed frame, forwards mouse and key events, snaps after drags.
 #include "mainwindow.h"
 
-#include "state/actions.h"
-#include "state/appstate.h"
 #include "engine/engine.h"
 #include "framediff.h"
 #include "hotareas.h"
@@ -10,6 +8,8 @@
 #include "playlist/trackops.h"
 #include "shell/x11pointer.h"
 #include "shell/x11presenter.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "visual/imagearena.h"
 #include "visual/skinlayout.h"
 
@@ -82,6 +82,12 @@ bool MainWindow::canBeSeen() const
 
 void MainWindow::tick()
 {
+    // A dense screen (or the window moved to one) gets the frame composed at 2x.
+    const int scale = devicePixelRatioF() > 1.0 ? 2 : 1;
+    if (scale != m_frame.scale() && m_frame.setScale(scale) == scale) {
+        m_shown = m_frame.frame().copy();
+        m_unseen = true;
+    }
     const bool seen = canBeSeen();
     m_tick.run(seen);
     if (!seen) {
@@ -110,12 +116,26 @@ void MainWindow::tick()
             std::memcpy(m_shown.scanLine(y) + r.left() * 4, frame.constScanLine(y) + r.left() * 4,
                         bytes);
     }
-    if (m_presenter->present(m_shown, m_dirtyRects))
+    if (present())
         return;
+    // Qt repaints in window pixels.
+    const int s = m_frame.scale();
     QRegion region;
     for (const QRect& r : m_dirtyRects)
-        region += r;
+        region += QRect(r.left() / s, r.top() / s, (r.right() / s) - (r.left() / s) + 1,
+                        (r.bottom() / s) - (r.top() / s) + 1);
     update(region);
+}
+
+bool MainWindow::present()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == m_frame.scale())
+        return m_presenter->present(m_shown, m_dirtyRects);
+    // Between whole ratios the 2x frame is scaled down smoothly to the window's pixels.
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    m_scaledShown = m_shown.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return m_presenter->present(m_scaledShown, {m_scaledShown.rect()});
 }
 
 void MainWindow::paintEvent(QPaintEvent* event)
@@ -123,10 +143,12 @@ void MainWindow::paintEvent(QPaintEvent* event)
     if (m_unseen && m_backInSight)
         m_backInSight();
     QPainter painter(this);
-    // Nearest-neighbour on scaled screens keeps the pixel art sharp.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // The frame is composed for the screen's density; between whole ratios it is scaled
+    // smoothly.
+    const int s = m_frame.scale();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != s);
     const QRect rect = event->rect();
-    painter.drawImage(rect, m_shown, rect);
+    painter.drawImage(rect, m_shown, QRect(rect.topLeft() * s, rect.size() * s));
 }
 
 bool MainWindow::event(QEvent* event)

@@ -74,6 +74,8 @@ protected:
 
 private:
     void snapToScreen();
+    // Sends the changed pixels straight to the window; false when Qt must repaint them.
+    bool present();
 
     AppState& m_state;
     Engine& m_engine;
@@ -87,6 +89,7 @@ private:
     MainTick m_tick;
     MainInput m_input;
     QImage m_shown;
+    QImage m_scaledShown; // the frame scaled to the window's pixels between whole ratios
     QRect m_lastDirty;
     std::vector<QRect> m_dirtyRects;
     bool m_unseen = true; // no frame has been sent since the window was last out of sight

@@ -1,6 +1,7 @@
 // Background copy and masked overlay restricted to what the overlay lets through.
 #include "overlaycompositor.h"
 
+#include "visual/blit.h"
 #include "visual/imagearena.h"
 
 #include <algorithm>
@@ -11,6 +12,13 @@ namespace {
 
 constexpr uint32_t kColourBits = 0x00FFFFFFu;
 constexpr uint32_t kOpaque = 0xFF000000u;
+
+// An area of frame pixels as the pixels of frame it covers.
+QRect Scaled(const QRect& area, const QImage& frame)
+{
+    const int s = PixelScale(frame);
+    return {area.topLeft() * s, area.size() * s};
+}
 
 } // namespace
 
@@ -60,12 +68,12 @@ OverlayCompositor::OverlayCompositor(const QImage& background, const QImage& ove
 
 void OverlayCompositor::copyBackground(QImage& frame) const
 {
-    copyBackground(frame, frame.rect());
+    copyBackground(frame, FrameRect(frame));
 }
 
 void OverlayCompositor::applyOverlay(QImage& frame) const
 {
-    applyOverlay(frame, frame.rect());
+    applyOverlay(frame, FrameRect(frame));
 }
 
 bool OverlayCompositor::clip(const Span& span, const QRect& area, int& left, int& end)
@@ -77,7 +85,7 @@ bool OverlayCompositor::clip(const Span& span, const QRect& area, int& left, int
 
 void OverlayCompositor::copyBackground(QImage& frame, const QRect& area) const
 {
-    const QRect within = area & frame.rect();
+    const QRect within = Scaled(area, frame) & frame.rect();
     // One detach for the whole frame; rows are then found by arithmetic.
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
@@ -99,7 +107,7 @@ void OverlayCompositor::copyBackground(QImage& frame, const QRect& area) const
 
 void OverlayCompositor::applyOverlay(QImage& frame, const QRect& area) const
 {
-    const QRect within = area & frame.rect() & QRect(0, 0, frame.width(), m_height);
+    const QRect within = Scaled(area, frame) & frame.rect() & QRect(0, 0, frame.width(), m_height);
     uchar* bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const uchar* overlay = m_overlay.constBits();

@@ -5,5 +5,7 @@
 
 SkinPictures SkinPictures::from(const Skin& skin)
 {
-    return {skin.Picture1(), skin.Picture2(), skin.Picture3(), skin.Picture5(), skin.programIcon()};
+    return {skin.Picture1(),     skin.Picture2(),     skin.Picture3(),
+            skin.Picture5(),     skin.programIcon(),  skin.Picture1At2x(),
+            skin.Picture2At2x(), skin.Picture3At2x(), skin.Picture5At2x()};
 }

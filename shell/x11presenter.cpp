@@ -78,7 +78,7 @@ bool X11Presenter::active()
     if (m_disabled || !m_window || !m_window->isVisible())
         return false;
     const QWindow* handle = m_window->windowHandle();
-    if (!handle || handle->devicePixelRatio() != 1.0)
+    if (!handle)
         return false;
     // The platform makes a new native window when the window's flags change (always on top).
     // The widget's own id can still name the destroyed one then: the window handle's is current.
@@ -128,7 +128,9 @@ bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
 
 bool X11Presenter::present(const QImage& frame, const std::vector<QRect>& rects)
 {
-    if (!active() || frame.format() != QImage::Format_RGB32 || frame.size() != m_window->size())
+    // The frame fills the native window pixel for pixel: the window's size times its ratio.
+    const QSize pixels = (QSizeF(m_window->size()) * m_window->devicePixelRatioF()).toSize();
+    if (!active() || frame.format() != QImage::Format_RGB32 || frame.size() != pixels)
         return false;
     if (!m_window->windowHandle()->isExposed())
         return true; // unmapped or minimised: the expose that shows it again repaints it all
@@ -163,7 +165,7 @@ void X11Presenter::put(const QImage& frame, const QRect& area)
         }
         xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_drawable, m_gc, static_cast<uint16_t>(width),
                       static_cast<uint16_t>(rows), static_cast<int16_t>(area.left()),
-                      static_cast<int16_t>(top), 0, m_depth,
-                      static_cast<uint32_t>(rowBytes * rows), data);
+                      static_cast<int16_t>(top), 0, m_depth, static_cast<uint32_t>(rowBytes * rows),
+                      data);
     }
 }

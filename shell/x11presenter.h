@@ -18,9 +18,10 @@ public:
     explicit X11Presenter(QWidget* window);
     ~X11Presenter() override;
 
-    // Sends rects of frame (Format_RGB32, the window's size) to the window. False when the
-    // direct path is not available (another platform, a scaled screen, a visual we cannot
-    // feed, the window not shown): the caller then repaints the usual way.
+    // Sends rects of frame (Format_RGB32, the window's size in device pixels, rects in its
+    // pixels) to the window. False when the direct path is not available (another platform, a
+    // frame of another size, a visual we cannot feed, the window not shown): the caller then
+    // repaints the usual way.
     bool present(const QImage& frame, const std::vector<QRect>& rects);
 
     // Whether present() sends pixels itself; MORVANE_PRESENT=qt turns the direct path off.

@@ -16,7 +16,9 @@ struct Span {
 
 bool clip(const QImage& dst, QPoint to, const QImage& src, QPoint from, QSize size, Span& s)
 {
-    s = {from.x(), from.y(), to.x(), to.y(), size.width(), size.height()};
+    const int scale = PixelScale(dst);
+    s = {from.x() * scale, from.y() * scale,     to.x() * scale,
+         to.y() * scale,   size.width() * scale, size.height() * scale};
     const int shiftX = std::max({0, -s.sx, -s.dx});
     const int shiftY = std::max({0, -s.sy, -s.dy});
     s.sx += shiftX;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "blit.h"
 #include "engine/engine.h"
 #include "rounding.h"
 
@@ -17,10 +18,11 @@ double traceX(int index)
     return index / 255.0 * 120.0 + kTraceX;
 }
 
+// A frame pixel; on a frame for twice the density the square of pixels it covers.
 void setPixel(QImage& frame, const QRect& clip, int x, int y, QRgb colour)
 {
     if (clip.contains(x, y))
-        reinterpret_cast<QRgb*>(frame.scanLine(y))[x] = colour;
+        FillFramePixel(frame, x, y, colour);
 }
 
 // One polyline through the sampled indices: a pixel for the first point, then lines.
@@ -48,12 +50,12 @@ int limited(int v, int floor)
 
 void DrawLine(QImage& frame, int x0, int y0, int x1, int y1, QRgb colour)
 {
-    DrawLine(frame, frame.rect(), x0, y0, x1, y1, colour);
+    DrawLine(frame, FrameRect(frame), x0, y0, x1, y1, colour);
 }
 
 void DrawLine(QImage& frame, const QRect& area, int x0, int y0, int x1, int y1, QRgb colour)
 {
-    const QRect clip = area & frame.rect();
+    const QRect clip = area & FrameRect(frame);
     const int l = clip.left(), t = clip.top(), r = clip.right(), b = clip.bottom();
     // Both ends on the same outer side: nothing of the line is inside.
     if ((x0 < l && x1 < l) || (y0 < t && y1 < t) || (x0 > r && x1 > r) || (y0 > b && y1 > b))
@@ -79,12 +81,12 @@ void DrawLine(QImage& frame, const QRect& area, int x0, int y0, int x1, int y1, 
 
 void OsiroScope(QImage& frame, Engine& engine, int osiroType)
 {
-    OsiroScope(frame, engine, osiroType, frame.rect());
+    OsiroScope(frame, engine, osiroType, FrameRect(frame));
 }
 
 void OsiroScope(QImage& frame, Engine& engine, int osiroType, const QRect& box)
 {
-    const QRect clip = box & frame.rect();
+    const QRect clip = box & FrameRect(frame);
     std::array<int32_t, 256> left{}, right{};
     engine.getWave(left.data(), right.data());
 

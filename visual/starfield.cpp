@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "blit.h"
 #include "rounding.h"
 
 namespace {
@@ -19,9 +20,14 @@ void dot(QImage& frame, const QRect& area, int x, int y, int g)
     static constexpr int kOffsets[5][2] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
     for (const auto& o : kOffsets) {
         const int px = x + o[0], py = y + o[1];
-        if (area.contains(px, py)) {
-            QRgb& pixel = reinterpret_cast<QRgb*>(frame.scanLine(py))[px];
-            pixel = StarLight(pixel, g);
+        if (!area.contains(px, py))
+            continue;
+        // On a frame for twice the density every pixel the frame pixel covers.
+        const int s = PixelScale(frame);
+        for (int sy = 0; sy < s; ++sy) {
+            QRgb* row = reinterpret_cast<QRgb*>(frame.scanLine(py * s + sy)) + px * s;
+            for (int sx = 0; sx < s; ++sx)
+                row[sx] = StarLight(row[sx], g);
         }
     }
 }
@@ -52,7 +58,7 @@ QRgb StarLight(QRgb under, int g)
 
 void DrawStar(QImage& frame, StarField& stars)
 {
-    DrawStar(frame, stars, frame.rect());
+    DrawStar(frame, stars, FrameRect(frame));
 }
 
 void DrawStar(QImage& frame, StarField& stars, const QRect& area)
@@ -84,7 +90,7 @@ void StarStep(StarField& stars, StarDots& dots)
 
 void DrawStarDots(QImage& frame, const StarDots& dots, const QRect& area)
 {
-    const QRect clip = area & frame.rect();
+    const QRect clip = area & FrameRect(frame);
     for (const StarDot& d : dots)
         dot(frame, clip, d.x, d.y, d.grey);
 }

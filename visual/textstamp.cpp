@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "blit.h"
 #include "framefont.h"
 
 namespace {
@@ -90,6 +91,8 @@ void TextStamp::setText(const QString& text)
 
 void TextStamp::render()
 {
+    m_coverageAt2x = QImage();
+    m_haloAt2x = QImage();
     const QFontMetrics metrics(m_font);
     m_width = metrics.horizontalAdvance(m_text);
     m_height = metrics.height();
@@ -111,15 +114,46 @@ void TextStamp::render()
     m_halo = Halo(m_coverage);
 }
 
+void TextStamp::renderAt2x() const
+{
+    if (!m_coverageAt2x.isNull() || m_coverage.isNull())
+        return;
+    // The same text in the same font at twice the pixel size, placed on the doubled grid.
+    QFont font = m_font;
+    if (font.pixelSize() > 0)
+        font.setPixelSize(font.pixelSize() * 2);
+    else
+        font.setPointSizeF(font.pointSizeF() * 2);
+    const QFontMetrics metrics(font);
+    const int width = std::max(2 * m_width, metrics.horizontalAdvance(m_text));
+    QImage canvas(width + 4 * kPad, std::max(2 * m_height, metrics.height()), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QPointF(2 * kPad, metrics.ascent()), m_text);
+    }
+    m_coverageAt2x = canvas.convertToFormat(QImage::Format_Grayscale8);
+    // The outline is a frame pixel wide: two pixels here.
+    m_haloAt2x = Halo(Halo(m_coverageAt2x));
+}
+
 void TextStamp::draw(QImage& frame, int x, int y, QRgb colour) const
 {
-    if (!m_coverage.isNull())
-        Blend(frame, m_coverage, x - m_padLeft, y, colour, frame.rect());
+    if (m_coverage.isNull())
+        return;
+    if (PixelScale(frame) == 2) {
+        renderAt2x();
+        Blend(frame, m_coverageAt2x, 2 * (x - m_padLeft), 2 * y, colour, frame.rect());
+        return;
+    }
+    Blend(frame, m_coverage, x - m_padLeft, y, colour, frame.rect());
 }
 
 void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const
 {
-    drawOutlined(frame, x, y, colour, outline, frame.rect());
+    drawOutlined(frame, x, y, colour, outline, FrameRect(frame));
 }
 
 void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline,
@@ -127,6 +161,14 @@ void TextStamp::drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outl
 {
     if (m_coverage.isNull())
         return;
+    if (PixelScale(frame) == 2) {
+        renderAt2x();
+        const QRect area(clip.topLeft() * 2, clip.size() * 2);
+        const int left = 2 * (x - m_padLeft), top = 2 * y;
+        Blend(frame, m_haloAt2x, left - 2, top - 2, outline, area);
+        Blend(frame, m_coverageAt2x, left, top, colour, area);
+        return;
+    }
     // The eight outline stamps in one pass: the status line is drawn every tick.
     Blend(frame, m_halo, x - m_padLeft - 1, y - 1, outline, clip);
     Blend(frame, m_coverage, x - m_padLeft, y, colour, clip);

@@ -21,7 +21,8 @@ public:
     int height() const { return m_height; }
 
     // Blends the text into an RGB32 frame with the top-left corner of its line at (x, y),
-    // clipped to the frame.
+    // clipped to the frame. A frame for twice the density (ratio 2) gets the text rendered in
+    // the same font at twice the pixel size; places, widths and clips stay in frame pixels.
     void draw(QImage& frame, int x, int y, QRgb colour) const;
     // The same with a one-pixel outline all round, so the text reads over any picture.
     void drawOutlined(QImage& frame, int x, int y, QRgb colour, QRgb outline) const;
@@ -31,6 +32,7 @@ public:
 
 private:
     void render();
+    void renderAt2x() const;
 
     QFont m_font;
     QString m_text;
@@ -39,4 +41,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_padLeft = 0; // columns of the mask left of the text origin (overhanging glyphs)
+    // The same at twice the resolution, made when a frame of that density first asks for it.
+    mutable QImage m_coverageAt2x;
+    mutable QImage m_haloAt2x;
 };

@@ -477,3 +477,95 @@ TEST(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
     tick("playing", all);
     tick("playing on", all);
 }
+
+// The frame for twice the density: every sprite at twice its place and size, read from the 2x
+// pictures; the status text rendered anew rather than doubled; and at 1x the frame of before.
+TEST(ComposedFrameAt2x, SpritesComeFromThe2xPicturesAndThe1xFrameStaysAsItWas)
+{
+    PlayerRig rig, plain;
+    for (PlayerRig* r : {&rig, &plain}) {
+        r->state.StarDust = false;
+        r->state.RelativityVol = 0;
+        r->state.Volume = 57;
+        r->state.FileOpened = true;
+        r->state.InputInfo = {};
+        r->state.InputInfo.sampleRate = 44100;
+        r->state.InputInfo.bitRate = 128;
+        r->state.InputInfo.totalSec = 300;
+        r->engine.state = 0;
+        r->engine.sec = 150;
+        r->window.ButtonDown[3] = true;
+        FillPlaylist(r->playlist, 1);
+        r->tick.run();
+    }
+    ASSERT_EQ(rig.frame.setScale(2), 2);
+    QImage& canvas = rig.frame.canvas();
+    ASSERT_EQ(canvas.size(), QSize(600, 300));
+    const QImage& sheet = rig.skin.Picture1At2x;
+    const QImage& lit = rig.skin.Picture5At2x;
+    auto twice = [](QPoint p) { return p * 2; };
+    const QSize button(44, 44);
+
+    canvas.fill(kFill);
+    const QImage clean = canvas.copy();
+    rig.frame.drawDigits();
+    rig.frame.drawButtons(2);
+    rig.frame.drawTime(125);
+    rig.frame.drawLamps(2);
+    rig.frame.SetPositionCursor();
+    const int volume[3] = {0, 5, 7};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(CheckCopied(canvas, twice({195 + 6 * i, 16}), sheet, twice({5 * volume[i], 126}),
+                              {10, 14}),
+                  "")
+            << i;
+    EXPECT_EQ(CheckCopied(canvas, twice({139, 16}), sheet, twice({20, 126}), {10, 14}), "");
+    EXPECT_EQ(CheckCopied(canvas, twice({17, 6}), sheet, twice({10, 133}), {12, 12}), "");
+    static const QPoint pos[6] = {{5, 76}, {30, 86}, {56, 93}, {222, 92}, {249, 85}, {274, 75}};
+    EXPECT_EQ(CheckMasked(canvas, clean, twice(pos[0]), sheet, twice({0, 44}), sheet, twice({0, 0}),
+                          button),
+              "");
+    EXPECT_EQ(CheckMasked(canvas, clean, twice(pos[2]), sheet, twice({44, 44}), lit,
+                          twice({44, 66}), button),
+              "")
+        << "lit pause";
+    EXPECT_EQ(CheckMasked(canvas, clean, twice(pos[3]), sheet, twice({66, 44}), sheet,
+                          twice({66, 22}), button),
+              "")
+        << "held next";
+    EXPECT_EQ(CheckMasked(canvas, clean, twice({284, 2}), sheet, twice({16, 96}), sheet,
+                          twice({16, 66}), {32, 30}),
+              "");
+    // 2:05 in the large digits.
+    const int minutes[4] = {0, 2, 0, 5};
+    const int digitX[4] = {20, 32, 48, 60};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(CheckMasked(canvas, clean, twice({digitX[i], 46}), sheet,
+                              twice({10 * minutes[i] + 110, 111}), sheet,
+                              twice({10 * minutes[i], 111}), {20, 30}),
+                  "")
+            << i;
+    EXPECT_EQ(CheckCopied(canvas, twice({29, 6}), sheet, twice({10, 133}), {12, 12}), "");
+    EXPECT_EQ(CheckMasked(canvas, clean, twice({79, 50}), sheet, twice({5, 133}), sheet,
+                          twice({0, 133}), {10, 10}),
+              "");
+
+    // The status line ("File Not Open"): drawn at twice the resolution, not the 1x text doubled.
+    rig.state.FileOpened = false;
+    canvas.fill(kFill);
+    rig.frame.WriteMessage();
+    const QImage text = canvas.copy();
+    EXPECT_NE(text, clean) << "nothing drawn";
+    ASSERT_EQ(rig.frame.setScale(1), 1);
+    rig.frame.canvas().fill(kFill);
+    rig.frame.WriteMessage();
+    QImage doubled = rig.frame.canvas().scaled(600, 300);
+    doubled.setDevicePixelRatio(2);
+    EXPECT_NE(text, doubled);
+    rig.state.FileOpened = true;
+
+    // Back at 1x the whole frame is what a window never scaled draws.
+    rig.tick.run();
+    plain.tick.run();
+    EXPECT_EQ(rig.frame.frame(), plain.frame.frame());
+}

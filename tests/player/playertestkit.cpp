@@ -33,8 +33,15 @@ std::string Describe(QPoint at, QRgb got, QRgb want)
 
 SkinPictures NoiseSkin()
 {
-    return {Noise(350, 350, 0x1234567u), Noise(300, 150, 0x2345678u), Noise(300, 250, 0x3456789u),
-            Noise(350, 350, 0x456789Au), QIcon()};
+    return {Noise(350, 350, 0x1234567u),
+            Noise(300, 150, 0x2345678u),
+            Noise(300, 250, 0x3456789u),
+            Noise(350, 350, 0x456789Au),
+            QIcon(),
+            Noise(700, 700, 0x56789ABu),
+            Noise(600, 300, 0x6789ABCu),
+            Noise(600, 500, 0x789ABCDu),
+            Noise(700, 700, 0x89ABCDEu)};
 }
 
 QRgb MaskedPixel(QRgb before, QRgb mask, QRgb image)

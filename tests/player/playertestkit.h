@@ -2,8 +2,8 @@
 // playlist with rows and the exact raster formula to check drawn sprites against.
 #pragma once
 
-#include "state/actions.h"
 #include "player/skinpictures.h"
+#include "state/actions.h"
 
 #include <QImage>
 #include <QPoint>
@@ -16,7 +16,7 @@
 class PlaylistModel;
 
 // Pictures of the skin's sizes filled with deterministic noise, so that a cell read from the
-// wrong place never matches the right one.
+// wrong place never matches the right one; the 2x pictures have noise of their own.
 SkinPictures NoiseSkin();
 
 // The colour of a masked copy's pixel over before: image XOR (mask AND NOT before).
@@ -57,7 +57,6 @@ public:
 };
 
 // Everything the main window's rules need, wired as the window wires them, without the window.
-#include "state/appstate.h"
 #include "player/mainframe.h"
 #include "player/maininput.h"
 #include "player/maintick.h"
@@ -67,6 +66,7 @@ public:
 #include "player/playerhooks.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "state/appstate.h"
 #include "support/fakeengine.h"
 
 struct PlayerRig {
