@@ -2,12 +2,16 @@
 #include "decoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "engine/io/plainfile.h"
+#include "mp4decoder.h"
 #include "mpegdecoder.h"
+#include "oggdecoder.h"
+#include "sndfiledecoder.h"
 
 namespace {
 // Reads size bytes at offset; fewer when the file is shorter.
@@ -116,7 +120,22 @@ std::unique_ptr<Decoder> OpenDecoder(const std::string& path, bool scanLength, s
     case AudioFormat::Mpeg:
         decoder = std::make_unique<MpegDecoder>();
         break;
-    default:
+    case AudioFormat::Flac:
+    case AudioFormat::Wav:
+    case AudioFormat::Aiff:
+        decoder = std::make_unique<SndfileDecoder>();
+        break;
+    case AudioFormat::Vorbis:
+        decoder = std::make_unique<VorbisDecoder>();
+        break;
+    case AudioFormat::Opus:
+        decoder = std::make_unique<OpusDecoder>();
+        break;
+    case AudioFormat::Mp4:
+    case AudioFormat::Aac:
+        decoder = std::make_unique<Mp4Decoder>();
+        break;
+    case AudioFormat::Unknown:
         if (error)
             *error = IsPlainFile(path) ? "no audio in " + path : "not a regular file: " + path;
         return nullptr;
@@ -135,6 +154,27 @@ void Decoder::clearFormat()
     m_lengthFrames = m_positionFrames = 0;
 }
 
+bool Decoder::fail(std::string* error, const std::string& why)
+{
+    if (error)
+        *error = why;
+    close();
+    return false;
+}
+
+int64_t Decoder::clampFrame(int64_t frame) const
+{
+    frame = std::max<int64_t>(0, frame);
+    return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
+}
+
+void Decoder::setAverageBitRate(int64_t bytes)
+{
+    if (m_lengthFrames > 0 && bytes > 0)
+        m_bitRateKbps = static_cast<int>(
+            std::llround(static_cast<double>(bytes) * 8 * m_sampleRate / m_lengthFrames / 1000));
+}
+
 int Decoder::read(int16_t* out, int maxFrames)
 {
     if (maxFrames <= 0 || m_channels <= 0)
@@ -144,20 +184,24 @@ int Decoder::read(int16_t* out, int maxFrames)
     std::vector<int32_t> wide(static_cast<size_t>(kBlock) * m_channels);
     const int shift = std::max(0, m_bits - 16);
     const int64_t half = shift > 0 ? int64_t{1} << (shift - 1) : 0;
-    const uint32_t mask = (uint32_t{1} << std::min(shift, 16)) - 1;
+    const uint64_t mask = (uint64_t{1} << shift) - 1;
     int done = 0;
     while (done < maxFrames) {
+        const int64_t first = m_positionFrames;
         const int got = readWide(wide.data(), std::min(kBlock, maxFrames - done));
         int16_t* dest = out + static_cast<size_t>(done) * m_channels;
         for (size_t i = 0; i < static_cast<size_t>(got) * m_channels; ++i) {
             int64_t v = wide[i];
             if (shift > 0) {
+                // The noise of a sample depends on its place in the track alone, so a decode
+                // gives the same samples however it is read, seeked or reopened.
+                uint64_t h = static_cast<uint64_t>(first * m_channels) + i + 0x9E3779B97F4A7C15u;
+                h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9u;
+                h = (h ^ (h >> 27)) * 0x94D049BB133111EBu;
+                h ^= h >> 31;
                 // Two uniform values in [0, 2^shift) make noise from -2^shift to 2^shift.
-                m_ditherState ^= m_ditherState << 13;
-                m_ditherState ^= m_ditherState >> 17;
-                m_ditherState ^= m_ditherState << 5;
-                const int64_t noise = static_cast<int64_t>(m_ditherState & mask) -
-                                      static_cast<int64_t>((m_ditherState >> 16) & mask);
+                const int64_t noise =
+                    static_cast<int64_t>(h & mask) - static_cast<int64_t>((h >> 32) & mask);
                 v = (v + noise + half) >> shift;
             }
             dest[i] = static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767));

@@ -55,6 +55,12 @@ public:
 
 protected:
     void clearFormat();
+    // Sets error, closes and returns false: the end of a failed open.
+    bool fail(std::string* error, const std::string& why);
+    // frame within 0..length (no upper bound while the length is unknown).
+    int64_t clampFrame(int64_t frame) const;
+    // The bit rate of bytes of audio spread over the length.
+    void setAverageBitRate(int64_t bytes);
 
     AudioFormat m_format = AudioFormat::Unknown;
     std::string m_codec;
@@ -65,9 +71,6 @@ protected:
     int m_bitRateKbps = 0;
     int64_t m_lengthFrames = 0;
     int64_t m_positionFrames = 0;
-
-private:
-    uint32_t m_ditherState = 0x9E3779B9u;
 };
 
 // Opens path with the decoder its content calls for; null, error set, when none can.

@@ -54,19 +54,13 @@ void MpegDecoder::close()
 bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* error)
 {
     close();
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        close();
-        return false;
-    };
     // A FIFO would block the caller until a writer comes, a device never ends.
     if (!IsPlainFile(path))
-        return fail("not a regular file: " + path);
+        return fail(error, "not a regular file: " + path);
     int err = MPG123_OK;
     m_handle = mpg123_new(nullptr, &err);
     if (!m_handle)
-        return fail("cannot create an mpg123 decoder");
+        return fail(error, "cannot create an mpg123 decoder");
     // ADD_FLAGS keeps the defaults (gapless decoding, automatic resampling) that FLAGS would drop.
     mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     mpg123_param(m_handle, MPG123_RESYNC_LIMIT, 64 * 1024, 0.0);
@@ -77,12 +71,12 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(m_handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
     if (mpg123_open(m_handle, path.c_str()) != MPG123_OK)
-        return fail("cannot open " + path);
+        return fail(error, "cannot open " + path);
     long rate = 0;
     int channels = 0, encoding = 0;
     if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
         channels < 1 || channels > 2 || encoding != MPG123_ENC_SIGNED_16)
-        return fail("no MPEG audio in " + path);
+        return fail(error, "no MPEG audio in " + path);
     // Lock the format so a stream that changes rate or mode mid-way is converted, not
     // re-negotiated.
     mpg123_format_none(m_handle);
@@ -105,10 +99,8 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     m_lengthFrames = length > 0 ? length : 0;
     // A VBR file's first frame says little: give the average over its audio (tags, such as a
     // large cover picture, are no part of the bit rate).
-    const long long audioBytes = variable && m_lengthFrames > 0 ? AudioBytes(path) : -1;
-    if (audioBytes > 0)
-        m_bitRateKbps = static_cast<int>(std::llround(static_cast<double>(audioBytes) * 8 *
-                                                      m_sampleRate / m_lengthFrames / 1000));
+    if (variable)
+        setAverageBitRate(AudioBytes(path));
     m_positionFrames = 0;
     m_ended = false;
     m_indexed = false;
@@ -151,10 +143,8 @@ int64_t MpegDecoder::seek(int64_t frame)
 {
     if (!m_handle)
         return 0;
-    // mpg123_seek does not clamp past the end.
-    frame = std::max<int64_t>(0, frame);
-    if (m_lengthFrames > 0)
-        frame = std::min(frame, m_lengthFrames);
+    frame = clampFrame(frame); // mpg123_seek does not clamp past the end
+
     // Already there (a play from the start of a fresh track): leave the stream untouched.
     if (frame == m_positionFrames && !m_ended)
         return frame;

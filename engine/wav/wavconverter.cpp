@@ -51,12 +51,16 @@ void WavConverter::run(std::string source, std::string target, int blockFrames, 
     std::string error;
     TrackDecoder decoder;
     WavWriter writer;
-    if (!decoder.open(source, true, &error) ||
-        !writer.open(target, decoder.sampleRate(), decoder.channels(), error)) {
+    // A deeper source is written as 24-bit, every sample as decoded.
+    const bool opened = decoder.open(source, true, &error);
+    const bool wide = decoder.bitsPerSample() > 16;
+    if (!opened ||
+        !writer.open(target, decoder.sampleRate(), decoder.channels(), error, wide ? 24 : 16)) {
         if (error.empty())
             error = "cannot convert " + source;
     } else {
         std::vector<int16_t> block(static_cast<size_t>(blockFrames) * decoder.channels());
+        std::vector<int32_t> wideBlock(wide ? block.size() : 0);
         const int64_t length = decoder.lengthFrames();
         for (;;) {
             if (m_cancel.load(std::memory_order_acquire)) {
@@ -64,10 +68,12 @@ void WavConverter::run(std::string source, std::string target, int blockFrames, 
                 error = "cancelled";
                 break;
             }
-            int got = decoder.read(block.data(), blockFrames);
+            int got = wide ? decoder.readWide(wideBlock.data(), blockFrames)
+                           : decoder.read(block.data(), blockFrames);
             if (got == 0)
                 break;
-            if (!writer.write(block.data(), got)) {
+            if (!(wide ? writer.writeWide(wideBlock.data(), got)
+                       : writer.write(block.data(), got))) {
                 error = "writing " + target + " failed";
                 writer.abandon();
                 break;
