@@ -9,6 +9,7 @@
 inline constexpr int kInfoTextChars = 128;
 inline constexpr int kTagTextChars = 128;
 inline constexpr int kTagYearChars = 5;
+inline constexpr int kTagTrackChars = 7;
 inline constexpr int kLyricsLineChars = 128;
 
 // Filled by Engine::open.
@@ -46,7 +47,10 @@ struct TagInfo {
     std::string album;    // up to kTagTextChars
     std::string year;     // up to kTagYearChars
     std::string comment;  // up to kTagTextChars
-    int32_t genre = -1;   // ID3v1 genre number 0..255, -1 = none
+    int32_t genre = -1;   // ID3v1 genre number 0..255, -1 = none (MP3 only)
+    std::string genreText; // up to kTagTextChars: the genre as text in every format (an MP3's
+                           // number gives its name); written for every format but MP3
+    std::string track;     // up to kTagTrackChars: "3" or "3/12"
     std::string unused;
 };
 

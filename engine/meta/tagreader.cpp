@@ -8,11 +8,22 @@
 
 #include <sys/stat.h>
 
+#include <taglib/aifffile.h>
 #include <taglib/commentsframe.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1genres.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
+
+#include "engine/decode/decoder.h"
 
 #include "id3v1block.h"
 #include "id3v2fallback.h"
@@ -165,8 +176,8 @@ bool id3v2WithinBounds(const std::string& path)
                 break;
             }
             if (h[0] == 0)
-                break;  // padding
-            const long size = major == 2 ? bigEndian(h + 3, 3)
+                break; // padding
+            const long size = major == 2   ? bigEndian(h + 3, 3)
                               : major == 3 ? bigEndian(h + 4, 4)
                                            : syncSafe(h + 4);
             pos += headerBytes + size;
@@ -176,7 +187,150 @@ bool id3v2WithinBounds(const std::string& path)
     return within;
 }
 
+// A genre as text: "(13)", "13" and "(13)Pop" name ID3v1 genre 13; other text is kept.
+std::string genreName(const std::string& text)
+{
+    if (text.empty() ||
+        (text[0] != '(' && text.find_first_not_of("0123456789") != std::string::npos))
+        return text;
+    const int number = genreNumber(text);
+    return number >= 0 ? TagLib::ID3v1::genre(number).to8Bit(true) : text;
+}
+
+// The ID3v2 tag of a WAV or AIFF file: the same frames as an MP3's, but the genre is free text.
+void readId3Fields(TagLib::ID3v2::Tag& id3, TagInfo& out)
+{
+    out.title = textFrame(id3, "TIT2");
+    out.artist = textFrame(id3, "TPE1");
+    out.album = textFrame(id3, "TALB");
+    out.year = textFrame(id3, "TDRC");
+    if (out.year.empty())
+        out.year = textFrame(id3, "TYER");
+    out.comment = commentFrame(id3);
+    out.genreText = genreName(textFrame(id3, "TCON"));
+    out.track = textFrame(id3, "TRCK");
+}
+
+// The first value of a property, in UTF-8.
+std::string property(const TagLib::PropertyMap& properties, const char* key)
+{
+    const auto it = properties.find(key);
+    if (it == properties.end())
+        return {};
+    for (const auto& value : it->second) {
+        if (!value.isEmpty())
+            return value.to8Bit(true);
+    }
+    return {};
+}
+
+// Vorbis comments and MP4 atoms hold UTF-8 (or UTF-16) text; TagLib's property names are the
+// same for both.
+void readProperties(const TagLib::PropertyMap& properties, TagInfo& out)
+{
+    out.title = property(properties, "TITLE");
+    out.artist = property(properties, "ARTIST");
+    out.album = property(properties, "ALBUM");
+    out.year = property(properties, "DATE");
+    out.comment = property(properties, "COMMENT");
+    if (out.comment.empty())
+        out.comment = property(properties, "DESCRIPTION");
+    out.genreText = property(properties, "GENRE");
+    out.track = property(properties, "TRACKNUMBER");
+}
+
+bool hasAnyField(const TagInfo& tag)
+{
+    return !tag.title.empty() || !tag.artist.empty() || !tag.album.empty() || !tag.year.empty() ||
+           !tag.comment.empty() || !tag.genreText.empty() || !tag.track.empty();
+}
+
+// The tag of a file that is not MPEG audio, in its format's own kind; true when it has one.
+bool readFormatTag(AudioFormat kind, const std::string& path, TagInfo& out)
+{
+    const char* name = path.c_str();
+    switch (kind) {
+    case AudioFormat::Flac: {
+        TagLib::FLAC::File file(name, false);
+        if (!file.isValid())
+            return false;
+        if (TagLib::Ogg::XiphComment* xiph = file.xiphComment(); xiph && !xiph->isEmpty())
+            readProperties(xiph->properties(), out);
+        else if (file.hasID3v2Tag())
+            readId3Fields(*file.ID3v2Tag(), out);
+        break;
+    }
+    case AudioFormat::Vorbis: {
+        TagLib::Ogg::Vorbis::File file(name, false);
+        if (!file.isValid() || !file.tag())
+            return false;
+        readProperties(file.tag()->properties(), out);
+        break;
+    }
+    case AudioFormat::Opus: {
+        TagLib::Ogg::Opus::File file(name, false);
+        if (!file.isValid() || !file.tag())
+            return false;
+        readProperties(file.tag()->properties(), out);
+        break;
+    }
+    case AudioFormat::Mp4: {
+        TagLib::MP4::File file(name, false);
+        if (!file.isValid() || !file.tag())
+            return false;
+        readProperties(file.tag()->properties(), out);
+        break;
+    }
+    case AudioFormat::Wav: {
+        TagLib::RIFF::WAV::File file(name, false);
+        if (!file.isValid())
+            return false;
+        if (file.hasID3v2Tag()) {
+            readId3Fields(*file.ID3v2Tag(), out);
+        } else if (file.hasInfoTag()) {
+            // RIFF INFO text has no declared coding: Latin-1 bytes that may be Shift-JIS.
+            TagLib::RIFF::Info::Tag* info = file.InfoTag();
+            auto text = [](const TagLib::String& s) { return DecodeLegacyText(s.to8Bit(false)); };
+            out.title = text(info->title());
+            out.artist = text(info->artist());
+            out.album = text(info->album());
+            out.year = info->year() > 0 ? std::to_string(info->year()) : std::string();
+            out.comment = text(info->comment());
+            out.genreText = text(info->genre());
+            out.track = info->track() > 0 ? std::to_string(info->track()) : std::string();
+        }
+        break;
+    }
+    case AudioFormat::Aiff: {
+        TagLib::RIFF::AIFF::File file(name, false);
+        if (!file.isValid())
+            return false;
+        if (file.hasID3v2Tag())
+            readId3Fields(*file.tag(), out);
+        break;
+    }
+    default:
+        return false;
+    }
+    return hasAnyField(out);
+}
+
 } // namespace
+
+bool HasOwnTagKind(AudioFormat format)
+{
+    switch (format) {
+    case AudioFormat::Flac:
+    case AudioFormat::Vorbis:
+    case AudioFormat::Opus:
+    case AudioFormat::Mp4:
+    case AudioFormat::Wav:
+    case AudioFormat::Aiff:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
 {
@@ -188,6 +342,24 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
     // A FIFO or device would block TagLib or read forever.
     if (!IsPlainFile(path))
         return false;
+
+    if (const AudioFormat kind = SniffAudioFormat(path); HasOwnTagKind(kind)) {
+        TagInfo read;
+        if (!readFormatTag(kind, path, read))
+            return false;
+        tag.title = CutUtf8(read.title, kTagTextChars);
+        tag.artist = CutUtf8(read.artist, kTagTextChars);
+        tag.album = CutUtf8(read.album, kTagTextChars);
+        tag.year = CutUtf8(yearOf(read.year), kTagYearChars);
+        tag.comment = CutUtf8(read.comment, kTagTextChars);
+        tag.genreText = CutUtf8(read.genreText, kTagTextChars);
+        tag.track = CutUtf8(read.track, kTagTrackChars);
+        if (info) {
+            info->title = CutUtf8(tag.title, kInfoTextChars);
+            info->artist = CutUtf8(tag.artist, kInfoTextChars);
+        }
+        return true;
+    }
 
     TagInfo v2;
     bool hasV2 = false;
@@ -207,6 +379,7 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
                     v2.year = textFrame(*id3, "TYER");
                 v2.comment = commentFrame(*id3);
                 v2.genre = genreFrame(*id3);
+                v2.track = textFrame(*id3, "TRCK");
             }
         }
     }
@@ -232,6 +405,9 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
     tag.year = pick(v2.year, v1.year, kTagYearChars);
     tag.comment = pick(v2.comment, v1.comment, kTagTextChars);
     tag.genre = v2.genre >= 0 ? v2.genre : (hasV1 && v1.genre != 255 ? v1.genre : -1);
+    if (tag.genre >= 0)
+        tag.genreText = CutUtf8(TagLib::ID3v1::genre(tag.genre).to8Bit(true), kTagTextChars);
+    tag.track = CutUtf8(v2.track, kTagTrackChars);
     if (info) {
         info->title = CutUtf8(tag.title, kInfoTextChars);
         info->artist = CutUtf8(tag.artist, kInfoTextChars);

@@ -1,4 +1,7 @@
-// Reads a file's ID3 tags (ID3v2.2/2.3/2.4 preferred, ID3v1 for what v2 lacks) into TagInfo.
+// Reads a file's tag into TagInfo, whatever its format: for MP3 its ID3 tags (ID3v2.2/2.3/2.4
+// preferred, ID3v1 for what v2 lacks); for FLAC, Ogg Vorbis and Opus their Vorbis comments
+// (FLAC: an ID3v2 tag when it has none); for MP4 its atoms; for WAV and AIFF their ID3v2 tag
+// (WAV: its RIFF INFO list when it has none). The format is judged by content, not by name.
 //
 // Safe on any thread (TagLib objects are local to each call); never throws.
 #pragma once
@@ -6,6 +9,12 @@
 #include <string>
 
 #include "engine/records.h"
+
+enum class AudioFormat;
+
+// True for the formats whose tag is not ID3 at the file's start and end (MP3's and raw AAC's):
+// FLAC, Ogg Vorbis, Opus, MP4, WAV and AIFF. Their genre is free text (TagInfo::genreText).
+bool HasOwnTagKind(AudioFormat format);
 
 // Fills tag (fields cut to their character limits, genre -1 when none) and, when info is given,
 // info->title and info->artist (cut to kInfoTextChars; other fields untouched). Fields without a

@@ -16,12 +16,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <taglib/aifffile.h>
 #include <taglib/commentsframe.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
 
+#include "engine/decode/decoder.h"
+#include "tagreader.h"
 #include "textcodec.h"
 
 #include "engine/io/safefile.h"
@@ -174,8 +184,184 @@ bool copyFile(const std::string& from, int toFd, std::string& error)
     return ok;
 }
 
+// The fields as they go into a tag: cut, cleaned, without trailing blanks.
+struct CleanTag {
+    std::string title, artist, album, year, comment, genre, track;
+};
+
+CleanTag cleaned(const TagInfo& tag)
+{
+    return {clean(tag.title, kTagTextChars),   clean(tag.artist, kTagTextChars),
+            clean(tag.album, kTagTextChars),   clean(tag.year, kTagYearChars),
+            clean(tag.comment, kTagTextChars), clean(tag.genreText, kTagTextChars),
+            clean(tag.track, kTagTrackChars)};
+}
+
+// A full date ("2010-04-03") stays when the year asked for is its own year: the tag editor
+// shows four characters only.
+bool keepsDate(const std::string& old, const std::string& year)
+{
+    return !year.empty() && old.size() > year.size() && old.compare(0, year.size(), year) == 0 &&
+           (old[year.size()] == '-' || old[year.size()] == 'T');
+}
+
+TagLib::String utf8(const std::string& text)
+{
+    return TagLib::String(text, TagLib::String::UTF8);
+}
+
+// Vorbis comments: each of our fields replaces every value of its name; all other fields (and
+// FLAC's picture blocks, which live outside the comment) stay as they were.
+void setXiph(TagLib::Ogg::XiphComment& xiph, const CleanTag& t)
+{
+    auto set = [&](const char* key, const std::string& value) {
+        xiph.removeFields(key);
+        if (!value.empty())
+            xiph.addField(key, utf8(value), true);
+    };
+    set("TITLE", t.title);
+    set("ARTIST", t.artist);
+    set("ALBUM", t.album);
+    const auto& fields = xiph.fieldListMap();
+    const auto date = fields.find("DATE");
+    if (date == fields.end() || date->second.isEmpty() ||
+        !keepsDate(date->second.front().to8Bit(true), t.year))
+        set("DATE", t.year);
+    // A comment read from DESCRIPTION is written back as COMMENT.
+    if (fields.find("COMMENT") == fields.end())
+        xiph.removeFields("DESCRIPTION");
+    set("COMMENT", t.comment);
+    set("GENRE", t.genre);
+    set("TRACKNUMBER", t.track);
+}
+
+void setMp4(TagLib::MP4::Tag& mp4, const CleanTag& t)
+{
+    auto set = [&](const char* key, const std::string& value) {
+        if (value.empty())
+            mp4.removeItem(key);
+        else
+            mp4.setItem(key, TagLib::StringList(utf8(value)));
+    };
+    set("\251nam", t.title);
+    set("\251ART", t.artist);
+    set("\251alb", t.album);
+    const std::string oldDate =
+        mp4.contains("\251day") ? mp4.item("\251day").toStringList().toString().to8Bit(true) : "";
+    if (!keepsDate(oldDate, t.year))
+        set("\251day", t.year);
+    set("\251cmt", t.comment);
+    // The numbered genre atom is ID3's list; free text goes into the named one.
+    mp4.removeItem("gnre");
+    set("\251gen", t.genre);
+    if (t.track.empty()) {
+        mp4.removeItem("trkn");
+    } else {
+        const int total = mp4.contains("trkn") ? mp4.item("trkn").toIntPair().second : 0;
+        const size_t slash = t.track.find('/');
+        int number = 0;
+        int newTotal = total;
+        try {
+            number = std::stoi(t.track.substr(0, slash));
+            if (slash != std::string::npos)
+                newTotal = std::stoi(t.track.substr(slash + 1));
+        } catch (...) {
+            number = 0;
+        }
+        if (number > 0 && number < 65536)
+            mp4.setItem("trkn", TagLib::MP4::Item(
+                                    number, newTotal >= 0 && newTotal < 65536 ? newTotal : 0));
+    }
+}
+
+// The ID3v2 tag of a WAV or AIFF file: MP3's frames, with the genre as free text.
+void setId3Fields(TagLib::ID3v2::Tag& v2, const CleanTag& t)
+{
+    setTextFrame(v2, "TIT2", t.title);
+    setTextFrame(v2, "TPE1", t.artist);
+    setTextFrame(v2, "TALB", t.album);
+    v2.removeFrames("TDRC");
+    setTextFrame(v2, "TYER", t.year);
+    setComment(v2, t.comment);
+    setTextFrame(v2, "TCON", t.genre);
+    setTextFrame(v2, "TRCK", t.track);
+}
+
+bool applyFormatTag(AudioFormat kind, const std::string& path, const TagInfo& tag,
+                    std::string& error)
+{
+    const CleanTag t = cleaned(tag);
+    const char* name = path.c_str();
+    bool saved = false;
+    switch (kind) {
+    case AudioFormat::Flac: {
+        TagLib::FLAC::File file(name, false);
+        if (!file.isValid() || file.readOnly())
+            break;
+        setXiph(*file.xiphComment(true), t);
+        saved = file.save();
+        break;
+    }
+    case AudioFormat::Vorbis: {
+        TagLib::Ogg::Vorbis::File file(name, false);
+        if (!file.isValid() || file.readOnly() || !file.tag())
+            break;
+        setXiph(*file.tag(), t);
+        saved = file.save();
+        break;
+    }
+    case AudioFormat::Opus: {
+        TagLib::Ogg::Opus::File file(name, false);
+        if (!file.isValid() || file.readOnly() || !file.tag())
+            break;
+        setXiph(*file.tag(), t);
+        saved = file.save();
+        break;
+    }
+    case AudioFormat::Mp4: {
+        TagLib::MP4::File file(name, false);
+        if (!file.isValid() || file.readOnly() || !file.tag())
+            break;
+        setMp4(*file.tag(), t);
+        saved = file.save();
+        break;
+    }
+    case AudioFormat::Wav: {
+        TagLib::RIFF::WAV::File file(name, false);
+        if (!file.isValid() || file.readOnly())
+            break;
+        setId3Fields(*file.ID3v2Tag(), t);
+        // The INFO list cannot hold Japanese text reliably; our fields leave it so that no
+        // stale title outlives the edit, its other fields stay.
+        if (file.hasInfoTag()) {
+            TagLib::RIFF::Info::Tag* info = file.InfoTag();
+            for (const char* id : {"INAM", "IART", "IPRD", "ICRD", "ICMT", "IGNR", "IPRT", "ITRK"})
+                info->removeField(id);
+        }
+        saved =
+            file.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3);
+        break;
+    }
+    case AudioFormat::Aiff: {
+        TagLib::RIFF::AIFF::File file(name, false);
+        if (!file.isValid() || file.readOnly())
+            break;
+        setId3Fields(*file.tag(), t);
+        saved = file.save(TagLib::ID3v2::v3);
+        break;
+    }
+    default:
+        break;
+    }
+    if (!saved)
+        error = "TagLib could not save the tag of " + path;
+    return saved;
+}
+
 bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
 {
+    if (const AudioFormat kind = SniffAudioFormat(path); HasOwnTagKind(kind))
+        return applyFormatTag(kind, path, tag, error);
     TagLib::MPEG::File file(path.c_str(), false);
     if (!file.isOpen() || file.readOnly()) {
         error = "cannot open for tagging: " + path;
@@ -198,6 +384,7 @@ bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
     setTextFrame(*v2, "TYER", year);
     setComment(*v2, comment);
     setTextFrame(*v2, "TCON", hasGenre ? "(" + std::to_string(tag.genre) + ")" : "");
+    setTextFrame(*v2, "TRCK", clean(tag.track, kTagTrackChars));
 
     TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
     v1->setTitle(id3v1Field(title, kId3v1TextBytes));
