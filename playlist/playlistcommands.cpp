@@ -1,7 +1,7 @@
 // Deleting, moving, file information, help and hide on the playlist window's rows.
 #include "playlistcommands.h"
 
-#include "state/appstate.h"
+#include "engine/meta/streamfacts.h"
 #include "fileinfowindow.h"
 #include "playlistmodel.h"
 #include "playlistview.h"
@@ -9,6 +9,8 @@
 #include "shell/apppaths.h"
 #include "shell/desktopopen.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
+#include "state/appstate.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -61,16 +63,38 @@ QString GeneralDateText(const QDateTime& when)
            locale.toString(when.time(), timeFormat.trimmed());
 }
 
+QString StreamFactsText(const StreamFacts& facts)
+{
+    QStringList parts = {QString::fromStdString(facts.codec)};
+    if (facts.bits > 0)
+        parts << QStringLiteral("%1bit").arg(facts.bits);
+    parts << QStringLiteral("%1Hz").arg(facts.sampleRate)
+          << (facts.channels == 1   ? QStringLiteral("ﾓﾉﾗﾙ")
+              : facts.channels == 2 ? QStringLiteral("ｽﾃﾚｵ")
+                                    : QStringLiteral("%1ch").arg(facts.channels));
+    if (facts.bitRate > 0)
+        parts << QStringLiteral("%1kbps").arg(facts.bitRate);
+    QString text = QStringLiteral("<形式>") + parts.join(QLatin1Char(' '));
+    if (!facts.encoder.empty())
+        text += QStringLiteral("\n<ｴﾝｺｰﾀﾞ>") +
+                QString::fromStdString(CutUtf8(facts.encoder, kTagTextChars));
+    return text;
+}
+
 QString FileInfoText(const QString& rowText, const QString& path, const QString& sizeText)
 {
     const QFileInfo info(path);
     const int attributes = FileAttributes(path);
     const QString date = attributes < 0 ? QString() : GeneralDateText(info.lastModified());
     const QString attributeText = attributes < 0 ? QString() : AttributeText(attributes);
-    return QStringLiteral("<ﾌｧｲﾙ名>") + rowText + QLatin1Char('\n') + QStringLiteral("<ﾊﾟｽ>") +
-           path + QLatin1Char('\n') + QStringLiteral("<ｻｲｽﾞ>") + sizeText + QLatin1Char('\n') +
-           QStringLiteral("<作成日時>") + date + QLatin1Char('\n') + QStringLiteral("<属性>") +
-           attributeText;
+    QString text = QStringLiteral("<ﾌｧｲﾙ名>") + rowText + QLatin1Char('\n') +
+                   QStringLiteral("<ﾊﾟｽ>") + path + QLatin1Char('\n') + QStringLiteral("<ｻｲｽﾞ>") +
+                   sizeText + QLatin1Char('\n') + QStringLiteral("<作成日時>") + date +
+                   QLatin1Char('\n') + QStringLiteral("<属性>") + attributeText;
+    StreamFacts facts;
+    if (ReadStreamFacts(PathBytes(path).toStdString(), facts))
+        text += QLatin1Char('\n') + StreamFactsText(facts);
+    return text;
 }
 
 void OpenHelp(QWidget* parent)

@@ -8,6 +8,7 @@
 #include <QString>
 
 class FileInfoWindow;
+struct StreamFacts;
 class PlaylistWindow;
 class QWidget;
 
@@ -18,8 +19,11 @@ int FileAttributes(const QString& path);
 // The text for an attribute value; combinations and unknown values give "".
 QString AttributeText(int attributes);
 // The five lines of the file information: name, path, size, last-modified date and attributes.
-// A missing file shows no date and no attribute text.
+// A missing file shows no date and no attribute text. They are followed by the stream's facts
+// (StreamFactsText) when the file is audio TagLib can read.
 QString FileInfoText(const QString& rowText, const QString& path, const QString& sizeText);
+// "<形式>FLAC 24bit 96000Hz ｽﾃﾚｵ 2345kbps", and "<ｴﾝｺｰﾀﾞ>..." on a second line when tagged.
+QString StreamFactsText(const StreamFacts& facts);
 // A date and time in the system's short date format followed by the time with seconds.
 QString GeneralDateText(const QDateTime& when);
 

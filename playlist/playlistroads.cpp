@@ -1,13 +1,15 @@
 // The roads in: shortcut keys, the Open dialog, a folder, dropped files.
 #include "playlistroads.h"
 
-#include "state/appstate.h"
 #include "playlistfile.h"
 #include "playlistmodel.h"
 #include "shell/dialogs.h"
 #include "shell/messagebox.h"
 #include "shell/pathbytes.h"
+#include "state/appstate.h"
 #include "trackops.h"
+
+#include "engine/meta/audiofiletypes.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,24 +24,17 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-namespace {
-QString lastFourLower(const QString& name)
+bool IsAudioName(const QString& name)
 {
-    return name.right(4).toLower();
-}
-} // namespace
-
-bool IsMp3Name(const QString& name)
-{
-    return lastFourLower(name) == QStringLiteral(".mp3");
+    return IsAudioName(std::string_view(name.right(8).toUtf8().constData()));
 }
 
 bool IsPlaylistName(const QString& name)
 {
-    return lastFourLower(name) == QStringLiteral(".m3u");
+    return name.right(4).toLower() == QStringLiteral(".m3u");
 }
 
-std::vector<FolderEntry> ListMp3Files(const QString& folder)
+std::vector<FolderEntry> ListAudioFiles(const QString& folder)
 {
     std::vector<FolderEntry> entries;
     if (folder.isEmpty())
@@ -53,7 +48,7 @@ std::vector<FolderEntry> ListMp3Files(const QString& folder)
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
         const size_t length = std::strlen(name);
-        if (name[0] == '.' || length < 4 || strcasecmp(name + length - 4, ".mp3") != 0)
+        if (name[0] == '.' || !IsAudioName(std::string_view(name, length)))
             continue;
         struct stat info {};
         if (fstatat(dirFd, name, &info, 0) != 0 || !S_ISREG(info.st_mode))
@@ -89,8 +84,8 @@ QStringList DroppedFileNames(const QMimeData* data)
     for (const QUrl& url : data->urls()) {
         // The URL's own bytes: toLocalFile() would lose a name that is not valid UTF-8.
         if (url.isLocalFile())
-            names << PathFromBytes(QByteArray::fromPercentEncoding(
-                url.path(QUrl::FullyEncoded).toLatin1()));
+            names << PathFromBytes(
+                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     }
     return names;
 }
@@ -102,7 +97,7 @@ PlaylistRoads::PlaylistRoads(AppState& state, PlaylistModel& playlist, TrackOps&
 
 bool PlaylistRoads::addByKind(const QString& name)
 {
-    if (IsMp3Name(name)) {
+    if (IsAudioName(name)) {
         m_playlist.AddRow(name);
         return true;
     }
@@ -135,11 +130,7 @@ void PlaylistRoads::AddFromShortcut(int keyCode)
 
 void PlaylistRoads::AddFromFileDialog(QWidget* owner)
 {
-    const DialogFilter filter = {
-        {QStringLiteral("Mpeg audio layer-Ⅲ(*.mp3)"), QStringLiteral("*.mp3")},
-        {QStringLiteral("PlayList(*.m3u)"), QStringLiteral("*.m3u")},
-        {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")}};
-    const QString name = ShowOpenDialog(owner, filter, DialogKind::Tracks);
+    const QString name = ShowOpenDialog(owner, TrackDialogFilter(true), DialogKind::Tracks);
     if (name.isEmpty())
         return;
     const bool wasEmpty = m_playlist.count() == 0;
@@ -157,11 +148,11 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
     if (!browse.mShowDialog() || browse.pPathName.isEmpty())
         return;
     const QString folder = browse.pPathName;
-    const std::vector<FolderEntry> files = ListMp3Files(folder);
+    const std::vector<FolderEntry> files = ListAudioFiles(folder);
     if (files.empty()) {
         // Nothing changes and playback goes on, but the user learns why nothing was added.
         ShowMessage(owner,
-                    QStringLiteral("選択したフォルダにはMP3ファイルがありません。\r%1")
+                    QStringLiteral("選択したフォルダには音楽ファイルがありません。\r%1")
                         .arg(PathDisplay(folder)),
                     kAppTitle, QMessageBox::Information);
         return;
@@ -190,7 +181,7 @@ void PlaylistRoads::AddDroppedNames(const QStringList& names)
     // All rows of one drop go in with one insertion, so hundreds of files stay quick.
     std::vector<PlaylistRow> rows;
     for (const QString& name : names) {
-        if (IsMp3Name(name)) {
+        if (IsAudioName(name)) {
             PlaylistRow row = MakeRow(name);
             // A folder named like a track has no size; it is no track either.
             if (row.sizeText.isEmpty() && QFileInfo(PathDisplay(name)).isDir())

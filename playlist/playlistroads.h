@@ -13,8 +13,9 @@ class QMimeData;
 class QWidget;
 class TrackOps;
 
-// The kind of a name, by its last four characters lower-cased (".MP3" counts as ".mp3").
-bool IsMp3Name(const QString& name);
+// The kind of a name, by its extension in any case: an audio file of a format in kAudioFormats
+// (".MP3" and ".Flac" count), or a playlist (".m3u").
+bool IsAudioName(const QString& name);
 bool IsPlaylistName(const QString& name);
 
 // One file of a folder listing, measured while listing.
@@ -24,9 +25,9 @@ struct FolderEntry {
 };
 
 // The folder listing "File1": the plain files of folder (no sub-folders, no hidden files) whose
-// names match "*.mp3" without regard to case, sorted by name. Names that are not valid UTF-8
-// are listed too.
-std::vector<FolderEntry> ListMp3Files(const QString& folder);
+// names end in an audio extension without regard to case, sorted by name. Names that are not
+// valid UTF-8 are listed too.
+std::vector<FolderEntry> ListAudioFiles(const QString& folder);
 
 // The folder-shortcut key code (49..53 for the digit keys 1..5 of the main keyboard) of a key
 // press, or the Qt key itself for every other key; keypad digits never count as shortcuts.
@@ -44,9 +45,9 @@ public:
 
     // Keys 1..5 (codes 49..53) add folder shortcut Path1..Path5; other codes do nothing.
     void AddFromShortcut(int keyCode);
-    // The Open dialog: one ".mp3" or ".m3u" file.
+    // The Open dialog: one audio file or ".m3u" file.
     void AddFromFileDialog(QWidget* owner);
-    // Every MP3 file of one chosen folder; always starts row 1 afterwards.
+    // Every audio file of one chosen folder; always starts row 1 afterwards.
     void AddFromFolder(QWidget* owner);
     // Files dropped on the list view or on the main window; other drops do nothing.
     void AddFromDrop(const QMimeData* data);

@@ -52,9 +52,9 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
     }
     // Stored absolute: the backup is read again from whatever folder the next start runs in.
     const QString path = AbsolutePath(args.front());
-    const bool mp3 = IsMp3Name(path);
+    const bool audio = IsAudioName(path);
     const bool list = IsPlaylistName(path);
-    if (!mp3 && !list) {
+    if (!audio && !list) {
         restoreBackup(state, playlist, ops, backupPath);
         return;
     }
@@ -66,7 +66,7 @@ void StartupFill(AppState& state, PlaylistModel& playlist, TrackOps& ops, const 
         restoreBackup(state, playlist, ops, backupPath);
         return;
     }
-    if (mp3)
+    if (audio)
         playlist.AddRow(path);
     else
         AddPlaylistFile(playlist, path);
@@ -82,12 +82,12 @@ int OpenHandedOver(PlaylistModel& playlist, TrackOps& ops, const QStringList& pa
     for (const QString& name : paths) {
         // Stored absolute: the backup is read again from whatever folder the next start runs in.
         const QString path = AbsolutePath(name);
-        const bool mp3 = IsMp3Name(path);
-        if ((!mp3 && !IsPlaylistName(path)) || !readable(path)) {
+        const bool audio = IsAudioName(path);
+        if ((!audio && !IsPlaylistName(path)) || !readable(path)) {
             refused << PathDisplay(path);
             continue;
         }
-        if (mp3)
+        if (audio)
             playlist.AddRow(path);
         else
             AddPlaylistFile(playlist, path);

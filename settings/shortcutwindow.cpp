@@ -10,12 +10,13 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "state/appstate.h"
+#include "engine/meta/audiofiletypes.h"
 #include "ini.h"
 #include "shell/apppaths.h"
 #include "shell/dialogs.h"
-#include "shell/pathbytes.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
+#include "state/appstate.h"
 
 ShortcutWindow::ShortcutWindow(AppState& state, QWidget* dialogOwner, QWidget* parent)
     : QDialog(parent), m_state(state), m_dialogOwner(dialogOwner)
@@ -46,7 +47,8 @@ ShortcutWindow::ShortcutWindow(AppState& state, QWidget* dialogOwner, QWidget* p
         rows->addWidget(m_eraseButtons[i], i, 3);
     }
 
-    auto* note = new QLabel(QStringLiteral("ショートカットにはMP3とプレイリストが設定できます。"), this);
+    auto* note =
+        new QLabel(QStringLiteral("ショートカットにはMP3とプレイリストが設定できます。"), this);
     m_registerButton = new QPushButton(QStringLiteral("登録"), this);
     m_registerButton->setObjectName(QStringLiteral("registerButton"));
     m_closeButton = new QPushButton(QStringLiteral("閉じる"), this);
@@ -82,38 +84,37 @@ void ShortcutWindow::loadControls()
 
 bool ShortcutWindow::isShortcutFile(const QString& path)
 {
-    const QString ext = path.right(4).toLower();
-    return ext == QLatin1String(".mp3") || ext == QLatin1String(".m3u");
+    return IsAudioName(std::string_view(path.right(8).toUtf8().constData())) ||
+           path.right(4).toLower() == QLatin1String(".m3u");
 }
 
 void ShortcutWindow::browse(int index)
 {
-    const DialogFilter filter = {
-        {QStringLiteral("Mpeg audio layer-Ⅲ(*.mp3)"), QStringLiteral("*.mp3")},
-        {QStringLiteral("PlayList(*.m3u)"), QStringLiteral("*.m3u")},
-        {QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")},
-    };
-    const QString path =
-        ShowOpenDialog(m_dialogOwner ? m_dialogOwner : this, filter, DialogKind::Tracks);
+    const QString path = ShowOpenDialog(m_dialogOwner ? m_dialogOwner : this,
+                                        TrackDialogFilter(true), DialogKind::Tracks);
     if (path.isEmpty())
         return;
     if (!isShortcutFile(path)) {
-        ShowMessage(this,
-                    QStringLiteral("ショートカットにはMP3とプレイリストだけが設定できます。\r%1")
-                        .arg(PathDisplay(path)),
-                    QStringLiteral("Short Path設定"), QMessageBox::Information);
+        ShowMessage(
+            this,
+            QStringLiteral("ショートカットには音楽ファイルとプレイリストだけが設定できます。\r%1")
+                .arg(PathDisplay(path)),
+            QStringLiteral("Short Path設定"), QMessageBox::Information);
         return;
     }
     m_pathFields[index]->setText(path);
 }
 
-void ShortcutWindow::erase(int index) { m_pathFields[index]->clear(); }
+void ShortcutWindow::erase(int index)
+{
+    m_pathFields[index]->clear();
+}
 
 void ShortcutWindow::registerShortcuts()
 {
     if (ShowMessage(this, QStringLiteral("登録を行いますか？"), QStringLiteral("登録"),
-                    QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) !=
-        QMessageBox::Ok)
+                    QMessageBox::Question,
+                    QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     const QString file = PropertyIniPath();
     // A failed write is not reported: the shortcuts still work until the program ends.

@@ -24,7 +24,7 @@ public:
     // Asks, then stores the five fields in Property.ini and ShortPath and closes ("登録").
     void registerShortcuts();
 
-    // True for the names browsing accepts: ending in ".mp3" or ".m3u" in any case.
+    // True for the names browsing accepts: an audio extension or ".m3u", in any case.
     static bool isShortcutFile(const QString& path);
 
 protected:

@@ -4,6 +4,8 @@
 #include "messagebox.h"
 #include "pathbytes.h"
 
+#include "engine/meta/audiofiletypes.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,8 +13,8 @@
 #include <QTreeView>
 
 #include <deque>
-#include <sys/stat.h>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kDialogWidth = 820;
@@ -49,6 +51,40 @@ QString filterText(const DialogFilter& filter)
     return parts.join(QStringLiteral(";;"));
 }
 
+} // namespace
+
+DialogFilter TrackDialogFilter(bool withPlaylists)
+{
+    // One entry per label: ".ogg" and ".oga" share "Ogg Vorbis(*.ogg;*.oga)".
+    QStringList labels;
+    QList<QStringList> patterns;
+    QStringList all;
+    for (const AudioFileType& format : kAudioFileTypes) {
+        const QString label = QString::fromUtf8(format.label);
+        const QString pattern = QLatin1Char('*') + QLatin1String(format.extension);
+        all << pattern;
+        const qsizetype at = labels.indexOf(label);
+        if (at >= 0) {
+            patterns[at] << pattern;
+        } else {
+            labels << label;
+            patterns << QStringList{pattern};
+        }
+    }
+    DialogFilter filter;
+    filter.append({QStringLiteral("全ての音楽(%1)").arg(all.join(QLatin1Char(';'))),
+                   all.join(QLatin1Char(' '))});
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        filter.append({QStringLiteral("%1(%2)").arg(labels[i], patterns[i].join(QLatin1Char(';'))),
+                       patterns[i].join(QLatin1Char(' '))});
+    if (withPlaylists)
+        filter.append({QStringLiteral("PlayList(*.m3u)"), QStringLiteral("*.m3u")});
+    filter.append({QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")});
+    return filter;
+}
+
+namespace {
+
 bool scripted(const DialogFilter& filter, QString& answer)
 {
     Script& s = script();
@@ -62,7 +98,7 @@ bool scripted(const DialogFilter& filter, QString& answer)
     s.answers.pop_front();
     return true;
 }
-}  // namespace
+} // namespace
 
 namespace {
 // Qt's dialog cannot open a folder whose name is not valid UTF-8: start in the nearest folder
@@ -119,7 +155,7 @@ QString rememberFolder(DialogKind kind, const QString& chosen)
         script().folders[kind] = QFileInfo(chosen).absolutePath();
     return chosen;
 }
-}  // namespace
+} // namespace
 
 QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir)
 {
@@ -165,18 +201,24 @@ bool clsBrowsFolder::mShowDialog()
     }
     if (chosen.isEmpty())
         return false;
-    pPathName = QDir::cleanPath(chosen);  // no trailing "/" except for the root
+    pPathName = QDir::cleanPath(chosen); // no trailing "/" except for the root
     pDisplayName = PathDisplay(QFileInfo(pPathName).fileName());
     if (pDisplayName.isEmpty())
         pDisplayName = pPathName;
     return true;
 }
 
-void DialogScript::pushAnswer(const QString& answer) { script().answers.push_back(answer); }
+void DialogScript::pushAnswer(const QString& answer)
+{
+    script().answers.push_back(answer);
+}
 void DialogScript::clear()
 {
     script().answers.clear();
     script().filters.clear();
     script().folders.clear();
 }
-QStringList DialogScript::askedFilters() { return script().filters; }
+QStringList DialogScript::askedFilters()
+{
+    return script().filters;
+}

@@ -9,6 +9,10 @@ class QWidget;
 // Filter entries as (description, pattern) pairs, e.g. {"PlayList(*.m3u)", "*.m3u"}.
 using DialogFilter = QList<QPair<QString, QString>>;
 
+// The filter of the dialogs that choose a track: every audio format Morvane takes at once,
+// then one entry per format, then (withPlaylists) ".m3u", then every file.
+DialogFilter TrackDialogFilter(bool withPlaylists);
+
 // The full path of an existing file the user chose, or empty.
 QString ShowOpenDialog(QWidget* owner, const DialogFilter& filter, const QString& initialDir);
 // The full path the user chose to save to (may not exist yet), or empty.

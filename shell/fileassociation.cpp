@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include "apppaths.h"
+#include "engine/meta/audiofiletypes.h"
 #include "safesave.h"
 #include "textcodec.h"
 
@@ -62,9 +63,9 @@ QString readFile(const QString& path, bool* ok)
 
 // One line of a key file, split into its parts when it is a key line.
 struct Line {
-    QString text;  // without its line end
+    QString text; // without its line end
     bool isSection = false;
-    QString section;  // for a section line: the name between the brackets
+    QString section; // for a section line: the name between the brackets
     bool isKey = false;
     QString key;
 };
@@ -147,7 +148,7 @@ void editSection(KeyFile& file, const QString& section, const QStringList& mimeT
 {
     for (const QString& mimeType : mimeTypes) {
         bool found = false;
-        qsizetype firstSectionEnd = -1;  // index after the header of the section's first copy
+        qsizetype firstSectionEnd = -1; // index after the header of the section's first copy
         QString current;
         for (qsizetype i = 0; i < qsizetype(file.lines.size()); ++i) {
             Line& line = file.lines[size_t(i)];
@@ -168,8 +169,8 @@ void editSection(KeyFile& file, const QString& section, const QStringList& mimeT
                     --i;
                     continue;
                 }
-                line.text = mimeType + QLatin1Char('=') + items.join(QLatin1Char(';')) +
-                            QLatin1Char(';');
+                line.text =
+                    mimeType + QLatin1Char('=') + items.join(QLatin1Char(';')) + QLatin1Char(';');
             }
         }
         if (found || !add)
@@ -238,7 +239,7 @@ QString execArgument(const QString& argument)
         else if (c == QLatin1Char('\r'))
             escaped += QStringLiteral("\\r");
         else if (c == QLatin1Char('%'))
-            escaped += QStringLiteral("%%");  // a field code otherwise
+            escaped += QStringLiteral("%%"); // a field code otherwise
         else
             escaped += c;
     }
@@ -405,7 +406,27 @@ bool writeMimeApps(bool registering)
         return true;
     return writeFile(path, edited);
 }
-}  // namespace
+} // namespace
+
+QStringList AssociatedMimeTypes()
+{
+    QStringList types;
+    for (const AudioFileType& format : kAudioFileTypes) {
+        if (*format.mimeType)
+            types << QString::fromLatin1(format.mimeType);
+    }
+    return types << QStringLiteral("audio/x-mpegurl");
+}
+
+QStringList FileTypeIcons()
+{
+    QStringList icons;
+    for (const AudioFileType& format : kAudioFileTypes) {
+        if (*format.mimeType)
+            icons << QString::fromLatin1(format.icon);
+    }
+    return icons << QStringLiteral("morvane-audio-x-mpegurl");
+}
 
 QString DesktopEntryPath()
 {
@@ -414,8 +435,7 @@ QString DesktopEntryPath()
 
 QString MimeAppsListPath()
 {
-    return xdgBase("XDG_CONFIG_HOME", QStringLiteral(".config")) +
-           QStringLiteral("/mimeapps.list");
+    return xdgBase("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/mimeapps.list");
 }
 
 QString MimePackagePath()
@@ -434,10 +454,11 @@ QString DesktopEntryText(const QString& programPath, bool claimMimeTypes)
         QStringLiteral("[Desktop Entry]"),
         QStringLiteral("Type=Application"),
         QStringLiteral("Name=Morvane"),
-        QStringLiteral("GenericName=MP3 Player"),
-        QStringLiteral("GenericName[ja]=MP3プレーヤー"),
-        QStringLiteral("Comment=Play MP3 files and playlists"),
-        QStringLiteral("Comment[ja]=MP3ファイルとプレイリストを再生します"),
+        QStringLiteral("GenericName=Music Player"),
+        QStringLiteral("GenericName[ja]=音楽プレーヤー"),
+        QStringLiteral("Comment=Play MP3, FLAC, Ogg, Opus, AAC, WAV and AIFF files and playlists"),
+        QStringLiteral(
+            "Comment[ja]=MP3・FLAC・Ogg・Opus・AAC・WAV・AIFFファイルとプレイリストを再生します"),
         QStringLiteral("Exec=") + DesktopExecValue(programPath),
         QStringLiteral("Icon=morvane"),
         QStringLiteral("Terminal=false"),

@@ -1,18 +1,19 @@
-// Registration of Morvane as the desktop's handler of MP3 and M3U files (XDG desktop entry,
-// mimeapps.list defaults and the file types' icons).
+// Registration of Morvane as the desktop's handler of its audio files and M3U playlists (XDG
+// desktop entry, mimeapps.list defaults and the file types' icons).
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-// The desktop file id and the MIME types Morvane claims.
+// The desktop file id and the MIME types Morvane claims: each audio format of kAudioFileTypes
+// that has a MIME type, then the playlist.
 inline const QString kDesktopId = QStringLiteral("morvane.desktop");
-inline const QStringList kAssociatedMimeTypes = {QStringLiteral("audio/mpeg"),
-                                                 QStringLiteral("audio/x-mpegurl")};
-// The icon of each of kAssociatedMimeTypes, in the same order: hicolor theme names in the
+QStringList AssociatedMimeTypes();
+// The icon of each of AssociatedMimeTypes(), in the same order: hicolor theme names in the
 // mimetypes context.
-inline const QStringList kFileTypeIcons = {QStringLiteral("morvane-audio-mpeg"),
-                                           QStringLiteral("morvane-audio-x-mpegurl")};
+QStringList FileTypeIcons();
+inline const QStringList kAssociatedMimeTypes = AssociatedMimeTypes();
+inline const QStringList kFileTypeIcons = FileTypeIcons();
 
 // $XDG_DATA_HOME/applications/morvane.desktop (XDG_DATA_HOME defaults to ~/.local/share).
 QString DesktopEntryPath();

@@ -1,8 +1,8 @@
 // The tag editor window: its controls call the engine and the track loader.
 #include "tageditorwindow.h"
 
-#include <QCloseEvent>
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFont>
@@ -15,11 +15,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "state/appstate.h"
+#include "engine/decode/decoder.h"
+#include "engine/meta/streamfacts.h"
+#include "engine/meta/tagreader.h"
 #include "genres.h"
 #include "playlist/trackops.h"
 #include "shell/messagebox.h"
 #include "shell/pathbytes.h"
+#include "state/appstate.h"
 
 TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trackOps,
                                  Engine::Callback engineCallback, QWidget* parent)
@@ -52,17 +55,22 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     // Nothing is selected until a tag says otherwise, so a track without a tag keeps no genre.
     m_genre->setCurrentIndex(-1);
     tagGrid->addWidget(m_genre, 5, 1);
+    tagGrid->addWidget(new QLabel(QStringLiteral("Track")), 6, 0);
+    m_track = new QLineEdit;
+    m_track->setMaxLength(kTagTrackChars);
+    m_track->setMaximumWidth(80);
+    tagGrid->addWidget(m_track, 6, 1);
 
     m_path = new QLabel;
     m_path->setWordWrap(true);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* mpegBox = new QVBoxLayout;
-    auto* heading = new QLabel(QStringLiteral("Mpeg Infomation"));
-    QFont bold = heading->font();
+    m_streamHeading = new QLabel(QStringLiteral("Mpeg Infomation"));
+    QFont bold = m_streamHeading->font();
     bold.setBold(true);
-    heading->setFont(bold);
-    mpegBox->addWidget(heading);
+    m_streamHeading->setFont(bold);
+    mpegBox->addWidget(m_streamHeading);
     for (int i = 0; i < kMpegLabelCount; ++i) {
         m_mpeg[i] = new QLabel(MpegLabelInitialCaption(static_cast<MpegLabel>(i)));
         mpegBox->addWidget(m_mpeg[i]);
@@ -142,14 +150,23 @@ void TagEditorWindow::GetTag()
     m_path->setText(m_state.CurrentFile);
     m_fields[0]->setText(QString::fromStdString(m_state.InputInfo.title));
     m_fields[1]->setText(QString::fromStdString(m_state.InputInfo.artist));
-    for (MpegLabel label :
-         {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::TotalSec})
-        mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
-
-    // The stream lines come from the audio, whether or not the file has a tag.
-    for (int i = 0; i < kMpegLabelCount; ++i) {
-        if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
-            m_mpeg[i]->setText(*caption);
+    const std::string path = PathBytes(m_state.CurrentFile).toStdString();
+    const bool mpeg = file.isEmpty() || !HasOwnTagKind(SniffAudioFormat(path));
+    setGenreListed(mpeg);
+    if (mpeg) {
+        m_streamHeading->setText(QStringLiteral("Mpeg Infomation"));
+        for (int i = 0; i < kMpegLabelCount; ++i)
+            m_mpeg[i]->setVisible(true);
+        for (MpegLabel label :
+             {MpegLabel::SampleRate, MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::TotalSec})
+            mpegLabel(label)->setText(InputLabelCaption(label, m_state.InputInfo));
+        // The stream lines come from the audio, whether or not the file has a tag.
+        for (int i = 0; i < kMpegLabelCount; ++i) {
+            if (auto caption = MpegLabelCaption(static_cast<MpegLabel>(i), m_state.MpegInfo))
+                m_mpeg[i]->setText(*caption);
+        }
+    } else {
+        showStreamFacts(path);
     }
     if (m_engine.getTagInfo(m_state.TagInfo) == 0)
         return;
@@ -157,13 +174,58 @@ void TagEditorWindow::GetTag()
     m_fields[2]->setText(QString::fromStdString(tag.album));
     m_fields[3]->setText(QString::fromStdString(tag.year));
     m_fields[4]->setText(QString::fromStdString(tag.comment));
-    if (tag.genre >= 0 && tag.genre < m_genre->count()) {
+    m_track->setText(QString::fromStdString(tag.track));
+    if (!mpeg) {
+        m_genre->setEditText(QString::fromStdString(tag.genreText));
+    } else if (tag.genre >= 0 && tag.genre < m_genre->count()) {
         m_genre->setCurrentIndex(tag.genre);
     } else {
         // A genre the list does not hold: show its number with nothing selected (-1 is no genre).
         m_genre->setCurrentIndex(-1);
         m_genre->setEditText(tag.genre == -1 ? QString() : QString::number(tag.genre));
     }
+}
+
+void TagEditorWindow::setGenreListed(bool listed)
+{
+    m_track->clear();
+    if (listed == m_id3)
+        return;
+    m_id3 = listed;
+    m_genre->clear();
+    if (listed)
+        m_genre->addItems(GenreEntries());
+    m_genre->setCurrentIndex(-1);
+    m_genre->setEditText(QString());
+}
+
+void TagEditorWindow::showStreamFacts(const std::string& path)
+{
+    StreamFacts facts;
+    ReadStreamFacts(path, facts);
+    m_streamHeading->setText(QString::fromStdString(facts.codec) + QStringLiteral(" Infomation"));
+    // Of MPEG's labels only those every format has are kept; the codec and its bits take the
+    // first two places, the encoder the frames' place.
+    for (int i = 0; i < kMpegLabelCount; ++i)
+        m_mpeg[i]->setVisible(false);
+    auto show = [this](MpegLabel label, const QString& text) {
+        mpegLabel(label)->setText(text);
+        mpegLabel(label)->setVisible(true);
+    };
+    show(MpegLabel::Version, QStringLiteral("Codec: ") + QString::fromStdString(facts.codec));
+    if (facts.bits > 0)
+        show(MpegLabel::Layer, QStringLiteral("Bits: %1bit").arg(facts.bits));
+    InputInfo info;
+    info.channels = facts.channels;
+    info.bitRate = facts.bitRate;
+    info.sampleRate = facts.sampleRate;
+    info.totalSec = facts.lengthMs / 1000;
+    for (MpegLabel label :
+         {MpegLabel::Channel, MpegLabel::BitRate, MpegLabel::SampleRate, MpegLabel::TotalSec})
+        show(label, InputLabelCaption(label, info));
+    if (!facts.encoder.empty())
+        show(MpegLabel::Frames, QStringLiteral("Encoder: ") +
+                                    QString::fromStdString(CutUtf8(facts.encoder, kTagTextChars)));
 }
 
 int TagEditorWindow::selectedGenre() const
@@ -177,8 +239,13 @@ void TagEditorWindow::SetTag()
     if (path.empty())
         return;
     auto record = [this] {
-        return BuildTagRecord(m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text(),
-                              m_fields[3]->text(), m_fields[4]->text(), selectedGenre());
+        TagInfo tag =
+            BuildTagRecord(m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text(),
+                           m_fields[3]->text(), m_fields[4]->text(), m_id3 ? selectedGenre() : -1);
+        tag.track = FitTagField(m_track->text(), kTagTrackChars).toStdString();
+        if (!m_id3)
+            tag.genreText = FitTagField(m_genre->currentText(), kTagTextChars).toStdString();
+        return tag;
     };
     int32_t sec = 0;
     int written = 0;
@@ -207,7 +274,7 @@ void TagEditorWindow::confirmAndWrite()
 void TagEditorWindow::completeGenre(const QString& typed)
 {
     // Complete only while the user types characters; deleting keeps what is left.
-    if (!m_keyInserts || typed.isEmpty())
+    if (!m_keyInserts || typed.isEmpty() || !m_id3)
         return;
     m_keyInserts = false;
     const int n = GenreTypeAhead(GenreEntries(), typed);
@@ -229,8 +296,7 @@ void TagEditorWindow::completeGenre(const QString& typed)
 
 bool TagEditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == m_genre || watched == m_genre->lineEdit() ||
-         watched == m_genreList->popup()) &&
+    if ((watched == m_genre || watched == m_genre->lineEdit() || watched == m_genreList->popup()) &&
         event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         m_keyInserts = !text.isEmpty() && text.at(0).isPrint();

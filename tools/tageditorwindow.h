@@ -1,5 +1,6 @@
-// The tag editor ("Tag Infomation", once "Form5"): shows and writes the ID3 tag of the loaded
-// track and shows its MPEG stream information.
+// The tag editor ("Tag Infomation", once "Form5"): shows and writes the tag of the loaded track
+// in its format's own kind and shows its stream information. The 256-entry genre list belongs
+// to MP3's ID3 tags; every other format takes a genre as free text.
 #pragma once
 
 #include <QWidget>
@@ -42,6 +43,9 @@ public:
     // 0 title, 1 artist, 2 album, 3 year, 4 comment
     QLineEdit* fieldBox(int index) const { return m_fields[index]; }
     QComboBox* genreBox() const { return m_genre; }
+    QLineEdit* trackBox() const { return m_track; }
+    // True while the shown track is MP3 (genre from the ID3 list).
+    bool genreIsListed() const { return m_id3; }
     QLabel* pathLabel() const { return m_path; }
     QLabel* mpegLabel(MpegLabel label) const { return m_mpeg[static_cast<int>(label)]; }
     QPushButton* button(int index) const { return m_buttons[index]; } // write, close, refresh
@@ -55,6 +59,10 @@ protected:
 
 private:
     void completeGenre(const QString& typed);
+    // Gives the genre box the list (MP3) or makes it free text (every other format).
+    void setGenreListed(bool listed);
+    // The stream labels from TagLib's view of a file that is not MP3.
+    void showStreamFacts(const std::string& path);
 
     bool m_keyInserts = false; // the key being handled types a character
 
@@ -65,6 +73,9 @@ private:
 
     std::array<QLineEdit*, 5> m_fields{};
     QComboBox* m_genre = nullptr;
+    QLineEdit* m_track = nullptr;
+    bool m_id3 = true;
+    QLabel* m_streamHeading = nullptr;
     QCompleter* m_genreList = nullptr; // the drop-down shown while typing
     QLabel* m_path = nullptr;
     std::array<QLabel*, kMpegLabelCount> m_mpeg{};

@@ -40,7 +40,7 @@ QString TagWriteFailureReason(const QString& path)
     const QByteArray folder = slash > 0 ? bytes.left(slash) : QByteArray(slash == 0 ? "/" : ".");
     if (::access(bytes.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0)
         return QStringLiteral("このファイルかフォルダへの書き込みが許可されていません。");
-    return QStringLiteral("ディスクの空きが足りないか、MP3ファイルとして読めませんでした。");
+    return QStringLiteral("ディスクの空きが足りないか、音楽ファイルとして読めませんでした。");
 }
 
 QString FormatGroupedNumber(qint64 value)

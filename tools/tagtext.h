@@ -18,7 +18,7 @@ TagInfo BuildTagRecord(const QString& title, const QString& artist, const QStrin
 
 // Why a tag could not be written to the file at path, as the user is told: missing, not
 // writable (the file or its folder, since the tag is written to a copy beside it), or else
-// a full disk or a file that is no MP3.
+// a full disk or a file that is no audio file it can read.
 QString TagWriteFailureReason(const QString& path);
 
 // Digits grouped in threes with commas and no leading zeros; 0 gives an empty string.

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <random>
 
+#include "engine/meta/audiofiletypes.h"
 #include "pixelart.h"
 #include "visual/skinlayout.h"
 
@@ -974,9 +975,9 @@ QImage markIcon(int size, int variant)
 }
 
 // The icon of a file type Morvane opens: a white page with a folded corner, the program's
-// spectrum bars (an MP3 file) or list lines (a playlist), and from 32 pixels up the extension
-// in a navy band across the bottom.
-QImage fileTypeIcon(int size, bool playlist)
+// spectrum bars (an audio file) or list lines (a playlist), and from 32 pixels up the label
+// (the extension) in a navy band across the bottom.
+QImage fileTypeIcon(int size, bool playlist, const QString& label)
 {
     QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
@@ -1030,10 +1031,9 @@ QImage fileTypeIcon(int size, bool playlist)
     if (labelled) {
         p.setBrush(QColor(24, 44, 74));
         p.drawRect(QRectF(11.25, 46, 41.5, 15));
-        p.setFont(latinFont(13));
+        p.setFont(latinFont(label.size() > 3 ? 11 : 13));
         p.setPen(QColor(230, 250, 252));
-        p.drawText(QRectF(11.25, 46, 41.5, 15), Qt::AlignCenter,
-                   playlist ? QStringLiteral("M3U") : QStringLiteral("MP3"));
+        p.drawText(QRectF(11.25, 46, 41.5, 15), Qt::AlignCenter, label);
     }
     return icon;
 }
@@ -1172,9 +1172,14 @@ int main(int argc, char** argv)
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString sizeDir = QStringLiteral("%1/icons/hicolor/%2x%2").arg(skinDir).arg(size);
         ok &= save(markIcon(size, 0), sizeDir + QStringLiteral("/apps/morvane.png"));
-        ok &= save(fileTypeIcon(size, false),
-                   sizeDir + QStringLiteral("/mimetypes/morvane-audio-mpeg.png"));
-        ok &= save(fileTypeIcon(size, true),
+        for (const AudioFileType& format : kAudioFileTypes) {
+            if (!*format.icon)
+                continue;
+            const QString label = QString::fromLatin1(format.extension + 1).toUpper();
+            ok &= save(fileTypeIcon(size, false, label),
+                       sizeDir + QStringLiteral("/mimetypes/%1.png").arg(format.icon));
+        }
+        ok &= save(fileTypeIcon(size, true, QStringLiteral("M3U")),
                    sizeDir + QStringLiteral("/mimetypes/morvane-audio-x-mpegurl.png"));
     }
 

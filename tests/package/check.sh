@@ -26,10 +26,15 @@ for f in usr/bin/morvane usr/bin/morvane-engine usr/share/applications/morvane.d
 done
 stray=$(cd "$ROOT" && find . -type f | grep -vE '^\./usr/(bin/morvane(-engine)?|share/(applications|metainfo|morvane|icons/hicolor|man/man1|doc/morvane)/.+)$' || true)
 [ -z "$stray" ] || fail "unexpected files: $stray"
-# Each icon size holds the program's icon and both file types' icons.
+# Each icon size holds the program's icon and an icon for each MIME type the desktop entry names.
+desktop_types=$(sed -n 's/^MimeType=//p' "$ROOT/usr/share/applications/morvane.desktop" | tr ';' ' ')
+[ "$(wc -w <<<"$desktop_types")" -ge 8 ] || fail "desktop entry names only: $desktop_types"
+for type in $desktop_types; do
+    grep -q "<mediatype>$type</mediatype>" "$ROOT/$metainfo" || fail "metainfo lacks $type"
+done
 sizes=0
 for dir in "$ROOT"/usr/share/icons/hicolor/*x*; do
-    for icon in apps/morvane mimetypes/morvane-audio-mpeg mimetypes/morvane-audio-x-mpegurl; do
+    for icon in apps/morvane $(for t in $desktop_types; do echo "mimetypes/morvane-${t/\//-}"; done); do
         [ -f "$dir/$icon.png" ] || fail "missing $dir/$icon.png"
     done
     sizes=$((sizes + 1))

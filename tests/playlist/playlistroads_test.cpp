@@ -88,7 +88,7 @@ TEST_F(RoadsTest, KeypadDigitsAreNotShortcuts)
     EXPECT_EQ(ShortcutKeyCode(Qt::Key_3, Qt::KeypadModifier), 0);
 }
 
-TEST_F(RoadsTest, FolderListingIsCaseBlindSortedAndFlat)
+TEST_F(RoadsTest, FolderListingTakesEveryFormatCaseBlindSortedAndFlat)
 {
     writeMp3(QStringLiteral("b.mp3"));
     writeMp3(QStringLiteral("A.MP3"));
@@ -96,11 +96,15 @@ TEST_F(RoadsTest, FolderListingIsCaseBlindSortedAndFlat)
     writeMp3(QStringLiteral("sub/d.mp3"));
     writeFile(QStringLiteral("e.txt"), "x");
     writeFile(QStringLiteral("f.mp3.bak"), "x");
+    for (const char* name : {"g.FLAC", "h.ogg", "i.opus", "j.m4a", "k.wav", "l.aiff", "m.Aif",
+                             "n.oga", "o.mp4", "p.flac.part", "q.m4v", ".r.flac"})
+        writeFile(QString::fromLatin1(name), "x");
     QStringList names;
-    for (const FolderEntry& entry : ListMp3Files(m_dir))
+    for (const FolderEntry& entry : ListAudioFiles(m_dir))
         names << entry.name;
-    EXPECT_EQ(names, QStringList({"A.MP3", "b.mp3", "c.Mp3"}));
-    EXPECT_TRUE(ListMp3Files(path(QStringLiteral("nowhere"))).empty());
+    EXPECT_EQ(names, QStringList({"A.MP3", "b.mp3", "c.Mp3", "g.FLAC", "h.ogg", "i.opus", "j.m4a",
+                                  "k.wav", "l.aiff", "m.Aif", "n.oga", "o.mp4"}));
+    EXPECT_TRUE(ListAudioFiles(path(QStringLiteral("nowhere"))).empty());
 }
 
 TEST_F(RoadsTest, FolderJumpsToRowOneOfTheWholeList)
@@ -164,7 +168,9 @@ TEST_F(RoadsTest, OpenDialogAddsOneFileOrAPlaylist)
     roads.AddFromFileDialog(nullptr);
     EXPECT_EQ(model.count(), 0);
     EXPECT_EQ(DialogScript::askedFilters().last(),
-              QStringLiteral("Mpeg audio layer-Ⅲ(*.mp3)|PlayList(*.m3u)|全てのﾌｧｲﾙ(*.*)"));
+              QStringLiteral("全ての音楽(*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav;*.aiff;*.aif)|"
+                             "Mpeg audio layer-Ⅲ(*.mp3)|FLAC(*.flac)|Ogg Vorbis(*.ogg;*.oga)|Opus(*.opus)|"
+                             "AAC/ALAC(*.m4a;*.mp4)|WAV(*.wav)|AIFF(*.aiff;*.aif)|PlayList(*.m3u)|全てのﾌｧｲﾙ(*.*)"));
 
     DialogScript::pushAnswer(writeFile(QStringLiteral("readme.txt"), "x"));
     roads.AddFromFileDialog(nullptr);

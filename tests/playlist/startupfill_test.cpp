@@ -92,9 +92,12 @@ TEST_F(StartupFillTest, SeveralArgumentsAreAllAddedAndOtherNamesRestoreTheBackup
 {
     const QString song = writeMp3(QStringLiteral("s.mp3"));
     const QString second = writeMp3(QStringLiteral("t.mp3"));
+    // The engine judges a file by content; start-up takes every audio extension.
+    const QString flac = writeFile(QStringLiteral("u.FLAC"), "x");
+    const QString opus = writeFile(QStringLiteral("v.opus"), "x");
     writeBackupOf({song});
-    StartupFill(state, model, ops, {second, song}, backup());
-    EXPECT_EQ(model.paths(), QStringList({second, song}));
+    StartupFill(state, model, ops, {second, flac, opus, song}, backup());
+    EXPECT_EQ(model.paths(), QStringList({second, flac, opus, song}));
     EXPECT_EQ(opened(), second.toStdString());
     EXPECT_EQ(engine.count("play"), 1);
     PlaylistModel other;

@@ -53,7 +53,10 @@ TEST_F(ShortcutWindowTest, BrowseAcceptsMp3AndM3uInAnyCaseOnly)
     DialogScript::pushAnswer("/x/list.M3U");
     click(window, "browseButton1");
     EXPECT_EQ(field(window, 1)->text(), "/x/list.M3U");
-    DialogScript::pushAnswer("/x/a.wav");
+    DialogScript::pushAnswer("/x/b.Flac");
+    click(window, "browseButton3");
+    EXPECT_EQ(field(window, 3)->text(), "/x/b.Flac");
+    DialogScript::pushAnswer("/x/a.txt");
     click(window, "browseButton2");
     EXPECT_EQ(field(window, 2)->text(), "/music/c.mp3");
     DialogScript::pushAnswer("");  // cancelled
@@ -63,7 +66,9 @@ TEST_F(ShortcutWindowTest, BrowseAcceptsMp3AndM3uInAnyCaseOnly)
     EXPECT_EQ(MessageBoxScript::shown().size(), 1u);
     ASSERT_FALSE(DialogScript::askedFilters().isEmpty());
     EXPECT_EQ(DialogScript::askedFilters().last(),
-              "Mpeg audio layer-Ⅲ(*.mp3)|PlayList(*.m3u)|全てのﾌｧｲﾙ(*.*)");
+              "全ての音楽(*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav;*.aiff;*.aif)|"
+              "Mpeg audio layer-Ⅲ(*.mp3)|FLAC(*.flac)|Ogg Vorbis(*.ogg;*.oga)|Opus(*.opus)|"
+              "AAC/ALAC(*.m4a;*.mp4)|WAV(*.wav)|AIFF(*.aiff;*.aif)|PlayList(*.m3u)|全てのﾌｧｲﾙ(*.*)");
 }
 
 TEST_F(ShortcutWindowTest, EraseAndRegisterWritesAnEmptyValue)

@@ -98,7 +98,8 @@ TEST_F(FileAssociationTest, RegisterWritesDesktopEntryWithProgramAndTypes)
     const QString entry = readAll(DesktopEntryPath());
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry.contains("\nExec=/opt/morvane/bin/morvane %F\n"));
-    EXPECT_TRUE(entry.contains("\nMimeType=audio/mpeg;audio/x-mpegurl;\n"));
+    EXPECT_TRUE(entry.contains("\nMimeType=audio/mpeg;audio/flac;audio/x-vorbis+ogg;audio/x-opus+ogg;"
+                               "audio/mp4;audio/x-wav;audio/x-aiff;audio/x-mpegurl;\n"));
     EXPECT_TRUE(entry.contains("\nIcon=morvane\n"));
 
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
@@ -120,18 +121,29 @@ TEST_F(FileAssociationTest, ExecQuotesAndEscapesAwkwardProgramPaths)
     EXPECT_EQ(DesktopExecValue("/x/\"q\"/m"), "\"/x/\\\\\"q\\\\\"/m\" %F");
 }
 
+// The lines registering adds for every claimed type but MP3, in the table's order.
+static QString addedLinesAfterMp3()
+{
+    return "audio/flac=morvane.desktop;\n"
+           "audio/x-vorbis+ogg=morvane.desktop;\n"
+           "audio/x-opus+ogg=morvane.desktop;\n"
+           "audio/mp4=morvane.desktop;\n"
+           "audio/x-wav=morvane.desktop;\n"
+           "audio/x-aiff=morvane.desktop;\n"
+           "audio/x-mpegurl=morvane.desktop;\n";
+}
+
 TEST_F(FileAssociationTest, RegisterCreatesMimeAppsListWithBothSections)
 {
     ASSERT_TRUE(RegisterFileTypes(program()));
     const QString list = readAll(MimeAppsListPath());
-    EXPECT_EQ(list,
-              "[Default Applications]\n"
-              "audio/mpeg=morvane.desktop;\n"
-              "audio/x-mpegurl=morvane.desktop;\n"
-              "\n"
-              "[Added Associations]\n"
-              "audio/mpeg=morvane.desktop;\n"
-              "audio/x-mpegurl=morvane.desktop;\n");
+    EXPECT_EQ(list, "[Default Applications]\n"
+                    "audio/mpeg=morvane.desktop;\n" +
+                        addedLinesAfterMp3() +
+                        "\n"
+                        "[Added Associations]\n"
+                        "audio/mpeg=morvane.desktop;\n" +
+                        addedLinesAfterMp3());
 }
 
 TEST_F(FileAssociationTest, RegisterAndUnregisterKeepEveryOtherLine)
@@ -151,20 +163,19 @@ TEST_F(FileAssociationTest, RegisterAndUnregisterKeepEveryOtherLine)
 
     ASSERT_TRUE(RegisterFileTypes(program()));
     const QString registered = readAll(MimeAppsListPath());
-    EXPECT_EQ(registered,
-              "# my associations\n"
-              "[Added Associations]\n"
-              "audio/mpeg=morvane.desktop;vlc.desktop;\n"
-              "text/plain=gedit.desktop;\n"
-              "audio/x-mpegurl=morvane.desktop;\n"
-              "\n"
-              "[Default Applications]\n"
-              "audio/mpeg=morvane.desktop;vlc.desktop;\n"
-              "image/png=eog.desktop;\n"
-              "audio/x-mpegurl=morvane.desktop;\n"
-              "\n"
-              "[Removed Associations]\n"
-              "audio/mpeg=totem.desktop;\n");
+    EXPECT_EQ(registered, "# my associations\n"
+                          "[Added Associations]\n"
+                          "audio/mpeg=morvane.desktop;vlc.desktop;\n"
+                          "text/plain=gedit.desktop;\n" +
+                              addedLinesAfterMp3() +
+                              "\n"
+                              "[Default Applications]\n"
+                              "audio/mpeg=morvane.desktop;vlc.desktop;\n"
+                              "image/png=eog.desktop;\n" +
+                              addedLinesAfterMp3() +
+                              "\n"
+                              "[Removed Associations]\n"
+                              "audio/mpeg=totem.desktop;\n");
 
     ASSERT_TRUE(UnregisterFileTypes());
     EXPECT_EQ(readAll(MimeAppsListPath()),
@@ -190,17 +201,17 @@ TEST_F(FileAssociationTest, RegisteringTwiceGivesTheSameFiles)
     ASSERT_TRUE(RegisterFileTypes(program()));
     EXPECT_EQ(readAll(MimeAppsListPath()), list);
     EXPECT_EQ(readAll(DesktopEntryPath()), entry);
-    EXPECT_EQ(list.count("morvane.desktop"), 4);
+    EXPECT_EQ(list.count("morvane.desktop"), 2 * kAssociatedMimeTypes.size());
 }
 
 TEST_F(FileAssociationTest, UnregisterLeavesOtherTypesThatNameMorvane)
 {
     writeAll(MimeAppsListPath(), "[Default Applications]\n"
-                                 "audio/flac=morvane.desktop;\n"
+                                 "audio/x-ape=morvane.desktop;\n"
                                  "audio/mpeg=morvane.desktop;\n");
     ASSERT_TRUE(UnregisterFileTypes());
     EXPECT_EQ(readAll(MimeAppsListPath()), "[Default Applications]\n"
-                                           "audio/flac=morvane.desktop;\n");
+                                           "audio/x-ape=morvane.desktop;\n");
 }
 
 TEST_F(FileAssociationTest, UnregisterKeepsEntryWithoutMimeClaim)
@@ -341,4 +352,27 @@ TEST_F(FileAssociationTest, RegisterInstalledProgramUsesItsIconsWhereTheyLie)
     ASSERT_TRUE(RegisterFileTypes(path("usr/bin/morvane")));
     EXPECT_FALSE(QFileInfo::exists(path("data/icons")));
     EXPECT_TRUE(QFileInfo::exists(MimePackagePath()));
+}
+
+// The package's desktop entry, its AppStream data and its icons name every type the program
+// registers for itself, so an installed and a registered Morvane claim the same files.
+TEST(FileTypeTableTest, PackageClaimsEveryRegisteredTypeWithItsIcon)
+{
+    ASSERT_GE(kAssociatedMimeTypes.size(), 8);
+    const QString entry = readAll(MORVANE_SOURCE_DIR "/data/morvane.desktop");
+    EXPECT_TRUE(entry.contains(QStringLiteral("\nMimeType=") +
+                               kAssociatedMimeTypes.join(QLatin1Char(';')) + QStringLiteral(";\n")))
+        << entry.toStdString();
+    const QString metainfo =
+        readAll(MORVANE_SOURCE_DIR "/data/io.github.morvane.Morvane.metainfo.xml");
+    for (qsizetype i = 0; i < kAssociatedMimeTypes.size(); ++i) {
+        EXPECT_TRUE(metainfo.contains("<mediatype>" + kAssociatedMimeTypes[i] + "</mediatype>"))
+            << kAssociatedMimeTypes[i].toStdString();
+        for (const char* size : {"16x16", "48x48", "256x256"}) {
+            const QString icon =
+                QStringLiteral(MORVANE_SOURCE_DIR "/skin/icons/hicolor/%1/mimetypes/%2.png")
+                    .arg(QLatin1String(size), kFileTypeIcons[i]);
+            EXPECT_TRUE(QFileInfo::exists(icon)) << icon.toStdString();
+        }
+    }
 }
