@@ -1,6 +1,8 @@
 // The drawing steps of one frame of the main window.
 #include "mainframe.h"
 
+#include "displayfields.h"
+
 #include "engine/engine.h"
 #include "framediff.h"
 #include "mainwindowstate.h"
@@ -262,11 +264,19 @@ void MainFrame::composeWhole(int engineState, int sec)
 
 void MainFrame::drawSmallNumber(int value, int digits, const int* xs)
 {
-    const Digits text(value, digits);
+    const Digits number(value, digits);
+    drawSmallText(std::string(number.text, static_cast<size_t>(number.length)), digits, xs);
+}
+
+void MainFrame::drawSmallText(const std::string& text, int digits, const int* xs)
+{
     for (int i = 0; i < digits; ++i) {
         // A text longer than the field shows its leading characters and, in the last place,
-        // its last one (the sample rate's fifth digit is always the last character).
-        const int d = i == digits - 1 ? text.back() : text.text[i] - '0';
+        // its last one; a blank leaves its place empty.
+        const char c = i == digits - 1 ? text.back() : text[static_cast<size_t>(i)];
+        if (c < '0' || c > '9')
+            continue;
+        const int d = c - '0';
         CopyRect(m_frame, {xs[i], kSmallDigitY}, m_skin.Picture1,
                  QRect(QPoint(kSmallDigitSize.width() * d, kSmallDigitRow), kSmallDigitSize));
     }
@@ -276,8 +286,8 @@ void MainFrame::drawDigits()
 {
     drawSmallNumber(qBound(0, m_state.Volume, 999), 3, kVolumeDigitX);
     const InputInfo& info = m_trackShown ? m_state.InputInfo : InputInfo{};
-    drawSmallNumber(qMax(0, info.sampleRate), 5, kSampleRateDigitX);
-    drawSmallNumber(qMax(0, info.bitRate), 3, kBitRateDigitX);
+    drawSmallText(SampleRateField(info.sampleRate), 5, kSampleRateDigitX);
+    drawSmallText(BitRateField(info.bitRate), 3, kBitRateDigitX);
 }
 
 void MainFrame::drawButtons(int engineState)

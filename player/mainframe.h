@@ -97,6 +97,7 @@ private:
     // The status line's text as cut to its box and its left edge this tick (nullptr for none).
     const TextStamp* statusStamp(int& x);
     void drawSmallNumber(int value, int digits, const int* xs);
+    void drawSmallText(const std::string& text, int digits, const int* xs);
     void drawLargeDigit(int digit, int x);
 
     AppState& m_state;
