@@ -12,7 +12,6 @@
 
 #include <unistd.h>
 
-#include "state/appstate.h"
 #include "engine/playbackengine.h"
 #include "playlist/playlistfile.h"
 #include "playlist/playlistmodel.h"
@@ -22,6 +21,7 @@
 #include "playlist/trackops.h"
 #include "shell/dialogs.h"
 #include "shell/messagebox.h"
+#include "state/appstate.h"
 
 namespace {
 // One folder of 999 MP3 files (hard links to one 3-second tone) and a backup naming them.
@@ -31,6 +31,8 @@ struct Material {
     QString tone;
     QString backup;
     QString bigFolder;
+    QString sameFolder;  // 2,000 ".mp3" names
+    QString mixedFolder; // 2,000 names of the seven formats in turn
     bool ok = false;
 
     Material()
@@ -57,6 +59,25 @@ struct Material {
         for (int i = 0; i < 5000; ++i) {
             const QString name = bigFolder + QStringLiteral("/%1.mp3").arg(i);
             if (link(QFile::encodeName(tone).constData(), QFile::encodeName(name).constData()) != 0)
+                return;
+        }
+        // The names alone differ: the listing judges names, the engine the content.
+        sameFolder = dir.path() + QStringLiteral("/same");
+        mixedFolder = dir.path() + QStringLiteral("/mixed");
+        QDir().mkpath(sameFolder);
+        QDir().mkpath(mixedFolder);
+        static const char* const kExtensions[] = {".mp3", ".flac", ".ogg", ".opus",
+                                                  ".m4a", ".wav",  ".aiff"};
+        for (int i = 0; i < 2000; ++i) {
+            const QString same =
+                sameFolder + QStringLiteral("/%1 track.mp3").arg(i, 4, 10, QLatin1Char('0'));
+            const QString mixed = mixedFolder +
+                                  QStringLiteral("/%1 track").arg(i, 4, 10, QLatin1Char('0')) +
+                                  QLatin1String(kExtensions[i % 7]);
+            if (link(QFile::encodeName(tone).constData(), QFile::encodeName(same).constData()) !=
+                    0 ||
+                link(QFile::encodeName(tone).constData(), QFile::encodeName(mixed).constData()) !=
+                    0)
                 return;
         }
         backup = dir.path() + QStringLiteral("/listbu.bak");
@@ -112,6 +133,43 @@ void BM_AddFolder999(benchmark::State& run)
     addFolder(run, material().folder, 999);
 }
 BENCHMARK(BM_AddFolder999)->Unit(benchmark::kMillisecond);
+
+// Listing 2,000 files of one format against 2,000 of seven formats (same run, compare the two).
+void listFolder(benchmark::State& run, const QString& folder)
+{
+    if (!material().ok) {
+        run.SkipWithError("sox/lame could not make the test files");
+        return;
+    }
+    for (auto _ : run) {
+        if (ListAudioFiles(folder).size() != 2000)
+            run.SkipWithError("files missing");
+    }
+}
+
+void BM_ListFolder2000Mp3(benchmark::State& run)
+{
+    listFolder(run, material().sameFolder);
+}
+BENCHMARK(BM_ListFolder2000Mp3)->Unit(benchmark::kMillisecond);
+
+void BM_ListFolder2000Mixed(benchmark::State& run)
+{
+    listFolder(run, material().mixedFolder);
+}
+BENCHMARK(BM_ListFolder2000Mixed)->Unit(benchmark::kMillisecond);
+
+void BM_AddFolder2000Mp3(benchmark::State& run)
+{
+    addFolder(run, material().sameFolder, 2000);
+}
+BENCHMARK(BM_AddFolder2000Mp3)->Unit(benchmark::kMillisecond);
+
+void BM_AddFolder2000Mixed(benchmark::State& run)
+{
+    addFolder(run, material().mixedFolder, 2000);
+}
+BENCHMARK(BM_AddFolder2000Mixed)->Unit(benchmark::kMillisecond);
 
 void BM_AddFolder5000(benchmark::State& run)
 {
