@@ -382,3 +382,38 @@ TEST_F(TagEditorTest, CloseButtonClosesTheWindow)
     window.button(1)->click();
     EXPECT_FALSE(window.isVisible());
 }
+
+// A FLAC file: its genre is free text without the ID3 list, the track number is shown and
+// written, and the stream lines are FLAC's own rather than MPEG header fields.
+TEST_F(TagEditorTest, AFlacTrackShowsItsOwnFieldsAndFacts)
+{
+    const std::string flac = TestTempDir() + "/editor.flac";
+    ASSERT_EQ(RunCommand("sox -q -n -r 48000 -c 2 -b 24 '" + flac + "' synth 1 sine 440"), 0);
+    engine.tag.genre = -1;
+    engine.tag.genreText = "Ｊポップ";
+    engine.tag.track = "5/9";
+    openTrack(QString::fromStdString(flac));
+    window.showWindow();
+    EXPECT_EQ(window.genreBox()->count(), 0);
+    EXPECT_EQ(window.genreBox()->currentText(), QStringLiteral("Ｊポップ"));
+    EXPECT_EQ(window.trackBox()->text(), QStringLiteral("5/9"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::Version)->text(), QStringLiteral("Codec: FLAC"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::Layer)->text(), QStringLiteral("Bits: 24bit"));
+    EXPECT_EQ(window.mpegLabel(MpegLabel::SampleRate)->text(),
+              QStringLiteral("Sample Rate: 48000Hz"));
+    EXPECT_TRUE(window.mpegLabel(MpegLabel::Emphasis)->isHidden());
+
+    window.genreBox()->setEditText(QStringLiteral("演歌"));
+    window.trackBox()->setText(QStringLiteral("6"));
+    window.SetTag();
+    ASSERT_EQ(engine.tagWrites.size(), 1u);
+    const TagInfo& tag = engine.tagWrites[0].tag;
+    EXPECT_EQ(tag.genre, -1);
+    EXPECT_EQ(QString::fromStdString(tag.genreText).trimmed(), QStringLiteral("演歌"));
+    EXPECT_EQ(QString::fromStdString(tag.track).trimmed(), QStringLiteral("6"));
+
+    // Back on an MP3 the list returns.
+    openTrack(QStringLiteral("/music/song.mp3"));
+    window.GetTag();
+    EXPECT_EQ(window.genreBox()->count(), GenreEntries().size());
+}
