@@ -291,7 +291,8 @@ int PlaybackEngine::setTagInfo(const std::string& path, const TagInfo& tag, int3
 int PlaybackEngine::getMpegInfo(MpegInfo& info)
 {
     info = {};
-    if (!m_open)
+    // Frame headers belong to MPEG files; other formats' data can look like one by chance.
+    if (!m_open || SniffAudioFormat(m_path) != AudioFormat::Mpeg)
         return 0;
     return ReadMpegInfo(m_path, info) ? 1 : 0;
 }

@@ -107,7 +107,10 @@ int info(const std::string& path)
     PlaybackEngine engine;
     InputInfo input;
     if (!engine.open(path, input))
-        return fail("cannot open " + path + " (missing, unreadable or no MPEG audio)");
+        return fail("cannot open " + path + " (missing, unreadable or no audio it can decode)");
+    if (std::unique_ptr<Decoder> decoder = OpenDecoder(path, false))
+        std::printf("format=%s\ncodec=%s\nbits=%d\n", AudioFormatName(decoder->format()),
+                    decoder->codec().c_str(), decoder->bitsPerSample());
     std::printf("title=%s\nartist=%s\nchannels=%d\nbitRate=%d\nsampleRate=%d\ntotalSec=%d\n",
                 input.title.c_str(), input.artist.c_str(), input.channels, input.bitRate,
                 input.sampleRate, input.totalSec);

@@ -141,6 +141,13 @@ TEST_P(FormatTest, DecodesLikeTheReferenceAtTheTrueLength)
     EXPECT_EQ(decoder->sampleRate(), c.rate);
     EXPECT_EQ(decoder->channels(), 2);
     EXPECT_EQ(decoder->lengthFrames(), kFrames);
+    // The command line names the codec and reports no MPEG frame header for it.
+    const std::string info = "MORVANE_AUDIO=null '" MORVANE_BINARY_DIR "/morvane-engine' info '" +
+                             misnamed + "' > '" + path("info", ".txt") + "'";
+    ASSERT_EQ(RunCommand(info), 0);
+    EXPECT_EQ(RunCommand("grep -qx 'codec=" + std::string(c.codec) + "' '" + path("info", ".txt") +
+                         "' && grep -qx mpeg=0 '" + path("info", ".txt") + "'"),
+              0);
     const int bits = decoder->bitsPerSample();
     std::vector<int32_t> want;
     if (*c.reference) {
