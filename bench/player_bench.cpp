@@ -1,7 +1,5 @@
 // Cost of the main window's frame: one full composition with every feature on, and a whole tick
 // of the window (composition plus finding the changed part to send).
-#include "state/actions.h"
-#include "state/appstate.h"
 #include "engine/engine.h"
 #include "player/mainframe.h"
 #include "player/mainwindow.h"
@@ -10,6 +8,8 @@
 #include "player/skinpictures.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "state/actions.h"
+#include "state/appstate.h"
 #include "visual/skin.h"
 
 #include <QApplication>
@@ -145,12 +145,14 @@ void BM_ComposeFullFrame(benchmark::State& bench)
     MainWindowState window;
     MenuPanel menu;
     MainFrame frame(state, engine, playlist, SkinPictures::from(skin), window, menu);
+    // Argument 1 or 2: the frame at 1x, or at 2x for screens of twice the density.
+    frame.setScale(static_cast<int>(bench.range(0)));
     for (auto _ : bench) {
         frame.compose(1, 83);
         benchmark::DoNotOptimize(frame.frame().constBits());
     }
 }
-BENCHMARK(BM_ComposeFullFrame);
+BENCHMARK(BM_ComposeFullFrame)->Arg(1)->Arg(2);
 
 // Each feature alone over the bare frame, to see where the full frame's time goes.
 void BM_ComposeFeature(benchmark::State& bench)
