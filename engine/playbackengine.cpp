@@ -207,8 +207,8 @@ int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
         if (nextIsPath())
             return 1;
         // Another sample rate needs the device opened anew: that track starts as after open.
-        accepted = OpenTrackFile(path, *decoder, track) &&
-                   track.info.sampleRate == m_info.sampleRate;
+        accepted =
+            OpenTrackFile(path, *decoder, track) && track.info.sampleRate == m_info.sampleRate;
     }
     {
         std::lock_guard lock(m_mutex);
@@ -458,7 +458,10 @@ int PlaybackEngine::getState(int32_t& sec)
 
 int64_t PlaybackEngine::msToFrame(int64_t ms) const
 {
-    int64_t frame = std::max<int64_t>(0, ms * m_info.sampleRate / 1000);
+    // Any 64-bit value may come (a D-Bus client, settings): bound it before multiplying.
+    constexpr int64_t kMaxMs = int64_t{1} << 40; // about 35 years
+    ms = std::clamp<int64_t>(ms, 0, kMaxMs);
+    int64_t frame = ms * m_info.sampleRate / 1000;
     return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
 }
 
@@ -732,10 +735,10 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     m_pitchTempo.clear();
     const bool bypassed = m_pitchTempo.bypassed();
     const int64_t drop =
-        bypassed ? joinFrame - start
-                 : std::llround(static_cast<double>(joinFrame - start +
-                                                    m_pitchTempo.alignmentFrames()) /
-                                tempo);
+        bypassed
+            ? joinFrame - start
+            : std::llround(static_cast<double>(joinFrame - start + m_pitchTempo.alignmentFrames()) /
+                           tempo);
     m_splice.begin(drop, std::move(old));
     m_outbox.clear();
     m_outboxDone = 0;
@@ -746,9 +749,8 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     // taken meanwhile, by more than it takes at once.
     const int64_t cover = kRetuneCoverFrames;
     lock.unlock();
-    while (!m_draining &&
-           (m_splice.active() ||
-            join + static_cast<int64_t>(m_outbox.size() / 2) < m_ring.readIndex() + cover))
+    while (!m_draining && (m_splice.active() || join + static_cast<int64_t>(m_outbox.size() / 2) <
+                                                    m_ring.readIndex() + cover))
         decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
     lock.lock();
     m_ring.rewindWrite(join);
@@ -872,7 +874,8 @@ void PlaybackEngine::writePlayWave(const int16_t* decoded, int frames)
 void PlaybackEngine::decodeBlock(size_t frames)
 {
     const int channels = m_decoder.channels();
-    const int chunk = static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
+    const int chunk =
+        static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     writePlayWave(m_readBuffer.data(), got);
@@ -1064,7 +1067,13 @@ void PlaybackEngine::decodeLoop()
                 lock.lock();
                 continue;
             }
-            waitFrames(m_ring.writeIndex() - std::max<int64_t>(heard, 0), kLongestQueueWaitNs);
+            // Frames a seek discarded lie between the heard one and the write index but never
+            // play: wait no longer than the queue and the device's buffer take (a little more
+            // for a device that does not say), then look again.
+            const int64_t ahead = static_cast<int64_t>(m_ring.queued()) +
+                                  (m_output ? m_output->bufferFrames() : 0) + rate / 5;
+            waitFrames(std::min(m_ring.writeIndex() - std::max<int64_t>(heard, 0), ahead),
+                       kLongestQueueWaitNs);
             continue;
         }
         const size_t queued = m_ring.queued();
@@ -1072,9 +1081,9 @@ void PlaybackEngine::decodeLoop()
             // InSleep and OutSleep rest after every InBlock frames: between two bursts, where
             // the wait for the queue to fall has mostly covered them already.
             if (steady_clock::now() < m_restUntil) {
-                m_wake.wait_until(lock,
-                                  m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
-                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+                m_wake.wait_until(
+                    lock, m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
+                    [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
                 continue;
             }
             m_filling = true;

@@ -2,6 +2,7 @@
 #include "mpegdecoder.h"
 
 #include "engine/io/plainfile.h"
+#include "engine/meta/mpeginfo.h"
 #include "engine/meta/vbrheader.h"
 
 #include <algorithm>
@@ -11,22 +12,12 @@
 #include <mpg123.h>
 
 namespace {
-// The exact length in frames from a full scan on a handle of its own: scanning (or any seek)
-// changes libmpg123's output by a least significant bit here and there in MPEG-2 streams, so
-// the decoding handle must stay untouched for its output to equal a plain decode.
-int64_t scannedLength(const std::string& path)
+// The highest bit rate the first frame's version and layer allow, in kbit/s.
+int maxKbps(const mpg123_frameinfo2& frame)
 {
-    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
-    if (!handle)
-        return -1;
-    int64_t length = -1;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
-    if (IsPlainFile(path) && mpg123_open(handle, path.c_str()) == MPG123_OK &&
-        mpg123_scan(handle) == MPG123_OK)
-        length = static_cast<int64_t>(mpg123_length(handle));
-    mpg123_close(handle);
-    mpg123_delete(handle);
-    return length;
+    if (frame.version == MPG123_1_0)
+        return frame.layer == 1 ? 448 : frame.layer == 2 ? 384 : 320;
+    return frame.layer == 1 ? 256 : 160;
 }
 
 // Consecutive decode errors tolerated before a damaged stream is treated as ended.
@@ -63,6 +54,13 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
         return fail(error, "cannot create an mpg123 decoder");
     // ADD_FLAGS keeps the defaults (gapless decoding, automatic resampling) that FLAGS would drop.
     mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+    // The exact length from a scan on a handle of its own: scanning (or any seek) changes
+    // libmpg123's output by a least significant bit here and there in MPEG-2 streams, so the
+    // decoding handle must stay untouched for its output to equal a plain decode. A header the
+    // scan found wrong is ignored by the decode as well, so that it gives the length scanned.
+    const MpegScan scan = scanLength ? ScanMpegStream(path) : MpegScan{};
+    if (!scan.gapless)
+        mpg123_param(m_handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
     mpg123_param(m_handle, MPG123_RESYNC_LIMIT, 64 * 1024, 0.0);
     mpg123_format_none(m_handle);
     const long* rates = nullptr;
@@ -89,18 +87,29 @@ bool MpegDecoder::open(const std::string& path, bool scanLength, std::string* er
     if (mpg123_info(m_handle, &info) == MPG123_OK) {
         variable = info.vbr != MPG123_CBR;
         m_codec = info.layer == 1 ? "MP1" : info.layer == 2 ? "MP2" : "MP3";
-        m_bitRateKbps = variable && info.abr_rate > 0 ? info.abr_rate : info.bitrate;
+        m_bitRateKbps =
+            std::min(variable && info.abr_rate > 0 ? info.abr_rate : info.bitrate, maxKbps(info));
     }
     int spf = mpg123_spf(m_handle);
     m_samplesPerFrame = spf > 0 ? spf : 1152;
-    int64_t length = scanLength ? scannedLength(path) : -1;
+    const int64_t mpegFrames = scan.frames;
+    int64_t length = scan.samples;
     if (length < 0)
         length = static_cast<int64_t>(mpg123_length(m_handle));
     m_lengthFrames = length > 0 ? length : 0;
-    // A VBR file's first frame says little: give the average over its audio (tags, such as a
-    // large cover picture, are no part of the bit rate).
-    if (variable)
-        setAverageBitRate(AudioBytes(path));
+    // A VBR file's first frame says little (libmpg123 takes no notice of a VBRI header): give
+    // the average of its audio bytes (tags, such as a large cover picture, are no part of it)
+    // over every frame's samples (the header's own frame among them), gapless trimming left out.
+    const VbrHeader header = FindVbrHeader(path);
+    variable = variable || header.kind == VbrHeader::Kind::Vbri;
+    const int64_t headerFrames = header.kind == VbrHeader::Kind::Xing ? 1 : 0;
+    const long long audioBytes = variable && mpegFrames > 0 ? AudioBytes(path) : -1;
+    if (audioBytes > 0) {
+        const double seconds =
+            static_cast<double>(mpegFrames + headerFrames) * m_samplesPerFrame / m_sampleRate;
+        const long long kbps = std::llround(static_cast<double>(audioBytes) * 8 / seconds / 1000);
+        m_bitRateKbps = static_cast<int>(std::clamp<long long>(kbps, 1, maxKbps(info)));
+    }
     m_positionFrames = 0;
     m_ended = false;
     m_indexed = false;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include <dirent.h>
@@ -74,13 +75,66 @@ pid_t leadingPid(std::string_view s)
     return i > 0 && i < s.size() && s[i] == '-' ? pid : 0;
 }
 
-// A temporary is stale when the process that made it is gone. Our own id at start belongs to
-// an earlier process (ids are reused), since this one has made none yet.
-bool ownerGone(pid_t pid)
+// The state letter and start time (seconds since the epoch) of a running process from /proc;
+// false when it is not there.
+bool processStart(pid_t pid, char& state, double& startSeconds)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    FILE* file = std::fopen(path, "re");
+    if (!file)
+        return false;
+    char line[1024] = {};
+    const size_t got = std::fread(line, 1, sizeof line - 1, file);
+    std::fclose(file);
+    // The name in parentheses may hold anything: the fields follow the last ')'.
+    const char* close = std::strrchr(line, ')');
+    if (got == 0 || !close)
+        return false;
+    unsigned long long startTicks = 0;
+    // state is field 3, starttime field 22.
+    if (std::sscanf(close + 1,
+                    " %c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s "
+                    "%*s %*s %*s %llu",
+                    &state, &startTicks) != 2)
+        return false;
+    static const double bootSeconds = [] {
+        double boot = 0;
+        if (FILE* stat = std::fopen("/proc/stat", "re")) {
+            char text[256];
+            while (std::fgets(text, sizeof text, stat))
+                if (std::sscanf(text, "btime %lf", &boot) == 1)
+                    break;
+            std::fclose(stat);
+        }
+        return boot;
+    }();
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    startSeconds = bootSeconds + static_cast<double>(startTicks) / (ticks > 0 ? ticks : 100);
+    return bootSeconds > 0;
+}
+
+// A temporary (last changed at madeAt) is stale when the process that made it is gone: no such
+// id, a process killed and not yet reaped (a zombie writes no more), or a later process that
+// was given the same id. Our own id at start belongs to an earlier process, since this one has
+// made none yet.
+bool ownerGone(pid_t pid, time_t madeAt)
 {
     if (pid <= 0 || pid == ::getpid())
         return true;
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
+    if (::kill(pid, 0) != 0 && errno == ESRCH)
+        return true;
+    char state = 0;
+    double started = 0;
+    if (!processStart(pid, state, started))
+        return false; // alive as far as we can tell
+    return state == 'Z' || state == 'X' || started > static_cast<double>(madeAt) + 2;
+}
+
+time_t changedAt(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
 }
 
 bool removeIfTemporary(const std::string& path)
@@ -171,6 +225,28 @@ bool SafeFile::open(const std::string& target)
             std::free(real);
         }
     }
+    // Unnamed first: a write killed half-way then leaves nothing behind. It gets its name at
+    // commit. File systems without O_TMPFILE get today's named temporary.
+    m_fd = ::open(folderOf(m_target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (m_fd >= 0) {
+        m_unnamed = true;
+        m_tempPath = "/proc/self/fd/" + std::to_string(m_fd);
+    } else {
+        m_unnamed = false;
+        const int made = makeNamed([](const std::string& candidate) {
+            return ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        });
+        if (made < 0)
+            return false;
+        m_fd = made;
+    }
+    if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0)
+        return fail(errno, "cannot set the mode of " + m_tempPath);
+    return true;
+}
+
+int SafeFile::makeNamed(const std::function<int(const std::string&)>& create)
+{
     std::string name = nameOf(m_target);
     if (name.size() > 180)
         name.resize(180); // room for the marker within the 255-byte name limit
@@ -184,20 +260,19 @@ bool SafeFile::open(const std::string& target)
                       static_cast<unsigned>(tick + attempt * 7919) & 0xFFFF);
         const std::string candidate = stem + tail;
         // The kernel applies the umask to 0666, as for any new file.
-        m_fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
+        const int result = create(candidate);
+        if (result >= 0) {
             m_tempPath = candidate;
-            break;
+            journalAdd(m_tempPath);
+            return result;
         }
-        if (errno != EEXIST)
-            return fail(errno, "cannot create a file beside " + m_target);
+        if (errno != EEXIST) {
+            fail(errno, "cannot create a file beside " + m_target);
+            return -1;
+        }
     }
-    if (m_fd < 0)
-        return fail(EEXIST, "no free temporary name beside " + m_target);
-    journalAdd(m_tempPath);
-    if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0)
-        return fail(errno, "cannot set the mode of " + m_tempPath);
-    return true;
+    fail(EEXIST, "no free temporary name beside " + m_target);
+    return -1;
 }
 
 bool SafeFile::write(const void* data, size_t size)
@@ -231,6 +306,19 @@ bool SafeFile::commit()
         abandon();
         return false;
     }
+    if (m_unnamed) {
+        // The finished copy gets a name beside the target, then takes the target's place.
+        const std::string procPath = m_tempPath;
+        const int linked = makeNamed([&](const std::string& candidate) {
+            return ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, candidate.c_str(),
+                            AT_SYMLINK_FOLLOW);
+        });
+        if (linked < 0) {
+            abandon();
+            return false;
+        }
+        m_unnamed = false;
+    }
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
@@ -260,6 +348,10 @@ void SafeFile::abandon()
         ::close(m_fd);
         m_fd = -1;
     }
+    if (m_unnamed) {
+        m_unnamed = false;
+        m_tempPath.clear(); // an unnamed file goes with its descriptor
+    }
     if (!m_tempPath.empty()) {
         ::unlink(m_tempPath.c_str());
         journalRemove(m_tempPath);
@@ -288,9 +380,9 @@ int RemoveStaleTemporaries(const std::string& journalDir, const std::vector<std:
     int removed = 0;
     if (!journalDir.empty()) {
         for (const std::string& marker : entriesOf(journalDir)) {
-            if (!ownerGone(leadingPid(marker)))
-                continue;
             const std::string markerPath = journalDir + "/" + marker;
+            if (!ownerGone(leadingPid(marker), changedAt(markerPath)))
+                continue;
             char buffer[4096];
             int fd = ::open(markerPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             if (fd < 0)
@@ -306,7 +398,8 @@ int RemoveStaleTemporaries(const std::string& journalDir, const std::vector<std:
         for (const std::string& name : entriesOf(folder)) {
             const size_t at = name.find(kTemporaryMarker);
             if (at == std::string::npos ||
-                !ownerGone(leadingPid(std::string_view(name).substr(at + kTemporaryMarker.size()))))
+                !ownerGone(leadingPid(std::string_view(name).substr(at + kTemporaryMarker.size())),
+                           changedAt(folder + "/" + name)))
                 continue;
             if (removeIfTemporary(folder + "/" + name))
                 ++removed;

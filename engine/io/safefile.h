@@ -1,11 +1,13 @@
-// The one way the program replaces a file: a recognisable temporary beside the target, every
-// write, the flush and fsync checked, rename over the target, fsync of the folder. On any failure
+// The one way the program replaces a file: an unnamed temporary in the target's folder (a
+// recognisable named one where the file system has no O_TMPFILE), every write, the flush and
+// fsync checked, a name given, rename over the target, fsync of the folder. On any failure
 // the old file stays untouched and the temporary is removed.
 //
 // One thread at a time per instance; the temporaries' journal (below) is safe from any thread.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,15 +41,20 @@ public:
     void abandon();
 
     int fd() const { return m_fd; }
+    // A path that opens the temporary while it is open (/proc/self/fd/N for an unnamed one).
     const std::string& temporaryPath() const { return m_tempPath; }
     const WriteFailure& failure() const { return m_failure; }
 
 private:
     bool fail(int errorNumber, const std::string& detail);
+    // Gives the temporary a free name beside the target through create (which returns a
+    // descriptor or 0 on success, -1 with errno); -1 with the failure set when none is free.
+    int makeNamed(const std::function<int(const std::string&)>& create);
 
     std::string m_target; // the real file (a link resolved)
     std::string m_tempPath;
     int m_fd = -1;
+    bool m_unnamed = false; // an O_TMPFILE file, reached through /proc/self/fd until commit
     bool m_failed = false;
     WriteFailure m_failure;
 };

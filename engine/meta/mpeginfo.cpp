@@ -1,14 +1,14 @@
 // MPEG stream information with libmpg123: header fields of the first audio frame, frame count
-// and length from the Xing/Info header when present, otherwise from a scan of every frame.
+// and length from a scan of every frame.
 #include "mpeginfo.h"
 
 #include <algorithm>
 #include <climits>
-
-#include <sys/stat.h>
+#include <cstdlib>
 
 #include <mpg123.h>
 
+#include "engine/io/plainfile.h"
 #include "vbrheader.h"
 
 namespace {
@@ -29,12 +29,45 @@ struct HandleCloser {
 
 } // namespace
 
+MpegScan ScanMpegStream(const std::string& path)
+{
+    MpegScan result;
+    if (!IsPlainFile(path))
+        return result;
+    auto scan = [&](bool gapless) {
+        mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+        if (!handle)
+            return false;
+        HandleCloser closer{handle};
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+        if (!gapless)
+            mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
+        if (mpg123_open(handle, path.c_str()) != MPG123_OK || mpg123_scan(handle) != MPG123_OK)
+            return false;
+        result.frames = std::max<long long>(0, mpg123_framelength(handle));
+        result.samples = std::max<long long>(0, mpg123_length(handle));
+        return result.frames > 0;
+    };
+    if (!scan(true)) {
+        result = MpegScan{};
+        return result;
+    }
+    const VbrHeader header = FindVbrHeader(path);
+    if (header.kind == VbrHeader::Kind::Xing && header.frames > 0 &&
+        std::llabs(header.frames - result.frames) > 1) {
+        result.gapless = false;
+        if (!scan(false))
+            result = MpegScan{};
+    }
+    return result;
+}
+
 bool ReadMpegInfo(const std::string& path, MpegInfo& info)
 {
     info = MpegInfo{};
-    struct stat st {};
-    // Only regular files: a FIFO or device could block or never end.
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+    // Only regular files: a FIFO, a device or /proc/kmsg could block or never end.
+    const int64_t size = PlainFileSize(path);
+    if (size <= 0)
         return false;
 
     int error = MPG123_OK;
@@ -56,23 +89,13 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
     if (mpg123_info(handle, &frame) != MPG123_OK)
         return false;
 
-    // libmpg123 takes the frame count from a Xing/Info header but otherwise only estimates it
-    // from the file size, and it ignores VBRI: count the frames unless a header gives them.
-    // A header's count is believed only when it agrees with the file's size.
-    const VbrHeader header = FindVbrHeader(path);
-    const bool believed = VbrFramesAgree(header);
-    if ((header.kind != VbrHeader::Kind::Xing || !believed) && mpg123_scan(handle) != MPG123_OK)
-        return false;
-    long long frames = mpg123_framelength(handle);
-    long long samples = mpg123_length(handle);
-    if (header.kind == VbrHeader::Kind::Vbri && believed) {
-        const long long samplesPerFrame = frame.layer == 1                                  ? 384
-                                          : frame.layer == 3 && frame.version != MPG123_1_0 ? 576
-                                                                                            : 1152;
-        frames = header.frames;
-        samples = header.frames * samplesPerFrame;
-    }
-    if (frames <= 0 || samples <= 0)
+    // The frames are always counted: a Xing/Info or VBRI header may belong to a longer file this
+    // one was cut from, or be forged, and the length shown must be the one that plays. A file
+    // whose frames decode to no samples (all encoder delay and padding) still has its facts.
+    const MpegScan scan = ScanMpegStream(path);
+    const long long frames = scan.frames;
+    const long long samples = scan.samples;
+    if (frames <= 0)
         return false;
 
     info.version = frame.version == MPG123_1_0 ? 1 : frame.version == MPG123_2_0 ? 2 : 3;
@@ -86,7 +109,7 @@ bool ReadMpegInfo(const std::string& path, MpegInfo& info)
     info.bitRate = frame.bitrate;
     info.sampleRate = static_cast<int32_t>(frame.rate);
     info.modeExtension = frame.mode_ext;
-    info.fileSize = clampToInt32(st.st_size);
+    info.fileSize = clampToInt32(size);
     info.frameCount = clampToInt32(frames);
     info.lengthMs = clampToInt32(samples * 1000 / frame.rate);
     return true;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -15,7 +16,8 @@ const std::string kCli = std::string(MORVANE_BINARY_DIR) + "/morvane-engine";
 // Runs the command line; returns the exit status and fills out with stdout and stderr.
 int RunCli(const std::string& args, std::string& out, const std::string& audio = "null")
 {
-    std::string cmd = "MORVANE_AUDIO='" + audio + "' '" + kCli + "' " + args + " 2>&1";
+    // A command that hangs fails the test (status 124) instead of stalling it.
+    std::string cmd = "MORVANE_AUDIO='" + audio + "' timeout 60 '" + kCli + "' " + args + " 2>&1";
     out.clear();
     FILE* pipe = popen(cmd.c_str(), "r");
     if (!pipe)
@@ -83,12 +85,19 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitNonZero)
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     EXPECT_NE(RunCli("lyrics '" + TestTempDir() + "/missing.lrc' 1000", out), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    // A link to a kernel file that stat calls regular (reading /proc/kmsg waits for the next
+    // message for ever) is refused like a FIFO.
+    const std::string kmsg = TestTempDir() + "/kmsg.mp3";
+    std::filesystem::remove(kmsg);
+    std::filesystem::create_symlink("/proc/kmsg", kmsg);
+    EXPECT_EQ(RunCli("info '" + kmsg + "'", out), 1) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     EXPECT_NE(RunCli("spectrum '" + track + "' soon", out), 0);
     EXPECT_NE(RunCli("frobnicate", out), 0);
     // Numbers past any track are refused rather than taken as the start or the end.
-    for (const std::string& args : {"spectrum '" + track + "' 1e300", "wave '" + track + "' inf",
-                                   "play '" + track + "' --seconds 1e300",
-                                   "play '" + track + "' --seconds -1"}) {
+    for (const std::string& args :
+         {"spectrum '" + track + "' 1e300", "wave '" + track + "' inf",
+          "play '" + track + "' --seconds 1e300", "play '" + track + "' --seconds -1"}) {
         EXPECT_EQ(RunCli(args, out), 1) << args;
         EXPECT_NE(out.find("out of range"), std::string::npos) << out;
     }
@@ -103,10 +112,17 @@ TEST_F(CliTest, PlayJoinsTheListWithoutAGap)
     const std::string first = dir + "/first", second = dir + "/second";
     ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && sox -n -r 44100 -c 2 -b 16 '" + dir +
                          "/whole.wav' synth 2.2 sine 200-2000 pinknoise vol 0.3 2>/dev/null && "
-                         "sox '" + dir + "/whole.wav' '" + first + ".wav' trim 0 50021s && "
-                         "sox '" + dir + "/whole.wav' '" + second + ".wav' trim 50021s && "
-                         "lame --quiet -b 192 '" + first + ".wav' '" + first + ".mp3' && "
-                         "lame --quiet -b 192 '" + second + ".wav' '" + second + ".mp3'"),
+                         "sox '" +
+                         dir + "/whole.wav' '" + first +
+                         ".wav' trim 0 50021s && "
+                         "sox '" +
+                         dir + "/whole.wav' '" + second +
+                         ".wav' trim 50021s && "
+                         "lame --quiet -b 192 '" +
+                         first + ".wav' '" + first +
+                         ".mp3' && "
+                         "lame --quiet -b 192 '" +
+                         second + ".wav' '" + second + ".mp3'"),
               0);
     Pcm a, b;
     ASSERT_TRUE(LibraryDecode(first + ".mp3", a));
@@ -138,3 +154,66 @@ TEST_F(CliTest, SpectrumAndWavePrintBothChannels)
     EXPECT_EQ(std::count(out.begin(), out.end(), ','), 2 * 255);
 }
 } // namespace
+
+// Files nobody here made. A download cut to 4 KB keeps the Xing/Info header of the whole encode;
+// a short VBR file's bytes are mostly its header frame; a file too short for its encoder delay
+// decodes to nothing. Each shows one length, the one its decode gives, and a bit rate Layer III
+// can carry.
+TEST_F(CliTest, InfoShowsTheLengthTheDecodeGives)
+{
+    const std::string dir = TestTempDir() + "/strangers";
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && cd '" + dir +
+                         "' && sox -n -r 44100 -c 2 -b 16 long.wav synth 120 sine 440 2>/dev/null"
+                         " && lame --quiet -b 128 long.wav cbr.mp3 && lame --quiet -V 2 long.wav "
+                         "vbr.mp3 && head -c 4096 cbr.mp3 > cbr-cut.mp3 && head -c 4096 vbr.mp3 > "
+                         "vbr-cut.mp3 && sox -n -r 44100 -c 2 -b 16 short.wav synth 0.05 "
+                         "whitenoise 2>/dev/null && lame --quiet -V 0 short.wav short.mp3 && "
+                         "sox -n -r 24000 -c 1 -b 16 none.wav trim 0 0 && lame --quiet -b 64 "
+                         "none.wav none.mp3"),
+              0);
+    auto field = [](const std::string& out, const std::string& key) {
+        const size_t at = out.find("\n" + key + "=");
+        return at == std::string::npos ? -1 : std::atoll(out.c_str() + at + key.size() + 2);
+    };
+    for (const char* name : {"cbr-cut", "vbr-cut", "short", "none"}) {
+        SCOPED_TRACE(name);
+        const std::string mp3 = dir + "/" + name + ".mp3", wav = dir + "/" + name + ".wav";
+        std::string out, decoded;
+        ASSERT_EQ(RunCli("info '" + mp3 + "'", out), 0) << out;
+        ASSERT_EQ(RunCli("decode '" + mp3 + "' '" + wav + "'", decoded), 0) << decoded;
+        Pcm pcm;
+        ASSERT_TRUE(ReadSoundFile(wav, pcm));
+        EXPECT_NE(out.find("mpeg=1\n"), std::string::npos) << out;
+        EXPECT_EQ(field(out, "layer"), 3) << out;
+        const long long rate = field(out, "sampleRate");
+        ASSERT_GT(rate, 0) << out;
+        EXPECT_EQ(field(out, "lengthMs"), static_cast<long long>(pcm.frames()) * 1000 / rate)
+            << out;
+        EXPECT_EQ(field(out, "totalSec"), std::llround(static_cast<double>(pcm.frames()) / rate));
+        EXPECT_LE(field(out, "frameCount") * 1152, static_cast<long long>(pcm.frames()) + 2 * 1152)
+            << out;
+        EXPECT_GT(field(out, "bitRate"), 0) << out;
+        EXPECT_LE(field(out, "bitRate"), 320) << out;
+    }
+}
+
+// Seek values from the command line are checked before any arithmetic (an overflow otherwise,
+// caught by the sanitizer), and a seek into the last tenth of a second ends the play then, not
+// after the seconds of audio the seek dropped.
+TEST_F(CliTest, SeeksAreCheckedAndEndTheTrackOnTime)
+{
+    std::string out;
+    for (const char* value : {"nan", "inf", "1e300", "-1e300"}) {
+        EXPECT_EQ(RunCli("play '" + track + "' --at 0.1:seek:" + value, out), 1) << value;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    }
+    ToneSpec spec;
+    spec.seconds = 20;
+    const std::string longer = ToneFixture("cli-20s.mp3", spec);
+    const std::string capture = TestTempDir() + "/cli-seek-end.wav";
+    ASSERT_EQ(RunCli("play '" + longer + "' --at 0.5:seek:19.9", out, "capture:" + capture), 0)
+        << out;
+    Pcm heard;
+    ASSERT_TRUE(ReadSoundFile(capture, heard));
+    EXPECT_LT(heard.frames(), 2u * 44100) << "the play went on after the track's end";
+}
