@@ -8,10 +8,10 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QFileInfo>
 #include <QThread>
 
 #include <cstdio>
@@ -37,7 +37,37 @@ QByteArray encode(const QStringList& args)
     message.append(body);
     return message;
 }
-}  // namespace
+// The argument list of a message body; nothing when a count or length exceeds the bytes there.
+std::optional<QStringList> decodeBody(const QByteArray& body)
+{
+    QDataStream in(body);
+    in.setVersion(QDataStream::Qt_6_4);
+    quint32 count = 0;
+    in >> count;
+    // Each string takes at least its 4-byte length.
+    if (in.status() != QDataStream::Ok || count > static_cast<quint32>(body.size() / 4))
+        return std::nullopt;
+    QStringList args;
+    args.reserve(static_cast<qsizetype>(count));
+    for (quint32 i = 0; i < count; ++i) {
+        const qint64 at = in.device()->pos();
+        quint32 bytes = 0;
+        in >> bytes;
+        if (in.status() != QDataStream::Ok ||
+            (bytes != 0xFFFFFFFFu && bytes > static_cast<quint64>(body.size() - at - 4)))
+            return std::nullopt;
+        in.device()->seek(at);
+        QString arg;
+        in >> arg;
+        if (in.status() != QDataStream::Ok)
+            return std::nullopt;
+        args.append(arg);
+    }
+    if (!in.atEnd())
+        return std::nullopt;
+    return args;
+}
+} // namespace
 
 QString HandOverName(const QString& configDir)
 {
@@ -67,7 +97,8 @@ HandOverResult HandOver(const QString& name, const QStringList& args, int timeou
     }
     socket.write(encode(args));
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+        if (!socket.waitForBytesWritten(
+                static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
             return HandOverResult::NoAnswer;
     }
     while (socket.bytesAvailable() < 1) {
@@ -87,8 +118,7 @@ HandOverResult HandOver(const QString& name, const QStringList& args, int timeou
     return HandOverResult::Delivered;
 }
 
-HandOverServer::HandOverServer(std::function<void(const QStringList&)> onArguments,
-                               QObject* parent)
+HandOverServer::HandOverServer(std::function<void(const QStringList&)> onArguments, QObject* parent)
     : QObject(parent), m_onArguments(std::move(onArguments))
 {
 }
@@ -121,23 +151,28 @@ void HandOverServer::onConnection()
         auto received = std::make_shared<std::optional<QStringList>>();
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
             if (!*received) {
-                QDataStream in(socket);
-                in.setVersion(QDataStream::Qt_6_4);
-                in.startTransaction();
+                // The whole message is in memory before any count in it is believed: a list's
+                // count or a string's length can then be checked against the bytes that came.
                 quint32 size = 0;
-                in >> size;
-                if (in.status() == QDataStream::Ok && size > kMaxMessageBytes) {
+                if (socket->bytesAvailable() < 4)
+                    return;
+                {
+                    QDataStream head(socket->peek(4));
+                    head >> size;
+                }
+                if (size > kMaxMessageBytes) {
                     socket->abort();
                     return;
                 }
-                QStringList args;
-                in >> args;
-                if (!in.commitTransaction()) {
-                    // A message still arriving was rolled back; anything else is not ours.
-                    if (in.status() != QDataStream::ReadPastEnd)
-                        socket->abort();
+                if (socket->bytesAvailable() < 4 + static_cast<qint64>(size))
+                    return;
+                socket->skip(4);
+                std::optional<QStringList> parsed = decodeBody(socket->read(size));
+                if (!parsed) {
+                    socket->abort();
                     return;
                 }
+                QStringList args = std::move(*parsed);
                 *received = std::move(args);
                 socket->putChar(kAck);
                 socket->flush();

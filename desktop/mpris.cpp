@@ -2,6 +2,8 @@
 // carried out with the track operations, changes found by comparing snapshots in the tick.
 #include "mpris.h"
 
+#include <limits>
+
 #include "mprisadaptors.h"
 
 #include "engine/engine.h"
@@ -299,7 +301,12 @@ void MprisService::seek(qlonglong offsetUs)
 {
     if (!canSeek())
         return;
-    const qlonglong target = positionUs() + offsetUs;
+    // Any client may send any 64-bit offset: the sum saturates instead of overflowing. Past
+    // the end goes to the next track, before the start to the start.
+    const qlonglong position = positionUs();
+    const qlonglong target = offsetUs > std::numeric_limits<qlonglong>::max() - position
+                                 ? std::numeric_limits<qlonglong>::max()
+                                 : position + offsetUs;
     if (target >= lengthUs()) {
         next();
         return;

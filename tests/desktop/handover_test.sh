@@ -46,6 +46,23 @@ check "a start that gets no answer is refused with the message" \
     grep -q "Morvaneの二重起動は出来ません！" "$work/second.log"
 check "and ends with status 0" [ "$second_status" -eq 0 ]
 
+# Local messages from anyone are bounded before they are believed: a list count of 4 billion
+# in an 8-byte message, and a seek by the largest offset D-Bus carries.
+runtime=${XDG_RUNTIME_DIR:-/tmp}
+[ -d "$runtime" ] || runtime=/tmp
+socket=$runtime/morvane-$(printf %s "$(cd "$MORVANE_HOME" && pwd)" | sha1sum | cut -c1-16)
+check "the hand-over socket is there" [ -S "$socket" ]
+python3 -c '
+import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1])
+s.sendall(bytes.fromhex("00000008fffffff0")); time.sleep(1); s.close()' "$socket"
+dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.morvane \
+    /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player.Seek int64:9223372036854775807
+check "the instance still answers after both" wait_until 50 sh -c \
+    '[ "$(playerctl -p morvane status)" = Playing ]'
+check "and holds no more memory than a player needs" sh -c \
+    "[ \$(awk '/VmHWM/ {print \$2}' /proc/$morvane_pid/status) -lt 2000000 ]"
+
 kill -TERM "$morvane_pid"
 check "the instance ends on SIGTERM" ended "$morvane_pid" 200
 check "the backup keeps the old row and holds the handed files in order" backup_has "$a" "$b" "$c"
