@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 
 #include "pulselatency.h"
 #include "silentnotice.h"
@@ -56,23 +57,44 @@ void PulseOutput::checkLost()
 
 bool PulseOutput::waitReady(std::string& error)
 {
+    // A frozen server, or one that takes the connection and never answers, must not hold the
+    // caller (the window's thread): a timer wakes the wait at the deadline.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyTimeoutMs);
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    pa_time_event* timer = pa_context_rttime_new(
+        m_context, pa_rtclock_now() + kReadyTimeoutMs * PA_USEC_PER_MSEC,
+        [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* loop) {
+            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+        },
+        m_loop);
+    auto done = [&](bool ready) {
+        if (timer)
+            api->time_free(timer);
+        return ready;
+    };
     for (;;) {
         pa_context_state_t context = pa_context_get_state(m_context);
         if (!PA_CONTEXT_IS_GOOD(context)) {
             error = "PulseAudio: " + contextError(m_context);
-            return false;
+            return done(false);
         }
         if (context == PA_CONTEXT_READY && m_stream) {
             pa_stream_state_t stream = pa_stream_get_state(m_stream);
             if (!PA_STREAM_IS_GOOD(stream)) {
                 error = "PulseAudio stream: " + contextError(m_context);
-                return false;
+                return done(false);
             }
             if (stream == PA_STREAM_READY)
-                return true;
+                return done(true);
         }
         if (context == PA_CONTEXT_READY && !m_stream)
-            return true;
+            return done(true);
+        if (std::chrono::steady_clock::now() >= deadline || !timer) {
+            error = "PulseAudio: no answer from the server within " +
+                    std::to_string(kReadyTimeoutMs) + " ms";
+            return done(false);
+        }
         pa_threaded_mainloop_wait(m_loop);
     }
 }
@@ -213,8 +235,8 @@ void PulseOutput::fill(size_t bytes)
             return;
         }
         const int frames = static_cast<int>(chunk / kBytesPerFrame);
-        const int64_t heardEnd = nowNs() + delayNs() +
-                                 static_cast<int64_t>(1e9 * frames / m_sampleRate);
+        const int64_t heardEnd =
+            nowNs() + delayNs() + static_cast<int64_t>(1e9 * frames / m_sampleRate);
         m_renderer->render(static_cast<int16_t*>(data), frames, heardEnd);
         if (pa_stream_write(m_stream, data, chunk, nullptr, 0, PA_SEEK_RELATIVE) < 0)
             return;

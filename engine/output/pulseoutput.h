@@ -19,7 +19,9 @@ struct pa_stream;
 
 class PulseOutput : public AudioOutput {
 public:
-    static constexpr int kBufferMs = 500;  // the stream's target length
+    static constexpr int kBufferMs = 500; // the stream's target length
+    // The longest a start waits for the server to take the connection, and again the stream.
+    static constexpr int kReadyTimeoutMs = 500;
     static constexpr int kRequestMs = 125; // the server asks for more when this much has played
 
     PulseOutput() = default;

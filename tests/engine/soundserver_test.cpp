@@ -5,9 +5,12 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "enginetestutil.h"
+#include "output/pulseoutput.h"
 #include "playbackengine.h"
 
 extern char** environ;
@@ -83,21 +87,22 @@ class SoundServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!run("for t in pulseaudio parec pactl pacat; do command -v $t >/dev/null || echo no; done")
+        if (!run("for t in pulseaudio parec pactl pacat; do command -v $t >/dev/null || echo no; "
+                 "done")
                  .empty())
             GTEST_SKIP() << "pulseaudio, parec, pactl or pacat is not installed";
         dir = TestTempDir() + "/pulse";
         std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
         setenv("PULSE_SERVER", ("unix:" + dir + "/native").c_str(), 1);
-        server = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                        "--use-pid-file=no", "-L",
-                        "module-native-protocol-unix socket=" + dir + "/native auth-anonymous=1",
-                        "-L", "module-null-sink sink_name=nullsink rate=44100", "-L",
-                        "module-always-sink"},
-                       "", {"XDG_RUNTIME_DIR=" + dir, "HOME=" + dir});
+        server = spawn(
+            {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
+             "module-native-protocol-unix socket=" + dir + "/native auth-anonymous=1", "-L",
+             "module-null-sink sink_name=nullsink rate=44100", "-L", "module-always-sink"},
+            "", {"XDG_RUNTIME_DIR=" + dir, "HOME=" + dir});
         ASSERT_GT(server, 0);
-        ASSERT_TRUE(WaitFor([] { return run("pactl info 2>/dev/null").find("Server") != std::string::npos; },
-                            10000));
+        ASSERT_TRUE(WaitFor(
+            [] { return run("pactl info 2>/dev/null").find("Server") != std::string::npos; },
+            10000));
         // Without a stream already playing, each new stream waits for the idle sink to wake.
         keeper = spawn({"pacat", "--playback", "--raw", "--latency-msec=20", "-d", "nullsink"},
                        "/dev/zero");
@@ -171,8 +176,41 @@ TEST_F(SoundServerTest, TheBufferIsLongYetAPauseIsHeardAtOnce)
             lastLoud = i;
     ASSERT_GT(lastLoud, 0u) << "the tone was not heard";
     const double silentAfterMs =
-        (origin + static_cast<double>(lastLoud) * 1e9 / 44100 - static_cast<double>(pausedAt)) / 1e6;
+        (origin + static_cast<double>(lastLoud) * 1e9 / 44100 - static_cast<double>(pausedAt)) /
+        1e6;
     EXPECT_LT(silentAfterMs, 50.0);
     RecordProperty("pauseHeardAfterMs", std::to_string(silentAfterMs));
 }
 } // namespace
+
+// A server that takes the connection and never answers (as one frozen with SIGSTOP does) holds
+// a start no longer than a second: the caller, the window's thread, falls back to the silent
+// output instead of waiting for ever.
+TEST(SilentSoundServer, AStartGivesUpWithinASecond)
+{
+    const std::string path = TestTempDir() + "/silent-native";
+    ::unlink(path.c_str());
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
+    struct Silence : AudioRenderer {
+        void render(int16_t* out, int frames, int64_t) override
+        {
+            std::fill(out, out + 2 * frames, int16_t{0});
+        }
+    } renderer;
+    PulseOutput output;
+    std::string error;
+    const int64_t before = steadyNs();
+    EXPECT_FALSE(output.start(44100, &renderer, error));
+    const int64_t tookMs = (steadyNs() - before) / 1000000;
+    unsetenv("PULSE_SERVER");
+    ::close(listener);
+    EXPECT_LE(tookMs, 1200);
+    EXPECT_FALSE(error.empty());
+}
