@@ -1,6 +1,12 @@
 // Tag field fitting, the write failure's reason and the stream information captions.
 #include "tagtext.h"
 
+#include <cerrno>
+
+#include <sys/statvfs.h>
+
+#include "engine/io/safefile.h"
+
 #include <QStringList>
 
 #include <sys/stat.h>
@@ -38,9 +44,18 @@ QString TagWriteFailureReason(const QString& path)
         return QStringLiteral("ファイルが見つかりません。");
     const qsizetype slash = bytes.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? bytes.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+    // The one reason that holds, asked of the file system rather than guessed.
+    struct statvfs space {};
+    const bool known = ::statvfs(folder.constData(), &space) == 0;
+    if (known && (space.f_flag & ST_RDONLY))
+        return QString::fromStdString(WriteFailureReason(EROFS));
     if (::access(bytes.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0)
         return QStringLiteral("このファイルかフォルダへの書き込みが許可されていません。");
-    return QStringLiteral("ディスクの空きが足りないか、音楽ファイルとして読めませんでした。");
+    // The tag is written into a whole copy of the file beside it.
+    if (known && static_cast<unsigned long long>(space.f_bavail) * space.f_frsize <
+                     static_cast<unsigned long long>(info.st_size) + 1024 * 1024)
+        return QString::fromStdString(WriteFailureReason(ENOSPC));
+    return QStringLiteral("音楽ファイルとして読めませんでした。");
 }
 
 QString FormatGroupedNumber(qint64 value)

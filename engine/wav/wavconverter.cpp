@@ -51,13 +51,15 @@ void WavConverter::run(std::string source, std::string target, int blockFrames, 
     std::string error;
     TrackDecoder decoder;
     WavWriter writer;
-    // A deeper source is written as 24-bit, every sample as decoded.
+    // A deeper source is written as 24-bit, every sample as decoded. The reasons are the
+    // user's to read: in the program's Japanese, and the true one.
     const bool opened = decoder.open(source, true, &error);
     const bool wide = decoder.bitsPerSample() > 16;
-    if (!opened ||
-        !writer.open(target, decoder.sampleRate(), decoder.channels(), error, wide ? 24 : 16)) {
-        if (error.empty())
-            error = "cannot convert " + source;
+    if (!opened) {
+        error = "音声ファイルとして読めません。";
+    } else if (!writer.open(target, decoder.sampleRate(), decoder.channels(), error,
+                            wide ? 24 : 16)) {
+        error = WriteFailureReason(writer.errorNumber());
     } else {
         std::vector<int16_t> block(static_cast<size_t>(blockFrames) * decoder.channels());
         std::vector<int32_t> wideBlock(wide ? block.size() : 0);
@@ -74,7 +76,7 @@ void WavConverter::run(std::string source, std::string target, int blockFrames, 
                 break;
             if (!(wide ? writer.writeWide(wideBlock.data(), got)
                        : writer.write(block.data(), got))) {
-                error = "writing " + target + " failed";
+                error = WriteFailureReason(writer.errorNumber());
                 writer.abandon();
                 break;
             }
@@ -84,8 +86,9 @@ void WavConverter::run(std::string source, std::string target, int blockFrames, 
                                  std::memory_order_release);
             }
         }
-        if (writer.isOpen() && !writer.finish(error) && error.empty())
-            error = "cannot write " + target;
+        std::string detail;
+        if (writer.isOpen() && !writer.finish(detail) && error.empty())
+            error = WriteFailureReason(writer.errorNumber());
     }
     {
         std::lock_guard lock(m_mutex);

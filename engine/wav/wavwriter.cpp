@@ -2,6 +2,7 @@
 #include "wavwriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include <sndfile.h>
@@ -50,8 +51,10 @@ bool WavWriter::write(const int16_t* frames, int64_t count)
         return true;
     sf_count_t done = sf_writef_short(m_file, frames, count);
     m_frames += done;
-    if (done != count)
+    if (done != count) {
         m_failed = true;
+        m_errorNumber = errno;
+    }
     return !m_failed;
 }
 
@@ -65,8 +68,10 @@ bool WavWriter::writeWide(const int32_t* frames, int64_t count)
         block[i] = static_cast<int32_t>(static_cast<uint32_t>(frames[i]) << (32 - m_bits));
     sf_count_t done = sf_writef_int(m_file, block.data(), count);
     m_frames += std::max<sf_count_t>(done, 0);
-    if (done != count)
+    if (done != count) {
         m_failed = true;
+        m_errorNumber = errno;
+    }
     return !m_failed;
 }
 

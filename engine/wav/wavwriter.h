@@ -34,6 +34,8 @@ public:
     // Closes and removes the temporary; the target is left as it was.
     void abandon();
     int64_t framesWritten() const { return m_frames; }
+    // The system's error number of the failure (ENOSPC, EROFS...), 0 when none is known.
+    int errorNumber() const { return m_errorNumber ? m_errorNumber : m_out.failure().errorNumber; }
 
 private:
     sf_private_tag* m_file = nullptr;
@@ -42,4 +44,5 @@ private:
     int m_bits = 16;
     int64_t m_frames = 0;
     bool m_failed = false;
+    int m_errorNumber = 0;
 };
