@@ -2,8 +2,8 @@
 #include "playlistfile.h"
 
 #include "shell/dialogs.h"
-#include "shell/pathbytes.h"
 #include "shell/messagebox.h"
+#include "shell/pathbytes.h"
 #include "shell/safesave.h"
 #include "shell/textcodec.h"
 
@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ QString folderOf(const QString& path)
 // A playlist larger than this is read only this far: far beyond any real list, and it keeps a
 // mistaken choice of file from taking all memory.
 constexpr qint64 kMaxPlaylistBytes = 256LL * 1024 * 1024;
-}  // namespace
+} // namespace
 
 FieldReader::FieldReader(QString text) : m_text(std::move(text)) {}
 
@@ -100,7 +101,7 @@ QString decodeMixedLines(const QByteArray& bytes, const QString& folder)
     }
     return text;
 }
-}  // namespace
+} // namespace
 
 QStringList ReadPlaylistEntries(const QString& path, bool* ok)
 {
@@ -131,8 +132,8 @@ QStringList ReadPlaylistEntries(const QString& path, bool* ok)
     }
     if (ok)
         *ok = true;
-    const bool whole = IsValidUtf8(bytes) || bytes.startsWith("\xFF\xFE") ||
-                       bytes.startsWith("\xFE\xFF");
+    const bool whole =
+        IsValidUtf8(bytes) || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
     QStringList entries;
     FieldReader reader(whole ? DecodeText(bytes)
                              : decodeMixedLines(bytes, folderOf(AbsolutePath(path))));
@@ -145,12 +146,26 @@ QStringList PlaylistFileEntries(const QString& path, bool* ok)
 {
     const QString folder = folderOf(AbsolutePath(path));
     QStringList entries;
+    int tooLong = 0;
     for (const QString& entry : ReadPlaylistEntries(path, ok)) {
-        // Lists from other players carry #EXTM3U and #EXTINF lines: they are no tracks.
-        if (entry.startsWith(QLatin1Char('#')))
+        // Lists from other players carry #EXTM3U and #EXTINF lines: they are no tracks; nor
+        // is a blank line.
+        if (entry.startsWith(QLatin1Char('#')) || entry.trimmed().isEmpty())
             continue;
+        // A line longer than any path the system takes names no file (a list that is not one,
+        // or damaged); measuring it would hold the window up for nothing.
+        if (entry.size() >= PATH_MAX || PathBytes(entry).size() >= PATH_MAX) {
+            ++tooLong;
+            continue;
+        }
         entries << resolvedAgainst(folder, entry);
     }
+    if (tooLong > 0)
+        ShowMessage(nullptr,
+                    QStringLiteral("プレイリストの%1行は長すぎるため、読み飛ばしました。\n%2")
+                        .arg(tooLong)
+                        .arg(PathDisplay(path)),
+                    kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
     return entries;
 }
 
@@ -182,6 +197,53 @@ bool writeLines(const QString& target, const QStringList& lines, QString* error)
 }
 } // namespace
 
+namespace {
+constexpr QLatin1StringView kEscapedPrefix("file://");
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+// A name that holds a line break or another control character is written as a file URL with
+// those characters (and '%') as %XX: one line, which an older reader takes as one row (of a
+// file it cannot find) instead of breaking it in two. Every other name is written as it is.
+QString backupField(const QString& path)
+{
+    if (std::none_of(path.begin(), path.end(), isControl))
+        return path;
+    QString field = kEscapedPrefix;
+    for (QChar c : path) {
+        if (isControl(c) || c == QLatin1Char('%'))
+            field += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            field += c;
+    }
+    return field;
+}
+
+QString fromBackupField(const QString& field)
+{
+    // The backup holds absolute paths: a field starting with the prefix is always escaped.
+    if (!field.startsWith(kEscapedPrefix))
+        return field;
+    QString path;
+    for (qsizetype i = kEscapedPrefix.size(); i < field.size(); ++i) {
+        bool ok = false;
+        const ushort code = field[i] == QLatin1Char('%') && i + 2 < field.size()
+                                ? QStringView(field).mid(i + 1, 2).toUShort(&ok, 16)
+                                : 0;
+        if (ok) {
+            path += QChar(code);
+            i += 2;
+        } else {
+            path += field[i];
+        }
+    }
+    return path;
+}
+} // namespace
+
 bool WritePlaylistFile(const QString& target, const QStringList& paths, QString* error)
 {
     return writeLines(target, paths, error);
@@ -192,13 +254,18 @@ bool WriteBackup(const PlaylistModel& model, const QString& path, QString* error
     QStringList lines;
     lines.reserve(model.count());
     for (const QString& entry : model.paths())
-        lines << QLatin1Char('"') + entry + QLatin1Char('"');
+        lines << QLatin1Char('"') + backupField(entry) + QLatin1Char('"');
     return writeLines(path, lines, error);
 }
 
 int ReadBackup(PlaylistModel& model, const QString& path)
 {
-    const std::vector<PlaylistRow> rows = MakeRows(ReadPlaylistEntries(path));
+    QStringList entries;
+    for (const QString& entry : ReadPlaylistEntries(path)) {
+        if (!entry.isEmpty())
+            entries << fromBackupField(entry);
+    }
+    const std::vector<PlaylistRow> rows = MakeRows(entries);
     model.appendRows(rows);
     return static_cast<int>(rows.size());
 }

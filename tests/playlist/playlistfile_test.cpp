@@ -242,6 +242,39 @@ TEST_F(SavePlaylistTest, CommaPathSurvivesASavedPlaylist)
     PlaylistModel reread;
     EXPECT_EQ(AddPlaylistFile(reread, saved), 3);
     // The relative row comes back found beside the saved list.
-    EXPECT_EQ(reread.paths(), QStringList({model.rowPath(1), model.rowPath(2),
-                                           path(QStringLiteral("rel/c.mp3"))}));
+    EXPECT_EQ(reread.paths(),
+              QStringList({model.rowPath(1), model.rowPath(2), path(QStringLiteral("rel/c.mp3"))}));
+}
+
+// Lists nobody here wrote: blank lines are no rows; a line longer than any path is skipped with
+// one message, not measured as a file; a name holding a line break survives the backup, written
+// on one line that an older reader takes as one row.
+TEST_F(PlaylistFileTest, BlankOverlongAndLineBreakEntries)
+{
+    MessageBoxScript::enable();
+    const QByteArray longLine(2 * 1024 * 1024, 'a');
+    const int added = AddPlaylistFile(
+        model, writeFile(QStringLiteral("odd.m3u"),
+                         "\r\n  \r\nx.mp3\r\n\r\n" + longLine + "\r\n" + longLine + "\ny.mp3\r\n"));
+    const std::vector<ShownMessage> shown = MessageBoxScript::shown();
+    MessageBoxScript::disable();
+    EXPECT_EQ(added, 2);
+    EXPECT_EQ(model.rowPath(2), path(QStringLiteral("y.mp3")));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("2"))) << shown[0].text.toStdString();
+
+    PlaylistModel list;
+    const QStringList names = {path(QStringLiteral("two\nlines.mp3")),
+                               path(QStringLiteral("tab\tand 100%.mp3")),
+                               path(QStringLiteral("plain.mp3"))};
+    for (const QString& name : names)
+        list.AddRow(name);
+    const QString backup = path(QStringLiteral("listbu.bak"));
+    ASSERT_TRUE(WriteBackup(list, backup));
+    const QByteArray bytes = readFile(backup);
+    EXPECT_EQ(bytes.count('\n'), names.size()) << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("\"" + names[2].toUtf8() + "\"\r\n")); // as before
+    PlaylistModel restored;
+    EXPECT_EQ(ReadBackup(restored, backup), names.size());
+    EXPECT_EQ(restored.paths(), names);
 }
