@@ -207,8 +207,8 @@ int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
         if (nextIsPath())
             return 1;
         // Another sample rate needs the device opened anew: that track starts as after open.
-        accepted =
-            OpenTrackFile(path, *decoder, track) && track.info.sampleRate == m_info.sampleRate;
+        accepted = OpenTrackFile(path, *decoder, track) &&
+                   track.info.sampleRate == m_info.sampleRate;
     }
     {
         std::lock_guard lock(m_mutex);
@@ -735,10 +735,10 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     m_pitchTempo.clear();
     const bool bypassed = m_pitchTempo.bypassed();
     const int64_t drop =
-        bypassed
-            ? joinFrame - start
-            : std::llround(static_cast<double>(joinFrame - start + m_pitchTempo.alignmentFrames()) /
-                           tempo);
+        bypassed ? joinFrame - start
+                 : std::llround(static_cast<double>(joinFrame - start +
+                                                    m_pitchTempo.alignmentFrames()) /
+                                tempo);
     m_splice.begin(drop, std::move(old));
     m_outbox.clear();
     m_outboxDone = 0;
@@ -749,8 +749,9 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     // taken meanwhile, by more than it takes at once.
     const int64_t cover = kRetuneCoverFrames;
     lock.unlock();
-    while (!m_draining && (m_splice.active() || join + static_cast<int64_t>(m_outbox.size() / 2) <
-                                                    m_ring.readIndex() + cover))
+    while (!m_draining &&
+           (m_splice.active() ||
+            join + static_cast<int64_t>(m_outbox.size() / 2) < m_ring.readIndex() + cover))
         decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
     lock.lock();
     m_ring.rewindWrite(join);
@@ -874,8 +875,7 @@ void PlaybackEngine::writePlayWave(const int16_t* decoded, int frames)
 void PlaybackEngine::decodeBlock(size_t frames)
 {
     const int channels = m_decoder.channels();
-    const int chunk =
-        static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
+    const int chunk = static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     writePlayWave(m_readBuffer.data(), got);
@@ -1081,9 +1081,9 @@ void PlaybackEngine::decodeLoop()
             // InSleep and OutSleep rest after every InBlock frames: between two bursts, where
             // the wait for the queue to fall has mostly covered them already.
             if (steady_clock::now() < m_restUntil) {
-                m_wake.wait_until(
-                    lock, m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
-                    [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+                m_wake.wait_until(lock,
+                                  m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
+                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
                 continue;
             }
             m_filling = true;

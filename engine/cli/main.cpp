@@ -35,7 +35,7 @@ std::condition_variable g_endWake;
 
 void onEngineEvent(int32_t code, int32_t)
 {
-    std::atomic<bool>* flag = code == Engine::kTrackEnded        ? &g_ended
+    std::atomic<bool>* flag = code == Engine::kTrackEnded       ? &g_ended
                               : code == Engine::kSuccessorWanted ? &g_successorWanted
                               : code == Engine::kSuccessorHeard  ? &g_successorHeard
                                                                  : nullptr;
@@ -199,7 +199,7 @@ struct PlayOptions {
     double seconds = 0;
     int pitch = 100;
     int speed = 1;
-    double clockMs = 0;      // print the clock this often (0 = once a second)
+    double clockMs = 0; // print the clock this often (0 = once a second)
     std::vector<int32_t> eq; // the equaliser's band gains; empty: flat
     struct Event {
         double atSec;
@@ -259,7 +259,7 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
 {
     PlaybackEngine engine;
     InputInfo input;
-    size_t heard = 0;             // the entry heard now
+    size_t heard = 0;              // the entry heard now
     size_t queued = paths.size(); // the entry handed over as successor (none: size)
     auto announce = [&] {
         std::printf("track=%zu\n", heard + 1);
@@ -282,10 +282,9 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
     const double seconds = options.seconds;
     const auto start = steady_clock::now();
     const auto limit = start + duration_cast<steady_clock::duration>(duration<double>(seconds));
-    const auto step =
-        options.clockMs > 0
-            ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
-            : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
+    const auto step = options.clockMs > 0
+                          ? duration_cast<steady_clock::duration>(duration<double, std::milli>(options.clockMs))
+                          : duration_cast<steady_clock::duration>(std::chrono::seconds(1));
     size_t nextEvent = 0;
     auto nextLine = start;
     for (;;) {
@@ -300,10 +299,9 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
                 engine.setPitch(static_cast<int>(event.value));
             else
                 engine.setVolume(static_cast<int>(event.value), static_cast<int>(event.value));
-            std::printf(
-                "event=%s:%g clock=%lld\n", kNames[event.kind], event.value,
-                static_cast<long long>(
-                    duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
+            std::printf("event=%s:%g clock=%lld\n", kNames[event.kind], event.value,
+                        static_cast<long long>(
+                            duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()));
         }
         int32_t ms = engine.getPlayMs();
         if (g_successorHeard.exchange(false) && queued < paths.size()) {
@@ -329,11 +327,10 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
         }
         if (now >= nextLine) {
             if (options.clockMs > 0)
-                std::printf(
-                    "clock=%lld positionMs=%d\n",
-                    static_cast<long long>(
-                        duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
-                    ms);
+                std::printf("clock=%lld positionMs=%d\n",
+                            static_cast<long long>(
+                                duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()),
+                            ms);
             else
                 std::printf("position=%d:%02d.%03d\n", ms / 60000, ms / 1000 % 60, ms % 1000);
             std::fflush(stdout);
@@ -343,8 +340,8 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
             break;
         auto wake = queued < paths.size() ? std::min(nextLine, now + milliseconds(20)) : nextLine;
         if (nextEvent < options.events.size())
-            wake = std::min(wake, start + duration_cast<steady_clock::duration>(
-                                              duration<double>(options.events[nextEvent].atSec)));
+            wake = std::min(wake, start + duration_cast<steady_clock::duration>(duration<double>(
+                                              options.events[nextEvent].atSec)));
         if (seconds > 0)
             wake = std::min(wake, limit);
         std::unique_lock lock(g_endMutex);
