@@ -46,9 +46,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdio>
@@ -272,19 +274,26 @@ void App::tick()
     }
     if (m_mpris)
         m_mpris->poll();
+    // Messages are shown from the event loop, not from inside the tick: the ticks go on
+    // behind a message only when it was opened outside one.
+    QWidget* window = m_mainWindow.get();
     const std::string lost = TakeLostOutputNotice();
     if (!lost.empty()) {
-        ShowMessage(m_mainWindow.get(),
-                    QStringLiteral("サウンドサーバーとの接続が切れました。音は出ませんが、再生時間は"
-                                   "進みます。\r次に曲の再生を始める時に、もう一度つなぎます。\r（%1）")
-                        .arg(QString::fromStdString(lost)),
-                    kAppTitle, QMessageBox::Warning);
+        const QString text =
+            QStringLiteral("サウンドサーバーとの接続が切れました。音は出ませんが、再生時間は"
+                           "進みます。\r次に曲の再生を始める時に、もう一度つなぎます。\r（%1）")
+                .arg(QString::fromStdString(lost));
+        QTimer::singleShot(0, window, [window, text] {
+            ShowMessage(window, text, kAppTitle, QMessageBox::Warning);
+        });
     }
     if (auto notice = m_watcher->poll()) {
         // The user must know when a silent conversion is done, and why it failed.
         if (!m_kit->trayIcon().showMessage(notice->title, notice->text, !notice->succeeded)) {
-            ShowMessage(m_mainWindow.get(), notice->text, notice->title,
-                        notice->succeeded ? QMessageBox::Information : QMessageBox::Warning);
+            QTimer::singleShot(0, window, [window, notice = *notice] {
+                ShowMessage(window, notice.text, notice.title,
+                            notice.succeeded ? QMessageBox::Information : QMessageBox::Warning);
+            });
         }
     }
 }
@@ -332,6 +341,8 @@ QSize frameSizeOf(QWidget& window)
 }
 
 const QString kPlayListSection = QStringLiteral("PlayList");
+// Time for the window manager to frame a window just shown.
+constexpr int kSettleAfterShowMs = 300;
 }  // namespace
 
 void App::placeBesideMainWindow(QWidget& window)
@@ -346,6 +357,28 @@ void App::placeBesideMainWindow(QWidget& window)
     // stays above it too, so no part of it is hidden.
     const bool covers = QRect(at, frame).intersects(m_mainWindow->frameGeometry());
     window.setWindowFlag(Qt::WindowStaysOnTopHint, covers && m_state.AlwaysTop);
+}
+
+void App::keepOnScreenOnceShown(QWidget& window, bool besideMainWindow)
+{
+    // Shown, a window has its real size (its contents filled in) and, a moment later, the
+    // window manager's frame: a window that then reaches off the screen, or over the main
+    // window where it was put beside it, is placed again.
+    QPointer<QWidget> shown(&window);
+    auto settle = [this, shown, besideMainWindow] {
+        QScreen* screen = m_mainWindow ? m_mainWindow->screen() : nullptr;
+        if (!shown || !shown->isVisible() || !screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const QSize frame = frameSizeOf(*shown);
+        const QRect now(shown->frameGeometry().topLeft(), frame);
+        if (besideMainWindow && now.intersects(m_mainWindow->frameGeometry()))
+            placeBesideMainWindow(*shown);
+        else if (!available.contains(now))
+            shown->move(KeepInside(now.topLeft(), frame, available));
+    };
+    QTimer::singleShot(0, &window, settle);
+    QTimer::singleShot(kSettleAfterShowMs, &window, settle);
 }
 
 void App::rememberPlaylistPlace()
@@ -426,7 +459,8 @@ void App::showToolWindow(ToolWindow window)
     }
     // Each opening puts the window beside the main window, never under it when that one stays
     // on top.
-    if (!w->isVisible())
+    const bool opening = !w->isVisible();
+    if (opening)
         placeBesideMainWindow(*w);
     switch (window) {
     case ToolWindow::TagEditor:
@@ -457,10 +491,14 @@ void App::showToolWindow(ToolWindow window)
     }
     w->raise();
     w->activateWindow();
+    if (opening)
+        keepOnScreenOnceShown(*w, true);
 }
 
 void App::showPlaylist()
 {
+    bool firstOpening = false;
+    bool storedPlace = false;
     if (!m_playlistPlaced && !m_playlistWindow->isVisible()) {
         // The place it had at the last quit, else beside the main window.
         m_playlistPlaced = true;
@@ -470,14 +508,22 @@ void App::showPlaylist()
         const int left = ReadIni(kPlayListSection, QStringLiteral("Left"), 50, ini).toInt(&hasLeft);
         const int top = ReadIni(kPlayListSection, QStringLiteral("Top"), 50, ini).toInt(&hasTop);
         QScreen* screen = m_mainWindow->screen();
-        if (hasLeft && hasTop && screen)
-            m_playlistWindow->move(KeepInside({left, top}, frameSizeOf(*m_playlistWindow),
-                                              screen->availableGeometry()));
+        const QSize frame = frameSizeOf(*m_playlistWindow);
+        const QPoint stored =
+            screen ? KeepInside({left, top}, frame, screen->availableGeometry()) : QPoint();
+        // A stored place over the main window (a smaller screen now) would hide its buttons.
+        storedPlace = hasLeft && hasTop && screen &&
+                      !QRect(stored, frame).intersects(m_mainWindow->frameGeometry());
+        if (storedPlace)
+            m_playlistWindow->move(stored);
         else
             placeBesideMainWindow(*m_playlistWindow);
+        firstOpening = true;
     }
     m_playlistWindow->showNormal();
     m_playlistWindow->raise();
+    if (firstOpening)
+        keepOnScreenOnceShown(*m_playlistWindow, !storedPlace);
 }
 
 void App::showCommandMenu(const QPoint& globalPos) { m_kit->commandMenu().popupAt(globalPos); }

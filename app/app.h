@@ -80,6 +80,7 @@ private:
     void placeBesideMainWindow(QWidget& window);
     // Stores where the playlist window stands, for the next start.
     void rememberPlaylistPlace();
+    void keepOnScreenOnceShown(QWidget& window, bool besideMainWindow);
 
     AppState& m_state;
     Engine& m_engine;

@@ -9,6 +9,29 @@ TimerEvent::TimerEvent(QObject* parent) : QObject(parent)
 {
     m_wake.setSingleShot(true);
     m_wake.setTimerType(Qt::PreciseTimer);
+    connect(&m_wake, &QTimer::timeout, this, &TimerEvent::tickInDialogLoop);
+}
+
+void TimerEvent::raise()
+{
+    if (m_inTimer)
+        return;
+    m_inTimer = true;
+    ++m_ticks;
+    if (Timer)
+        Timer();
+    m_inTimer = false;
+}
+
+void TimerEvent::tickInDialogLoop()
+{
+    // In the program's own loop the deadline only ends the wait; the loop raises the tick.
+    if (!m_enabled || m_inTimer || QThread::currentThread()->loopLevel() <= m_ownLoopLevel)
+        return;
+    m_wakeRequested.store(false);
+    raise();
+    if (m_enabled)
+        m_wake.start(m_intervalMs + 1);
 }
 
 void TimerEvent::setInterval(int ms) { m_intervalMs = ms < 0 ? 0 : ms; }
@@ -27,6 +50,7 @@ void TimerEvent::setEnabled(bool enabled)
     if (!enabled || wasRunning)
         return;  // a running loop sees the change on its next pass
 
+    m_ownLoopLevel = QThread::currentThread()->loopLevel();
     using Clock = std::chrono::steady_clock;
     auto last = Clock::now();
     while (m_enabled) {
@@ -38,6 +62,8 @@ void TimerEvent::setEnabled(bool enabled)
             m_wake.start(static_cast<int>(waitMs));
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         } else {
+            // Still armed: a dialog opened in this pass runs its ticks from this timer.
+            m_wake.start(m_intervalMs + 1);
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         }
         if (!m_enabled)
@@ -48,9 +74,7 @@ void TimerEvent::setEnabled(bool enabled)
             std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count() >
                 m_intervalMs) {
             last = Clock::now();
-            ++m_ticks;
-            if (Timer)
-                Timer();
+            raise();
         }
     }
     m_wake.stop();

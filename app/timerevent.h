@@ -2,8 +2,9 @@
 //
 // Setting Enabled to true runs the loop on the calling (UI) thread and returns only when the
 // loop ends. Between ticks the loop sleeps in the event dispatcher until the next event or the
-// next tick deadline, so an idle program uses no CPU. Ticks are raised only by this loop, so a
-// tick never overlaps an event handler and a modal dialog (which runs its own loop) suspends them.
+// next tick deadline, so an idle program uses no CPU. While a modal dialog runs its own loop inside
+// an event handler, the wake timer raises the ticks from that loop instead, so the windows, the
+// tray and MPRIS keep following the music behind the dialog. A tick never runs inside another.
 #pragma once
 
 #include <QObject>
@@ -38,7 +39,12 @@ public:
     bool wakePending() const { return m_wakeRequested.load(); }
 
 private:
+    void raise();
+    void tickInDialogLoop();
+
     bool m_enabled = false;
+    bool m_inTimer = false;
+    int m_ownLoopLevel = 0; // the event-loop depth this loop runs at
     int m_intervalMs = 0;
     long long m_ticks = 0;
     std::atomic<bool> m_wakeRequested{false};

@@ -177,8 +177,10 @@ void HandOverServer::onConnection()
                 socket->putChar(kAck);
                 socket->flush();
             }
+            // Read only what has arrived: past it Qt reads the socket itself, which a start
+            // that gave up has closed (and says so on stderr).
             char confirm = 0;
-            if (!socket->getChar(&confirm))
+            if (socket->bytesAvailable() < 1 || !socket->getChar(&confirm))
                 return;
             if (confirm != kConfirm) {
                 socket->abort();

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "shell/pathbytes.h"
 #include "state/actions.h"
 #include "state/appstate.h"
 
@@ -171,9 +172,17 @@ void MprisService::setVolume(double volume)
     m_engine.setVolume(m_state.Volume, m_state.Volume);
 }
 
+bool MprisService::trackLoaded() const
+{
+    // As the main window shows it: a track stays while it plays, even from an emptied list, and
+    // a stopped one goes with the list.
+    return m_state.FileOpened && !m_state.CurrentFile.isEmpty() &&
+           (m_playlist.count() > 0 || engineState() != 0);
+}
+
 qlonglong MprisService::positionUs() const
 {
-    if (!m_state.FileOpened)
+    if (!trackLoaded())
         return 0;
     return static_cast<qlonglong>(m_engine.getPlayMs()) * 1000;
 }
@@ -185,7 +194,7 @@ qlonglong MprisService::lengthUs() const
 
 QString MprisService::trackFile() const
 {
-    if (!m_state.FileOpened || m_state.CurrentFile.isEmpty())
+    if (!trackLoaded())
         return {};
     return m_state.CurrentFile + QLatin1Char('\n') + QString::number(m_state.CurrentIndex);
 }
@@ -227,8 +236,10 @@ QVariantMap MprisService::metadata() const
     const QString album = text(m_state.TagInfo.album);
     if (!album.isEmpty())
         map.insert(QStringLiteral("xesam:album"), album);
+    // The name's own bytes, so that a Shift-JIS name gives a URL that opens the file.
     map.insert(QStringLiteral("xesam:url"),
-               QUrl::fromLocalFile(m_state.CurrentFile).toString(QUrl::FullyEncoded));
+               QString::fromLatin1(QByteArrayLiteral("file://") +
+                                   PathBytes(m_state.CurrentFile).toPercentEncoding("/")));
     return map;
 }
 
@@ -238,11 +249,12 @@ bool MprisService::canGoNext() const
 }
 bool MprisService::canPlay() const
 {
-    return m_playlist.count() > 0;
+    // A track that plays on after its list was emptied can still be paused and stopped.
+    return m_playlist.count() > 0 || engineState() != 0;
 }
 bool MprisService::canSeek() const
 {
-    return m_state.FileOpened && lengthUs() > 0;
+    return trackLoaded() && lengthUs() > 0;
 }
 
 void MprisService::raise()
@@ -323,13 +335,17 @@ void MprisService::setPosition(const QDBusObjectPath& id, qlonglong positionUs)
 
 void MprisService::seekTo(qlonglong second)
 {
+    const qlonglong beforeUs = positionUs();
     m_engine.seek(static_cast<int32_t>(second));
+    const qlonglong afterUs = positionUs();
     // Said at once: the tick's jump check could miss a seek that follows a change of track
-    // within one poll. The check then starts from here, so the seek is not said twice.
+    // within one poll. The check then starts from here, so the seek is not said twice. Said
+    // only when the position the player reports did move (a stopped track keeps its place).
     m_last.trackFile = trackFile();
-    m_lastPositionMs = second * 1000;
+    m_lastPositionMs = afterUs / 1000;
     m_lastPositionClock.restart();
-    Q_EMIT m_player->Seeked(second * 1000000);
+    if (afterUs != beforeUs)
+        Q_EMIT m_player->Seeked(afterUs);
 }
 
 void MprisService::openUri(const QString& uri)

@@ -90,6 +90,7 @@ private:
     QString trackKey() const;  // and its title
     QDBusObjectPath trackId() const;
     qlonglong lengthUs() const;
+    bool trackLoaded() const; // a track the player shows, whatever the list holds
     int engineState() const;
     void setPlayMode(int mode);
 

@@ -6,6 +6,7 @@
 #include "hotareas.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/trackops.h"
+#include "shell/plaintext.h"
 #include "shell/x11pointer.h"
 #include "shell/x11presenter.h"
 #include "state/actions.h"
@@ -162,7 +163,7 @@ bool MainWindow::event(QEvent* event)
         else if (kTimeArea.contains(help->pos()))
             text = m_frame.timeToolTip();
         else if (kTitleArea.contains(help->pos()))
-            text = m_state.CurrentTitle;
+            text = PlainToolTip(m_state.CurrentTitle);
         if (text.isEmpty())
             QToolTip::hideText();
         else

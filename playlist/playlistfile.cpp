@@ -60,17 +60,29 @@ QString FieldReader::ReadField()
 }
 
 namespace {
-QString resolvedAgainst(const QString& folder, const QString& entry)
+bool existsOnDisk(const QString& path)
+{
+    struct stat info {};
+    return ::stat(PathBytes(path).constData(), &info) == 0;
+}
+
+QString resolvedAsWritten(const QString& folder, const QString& entry)
 {
     if (entry.isEmpty() || entry.startsWith(QLatin1Char('/')))
         return entry;
     return QDir::cleanPath(folder + QLatin1Char('/') + entry);
 }
 
-bool existsOnDisk(const QString& path)
+// A list written on Windows names folders with backslashes: read them as separators when the
+// name as written leads to nothing (a backslash is a valid character in a name here).
+QString resolvedAgainst(const QString& folder, const QString& entry)
 {
-    struct stat info {};
-    return ::stat(PathBytes(path).constData(), &info) == 0;
+    const QString written = resolvedAsWritten(folder, entry);
+    if (!entry.contains(QLatin1Char('\\')) || existsOnDisk(written))
+        return written;
+    const QString separated =
+        resolvedAsWritten(folder, QString(entry).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    return existsOnDisk(separated) ? separated : written;
 }
 
 // The text of a list whose bytes are not all valid UTF-8, line by line: a valid UTF-8 line as

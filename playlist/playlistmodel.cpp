@@ -3,6 +3,7 @@
 
 #include "shell/cpath.h"
 #include "shell/pathbytes.h"
+#include "shell/plaintext.h"
 
 #include <sys/stat.h>
 
@@ -201,8 +202,10 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
         return {};
     const PlaylistRow& r = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        // A name read as HTML could make Qt load any file it names.
+        return PlainToolTip(data(index, Qt::DisplayRole).toString());
+    case Qt::DisplayRole:
         if (index.column() == FileNameColumn)
             return r.text;
         if (index.column() == FileSizeColumn)

@@ -1,6 +1,8 @@
 // The Qt tray host: one QSystemTrayIcon per icon number, created only where a tray exists.
 #include "qttrayhost.h"
 
+#include "plaintext.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
@@ -44,7 +46,7 @@ void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
                     if (onPress)
                         onPress(id, button, QCursor::pos());
                 });
-        trayIcon->setToolTip(tip);
+        trayIcon->setToolTip(PlainToolTip(tip));
         trayIcon->show();
         m_icons.emplace(id, Shown{trayIcon, icon.cacheKey(), tip});
         return;
@@ -55,7 +57,7 @@ void QtTrayHost::show(int id, const QIcon& icon, const QString& tip)
         shown.iconKey = icon.cacheKey();
     }
     if (tip != shown.tip) {
-        shown.icon->setToolTip(tip);
+        shown.icon->setToolTip(PlainToolTip(tip));
         shown.tip = tip;
     }
 }

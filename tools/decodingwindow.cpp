@@ -23,6 +23,7 @@ DecodingWindow::DecodingWindow(AppState& state, Engine& engine, TrackOps& trackO
 {
     setWindowTitle(QStringLiteral("Decoding"));
     m_target = new QLabel;
+    m_target->setTextFormat(Qt::PlainText);
     m_target->setWordWrap(true);
     auto* note = new QLabel(QStringLiteral("対象ﾌｧｲﾙと同ディレクトリに出力されます。"));
     note->setWordWrap(true);

@@ -17,6 +17,9 @@
 #include "shell/messagebox.h"
 #include "textfile.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 const DialogFilter kKeqFilter = {
     {QStringLiteral("GraphicEQ File(*.keq)"), QStringLiteral("*.keq")},
@@ -40,6 +43,28 @@ QString keqErrorText(KeqError error)
     }
     return {};
 }
+// The width label needs for the widest of texts with any digits in their digits' places.
+int widestWidth(const QLabel* label, std::initializer_list<QString> texts)
+{
+    int widest = 0;
+    for (QString text : texts) {
+        int digitWidth = 0;
+        QChar widestDigit = QLatin1Char('0');
+        for (char d = '0'; d <= '9'; ++d) {
+            const int width = label->fontMetrics().horizontalAdvance(QLatin1Char(d));
+            if (width > digitWidth) {
+                digitWidth = width;
+                widestDigit = QLatin1Char(d);
+            }
+        }
+        for (QChar& c : text) {
+            if (c.isDigit())
+                c = widestDigit;
+        }
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(text));
+    }
+    return widest;
+}
 } // namespace
 
 EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* parent)
@@ -48,6 +73,11 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
     setWindowTitle(QStringLiteral("Graphic EQ"));
     // What the engine lowers the whole sound by so that the loudest frequency cannot clip.
     m_headroom = new QLabel(EqHeadroomText(EqPositions{}));
+    // The read-outs are as wide as their widest text from the start, so that the window keeps
+    // its size (and its buttons their places) as the values change.
+    EqPositions loudest;
+    loudest.fill(kEqMinPosition);
+    m_headroom->setMinimumWidth(widestWidth(m_headroom, {EqHeadroomText(loudest)}));
 
     auto* bands = new QGridLayout;
     auto* scale = new QVBoxLayout;
@@ -74,6 +104,9 @@ EqualizerWindow::EqualizerWindow(Engine& engine, EqMemory& memory, QWidget* pare
         bands->addWidget(new QLabel(QString::fromLatin1(kBandLabels[i])), 1, i + 1,
                          Qt::AlignHCenter);
         auto* value = new QLabel;
+        value->setAlignment(Qt::AlignCenter);
+        value->setFixedWidth(
+            widestWidth(value, {EqBandDbText(kEqMinPosition), EqBandDbText(kEqMaxPosition)}));
         m_values[i] = value;
         bands->addWidget(value, 2, i + 1, Qt::AlignHCenter);
         connect(slider, &QSlider::valueChanged, value, [value](int negated) {

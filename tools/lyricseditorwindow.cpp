@@ -47,6 +47,7 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
 
     m_clock = new QLabel;
     m_bound = new QLabel;
+    m_bound->setTextFormat(Qt::PlainText);
     m_bound->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* hint = new QLabel(
         QStringLiteral("セルに時間が記入されていない場合はそのセル以降のデータは無視されます。"));

@@ -1,6 +1,7 @@
 // The main loop: tick spacing, stopping from a tick, handlers between ticks, no spinning.
 #include "app/timerevent.h"
 
+#include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -87,3 +88,27 @@ TEST(TimerEventTest, WaitingLoopDoesNotSpin)
 }
 
 }  // namespace
+
+TEST(TimerEventTest, TicksGoOnWhileAHandlerRunsADialogsOwnLoop)
+{
+    TimerEvent t;
+    t.setInterval(20);
+    int ticksInDialog = 0;
+    bool inDialog = false;
+    t.Timer = [&] {
+        if (inDialog)
+            ++ticksInDialog;
+    };
+    // An event handler opens a modal question that stays 400 ms: its own loop runs meanwhile.
+    QTimer::singleShot(30, [&] {
+        QEventLoop dialog;
+        QTimer::singleShot(400, &dialog, &QEventLoop::quit);
+        inDialog = true;
+        dialog.exec();
+        inDialog = false;
+        t.setEnabled(false);
+    });
+    t.setEnabled(true);
+    // About twenty ticks fit in 400 ms; a loop that waits for the dialog raises none.
+    EXPECT_GE(ticksInDialog, 8);
+}

@@ -132,3 +132,18 @@ backup_has() {  # backup_has PATH...: listbu.bak holds exactly these rows
 
 # A dialog of the program by its caption.
 dialog_window() { xdotool search --all --onlyvisible --pid "$morvane_pid" --name "$1" 2>/dev/null | head -1; }
+
+# tray_icon: the program's window docked in the tray's panel.
+tray_icon() {
+    local panel tree w
+    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -1)
+    [ -n "$panel" ] || return 1
+    tree=$(xwininfo -tree -id "$panel" 2>/dev/null)
+    for w in $(xdotool search --pid "$morvane_pid" 2>/dev/null); do
+        if grep -q "$(printf '0x%x ' "$w")" <<<"$tree"; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}

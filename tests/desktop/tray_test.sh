@@ -12,20 +12,6 @@ check "the program starts without a tray" wait_started
 win=$(main_window)
 check "it is stopped" sh -c '[ "$(playerctl -p morvane status)" = Stopped ]'
 
-# tray_icon: the program's window docked in the tray's panel.
-tray_icon() {
-    local panel tree w
-    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -1)
-    [ -n "$panel" ] || return 1
-    tree=$(xwininfo -tree -id "$panel" 2>/dev/null)
-    for w in $(xdotool search --pid "$morvane_pid" 2>/dev/null); do
-        if grep -q "$(printf '0x%x ' "$w")" <<<"$tree"; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
 click_icon() {  # click_icon [REPEAT]
     # (--sync would wait for a pointer that is already there)
     xdotool mousemove --window "$(tray_icon)" 8 8 sleep 0.2 click --repeat "${1:-1}" --delay 80 1

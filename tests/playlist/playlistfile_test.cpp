@@ -78,6 +78,20 @@ TEST_F(PlaylistFileTest, ExtendedListsSkipCommentsAndFindRelativeEntriesBesideTh
         EXPECT_TRUE(model.row(n).sizeText.isEmpty()) << n; // every entry still gets its row
 }
 
+TEST_F(PlaylistFileTest, WindowsBackslashesNameFoldersWhenTheNameAsWrittenIsNoFile)
+{
+    const QString loud = writeMp3(QStringLiteral("Misc/LOUD SONG.MP3"), 4096);
+    // A name that holds a backslash itself stays as it is.
+    const QString odd = writeMp3(QStringLiteral("odd\\name.mp3"), 2048);
+    const QByteArray text = "Misc\\LOUD SONG.MP3\r\nodd\\name.mp3\r\nMissing\\gone.mp3\r\n";
+    EXPECT_EQ(AddPlaylistFile(model, writeFile(QStringLiteral("win.m3u"), text)), 3);
+    ASSERT_EQ(model.count(), 3);
+    EXPECT_EQ(model.rowPath(1), loud);
+    EXPECT_EQ(model.row(1).sizeText, "4kb");
+    EXPECT_EQ(model.rowPath(2), odd);
+    EXPECT_EQ(model.rowPath(3), path(QStringLiteral("Missing\\gone.mp3")));
+}
+
 TEST_F(PlaylistFileTest, ReadsUtf8WithBomShiftJisAndLfOnly)
 {
     const QString name = QStringLiteral("/music/日本語 の曲①.mp3");

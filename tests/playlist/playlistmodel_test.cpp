@@ -1,6 +1,8 @@
 // Rows, their texts, the current-row marker, moves and the shuffled order.
 #include "playlistfixture.h"
 
+#include <QTextDocument>
+
 #include <algorithm>
 #include <set>
 
@@ -88,6 +90,24 @@ TEST_F(PlaylistModelTest, TableShowsThreeColumnsWithHeaders)
     EXPECT_EQ(model.data(model.index(0, 2), Qt::DisplayRole).toString(),
               path(QStringLiteral("Track.mp3")));
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST_F(PlaylistModelTest, TooltipsShowNamesThatLookLikeHtmlAsWritten)
+{
+    // Qt reads a tooltip that looks like HTML as rich text: an <img> would make it load a file.
+    const QString name = QStringLiteral("<img src=\"&#47;dev&#47;zero\"><b>x & y.mp3");
+    model.AddRow(writeMp3(name));
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const QString shown = model.data(model.index(0, column), Qt::DisplayRole).toString();
+        const QString tip = model.data(model.index(0, column), Qt::ToolTipRole).toString();
+        QTextDocument document;
+        if (Qt::mightBeRichText(tip))
+            document.setHtml(tip);
+        else
+            document.setPlainText(tip);
+        EXPECT_EQ(document.toPlainText(), shown) << column;
+        EXPECT_FALSE(document.toHtml().contains(QStringLiteral("<img"))) << column;
+    }
 }
 
 TEST_F(PlaylistModelTest, MarkCurrentGivesOneRowImageTwo)

@@ -27,6 +27,15 @@ TEST_F(DecodingTest, OpeningNamesTheTargetAndDisablesTheOtherWindows)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Decoding"));
 }
 
+TEST_F(DecodingTest, ATrackNamedLikeHtmlIsShownAsWritten)
+{
+    const QString name = QStringLiteral("/music/<img src=\"&#47;dev&#47;zero\"><b>x.mp3");
+    openTrack(name);
+    window.showWindow();
+    EXPECT_TRUE(window.targetLabel()->text().endsWith(name));
+    EXPECT_EQ(window.targetLabel()->textFormat(), Qt::PlainText);
+}
+
 TEST_F(DecodingTest, DecodeWritesBesideTheTrackAndMarksThePlayerDecoding)
 {
     window.showWindow();

@@ -1,4 +1,5 @@
 // The equaliser: presets, apply, and ".keq" files with their extension and question rules.
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -238,4 +239,17 @@ TEST_F(EqualizerTest, ClosingDoesNotApplyPendingMoves)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(engine.count("setEqualizer"), 0);
     EXPECT_EQ(memory.EqSliders[0], 0);
+}
+
+TEST_F(EqualizerTest, TheWindowKeepsItsSizeAsTheValuesChange)
+{
+    window.showWindow();
+    QApplication::processEvents();
+    const QSize first = window.size();
+    for (int position : {-120, 120, -95, 0}) {
+        setAllSliders(position);
+        window.slider(3)->setValue(-120);
+        QApplication::processEvents();
+        EXPECT_EQ(window.size(), first) << position;
+    }
 }
