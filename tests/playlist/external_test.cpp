@@ -35,10 +35,10 @@ protected:
     }
 };
 
-TEST_F(ExternalPlaylistTest, EveryLineOfEveryPlaylistBecomesARow)
+TEST_F(ExternalPlaylistTest, EveryTrackLineOfEveryPlaylistBecomesARow)
 {
     const ExternalList lists[] = {
-        {"m3u/clementine/test.m3u", 243},
+        {"m3u/clementine/test.m3u", 239}, // its 4 blank lines are no rows
         {"m3u/mopidy/comment-ext.m3u", 1},
         {"m3u/mopidy/comment.m3u", 1},
         {"m3u/mopidy/empty-ext.m3u", 0},
