@@ -195,10 +195,11 @@ protected:
         dir = TestTempDir() + "/formattags-" + GetParam().name;
         fs::create_directories(dir);
         const std::string wav = TestTempDir() + "/formattags-source.wav";
-        if (!fs::exists(wav))
+        if (!fs::exists(wav)) {
             ASSERT_EQ(
                 RunCommand("sox -q -n -r 44100 -c 2 -b 16 '" + wav + "' synth 1 sine 440 vol 0.5"),
                 0);
+        }
         path = dir + "/track" + GetParam().extension;
         std::string command = GetParam().make;
         for (const auto& [key, value] : {std::pair{"$WAV", wav}, std::pair{"$OUT", path}}) {
