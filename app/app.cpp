@@ -9,6 +9,7 @@
 
 #include "desktop/mpris.h"
 #include "engine/engine.h"
+#include "engine/meta/tagreader.h"
 #include "engine/output/silentnotice.h"
 #include "player/lyricsclock.h"
 #include "player/mainwindow.h"
@@ -24,6 +25,7 @@
 #include "playlist/startupfill.h"
 #include "playlist/trackops.h"
 #include "settings/ini.h"
+#include "settings/replaygainpage.h"
 #include "settings/settingswindow.h"
 #include "settings/shortcutwindow.h"
 #include "shell/desktopopen.h"
@@ -216,6 +218,8 @@ void App::load(const QStringList& args)
     m_state.CurrentIndex = 1;
 
     LoadSettings(m_state, ini);
+    LoadReplayGainSettings(m_state, ini);
+    m_engine.setAlbumTest([this](const std::string& path) { return albumRun(path); });
     // A damaged load setting would make every track load fail: put the default back, store it so
     // the user hears of it once, and say why.
     const QString repaired = RepairLoadSettings(m_state);
@@ -254,11 +258,36 @@ void App::load(const QStringList& args)
 
 void App::run() { m_timer.setEnabled(true); }
 
+bool App::albumRun(const std::string& path) const
+{
+    if (!m_playlist)
+        return false;
+    auto album = [](const QString& row) {
+        TagInfo tag;
+        ReadTag(QFile::encodeName(row).toStdString(), tag);
+        return tag.album;
+    };
+    for (int n = 1; n <= m_playlist->count(); ++n) {
+        if (QFile::encodeName(m_playlist->rowPath(n)).toStdString() != path)
+            continue;
+        const std::string own = album(m_playlist->rowPath(n));
+        return !own.empty() &&
+               ((m_playlist->isValidRow(n - 1) && album(m_playlist->rowPath(n - 1)) == own) ||
+                (m_playlist->isValidRow(n + 1) && album(m_playlist->rowPath(n + 1)) == own));
+    }
+    return false;
+}
+
 void App::tick()
 {
     if (!m_mainWindow)
         return;
     m_state.ConversionRunning = m_watcher->running();
+    if (m_state.ReplayGainChanged) {
+        m_state.ReplayGainChanged = false;
+        m_engine.setReplayGain(m_state.ReplayGainMode, m_state.ReplayGainPreamp,
+                               m_state.ReplayGainUntagged);
+    }
     m_mainWindow->tick();
     const int seenIntervalMs = m_state.DrawBestCondition == 1 ? 1 : 20;
     m_timer.setInterval(m_mainWindow->canBeSeen() || m_state.LyricsEditOpen ? seenIntervalMs

@@ -44,6 +44,9 @@ public:
     void run();
     // One tick: the main window's tick plus what the app watches (a running conversion).
     void tick();
+    // True when the playlist row holding path has a neighbouring row of the same album (the
+    // ReplayGain mode that takes the album's gain within an album's run of rows).
+    bool albumRun(const std::string& path) const;
 
     // Writes listbu.bak from the rows; false (with a message on stderr) when it cannot.
     bool writeBackup();

@@ -109,6 +109,10 @@ int main(int argc, char** argv)
     }
 
     PlaybackEngine engine;
+    // Loudness measured for tracks without ReplayGain figures is kept for the next start.
+    if (!state.SettingsReadOnly)
+        engine.loudness().setCacheFile(
+            QFile::encodeName(ConfigDir() + QStringLiteral("/ReplayGain.cache")).toStdString());
     App app(state, engine);
     app.load(ArgumentPaths(argc, argv));
     HandOverServer handOver([&app](const QStringList& args) { app.openHandedOver(args); });

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "records.h"
@@ -90,4 +91,13 @@ public:
     virtual int decodeProgress() = 0;                          // 0..100 of the running conversion
     virtual std::string decodeError() = 0;                     // empty when the last one succeeded
     virtual int getVersion() = 0;  // version in hundredths
+
+    // ReplayGain: mode 0 off, 1 track, 2 album, 3 album while the neighbouring rows hold the
+    // same album (as albumTest answers); the pre-amplification and the gain of untagged tracks
+    // in tenths of a dB. Heard at once, gliding. An engine without ReplayGain ignores them.
+    virtual void setReplayGain(int32_t /*mode*/, int32_t /*preampTenths*/,
+                               int32_t /*untaggedTenths*/)
+    {
+    }
+    virtual void setAlbumTest(std::function<bool(const std::string& path)> /*albumTest*/) {}
 };

@@ -173,6 +173,7 @@ int PlaybackEngine::open(const std::string& path, InputInfo& info)
         m_successorAsked = false;
         m_pitchTempo.configure(track.info.sampleRate);
     }
+    m_loudness.trackOpened(track.number, path);
     takeTrack(track);
     info = m_info;
     m_clock.clearMarkers();
@@ -210,16 +211,20 @@ int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
         accepted = OpenTrackFile(path, *decoder, track) &&
                    track.info.sampleRate == m_info.sampleRate;
     }
+    int number = 0;
     {
         std::lock_guard lock(m_mutex);
         if (accepted) {
-            track.number = ++m_trackCount;
+            track.number = number = ++m_trackCount;
             info = track.info;
             rewind = m_queue.offer(std::move(track), std::move(decoder));
         } else {
             rewind = m_queue.withdraw();
         }
     }
+    // Its gain is in place before its first frame can be heard.
+    if (number > 0)
+        m_loudness.trackOpened(number, path);
     // Audio of the successor it replaces is queued already: decode again from the frame heard.
     if (rewind)
         postJump(heardTrackFrame());
@@ -313,7 +318,7 @@ int PlaybackEngine::setOption(int32_t inBlock, int32_t outBlock, int32_t inSleep
 
 int PlaybackEngine::setLyricsFile(const std::string& path)
 {
-    return m_lyrics.load(path) ? 1 : 0;
+    return LoadLyricsFrom(path, m_lyrics) ? 1 : 0;
 }
 
 int PlaybackEngine::getLyrics(LyricsRecord& record)
@@ -1118,4 +1123,14 @@ void PlaybackEngine::decodeLoop()
         }
     }
     finishPlayWave();
+}
+
+void PlaybackEngine::setReplayGain(int32_t mode, int32_t preampTenths, int32_t untaggedTenths)
+{
+    ReplayGainSettings settings;
+    settings.mode =
+        mode >= 0 && mode <= 3 ? static_cast<ReplayGainMode>(mode) : ReplayGainMode::Off;
+    settings.preampDb = preampTenths / 10.0;
+    settings.untaggedDb = untaggedTenths / 10.0;
+    m_loudness.setSettings(settings);
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "analysis/spectrum.h"
+#include "analysis/trackloudness.h"
 #include "clock/playclock.h"
 #include "decode/decoder.h"
 #include "dsp/gainramp.h"
@@ -32,6 +33,7 @@
 #include "engine.h"
 #include "gapless/trackqueue.h"
 #include "lyrics/lyrics.h"
+#include "lyrics/taglyrics.h"
 #include "output/outputfactory.h"
 #include "output/ringrenderer.h"
 #include "ring/framering.h"
@@ -83,6 +85,11 @@ public:
     int decodeProgress() override;
     std::string decodeError() override;
     int getVersion() override { return kVersion; }
+    void setReplayGain(int32_t mode, int32_t preampTenths, int32_t untaggedTenths) override;
+    void setAlbumTest(std::function<bool(const std::string& path)> albumTest) override
+    {
+        m_loudness.setAlbumTest(std::move(albumTest));
+    }
 
     // Beyond the interface (command line, tests, benchmarks).
     void seekMs(int64_t ms);  // like seek, with millisecond precision
@@ -99,6 +106,8 @@ public:
     AudioOutput* output() { return m_output.get(); }
     // CPU time the decode thread has used so far, in seconds (benchmarks).
     double decodeThreadCpuSeconds();
+    // ReplayGain: the setting, the cache of measurements and the album test (see TrackLoudness).
+    TrackLoudness& loudness() { return m_loudness; }
 
 private:
     enum State : int { Stopped = 0, Playing = 1, Paused = 2 };
@@ -143,6 +152,7 @@ private:
     PlayClock m_clock;
     GainRamp m_gain;
     RingRenderer m_renderer{m_ring, m_clock, m_gain};
+    TrackLoudness m_loudness{m_renderer.trackGain()};
 
     // The open track (caller's thread; the decoder belongs to the decode thread while it runs).
     TrackDecoder m_decoder;

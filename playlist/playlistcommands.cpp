@@ -11,6 +11,7 @@
 #include "shell/messagebox.h"
 #include "shell/pathbytes.h"
 #include "state/appstate.h"
+#include "engine/meta/tagreader.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -189,7 +190,14 @@ void PlaylistCommands::showFileInfo()
     const PlaylistRow row = m_window.model().row(selected.first());
     if (!m_fileInfo)
         m_fileInfo = new FileInfoWindow(&m_window);
-    m_fileInfo->setText(FileInfoText(row.text, row.path, row.sizeText));
+    QString text = FileInfoText(row.text, row.path, row.sizeText);
+    // The encoding the tag's legacy text was read in (none when it is Unicode or plain ASCII).
+    TagInfo tag;
+    LegacyEncoding used = LegacyEncoding::Automatic;
+    ReadTagAs(PathBytes(row.path).toStdString(), tag, LegacyEncoding::Automatic, &used);
+    if (used != LegacyEncoding::Automatic)
+        text += QStringLiteral("\n<文字コード>") + QString::fromLatin1(LegacyEncodingName(used));
+    m_fileInfo->setText(text);
     m_fileInfo->show();
     m_fileInfo->raise();
 }

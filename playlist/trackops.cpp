@@ -120,6 +120,9 @@ void TrackOps::loadLyrics(const QString& path)
     track.FileName = path;
     const QString lyricsPath = track.GetPath() + track.GetFileNameOnly() + QStringLiteral(".lrc");
     m_state.LyricsLoaded = m_engine.setLyricsFile(PathBytes(lyricsPath).toStdString()) != 0;
+    // Without a file beside the track, lyrics kept in its tag (SYLT, or USLT with time stamps).
+    if (!m_state.LyricsLoaded)
+        m_state.LyricsLoaded = m_engine.setLyricsFile(PathBytes(path).toStdString()) != 0;
 }
 
 void TrackOps::makeCurrent(const QString& path)

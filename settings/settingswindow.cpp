@@ -27,6 +27,7 @@
 #include "state/actions.h"
 #include "state/appstate.h"
 #include "leadingnumber.h"
+#include "replaygainpage.h"
 #include "settingsstore.h"
 #include "ini.h"
 #include "shell/apppaths.h"
@@ -111,6 +112,8 @@ SettingsWindow::SettingsWindow(AppState& state, AppActions& actions, QWidget* pa
     m_tabs->addTab(buildFirstTab(), QStringLiteral("設定１"));
     m_tabs->addTab(buildSecondTab(), QStringLiteral("設定２"));
     m_tabs->addTab(buildThirdTab(), QStringLiteral("設定３"));
+    m_replayGain = new ReplayGainPage(this);
+    m_tabs->addTab(m_replayGain, QStringLiteral("音量補正"));
 
     m_applyButton = new QPushButton(QStringLiteral("適用"), this);
     m_applyButton->setObjectName(QStringLiteral("applyButton"));
@@ -314,6 +317,7 @@ void SettingsWindow::loadControls()
     m_lyricsFade->setChecked(m_state.LyricsFade == 1);
     m_relativeVolume->setChecked(m_state.RelativityVol == 1);
     m_scrollSpeed->setValue(std::clamp(m_state.TitleInterval, 0, kMaxTitleInterval));
+    m_replayGain->load(m_state);
 
     loadDocument();
 
@@ -375,6 +379,8 @@ void SettingsWindow::apply()
 
     const QString file = PropertyIniPath();
     SaveSettings(m_state, file);
+    m_replayGain->store(m_state);
+    SaveReplayGainSettings(m_state, file);
 
     // The command menu sets its check marks from the state each time it opens.
 

@@ -11,6 +11,7 @@ class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class ReplayGainPage;
 class QPushButton;
 class QScrollBar;
 class QTabWidget;
@@ -70,4 +71,5 @@ private:
     QLabel* m_pageLink = nullptr;           // Label3
     QPushButton* m_applyButton = nullptr;   // Command1(0)
     QPushButton* m_closeButton = nullptr;   // Command1(1)
+    ReplayGainPage* m_replayGain = nullptr;
 };

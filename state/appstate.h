@@ -48,6 +48,13 @@ struct AppState {
     bool LyricsEditOpen = false;
     bool ListVisible = false;
     bool OptionChanged = true;
+    // ReplayGain: mode 0 off, 1 track, 2 album, 3 album while neighbouring rows share the
+    // album; pre-amplification -60..120 and the untagged tracks' gain -120..120 in tenths of a
+    // dB. The tick hands them to the engine while ReplayGainChanged is set.
+    int ReplayGainMode = 0;
+    int ReplayGainPreamp = 0;
+    int ReplayGainUntagged = 0;
+    bool ReplayGainChanged = true;
 
     // Hidden text holders of the main window that the track loader fills.
     QString TitleLabel;   // the track title shown by the scroller ("Label2")

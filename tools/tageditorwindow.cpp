@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "engine/decode/decoder.h"
 #include "engine/meta/streamfacts.h"
 #include "engine/meta/tagreader.h"
@@ -60,6 +62,19 @@ TagEditorWindow::TagEditorWindow(AppState& state, Engine& engine, TrackOps& trac
     m_track->setMaxLength(kTagTrackChars);
     m_track->setMaximumWidth(80);
     tagGrid->addWidget(m_track, 6, 1);
+    tagGrid->addWidget(new QLabel(QStringLiteral("文字コード")), 7, 0);
+    m_encoding = new QComboBox;
+    m_encoding->setObjectName(QStringLiteral("encodingBox"));
+    m_encoding->addItems({QStringLiteral("自動"), QStringLiteral("Shift-JIS"),
+                          QStringLiteral("EUC-JP"), QStringLiteral("西欧 (Windows-1252)"),
+                          QStringLiteral("UTF-8")});
+    m_encodingUsed = new QLabel;
+    m_encodingUsed->setTextFormat(Qt::PlainText);
+    auto* encodingRow = new QHBoxLayout;
+    encodingRow->addWidget(m_encoding);
+    encodingRow->addWidget(m_encodingUsed, 1);
+    tagGrid->addLayout(encodingRow, 7, 1);
+    connect(m_encoding, &QComboBox::activated, this, [this](int index) { rereadText(index); });
 
     m_path = new QLabel;
     m_path->setWordWrap(true);
@@ -168,6 +183,9 @@ void TagEditorWindow::GetTag()
     } else {
         showStreamFacts(path);
     }
+    // A fresh load reads the text as the program chooses, and says which encoding it took.
+    m_encoding->setCurrentIndex(0);
+    rereadText(0, false);
     if (m_engine.getTagInfo(m_state.TagInfo) == 0)
         return;
     const TagInfo& tag = m_state.TagInfo;
@@ -226,6 +244,24 @@ void TagEditorWindow::showStreamFacts(const std::string& path)
     if (!facts.encoder.empty())
         show(MpegLabel::Frames, QStringLiteral("Encoder: ") +
                                     QString::fromStdString(CutUtf8(facts.encoder, kTagTextChars)));
+}
+
+void TagEditorWindow::rereadText(int encodingIndex, bool fill)
+{
+    const std::string path = PathBytes(m_state.CurrentFile).toStdString();
+    TagInfo tag;
+    LegacyEncoding used = LegacyEncoding::Automatic;
+    ReadTagAs(path, tag, static_cast<LegacyEncoding>(std::clamp(encodingIndex, 0, 4)), &used);
+    if (fill) {
+        const std::string* values[] = {&tag.title, &tag.artist, &tag.album, &tag.year,
+                                       &tag.comment};
+        for (int i = 0; i < 5; ++i)
+            m_fields[i]->setText(QString::fromStdString(*values[i]));
+    }
+    m_encodingUsed->setText(
+        used == LegacyEncoding::Automatic
+            ? QString()
+            : QStringLiteral("(読み込み: %1)").arg(QString::fromLatin1(LegacyEncodingName(used))));
 }
 
 int TagEditorWindow::selectedGenre() const

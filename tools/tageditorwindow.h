@@ -49,6 +49,12 @@ public:
     QLabel* pathLabel() const { return m_path; }
     QLabel* mpegLabel(MpegLabel label) const { return m_mpeg[static_cast<int>(label)]; }
     QPushButton* button(int index) const { return m_buttons[index]; } // write, close, refresh
+    // The encoding the track's legacy 8-bit text is read in: automatic, Shift-JIS, EUC-JP,
+    // Western, UTF-8. A choice re-reads the five text fields from the file at once; writing
+    // stores them as Unicode.
+    QComboBox* encodingBox() const { return m_encoding; }
+    // fill false: only the encoding found is shown.
+    void rereadText(int encodingIndex, bool fill = true);
 
 Q_SIGNALS:
     void closed();
@@ -76,6 +82,8 @@ private:
     QLineEdit* m_track = nullptr;
     bool m_id3 = true;
     QLabel* m_streamHeading = nullptr;
+    QComboBox* m_encoding = nullptr;
+    QLabel* m_encodingUsed = nullptr;
     QCompleter* m_genreList = nullptr; // the drop-down shown while typing
     QLabel* m_path = nullptr;
     std::array<QLabel*, kMpegLabelCount> m_mpeg{};

@@ -22,6 +22,8 @@
 #include "decode/decoder.h"
 #include "dsp/equalizer.h"
 #include "lyrics/lyrics.h"
+#include "lyrics/taglyrics.h"
+#include "meta/replaygain.h"
 #include "meta/tagreader.h"
 #include "meta/tagwriter.h"
 #include "playbackengine.h"
@@ -63,10 +65,11 @@ int usage()
         "                               [--comment C] [--genre N]\n"
         "       morvane-engine decode FILE OUT.wav\n"
         "       morvane-engine play FILE... [--seconds N] [--pitch PERCENT] [--speed 1|2|3]\n"
-        "                 [--eq G0,...,G9] [--clock-ms N]\n"
+        "                 [--eq G0,...,G9] [--clock-ms N] [--replaygain off|track|album|auto]\n"
+        "                 [--preamp DB] [--untagged-gain DB] [--gain-cache FILE]\n"
         "                 [--at SEC:seek:TO_SEC|SEC:pitch:PERCENT|SEC:volume:0..100]...\n"
         "                 (several files play as one list, without gaps)\n"
-        "       morvane-engine lyrics FILE.lrc MS\n"
+        "       morvane-engine lyrics FILE.lrc|AUDIO MS\n"
         "       morvane-engine spectrum FILE SEC\n"
         "       morvane-engine wave FILE SEC\n"
         "       morvane-engine response SOURCE.wav PROCESSED.wav\n"
@@ -127,6 +130,27 @@ int info(const std::string& path)
     std::printf("tagTitle=%s\ntagArtist=%s\nalbum=%s\nyear=%s\ncomment=%s\ngenre=%d\n",
                 tag.title.c_str(), tag.artist.c_str(), tag.album.c_str(), tag.year.c_str(),
                 tag.comment.c_str(), tag.genre);
+    // The stored ReplayGain figures and the gain each mode would apply (no pre-amplification).
+    const ReplayGainTags gains = ReadReplayGain(path);
+    auto figure = [](const std::optional<double>& value, const char* format) {
+        char text[32] = "";
+        if (value)
+            std::snprintf(text, sizeof text, format, *value);
+        return std::string(text);
+    };
+    std::printf("replayGainSource=%s\ntrackGain=%s\ntrackPeak=%s\nalbumGain=%s\nalbumPeak=%s\n",
+                gains.source.c_str(), figure(gains.trackGainDb, "%.2f dB").c_str(),
+                figure(gains.trackPeak, "%.6f").c_str(),
+                figure(gains.albumGainDb, "%.2f dB").c_str(),
+                figure(gains.albumPeak, "%.6f").c_str());
+    for (ReplayGainMode mode : {ReplayGainMode::Track, ReplayGainMode::Album}) {
+        ReplayGainSettings settings;
+        settings.mode = mode;
+        const ReplayGainChoice used =
+            ChooseReplayGain(gains, settings, mode == ReplayGainMode::Album);
+        std::printf("%sGainUsed=%.2f dB (%s)\n", mode == ReplayGainMode::Track ? "track" : "album",
+                    used.gainDb, used.basis.c_str());
+    }
     return 0;
 }
 
@@ -201,6 +225,8 @@ struct PlayOptions {
     int speed = 1;
     double clockMs = 0; // print the clock this often (0 = once a second)
     std::vector<int32_t> eq; // the equaliser's band gains; empty: flat
+    ReplayGainSettings replayGain;
+    std::string gainCache; // the file of measured gains; empty: kept in memory
     struct Event {
         double atSec;
         enum Kind { Seek, Pitch, Volume } kind;
@@ -261,8 +287,35 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
     InputInfo input;
     size_t heard = 0;              // the entry heard now
     size_t queued = paths.size(); // the entry handed over as successor (none: size)
+    // Neighbouring entries of the same album (the tag's album field) take the album's gain.
+    engine.loudness().setAlbumTest([&paths](const std::string& path) {
+        auto at = std::find(paths.begin(), paths.end(), path);
+        auto album = [](const std::string& file) {
+            TagInfo tag;
+            ReadTag(file, tag);
+            return tag.album;
+        };
+        const std::string own = at == paths.end() ? std::string() : album(path);
+        if (own.empty())
+            return false;
+        return (at != paths.begin() && album(*(at - 1)) == own) ||
+               (at + 1 != paths.end() && album(*(at + 1)) == own);
+    });
+    engine.loudness().setCacheFile(options.gainCache);
+    engine.loudness().setSettings(options.replayGain);
+    std::string shownGain;
+    auto showGain = [&] {
+        const ReplayGainChoice used = engine.loudness().choice();
+        char line[96];
+        std::snprintf(line, sizeof line, "replaygain=%.2f dB (%s)\n", used.gainDb,
+                      used.basis.c_str());
+        if (line != shownGain)
+            std::fputs(line, stdout);
+        shownGain = line;
+    };
     auto announce = [&] {
         std::printf("track=%zu\n", heard + 1);
+        showGain();
         std::fflush(stdout);
     };
     if (!engine.open(paths[0], input))
@@ -326,6 +379,7 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
             continue;
         }
         if (now >= nextLine) {
+            showGain(); // a measurement finished since
             if (options.clockMs > 0)
                 std::printf("clock=%lld positionMs=%d\n",
                             static_cast<long long>(
@@ -350,13 +404,19 @@ int play(const std::vector<std::string>& paths, const PlayOptions& options)
         });
     }
     engine.stop();
+    if (options.replayGain.mode != ReplayGainMode::Off) {
+        // A measurement begun is finished and kept, so the next run finds it.
+        engine.loudness().waitIdle(60000);
+        showGain();
+        std::printf("measured=%d\n", engine.loudness().measuredCount());
+    }
     return 0;
 }
 
 int lyrics(const std::string& path, double ms)
 {
     Lyrics lyrics;
-    if (!lyrics.load(path))
+    if (!LoadLyricsFrom(path, lyrics))
         return fail("no timed lyrics in " + path);
     LyricsRecord record;
     int found = lyrics.lookup(static_cast<int64_t>(ms), record);
@@ -479,6 +539,21 @@ int main(int argc, char** argv)
                     return fail(std::string("not ten gains from -120 to 120: ") + value);
                 continue;
             }
+            if (name == "--replaygain") {
+                const std::string mode = value;
+                options.replayGain.mode = mode == "off"     ? ReplayGainMode::Off
+                                          : mode == "track" ? ReplayGainMode::Track
+                                          : mode == "album" ? ReplayGainMode::Album
+                                          : mode == "auto"  ? ReplayGainMode::AlbumRuns
+                                                            : ReplayGainMode(-1);
+                if (options.replayGain.mode == ReplayGainMode(-1))
+                    return usage();
+                continue;
+            }
+            if (name == "--gain-cache") {
+                options.gainCache = value;
+                continue;
+            }
             if (name == "--seconds" && !parseInRange(value, number, kMaxSeconds))
                 return outOfRange(value, "seconds", kMaxSeconds);
             if (!parseNumber(value, number))
@@ -491,6 +566,10 @@ int main(int argc, char** argv)
                 options.speed = static_cast<int>(number);
             else if (name == "--clock-ms" && number > 0)
                 options.clockMs = number;
+            else if (name == "--preamp" && number >= -6 && number <= 12)
+                options.replayGain.preampDb = number;
+            else if (name == "--untagged-gain" && std::fabs(number) <= kMaxReplayGainDb)
+                options.replayGain.untaggedDb = number;
             else
                 return usage();
         }

@@ -10,6 +10,7 @@
 #include <complex>
 
 #include "ring/framering.h"
+#include "samplecast.h"
 
 namespace {
 constexpr int kBands = Equalizer::kBands;
@@ -369,7 +370,7 @@ void Equalizer::saveSnapshot(int64_t index)
     }
 }
 
-bool Equalizer::rewind(int64_t index, const FrameRing& ring)
+bool Equalizer::rewind(int64_t index, const FrameRing& ring, float preGain)
 {
     const int64_t at = index - index % kSnapshotFrames;
     const Snapshot& s = m_snapshots[static_cast<size_t>(at / kSnapshotFrames) % kSnapshots];
@@ -397,6 +398,10 @@ bool Equalizer::rewind(int64_t index, const FrameRing& ring)
         const int count = static_cast<int>(std::min<int64_t>(256, index - from));
         if (!ring.copyHistory(from, static_cast<size_t>(count), frames))
             break;
+        if (preGain != 1.0f)
+            for (int i = 0; i < 2 * count; ++i)
+                frames[i] = RoundToSample(
+                    std::clamp(static_cast<float>(frames[i]) * preGain, -32768.0f, 32767.0f));
         run(frames, count, from);
         from += count;
     }

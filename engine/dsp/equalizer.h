@@ -47,8 +47,9 @@ public:
     void process(int16_t* frames, int count, int64_t firstIndex);
     // Audio thread: the frames from index on are to be processed again. The filters return to
     // their state at index, replaying from the last snapshot before it the played frames the ring
-    // still holds. False (state unchanged) when no snapshot lies far enough back.
-    bool rewind(int64_t index, const FrameRing& ring);
+    // still holds, scaled by preGain (the stage before, in force now). False (state unchanged)
+    // when no snapshot lies far enough back.
+    bool rewind(int64_t index, const FrameRing& ring, float preGain = 1.0f);
     // Audio thread: true when process would leave the samples untouched.
     bool bypassed();
     // Audio thread, as playback starts: the newest setting applies from the first frame, with no

@@ -219,6 +219,19 @@ bool Lyrics::parse(std::string_view bytes)
     return !m_lines.empty();
 }
 
+bool Lyrics::setLines(std::vector<LyricsLine> lines)
+{
+    clear();
+    if (lines.size() > kMaxLines)
+        lines.resize(kMaxLines);
+    for (auto& line : lines)
+        line.text = CutUtf8(std::string(trim(line.text)), kLyricsLineChars);
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const LyricsLine& a, const LyricsLine& b) { return a.timeMs < b.timeMs; });
+    m_lines = std::move(lines);
+    return !m_lines.empty();
+}
+
 void Lyrics::clear()
 {
     m_lines.clear();

@@ -27,6 +27,9 @@ public:
     bool load(const std::string& path);
     // Same as load for bytes already in memory (any encoding load accepts; capped the same way).
     bool parse(std::string_view bytes);
+    // Replaces the lines with these (times in ms, in any order; text UTF-8): sorted by time,
+    // text cut to kLyricsLineChars. False, leaving no lines, when there are none.
+    bool setLines(std::vector<LyricsLine> lines);
     void clear();
 
     // Fills record for a play position in ms: lines[2] the current line, lines[0..1] the two

@@ -33,11 +33,36 @@
 
 namespace {
 
+// How legacy 8-bit text is read (forced, or Automatic), and the encoding the first such field
+// that is not plain ASCII was read in.
+struct LegacyReading {
+    LegacyEncoding forced = LegacyEncoding::Automatic;
+    LegacyEncoding used = LegacyEncoding::Automatic;
+    std::string decode(std::string_view bytes)
+    {
+        const LegacyEncoding encoding =
+            forced != LegacyEncoding::Automatic ? forced : DetectLegacyEncoding(bytes);
+        bool ascii = true;
+        for (char c : bytes)
+            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (!ascii && used == LegacyEncoding::Automatic)
+            used = encoding;
+        return forced != LegacyEncoding::Automatic ? DecodeLegacyAs(bytes, forced)
+                                                   : DecodeLegacyText(bytes);
+    }
+};
+thread_local LegacyReading* t_reading = nullptr; // the reading of the ReadTagAs call running
+
+std::string legacyText(std::string_view bytes)
+{
+    return t_reading ? t_reading->decode(bytes) : DecodeLegacyText(bytes);
+}
+
 std::string frameText(const TagLib::String& text, TagLib::String::Type encoding)
 {
     if (encoding == TagLib::String::Latin1) {
         // TagLib maps each Latin-1 byte to the code point of the same value: get the bytes back.
-        return DecodeLegacyText(text.to8Bit(false));
+        return legacyText(text.to8Bit(false));
     }
     return text.to8Bit(true);
 }
@@ -290,7 +315,7 @@ bool readFormatTag(AudioFormat kind, const std::string& path, TagInfo& out)
         } else if (file.hasInfoTag()) {
             // RIFF INFO text has no declared coding: Latin-1 bytes that may be Shift-JIS.
             TagLib::RIFF::Info::Tag* info = file.InfoTag();
-            auto text = [](const TagLib::String& s) { return DecodeLegacyText(s.to8Bit(false)); };
+            auto text = [](const TagLib::String& s) { return legacyText(s.to8Bit(false)); };
             out.title = text(info->title());
             out.artist = text(info->artist());
             out.album = text(info->album());
@@ -330,6 +355,23 @@ bool HasOwnTagKind(AudioFormat format)
     default:
         return false;
     }
+}
+
+bool Id3v2FitsTagLib(const std::string& path)
+{
+    return id3v2WithinBounds(path);
+}
+
+bool ReadTagAs(const std::string& path, TagInfo& tag, LegacyEncoding encoding, LegacyEncoding* used)
+{
+    LegacyReading reading;
+    reading.forced = encoding;
+    t_reading = &reading;
+    const bool found = ReadTag(path, tag);
+    t_reading = nullptr;
+    if (used)
+        *used = reading.used;
+    return found;
 }
 
 bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
@@ -396,7 +438,7 @@ bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info)
 
     // ID3v2 wins wherever it holds a value; ID3v1 fills what it lacks.
     auto pick = [&](const std::string& fromV2, const std::string& rawV1, int maxChars) {
-        std::string value = !fromV2.empty() ? fromV2 : hasV1 ? DecodeLegacyText(rawV1) : "";
+        std::string value = !fromV2.empty() ? fromV2 : hasV1 ? legacyText(rawV1) : "";
         return CutUtf8(value, maxChars);
     };
     tag.title = pick(v2.title, v1.title, kTagTextChars);

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "engine/meta/textcodec.h"
 #include "engine/records.h"
 
 enum class AudioFormat;
@@ -21,3 +22,13 @@ bool HasOwnTagKind(AudioFormat format);
 // tag value are left empty. Returns true when the file has an ID3v2 or ID3v1 tag. Reads the file
 // at path; blocks on file I/O only.
 bool ReadTag(const std::string& path, TagInfo& tag, InputInfo* info = nullptr);
+
+// True when the ID3v2 tag at the start of the file (if any) is small enough in frames and bytes
+// for TagLib to build in memory. Reads only frame headers.
+bool Id3v2FitsTagLib(const std::string& path);
+
+// ReadTag with the legacy 8-bit text (ID3v2 frames marked Latin-1, ID3v1) read in encoding
+// (Automatic: as ReadTag reads it). used, when given, receives the encoding the first such
+// field that is not plain ASCII was read in (Automatic when there is none).
+bool ReadTagAs(const std::string& path, TagInfo& tag, LegacyEncoding encoding,
+               LegacyEncoding* used = nullptr);

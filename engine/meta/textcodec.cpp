@@ -107,11 +107,26 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8)
 
 // CP932 to UTF-8 with glibc iconv ("SHIFT_JIS" there lacks the Windows extensions such as
 // circled digits and NEC/IBM kanji). Strict: nothing on any bad sequence.
+namespace {
+std::optional<std::string> decodeStrictly(std::string_view bytes, const char* encoding);
+}
+
 std::optional<std::string> DecodeCp932(std::string_view bytes)
+{
+    return decodeStrictly(bytes, "CP932");
+}
+
+std::optional<std::string> DecodeEucJp(std::string_view bytes)
+{
+    return decodeStrictly(bytes, "EUC-JP-MS");
+}
+
+namespace {
+std::optional<std::string> decodeStrictly(std::string_view bytes, const char* encoding)
 {
     if (bytes.empty())
         return std::string();
-    iconv_t cd = iconv_open("UTF-8", "CP932");
+    iconv_t cd = iconv_open("UTF-8", encoding);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::string out;
@@ -140,6 +155,7 @@ std::optional<std::string> DecodeCp932(std::string_view bytes)
         return std::nullopt;
     return out;
 }
+} // namespace
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
@@ -267,13 +283,54 @@ bool plausibleJapanese(std::string_view bytes)
 
 bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-// The whole of bytes as CP932 when that decodes cleanly and reads as Japanese.
+// How much bytes (clean EUC-JP) look like Japanese: kana count 3 (as CP932 the same bytes are
+// half-width punctuation followed by katakana, which no one writes), first-level kanji 2, other
+// kanji, symbols and half-width katakana 1.
+int eucScore(std::string_view bytes)
+{
+    int score = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        auto next = static_cast<unsigned char>(bytes[++i]);
+        if (b == 0x8F) { // three bytes: JIS X 0212
+            ++i;
+            score += 1;
+        } else if (b == 0xA4 || b == 0xA5) {
+            score += next <= 0xF6 ? 3 : 1;
+        } else if (b >= 0xB0 && b <= 0xCF) {
+            score += 2;
+        } else {
+            score += 1;
+        }
+    }
+    return score;
+}
+
+// The encoding the bytes (not all ASCII) read best in: EUC-JP or CP932 when clean and
+// plausibly Japanese, else nothing.
+std::optional<LegacyEncoding> japaneseEncoding(std::string_view bytes)
+{
+    const bool sjis = DecodeCp932(bytes).has_value() && plausibleJapanese(bytes);
+    const int cp932 = sjis ? japaneseScore(bytes) : 0;
+    if (DecodeEucJp(bytes)) {
+        const int euc = eucScore(bytes);
+        if (euc >= 2 && euc > cp932 && euc > europeanScore(bytes))
+            return LegacyEncoding::EucJp;
+    }
+    if (sjis)
+        return LegacyEncoding::ShiftJis;
+    return std::nullopt;
+}
+
+// The whole of bytes as Japanese (EUC-JP or CP932) when that decodes cleanly and reads so.
 std::optional<std::string> japaneseText(std::string_view bytes)
 {
-    auto sjis = DecodeCp932(bytes);
-    if (sjis && plausibleJapanese(bytes))
-        return sjis;
-    return std::nullopt;
+    const auto encoding = japaneseEncoding(bytes);
+    if (!encoding)
+        return std::nullopt;
+    return *encoding == LegacyEncoding::EucJp ? DecodeEucJp(bytes) : DecodeCp932(bytes);
 }
 
 } // namespace
@@ -288,6 +345,67 @@ std::string Cp1252ToUtf8(std::string_view bytes)
         appendUtf8(out, mapped ? mapped : b);
     }
     return out;
+}
+
+LegacyEncoding DetectLegacyEncoding(std::string_view bytes)
+{
+    bool ascii = true;
+    for (char c : bytes)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return LegacyEncoding::Western;
+    if (auto encoding = japaneseEncoding(bytes))
+        return *encoding;
+    if (bytes.size() >= 2 && isCp932Lead(static_cast<unsigned char>(bytes.back()))) {
+        size_t i = 0;
+        while (i + 1 < bytes.size())
+            i += isCp932Lead(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+        if (i == bytes.size() - 1)
+            if (auto encoding = japaneseEncoding(bytes.substr(0, bytes.size() - 1)))
+                return *encoding;
+    }
+    return LegacyEncoding::Western;
+}
+
+std::string DecodeLegacyAs(std::string_view bytes, LegacyEncoding encoding)
+{
+    std::optional<std::string> text;
+    switch (encoding) {
+    case LegacyEncoding::Automatic:
+        return DecodeLegacyText(bytes);
+    case LegacyEncoding::ShiftJis:
+        text = DecodeCp932(bytes);
+        if (!text && !bytes.empty()) // a fixed-width field cut in a character
+            text = DecodeCp932(bytes.substr(0, bytes.size() - 1));
+        break;
+    case LegacyEncoding::EucJp:
+        text = DecodeEucJp(bytes);
+        break;
+    case LegacyEncoding::Utf8:
+        if (IsValidUtf8(bytes))
+            text = std::string(bytes);
+        break;
+    case LegacyEncoding::Western:
+        break;
+    }
+    return text ? *text : Cp1252ToUtf8(bytes);
+}
+
+const char* LegacyEncodingName(LegacyEncoding encoding)
+{
+    switch (encoding) {
+    case LegacyEncoding::ShiftJis:
+        return "Shift-JIS";
+    case LegacyEncoding::EucJp:
+        return "EUC-JP";
+    case LegacyEncoding::Western:
+        return "Western (Windows-1252)";
+    case LegacyEncoding::Utf8:
+        return "UTF-8";
+    case LegacyEncoding::Automatic:
+        break;
+    }
+    return "Automatic";
 }
 
 std::string DecodeLegacyText(std::string_view bytes)

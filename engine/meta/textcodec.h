@@ -25,12 +25,28 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // Bytes in Windows-1252 (the Western code page that tools writing "Latin-1" use) to UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// Strict EUC-JP decode (with the NEC and IBM extensions Windows added): nothing when any byte
+// sequence is invalid or unmapped.
+std::optional<std::string> DecodeEucJp(std::string_view bytes);
+
+// The encodings legacy 8-bit text may be read in. Automatic chooses as DecodeLegacyText does.
+enum class LegacyEncoding { Automatic = 0, ShiftJis = 1, EucJp = 2, Western = 3, Utf8 = 4 };
+
+// The encoding DecodeLegacyText takes for bytes (never Automatic; Western for ASCII).
+LegacyEncoding DetectLegacyEncoding(std::string_view bytes);
+// bytes read in encoding; bytes that encoding cannot read come out as Western (Windows-1252).
+std::string DecodeLegacyAs(std::string_view bytes, LegacyEncoding encoding);
+// "Shift-JIS", "EUC-JP", "Western (Windows-1252)", "UTF-8" or "Automatic".
+const char* LegacyEncodingName(LegacyEncoding encoding);
+
 // The one reading of legacy 8-bit text, for tag fields and text files alike: CP932 only when
 // all of it decodes cleanly and it is more plausible as Japanese than as European text (kana
 // and kanji against accented letters inside words; a lone half-width katakana is taken for an
 // accented capital such as À), otherwise Windows-1252. For a tag field, a trailing first half
 // of a two-byte character (a fixed-width field cut in the middle of one) is dropped when the
-// rest then reads as Japanese. Returns UTF-8.
+// rest then reads as Japanese. EUC-JP is taken instead of CP932 when the bytes are clean
+// EUC-JP and read more plausibly so (kana and common kanji, where CP932 would give runs of
+// half-width katakana). Returns UTF-8.
 std::string DecodeLegacyText(std::string_view bytes);
 
 // Bytes of a text file (documents, lyrics, playlists, presets, settings): UTF-16 LE/BE with a

@@ -121,6 +121,16 @@ VbrHeader FindVbrHeader(const std::string& path)
             const size_t bytesAt = xingOffset + ((flags & 1) ? 12 : 8);
             if ((flags & 2) && bytesAt + 4 <= got)
                 result.headerBytes = bigEndian32(&data[bytesAt]);
+            // The encoder's extension follows the fields the flags announce.
+            const size_t lameAt =
+                bytesAt + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0) + ((flags & 8) ? 4 : 0);
+            if (lameAt + 19 <= got && (std::memcmp(&data[lameAt], "LAME", 4) == 0 ||
+                                       std::memcmp(&data[lameAt], "Lavc", 4) == 0)) {
+                result.lame = true;
+                result.lamePeak = bigEndian32(&data[lameAt + 11]);
+                result.lameTrackGain = unsigned(data[lameAt + 15]) << 8 | data[lameAt + 16];
+                result.lameAlbumGain = unsigned(data[lameAt + 17]) << 8 | data[lameAt + 18];
+            }
             return result;
         }
         if (pos + 36 + 18 <= got && std::memcmp(&data[pos + 36], "VBRI", 4) == 0) {

@@ -12,6 +12,12 @@ struct VbrHeader {
     int samplesPerFrame = 0;  // of the header's frame
     long long audioBytes = 0;  // the file less its ID3v2 tag and ID3v1 block
     long long headerBytes = 0; // the stream's bytes as the header states them; 0 when it does not
+    // The LAME extension of a Xing/Info header: the replay gain fields as stored (3 bits name,
+    // 3 bits originator, a sign bit, 9 bits of tenths of a dB) and the peak in units of 2^-23.
+    bool lame = false;
+    unsigned lameTrackGain = 0;
+    unsigned lameAlbumGain = 0;
+    unsigned long lamePeak = 0;
 };
 
 // Looks at the first frame after any ID3v2 tag (a few kilobytes of reading). Any thread.

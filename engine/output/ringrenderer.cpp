@@ -27,7 +27,7 @@ void RingRenderer::rewind(int64_t heardAtNs)
         return;
     index = m_ring.rewindRead(index);
     // The filters go back to where they were at that frame, so the same samples come again.
-    m_equalizer.rewind(index, m_ring);
+    m_equalizer.rewind(index, m_ring, m_trackGain.current());
     // Back before the last switch: the device never played it, so it happens again.
     if (m_rampIndex >= 0 && index <= m_rampIndex) {
         m_wasPlaying = !m_rampRises;
@@ -45,8 +45,10 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
         if (!m_smooth.load(std::memory_order_relaxed)) {
             m_level = playing ? 1.0f : 0.0f;
             // A start: an equaliser setting made while stopped is heard whole from the first frame.
-            if (playing)
+            if (playing) {
                 m_equalizer.settle();
+                m_trackGain.settle();
+            }
         }
         m_wasPlaying = playing;
         m_rampIndex = first;
@@ -61,6 +63,10 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
                                 : std::min(static_cast<size_t>(frames),
                                            static_cast<size_t>(std::ceil(m_level / m_levelStep)));
         got = m_ring.read(out, wanted, first);
+        int track = 0;
+        if (got > 0)
+            m_clock.trackFrameAt(first, &track);
+        m_trackGain.process(out, static_cast<int>(got), track);
         m_equalizer.process(out, static_cast<int>(got), first);
         m_gain.process(out, static_cast<int>(got));
         const float target = playing ? 1.0f : 0.0f;

@@ -10,6 +10,7 @@
 #include "clock/playclock.h"
 #include "dsp/equalizer.h"
 #include "dsp/gainramp.h"
+#include "dsp/trackgain.h"
 #include "ring/framering.h"
 
 class RingRenderer : public AudioRenderer {
@@ -31,6 +32,8 @@ public:
     // Shapes the sound as it goes to the device, so a new setting is heard at once; its
     // setGains may be called at any time from the caller's thread.
     Equalizer& equalizer() { return m_equalizer; }
+    // Each track's ReplayGain, applied before the equaliser; setFactor from any thread.
+    TrackGain& trackGain() { return m_trackGain; }
     bool playing() const { return m_playing.load(std::memory_order_acquire); }
     // Blocks rendered so far (tests and the decode thread's end-of-track wait use it).
     uint64_t blocks() const { return m_blocks.load(std::memory_order_acquire); }
@@ -45,6 +48,7 @@ private:
     PlayClock& m_clock;
     GainRamp& m_gain;
     Equalizer m_equalizer;
+    TrackGain m_trackGain;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_smooth{false};
     // Audio thread only: the pause envelope, 1 while playing, 0 while paused.

@@ -4,9 +4,15 @@
 #include <filesystem>
 #include <random>
 
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
 #include "engine/meta/id3v2fallback.h"
 #include "engine/meta/tagreader.h"
+#include "engine/meta/tagwriter.h"
 #include "engine/meta/textcodec.h"
+#include "enginetestutil.h"
 #include "support/fixtures.h"
 #include "support/meta_fixtures.h"
 
@@ -325,3 +331,45 @@ INSTANTIATE_TEST_SUITE_P(
                       nullptr},
         PublicTagCase{"3-malformed/music-metadata/bug-id3v2-unknownframe.mp3", "One",
                       "Coheed And Cambria", "Year Of The Black Rainbow", "2010"}));
+
+namespace {
+// A title tagged on an older Japanese system: EUC-JP bytes in a frame marked Latin-1.
+TEST(LegacyEncodingTest, AnEucJpTitleReadsRightAndTheChosenEncodingIsWrittenAsUnicode)
+{
+    ToneSpec spec;
+    spec.seconds = 0.3;
+    const std::string path = TestTempDir() + "/eucjp.mp3";
+    std::filesystem::copy_file(ToneFixture("eucjp-source.mp3", spec), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string euc = "\xC5\xEC\xB5\xFE\xA4\xCE\xB6\xF5"; // 東京の空
+    {
+        TagLib::MPEG::File file(path.c_str());
+        file.ID3v2Tag(true)->setTitle(TagLib::String(euc, TagLib::String::Latin1));
+        file.ID3v2Tag(true)->setArtist(
+            TagLib::String("\xA4\xB5\xA4\xAF\xA4\xE9", TagLib::String::Latin1));
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2));
+    }
+    TagInfo tag;
+    LegacyEncoding used = LegacyEncoding::Automatic;
+    ASSERT_TRUE(ReadTagAs(path, tag, LegacyEncoding::Automatic, &used));
+    EXPECT_EQ(tag.title, "東京の空");
+    EXPECT_EQ(tag.artist, "さくら"); // as CP932 these bytes are clean half-width katakana
+    EXPECT_EQ(used, LegacyEncoding::EucJp);
+
+    // Read as Western the same bytes are accented letters; the choice is then saved as Unicode.
+    ASSERT_TRUE(ReadTagAs(path, tag, LegacyEncoding::Western, &used));
+    EXPECT_NE(tag.title, "東京の空");
+    ASSERT_TRUE(ReadTagAs(path, tag, LegacyEncoding::EucJp));
+    std::string error;
+    ASSERT_TRUE(WriteTag(path, tag, error)) << error;
+    TagLib::MPEG::File file(path.c_str());
+    auto frames = file.ID3v2Tag()->frameListMap()["TIT2"];
+    ASSERT_FALSE(frames.isEmpty());
+    auto* title = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
+    ASSERT_NE(title, nullptr);
+    EXPECT_NE(title->textEncoding(), TagLib::String::Latin1);
+    ASSERT_TRUE(ReadTagAs(path, tag, LegacyEncoding::ShiftJis, &used));
+    EXPECT_EQ(tag.title, "東京の空"); // Unicode now: no legacy reading applies
+    EXPECT_EQ(used, LegacyEncoding::Automatic);
+}
+} // namespace
