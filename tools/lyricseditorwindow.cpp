@@ -13,12 +13,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "state/appstate.h"
 #include "engine/engine.h"
+#include "engine/lyrics/taglyrics.h"
 #include "shell/messagebox.h"
 #include "textfile.h"
 
@@ -189,13 +191,48 @@ void LyricsEditorWindow::setRows(const std::vector<LyricsRow>& newRows)
     m_modified = true;
 }
 
+namespace {
+// The rows the track's tag gives when no .lrc lies beside it: timed lines (SYLT, or a text with
+// stamps) with their stamps, an unsynchronised text line by line with the time cells empty, so
+// the user stamps them.
+std::vector<LyricsRow> tagLyricsRows(const QString& track)
+{
+    TagLyrics found = ReadTagLyrics(PathBytes(track).toStdString());
+    std::vector<LyricsRow> rows;
+    if (!found.synced.empty()) {
+        Lyrics timed;
+        timed.setLines(std::move(found.synced));
+        for (const auto& line : timed.lines())
+            rows.push_back({FormatTimeTag(line.timeMs), QString::fromStdString(line.text)});
+    } else {
+        const QString text = QString::fromStdString(found.text);
+        rows = ParseLyricsText(text);
+        if (rows.empty()) {
+            for (const QString& line : text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n"))))
+                rows.push_back({QString(), line});
+            while (!rows.empty() && rows.back().text.trimmed().isEmpty())
+                rows.pop_back();
+        }
+    }
+    if (rows.size() > static_cast<size_t>(kLyricsRows))
+        rows.resize(kLyricsRows);
+    return rows;
+}
+} // namespace
+
 std::optional<std::vector<LyricsRow>> LyricsEditorWindow::readLyrics()
 {
     // The file on disk, not the engine's view of it at load time: lyrics saved here since the
     // track was loaded must come back when the editor opens again.
     const QString name = CompanionPath(m_state.CurrentFile, QStringLiteral(".lrc"));
-    if (m_state.CurrentFile.isEmpty() || (!m_state.LyricsLoaded && !PathExists(name)))
+    if (m_state.CurrentFile.isEmpty())
         return std::vector<LyricsRow>{};
+    // Without a file beside the track its tag's lyrics are the starting text.
+    if (!PathExists(name)) {
+        std::vector<LyricsRow> fromTag = tagLyricsRows(m_state.CurrentFile);
+        if (!fromTag.empty() || !m_state.LyricsLoaded)
+            return fromTag;
+    }
     QString text;
     QString error;
     if (!ReadTextFile(name, text, error, kMaxLyricsFileBytes)) {
