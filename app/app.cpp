@@ -35,6 +35,7 @@
 #include "tools/decodingwindow.h"
 #include "tools/documentwindow.h"
 #include "tools/eqmemory.h"
+#include "tools/eqpresets.h"
 #include "tools/equalizerwindow.h"
 #include "tools/lyricseditorwindow.h"
 #include "tools/pitchwindow.h"
@@ -229,18 +230,42 @@ void App::load(const QStringList& args)
     }
     if (m_state.AlwaysTop)
         setTopMost(true);
+    const RememberedState remembered = ReadRememberedState(ini);
     if (QScreen* screen = m_mainWindow->screen()) {
-        // The free area: a bottom corner must not lie under a panel.
-        if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(),
-                                     screen->availableGeometry()))
+        // The place of the last run wins over the start position, kept on the screen's free
+        // area; the free area also keeps a bottom corner clear of a panel.
+        if (remembered.hasMainPlace)
+            m_mainWindow->move(KeepInside({remembered.mainLeft, remembered.mainTop},
+                                          m_mainWindow->frameGeometry().size(),
+                                          screen->availableGeometry()));
+        else if (auto pos = StartPosition(m_state.StartType, m_mainWindow->size(),
+                                          screen->availableGeometry()))
             m_mainWindow->move(*pos);
     }
-    m_state.PlayMode = 1;
+    m_mainStartPlace = m_mainWindow->pos();
+    m_state.Volume = remembered.volume;
+    m_state.PlayMode = remembered.playMode;
+    if (remembered.mute) {
+        // The first track opened at start-up stays muted as the last run left it.
+        m_state.Mute = true;
+        m_state.MuteVolume = remembered.volume;
+        m_ops->setKeepMuteOnOpen(true);
+        m_engine.setVolume(0, 0);
+    }
+    m_eqMemory->EqSliders = remembered.eqSliders;
+    m_eqMemory->EqPreset = remembered.eqPreset;
+    if (remembered.eqSliders != decltype(remembered.eqSliders){}) {
+        EqPositions positions{};
+        for (int i = 0; i < kEqBands; ++i)
+            positions[i] = remembered.eqSliders[i];
+        m_engine.setEqualizer(EqGains(positions).data());
+    }
     m_kit->commandMenu().syncChecks();
     m_engine.callback(&EngineCallback);
     m_state.OptionChanged = true;
 
     StartupFill(m_state, *m_playlist, *m_ops, args, BackupPath(), m_mainWindow.get());
+    m_ops->setKeepMuteOnOpen(false);
     m_loaded = true;
 
     connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -349,6 +374,7 @@ void App::emergencyQuit()
     m_quitting = true;
     m_engine.close();
     m_engine.free();
+    rememberState();
     writeBackup();
     if (m_kit)
         m_kit->trayIcon().AllHide();
@@ -418,6 +444,26 @@ void App::rememberPlaylistPlace()
     const QPoint at = m_playlistWindow->pos();
     WriteIni(kPlayListSection, QStringLiteral("Left"), QString::number(at.x()), ini);
     WriteIni(kPlayListSection, QStringLiteral("Top"), QString::number(at.y()), ini);
+}
+
+void App::rememberState()
+{
+    if (!m_loaded || m_state.SettingsReadOnly)
+        return;
+    RememberedState r;
+    r.mute = m_state.Mute;
+    r.volume = qBound(0, m_state.Mute ? m_state.MuteVolume : m_state.Volume, 100);
+    r.playMode = qBound(0, m_state.PlayMode, 3);
+    r.eqSliders = m_eqMemory->EqSliders;
+    r.eqPreset = m_eqMemory->EqPreset;
+    // Only a window the user moved keeps its place; otherwise the start position still rules.
+    const QString ini = PropertyIniPath();
+    if (m_mainWindow && m_mainWindow->pos() != m_mainStartPlace) {
+        r.hasMainPlace = true;
+        r.mainLeft = m_mainWindow->pos().x();
+        r.mainTop = m_mainWindow->pos().y();
+    }
+    WriteRememberedState(r, ini);
 }
 
 void App::openHandedOver(const QStringList& args)
@@ -638,6 +684,7 @@ void App::quitApp()
     m_engine.close();
     m_engine.free();
     rememberPlaylistPlace();
+    rememberState();
     if (!writeBackup()) {
         // Only a backup that is there can be said to be kept.
         ShowMessage(m_mainWindow.get(),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -84,6 +85,8 @@ private:
     // Stores where the playlist window stands, for the next start.
     void rememberPlaylistPlace();
     void keepOnScreenOnceShown(QWidget& window, bool besideMainWindow);
+    // Volume, mute, play mode, equaliser and the main window's place, for the next start.
+    void rememberState();
 
     AppState& m_state;
     Engine& m_engine;
@@ -106,5 +109,6 @@ private:
     bool m_askingQuit = false;
     bool m_startupProbe = false;
     bool m_loaded = false;  // start-up has filled the playlist
+    QPoint m_mainStartPlace;        // where start-up put the main window; a move is remembered
     bool m_playlistPlaced = false;  // the playlist window has been put in its place this run
 };

@@ -149,6 +149,23 @@ void MainInput::mouseUp()
     }
 }
 
+void MainInput::wheel(int angleDelta)
+{
+    constexpr int kNotch = 120;
+    // A turn against the rest left over starts afresh, so a reversal acts at once.
+    if ((angleDelta > 0 && m_wheelRest < 0) || (angleDelta < 0 && m_wheelRest > 0))
+        m_wheelRest = 0;
+    m_wheelRest += angleDelta;
+    const int steps = m_wheelRest / kNotch;
+    if (steps == 0)
+        return;
+    m_wheelRest -= steps * kNotch;
+    if (m_state.Mute)
+        m_state.Mute = false;
+    m_state.Volume = qBound(0, m_state.Volume + steps, 100);
+    m_engine.setVolume(m_state.Volume, m_state.Volume);
+}
+
 void MainInput::releaseButton(int index)
 {
     m_window.ButtonDown[index] = false;

@@ -36,6 +36,10 @@ public:
     // leftOnly: the left button alone is held.
     void mouseMove(bool leftOnly, QPointF pos);
     void mouseUp();
+    // The wheel turned by angleDelta (Qt's eighths of a degree, positive away from the user):
+    // each notch of 120 raises or lowers the volume by one, the drag's step; partial turns of a
+    // fine wheel add up. A turn while muted ends the mute first.
+    void wheel(int angleDelta);
     // Qt key code of the main keyboard; keypad keys never come here.
     void keyDown(int key);
 
@@ -59,4 +63,5 @@ private:
     int m_targetIndex = 0;
     int m_lyricLeft = 0;
     int m_lyricWidth = 0;
+    int m_wheelRest = 0; // part of a notch not yet turned into a volume step
 };

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cstring>
@@ -222,6 +223,12 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
     if (event->buttons() != Qt::NoButton)
         return;
     m_input.mouseUp();
+}
+
+void MainWindow::wheelEvent(QWheelEvent* event)
+{
+    m_input.wheel(event->angleDelta().y());
+    event->accept();
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)

@@ -92,9 +92,12 @@ void TrackOps::takeOpenedTrack(const QString& path, int opened)
                         kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
     }
     loadLyrics(path);
-    if (m_state.Mute)
+    if (m_state.Mute && m_keepMuteOnOpen) {
+        m_engine.setVolume(0, 0);
+    } else {
         m_state.Mute = false;
-    m_engine.setVolume(m_state.Volume, m_state.Volume);
+        m_engine.setVolume(m_state.Volume, m_state.Volume);
+    }
 
     if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
         return;

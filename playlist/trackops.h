@@ -60,6 +60,10 @@ public:
     // handed over is heard, it becomes the current track (row mark, title, caption, lyrics).
     void FollowNext();
 
+    // While on, opening a track keeps a mute (one remembered from the last run) instead of
+    // ending it.
+    void setKeepMuteOnOpen(bool on) { m_keepMuteOnOpen = on; }
+
     // The window that owns this object's message boxes ("Open Error", "error").
     void setMessageParent(QWidget* parent);
 
@@ -87,4 +91,5 @@ private:
     Engine& m_engine;
     PlaylistModel& m_playlist;
     QPointer<QWidget> m_messageParent;
+    bool m_keepMuteOnOpen = false;
 };

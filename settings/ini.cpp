@@ -211,6 +211,9 @@ bool WriteIni(const QString& section, const QString& key, const QString& value, 
         }
     }
     if (keyAt >= 0) {
+        // A value written again unchanged costs no disk write.
+        if (lines[keyAt] == newLine && !load(file).memoryOnly)
+            return true;
         lines[keyAt] = newLine;
     } else if (sectionStart >= 0) {
         lines.insert(insertAt, newLine);

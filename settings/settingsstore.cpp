@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
+
+#include <QStringList>
 
 namespace {
 
@@ -181,4 +184,84 @@ void EnsureSettingsFile(const QString& file)
     if (bytes.isEmpty())
         bytes = defaultFileText().toUtf8();
     SaveBytes(file, bytes);
+}
+
+namespace {
+const QString kWindowSection = QStringLiteral("Window");
+const QString kEqualizerSection = QStringLiteral("Equalizer");
+
+// An integer key within low..high, or nothing.
+std::optional<int> readBounded(const QString& section, const QString& key, int low, int high,
+                               const QString& file)
+{
+    bool ok = false;
+    const int value = ReadIni(section, key, kNumberBuffer, file).trimmed().toInt(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+RememberedState ReadRememberedState(const QString& file)
+{
+    RememberedState r;
+    r.volume = readBounded(kWindowSection, QStringLiteral("Volume"), 0, 100, file).value_or(80);
+    r.mute = readBounded(kWindowSection, QStringLiteral("Mute"), 0, 1, file).value_or(0) == 1;
+    r.playMode = readBounded(kWindowSection, QStringLiteral("PlayMode"), 0, 3, file).value_or(1);
+    // Far outside any screen is no place; a window there could not be reached.
+    constexpr int kFar = 100000;
+    const auto left = readBounded(kWindowSection, QStringLiteral("MainLeft"), -kFar, kFar, file);
+    const auto top = readBounded(kWindowSection, QStringLiteral("MainTop"), -kFar, kFar, file);
+    if (left && top) {
+        r.hasMainPlace = true;
+        r.mainLeft = *left;
+        r.mainTop = *top;
+    }
+    // The ten bands are taken only all together: a damaged list leaves the equaliser flat.
+    const QStringList bands =
+        ReadIni(kEqualizerSection, QStringLiteral("EqSliders"), 200, file).split(QLatin1Char(','));
+    if (bands.size() == static_cast<qsizetype>(r.eqSliders.size())) {
+        std::array<int16_t, 10> sliders{};
+        bool allGood = true;
+        for (size_t i = 0; i < sliders.size() && allGood; ++i) {
+            bool ok = false;
+            const int value = bands[static_cast<qsizetype>(i)].trimmed().toInt(&ok);
+            allGood = ok && value >= -120 && value <= 120;
+            sliders[i] = static_cast<int16_t>(value);
+        }
+        if (allGood)
+            r.eqSliders = sliders;
+    }
+    r.eqPreset = static_cast<int16_t>(
+        readBounded(kEqualizerSection, QStringLiteral("EqPreset"), 0, 6, file).value_or(0));
+    return r;
+}
+
+bool WriteRememberedState(const RememberedState& r, const QString& file)
+{
+    bool ok = true;
+    ok &= WriteIni(kWindowSection, QStringLiteral("Volume"), QString::number(r.volume), file);
+    ok &= WriteIni(kWindowSection, QStringLiteral("Mute"), QString::number(r.mute ? 1 : 0), file);
+    ok &= WriteIni(kWindowSection, QStringLiteral("PlayMode"), QString::number(r.playMode), file);
+    if (r.hasMainPlace) {
+        ok &=
+            WriteIni(kWindowSection, QStringLiteral("MainLeft"), QString::number(r.mainLeft), file);
+        ok &= WriteIni(kWindowSection, QStringLiteral("MainTop"), QString::number(r.mainTop), file);
+    }
+    QStringList bands;
+    for (const int16_t position : r.eqSliders)
+        bands << QString::number(position);
+    ok &= WriteIni(kEqualizerSection, QStringLiteral("EqSliders"), bands.join(QLatin1Char(',')),
+                   file);
+    ok &=
+        WriteIni(kEqualizerSection, QStringLiteral("EqPreset"), QString::number(r.eqPreset), file);
+    return ok;
+}
+
+void ForgetMainPlace(const QString& file)
+{
+    if (ReadIni(kWindowSection, QStringLiteral("MainLeft"), kNumberBuffer, file).isEmpty())
+        return;
+    WriteIni(kWindowSection, QStringLiteral("MainLeft"), QString(), file);
+    WriteIni(kWindowSection, QStringLiteral("MainTop"), QString(), file);
 }

@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <array>
+#include <cstdint>
+
 struct AppState;
 
 // Numeric key of section Window/Burden read with a 50-character buffer; a missing or
@@ -32,3 +35,26 @@ QString RepairLoadSettings(AppState& state);
 
 // Creates file from the shipped default Property.ini when it does not exist.
 void EnsureSettingsFile(const QString& file);
+
+// What the user set during a run and finds again at the next start: volume, mute, play mode,
+// the equaliser and the main window's place. A file without these keys (one from before they
+// existed) gives the start values below.
+struct RememberedState {
+    int volume = 80; // 0..100; while muted, the volume the unmute gives back
+    bool mute = false;
+    int playMode = 1;                    // 0..3
+    std::array<int16_t, 10> eqSliders{}; // slider positions -120..120 (gain = -position)
+    int16_t eqPreset = 0;                // 0..6
+    bool hasMainPlace = false;
+    int mainLeft = 0;
+    int mainTop = 0;
+};
+
+// Reads the remembered state; each key that is missing or out of range keeps its start value
+// (a place needs both coordinates).
+RememberedState ReadRememberedState(const QString& file);
+// Writes the remembered state (unchanged keys cost nothing); false when the file cannot be
+// written.
+bool WriteRememberedState(const RememberedState& remembered, const QString& file);
+// Forgets the main window's place, so the start position setting places it again.
+void ForgetMainPlace(const QString& file);

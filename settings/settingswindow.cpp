@@ -359,7 +359,11 @@ void SettingsWindow::apply()
                     QStringLiteral("Window"), QMessageBox::Warning);
         return;
     }
+    const int startTypeBefore = m_state.StartType;
     applyOption(m_startPosition, m_state.StartType);
+    // A start position chosen now replaces the place the window was last left at.
+    if (m_state.StartType != startTypeBefore)
+        ForgetMainPlace(PropertyIniPath());
     applyOption(m_osiroType, m_state.OsiroType);
     applyOption(m_expressType, m_state.ExpressType);
     applyOption(m_speAnaType, m_state.SpeAnaType);

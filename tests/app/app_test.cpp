@@ -4,10 +4,14 @@
 
 #include "fakeengine.h"
 #include "fixtures.h"
+#include "player/mainwindow.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/playlistwindow.h"
-#include "player/mainwindow.h"
 #include "shell/messagebox.h"
+#include "tools/equalizerwindow.h"
+
+#include <QApplication>
+#include <QRadioButton>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -115,6 +119,53 @@ TEST_F(AppTest, EmptyPlaylistAtQuitWritesAnEmptyBackupAndTheNextStartOpensNothin
     app.load({});
     EXPECT_EQ(app.playlist().count(), 0);
     EXPECT_EQ(engine.count("open"), 0);
+}
+
+TEST_F(AppTest, VolumeMutePlayModeEqualiserAndPlaceComeBackAtTheNextStart)
+{
+    const QString dir = QString::fromStdString(TestTempDir());
+    // A file from before these keys existed: the start values.
+    writeSettings("[Window]\r\nStarttype= 0\r\n");
+    writeBackup({dir + "/a.mp3"});
+    {
+        App app(m_state, m_engine);
+        app.load({});
+        EXPECT_EQ(m_state.Volume, 80);
+        EXPECT_EQ(m_state.PlayMode, 1);
+        m_state.Volume = 37;
+        m_state.Mute = true;
+        m_state.MuteVolume = 37;
+        m_state.PlayMode = 2;
+        app.mainWindow().move(app.mainWindow().pos() + QPoint(23, 17));
+        app.showToolWindow(ToolWindow::Equalizer);
+        EqualizerWindow* eq = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<EqualizerWindow*>(w))
+                eq = found;
+        ASSERT_NE(eq, nullptr);
+        eq->presetButton(1)->setChecked(true);
+        eq->choosePreset(1); // "Rock"
+        eq->SetEQ();
+        const QPoint place = app.mainWindow().pos();
+        MessageBoxScript::pushAnswer(QMessageBox::Ok);
+        app.quitApp();
+        ASSERT_TRUE(app.quitting());
+
+        AppState next;
+        FakeEngine engine;
+        App again(next, engine);
+        again.load({});
+        EXPECT_EQ(next.Volume, 37);
+        EXPECT_EQ(next.PlayMode, 2);
+        // Still muted after start-up opened row 1; the unmute gives the volume back.
+        EXPECT_TRUE(next.Mute);
+        EXPECT_EQ(next.MuteVolume, 37);
+        EXPECT_EQ(engine.lastOpened, (dir + "/a.mp3").toStdString());
+        EXPECT_EQ(engine.volumeLeft, 0);
+        EXPECT_EQ(engine.equalizer[0], 60);  // Rock lifts the lowest band by 6 dB
+        EXPECT_EQ(engine.equalizer[4], -10); // and lowers the fifth by 1 dB
+        EXPECT_EQ(again.mainWindow().pos(), place);
+    }
 }
 
 TEST_F(AppTest, EngineCallbackMarksTheEndOnlyForCodeFour)

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -183,4 +184,33 @@ TEST_F(MainWindowTest, OutOfSightTheTickKeepsItsLogicButDrawsNothingThenSendsAWh
         EXPECT_EQ(window.shownFrame(), window.mainFrame().frame());
         EXPECT_NE(window.shownFrame(), before);
     }
+}
+
+TEST_F(MainWindowTest, WheelStepsTheVolumeByTheDragStepAndEndsAMute)
+{
+    auto wheel = [this](int delta) {
+        const QPointF pos(40, 100);
+        QWheelEvent event(pos, window.mapToGlobal(pos), {}, {0, delta}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&window, &event);
+    };
+    state.Volume = 50;
+    wheel(120);
+    wheel(120);
+    EXPECT_EQ(state.Volume, 52);
+    EXPECT_EQ(engine.volumeLeft, 52);
+    // A fine wheel's small turns add up to one notch; a reversal starts afresh.
+    wheel(60);
+    EXPECT_EQ(state.Volume, 52);
+    wheel(-120);
+    EXPECT_EQ(state.Volume, 51);
+    state.Mute = true;
+    state.MuteVolume = 51;
+    wheel(-360);
+    EXPECT_FALSE(state.Mute);
+    EXPECT_EQ(state.Volume, 48);
+    EXPECT_EQ(engine.volumeRight, 48);
+    state.Volume = 99;
+    wheel(1200);
+    EXPECT_EQ(state.Volume, 100);
 }

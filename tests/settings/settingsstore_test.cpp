@@ -96,3 +96,41 @@ TEST_F(SettingsStoreTest, EnsureSettingsFileCreatesAReadableFileOnlyWhenMissing)
 }
 
 }  // namespace
+
+TEST_F(SettingsStoreTest, RememberedStateRoundTripsAndDamagedKeysKeepTheStartValues)
+{
+    RememberedState r;
+    r.volume = 0;
+    r.mute = true;
+    r.playMode = 3;
+    r.eqSliders = {-120, -60, 0, 10, 120, 0, 0, -1, 1, 5};
+    r.eqPreset = 6;
+    r.hasMainPlace = true;
+    r.mainLeft = -40;
+    r.mainTop = 900;
+    ASSERT_TRUE(WriteRememberedState(r, m_file));
+    const RememberedState back = ReadRememberedState(m_file);
+    EXPECT_EQ(back.volume, 0);
+    EXPECT_TRUE(back.mute);
+    EXPECT_EQ(back.playMode, 3);
+    EXPECT_EQ(back.eqSliders, r.eqSliders);
+    EXPECT_EQ(back.eqPreset, 6);
+    EXPECT_TRUE(back.hasMainPlace);
+    EXPECT_EQ(back.mainLeft, -40);
+    EXPECT_EQ(back.mainTop, 900);
+
+    write("[Window]\r\nVolume=101\r\nMute=yes\r\nPlayMode=4\r\nMainLeft=5\r\n"
+          "[Equalizer]\r\nEqSliders=1,2,3,4,5,6,7,8,9,121\r\nEqPreset=-1\r\n");
+    const RememberedState damaged = ReadRememberedState(m_file);
+    EXPECT_EQ(damaged.volume, 80);
+    EXPECT_FALSE(damaged.mute);
+    EXPECT_EQ(damaged.playMode, 1);
+    EXPECT_EQ(damaged.eqSliders, (std::array<int16_t, 10>{}));
+    EXPECT_EQ(damaged.eqPreset, 0);
+    EXPECT_FALSE(damaged.hasMainPlace); // one coordinate is no place
+
+    ForgetMainPlace(m_file);
+    WriteRememberedState(r, m_file);
+    ForgetMainPlace(m_file);
+    EXPECT_FALSE(ReadRememberedState(m_file).hasMainPlace);
+}
