@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include "engine/playbackengine.h"
+#include "playlist/jumpbox.h"
 #include "playlist/playlistfile.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/playlistroads.h"
@@ -227,6 +229,75 @@ void BM_ReadPlaylist100000(benchmark::State& run)
     }
 }
 BENCHMARK(BM_ReadPlaylist100000)->Unit(benchmark::kMillisecond);
+// 10 000 rows with mixed Japanese and Latin tags, as the jump box searches them.
+void fillTagged(PlaylistModel& model)
+{
+    static const char16_t* const kWords[] = {
+        u"サクラ", u"さくら",        u"ｻｸﾗ",  u"Spring", u"ＳＵＭＭＥＲ",
+        u"夏祭り", u"Autumn Leaves", u"ふゆ", u"Night",  u"星"};
+    std::vector<PlaylistRow> rows;
+    rows.reserve(10000);
+    for (int i = 0; i < 10000; ++i)
+        rows.push_back(MakeRowWithSize(
+            QStringLiteral("/music/artist %1/album %2/%3 track.mp3").arg(i % 97).arg(i % 13).arg(i),
+            4000000));
+    model.appendRows(rows);
+    for (int i = 1; i <= 10000; ++i) {
+        RowTags tags;
+        tags.title = QString::fromUtf16(kWords[i % 10]) + QStringLiteral(" %1").arg(i);
+        tags.artist = QStringLiteral("Artist %1 ").arg(i % 97) + QString::fromUtf16(kWords[i % 7]);
+        tags.album = QStringLiteral("Album %1").arg(i % 13);
+        model.setRowTags(i, model.rowPath(i), tags);
+    }
+}
+
+// The first key typed: every row's text folded once, then matched.
+void BM_JumpFirstKey10000(benchmark::State& run)
+{
+    for (auto _ : run) {
+        run.PauseTiming();
+        PlaylistModel model;
+        fillTagged(model);
+        run.ResumeTiming();
+        benchmark::DoNotOptimize(model.findRows(QStringLiteral("さくら")));
+    }
+}
+BENCHMARK(BM_JumpFirstKey10000)->Unit(benchmark::kMillisecond);
+
+// Each later key in the jump box: match every row and refill the box's list.
+void BM_JumpTyping10000(benchmark::State& run)
+{
+    PlaylistModel model;
+    fillTagged(model);
+    JumpBox box(model);
+    box.openBox();
+    static const char16_t* const kTyped[] = {u"さ",    u"さく", u"さくら",
+                                             u"ｻｸﾗ 1", u"spr",  u"sum 99"};
+    int k = 0;
+    for (auto _ : run) {
+        box.queryEdit()->setText(QString::fromUtf16(kTyped[k++ % 6]));
+        benchmark::DoNotOptimize(box.matches().size());
+    }
+}
+BENCHMARK(BM_JumpTyping10000)->Unit(benchmark::kMillisecond);
+
+// Reference: a case-blind contains over the file names alone, without any folding.
+void BM_JumpReferencePlainContains10000(benchmark::State& run)
+{
+    PlaylistModel model;
+    fillTagged(model);
+    int k = 0;
+    static const char* const kTyped[] = {"s", "sa", "sak", "tra", "spr", "sum"};
+    for (auto _ : run) {
+        const QString query = QString::fromLatin1(kTyped[k++ % 6]);
+        std::vector<int> found;
+        for (int n = 1; n <= model.count(); ++n)
+            if (model.rowRef(n).text.contains(query, Qt::CaseInsensitive))
+                found.push_back(n);
+        benchmark::DoNotOptimize(found.size());
+    }
+}
+BENCHMARK(BM_JumpReferencePlainContains10000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv)

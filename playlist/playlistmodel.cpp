@@ -4,6 +4,7 @@
 #include "shell/cpath.h"
 #include "shell/pathbytes.h"
 #include "shell/plaintext.h"
+#include "trackfinder.h"
 
 #include <sys/stat.h>
 
@@ -51,6 +52,19 @@ PlaylistRow MakeRow(const QString& path)
     return MakeRowWithSize(path, measured ? static_cast<qint64>(info.st_size) : -1);
 }
 
+namespace {
+// The size column's number for ordering: "12,345kb" gives 12345, an unmeasured file -1.
+qlonglong sizeOrder(const QString& sizeText)
+{
+    if (sizeText.isEmpty())
+        return -1;
+    QString digits = sizeText;
+    digits.remove(QLatin1Char(','));
+    digits.chop(2);
+    return digits.toLongLong();
+}
+} // namespace
+
 QString PlaylistCaption(int count)
 {
     return QStringLiteral("PlayList(曲数%1)").arg(count);
@@ -68,6 +82,12 @@ PlaylistRow PlaylistModel::row(int n) const
     if (!isValidRow(n))
         return {};
     return m_rows[static_cast<size_t>(n - 1)];
+}
+
+const PlaylistRow& PlaylistModel::rowRef(int n) const
+{
+    static const PlaylistRow kNone;
+    return isValidRow(n) ? m_rows[static_cast<size_t>(n - 1)] : kNone;
 }
 
 QStringList PlaylistModel::paths() const
@@ -119,6 +139,123 @@ void PlaylistModel::moveRow1(int from, int to)
     m_rows.erase(m_rows.begin() + from0);
     m_rows.insert(m_rows.begin() + to0, std::move(moved));
     endMoveRows();
+}
+
+std::vector<int> PlaylistModel::moveRows1(QList<int> rows, int before)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int n) { return !isValidRow(n); }),
+               rows.end());
+    if (rows.isEmpty() || before < 1 || before > count() + 1)
+        return {};
+    // Where the block lands once the moved rows are taken out: rows above the target shift it.
+    int landing = before - 1;
+    for (int n : rows) {
+        if (n < before)
+            --landing;
+    }
+    std::vector<PlaylistRow> moved;
+    std::vector<PlaylistRow> kept;
+    moved.reserve(static_cast<size_t>(rows.size()));
+    kept.reserve(m_rows.size());
+    size_t next = 0;
+    for (int i = 0; i < count(); ++i) {
+        if (next < static_cast<size_t>(rows.size()) &&
+            rows[static_cast<qsizetype>(next)] == i + 1) {
+            moved.push_back(std::move(m_rows[static_cast<size_t>(i)]));
+            ++next;
+        } else {
+            kept.push_back(std::move(m_rows[static_cast<size_t>(i)]));
+        }
+    }
+    kept.insert(kept.begin() + landing, std::make_move_iterator(moved.begin()),
+                std::make_move_iterator(moved.end()));
+    // One layout change for the whole block: persistent indexes (the selection) follow it.
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before0 = persistentIndexList();
+    std::vector<int> newRowOf(m_rows.size());
+    {
+        int at = 0;
+        size_t taken = 0;
+        for (int i = 0; i < count(); ++i) {
+            const bool isMoved = taken < static_cast<size_t>(rows.size()) &&
+                                 rows[static_cast<qsizetype>(taken)] == i + 1;
+            if (isMoved) {
+                newRowOf[static_cast<size_t>(i)] = landing + static_cast<int>(taken);
+                ++taken;
+            } else {
+                newRowOf[static_cast<size_t>(i)] =
+                    at < landing ? at : at + static_cast<int>(rows.size());
+                ++at;
+            }
+        }
+    }
+    m_rows = std::move(kept);
+    QModelIndexList after;
+    after.reserve(before0.size());
+    for (const QModelIndex& index : before0)
+        after << this->index(newRowOf[static_cast<size_t>(index.row())], index.column());
+    changePersistentIndexList(before0, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    for (int& n : newRowOf)
+        ++n;
+    return newRowOf;
+}
+
+void PlaylistModel::setRowTags(int n, const QString& path, const RowTags& tags)
+{
+    if (!isValidRow(n))
+        return;
+    PlaylistRow& r = m_rows[static_cast<size_t>(n - 1)];
+    if (r.path != path)
+        return;
+    r.title = tags.title;
+    r.artist = tags.artist;
+    r.album = tags.album;
+    r.lengthMs = tags.lengthMs;
+    r.tagsRead = true;
+    r.searchKey.clear();
+    Q_EMIT dataChanged(index(n - 1, TitleColumn), index(n - 1, LengthColumn),
+                       {Qt::DisplayRole, Qt::ToolTipRole, SortRole});
+}
+
+const QString& PlaylistModel::searchKey(int row0)
+{
+    PlaylistRow& r = m_rows[static_cast<size_t>(row0)];
+    if (r.searchKey.isEmpty()) {
+        // A separator no query can hold keeps a match from running across two fields.
+        const QChar gap(0x1F);
+        r.searchKey = FoldForSearch(r.title + gap + r.artist + gap + r.album + gap + r.text);
+    }
+    return r.searchKey;
+}
+
+std::vector<int> PlaylistModel::findRows(const QString& query)
+{
+    const QStringList words = FoldForSearch(query).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    std::vector<int> found;
+    for (int i = 0; i < count(); ++i) {
+        const QString& key = searchKey(i);
+        const bool all = std::all_of(words.begin(), words.end(),
+                                     [&key](const QString& word) { return key.contains(word); });
+        if (all)
+            found.push_back(i + 1);
+    }
+    return found;
+}
+
+QString PlaylistModel::lengthText(int lengthMs)
+{
+    if (lengthMs < 0)
+        return {};
+    const int seconds = lengthMs / 1000;
+    if (seconds >= 3600)
+        return QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 void PlaylistModel::clear()
@@ -206,13 +343,35 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const
         // A name read as HTML could make Qt load any file it names.
         return PlainToolTip(data(index, Qt::DisplayRole).toString());
     case Qt::DisplayRole:
-        if (index.column() == FileNameColumn)
+        switch (index.column()) {
+        case FileNameColumn:
             return r.text;
-        if (index.column() == FileSizeColumn)
+        case FileSizeColumn:
             return r.sizeText;
-        if (index.column() == PathColumn)
+        case PathColumn:
             return PathDisplay(r.path);
-        return {};
+        case TitleColumn:
+            return r.title;
+        case ArtistColumn:
+            return r.artist;
+        case AlbumColumn:
+            return r.album;
+        case LengthColumn:
+            return lengthText(r.lengthMs);
+        default:
+            return {};
+        }
+    case SortRole:
+        switch (index.column()) {
+        case FileSizeColumn:
+            return sizeOrder(r.sizeText);
+        case LengthColumn:
+            return r.lengthMs;
+        case PathColumn:
+            return PathDisplay(r.path);
+        default:
+            return data(index, Qt::DisplayRole);
+        }
     case Qt::DecorationRole:
         if (index.column() != FileNameColumn)
             return {};
@@ -237,6 +396,14 @@ QVariant PlaylistModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("FileSize");
     case PathColumn:
         return QStringLiteral("Path");
+    case TitleColumn:
+        return QStringLiteral("タイトル");
+    case ArtistColumn:
+        return QStringLiteral("アーティスト");
+    case AlbumColumn:
+        return QStringLiteral("アルバム");
+    case LengthColumn:
+        return QStringLiteral("長さ");
     default:
         return {};
     }
@@ -246,5 +413,7 @@ Qt::ItemFlags PlaylistModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // Rows are dragged to a new place within the list; the view does the moving.
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+           Qt::ItemIsDragEnabled;
 }

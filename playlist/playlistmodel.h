@@ -17,6 +17,23 @@ struct PlaylistRow {
     QString sizeText; // size in kilobytes followed by "kb"; empty when the file cannot be measured
     QString path;     // the path as it was added (relative paths stay relative)
     int image = 1;    // small icon: 1 ordinary row, 2 the current row
+    // From the file's tag, read in the background after the row is added (tagsRead tells).
+    QString title;
+    QString artist;
+    QString album;
+    int lengthMs = -1; // -1 unknown
+    bool tagsRead = false;
+    // The folded text the jump box searches (title, artist, album, name); empty until first
+    // needed, and again after the tags arrive.
+    QString searchKey;
+};
+
+// What the tag columns show for one file.
+struct RowTags {
+    QString title;
+    QString artist;
+    QString album;
+    int lengthMs = -1;
 };
 
 // The size column's text: bytes / 1024 rounded, grouped by thousands, followed by "kb"; a number
@@ -38,9 +55,20 @@ QString InitialPlaylistCaption();
 class PlaylistModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { FileNameColumn = 0, FileSizeColumn = 1, PathColumn = 2, ColumnCount = 3 };
-    // data() roles besides the display texts.
-    enum Role { ImageRole = Qt::UserRole + 1, PathRole };
+    // The first three columns are shown by default; the tag columns are the user's choice.
+    enum Column {
+        FileNameColumn = 0,
+        FileSizeColumn = 1,
+        PathColumn = 2,
+        TitleColumn = 3,
+        ArtistColumn = 4,
+        AlbumColumn = 5,
+        LengthColumn = 6,
+        ColumnCount = 7
+    };
+    // data() roles besides the display texts. SortRole orders a column: sizes and lengths by
+    // number, texts as they read.
+    enum Role { ImageRole = Qt::UserRole + 1, PathRole, SortRole };
 
     explicit PlaylistModel(QObject* parent = nullptr);
 
@@ -48,6 +76,8 @@ public:
     int count() const { return static_cast<int>(m_rows.size()); }
     bool isValidRow(int n) const { return n >= 1 && n <= count(); }
     PlaylistRow row(int n) const;
+    // Row n without a copy; n must name a row, else an empty row is given.
+    const PlaylistRow& rowRef(int n) const;
     QString rowText(int n) const { return row(n).text; }
     QString rowPath(int n) const { return row(n).path; }
     QStringList paths() const;
@@ -59,6 +89,16 @@ public:
     void removeRow1(int n); // 1-based
     // Moves row from to position to (both 1-based); the other rows close up.
     void moveRow1(int from, int to);
+    // Moves the rows numbered in rows (1-based, any order) together, in their order, so that
+    // they stand before the row that was number before (count() + 1: at the end). Returns each
+    // old row's new number (index n - 1 for row n); empty when nothing moved.
+    std::vector<int> moveRows1(QList<int> rows, int before);
+    // The tags of row n arrived (n names the row the reader was given; a row whose path has
+    // changed meanwhile is left alone).
+    void setRowTags(int n, const QString& path, const RowTags& tags);
+    // The 1-based numbers of the rows whose title, artist, album or file name hold every word of
+    // query, compared after FoldForSearch; all rows for an empty query.
+    std::vector<int> findRows(const QString& query);
     void clear();
     // Every row image 1, then row n image 2 (no row marked when n names none).
     void markCurrent(int n);
@@ -81,12 +121,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Text of a length column cell: "m:ss", "h:mm:ss" from an hour, empty when unknown.
+    static QString lengthText(int lengthMs);
+
 Q_SIGNALS:
     // The row count changed (the window's caption follows it).
     void countChanged(int count);
 
 private:
     void setImage(int row0, int image);
+    const QString& searchKey(int row0);
 
     std::vector<PlaylistRow> m_rows;
     // Unseeded on purpose: every run draws the same sequence of shuffles.

@@ -1,6 +1,7 @@
 // The roads in: shortcut keys, the Open dialog, a folder, dropped files.
 #include "playlistroads.h"
 
+#include "engine/engine.h"
 #include "playlistfile.h"
 #include "playlistmodel.h"
 #include "shell/dialogs.h"
@@ -18,6 +19,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -57,6 +60,72 @@ std::vector<FolderEntry> ListAudioFiles(const QString& folder)
                            static_cast<qint64>(info.st_size)});
     }
     closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int order = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return entries;
+}
+
+bool IsFolder(const QString& path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(PathBytes(path).constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+namespace {
+// One level of the walk below: the files that count into out (names prefixed by prefix), the
+// sub-folders into folders.
+void listLevel(const QByteArray& dirBytes, const QString& prefix, std::vector<FolderEntry>& out,
+               std::vector<std::pair<QByteArray, QString>>& folders,
+               std::set<std::pair<dev_t, ino_t>>& seen, size_t maxFiles)
+{
+    DIR* dir = opendir(dirBytes.constData());
+    if (!dir)
+        return;
+    const int dirFd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        const size_t length = std::strlen(name);
+        if (name[0] == '.')
+            continue;
+        struct stat info {};
+        if (fstatat(dirFd, name, &info, 0) != 0)
+            continue;
+        const QByteArray nameBytes(name, static_cast<qsizetype>(length));
+        if (S_ISDIR(info.st_mode)) {
+            if (seen.insert({info.st_dev, info.st_ino}).second)
+                folders.emplace_back(dirBytes + '/' + nameBytes,
+                                     prefix + PathFromBytes(nameBytes) + QLatin1Char('/'));
+            continue;
+        }
+        if (out.size() >= maxFiles || !IsAudioName(std::string_view(name, length)) ||
+            !S_ISREG(info.st_mode))
+            continue;
+        out.push_back({prefix + PathFromBytes(nameBytes), static_cast<qint64>(info.st_size)});
+    }
+    closedir(dir);
+}
+} // namespace
+
+std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles)
+{
+    std::vector<FolderEntry> entries;
+    if (folder.isEmpty())
+        return entries;
+    std::set<std::pair<dev_t, ino_t>> seen;
+    struct stat top {};
+    const QByteArray topBytes = PathBytes(folder);
+    if (::stat(topBytes.constData(), &top) != 0 || !S_ISDIR(top.st_mode))
+        return entries;
+    seen.insert({top.st_dev, top.st_ino});
+    std::vector<std::pair<QByteArray, QString>> pending{{topBytes, QString()}};
+    while (!pending.empty() && entries.size() < maxFiles) {
+        const auto [dirBytes, prefix] = pending.back();
+        pending.pop_back();
+        listLevel(dirBytes, prefix, entries, pending, seen, maxFiles);
+    }
     std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
         const int order = QString::compare(a.name, b.name, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : a.name < b.name;
@@ -148,8 +217,8 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
     if (!browse.mShowDialog() || browse.pPathName.isEmpty())
         return;
     const QString folder = browse.pPathName;
-    const std::vector<FolderEntry> files = ListAudioFiles(folder);
-    if (files.empty()) {
+    std::vector<PlaylistRow> rows = folderRows(folder);
+    if (rows.empty()) {
         // Nothing changes and playback goes on, but the user learns why nothing was added.
         ShowMessage(owner,
                     QStringLiteral("選択したフォルダには音楽ファイルがありません。\r%1")
@@ -157,14 +226,23 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
                     kAppTitle, QMessageBox::Information);
         return;
     }
-    std::vector<PlaylistRow> rows;
-    rows.reserve(files.size());
-    const QString prefix = folder + QLatin1Char('/');
-    for (const FolderEntry& file : files)
-        rows.push_back(MakeRowWithSize(prefix + file.name, file.sizeBytes));
     m_playlist.appendRows(rows);
     m_playlist.MakeRandomOrder();
-    m_ops.StartRowOne();
+    // A track that is heard (or paused) goes on; otherwise the list starts from its top.
+    int32_t sec = 0;
+    if (m_ops.engine().getState(sec) == 0)
+        m_ops.StartRowOne();
+}
+
+std::vector<PlaylistRow> PlaylistRoads::folderRows(const QString& folder) const
+{
+    const std::vector<FolderEntry> files = ListAudioFilesUnder(folder);
+    std::vector<PlaylistRow> rows;
+    rows.reserve(files.size());
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (const FolderEntry& file : files)
+        rows.push_back(MakeRowWithSize(prefix + file.name, file.sizeBytes));
+    return rows;
 }
 
 void PlaylistRoads::AddFromDrop(const QMimeData* data)
@@ -181,7 +259,11 @@ void PlaylistRoads::AddDroppedNames(const QStringList& names)
     // All rows of one drop go in with one insertion, so hundreds of files stay quick.
     std::vector<PlaylistRow> rows;
     for (const QString& name : names) {
-        if (IsAudioName(name)) {
+        if (IsFolder(name)) {
+            std::vector<PlaylistRow> inside = folderRows(name);
+            rows.insert(rows.end(), std::make_move_iterator(inside.begin()),
+                        std::make_move_iterator(inside.end()));
+        } else if (IsAudioName(name)) {
             PlaylistRow row = MakeRow(name);
             // A folder named like a track has no size; it is no track either.
             if (row.sizeText.isEmpty() && QFileInfo(PathDisplay(name)).isDir())

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct AppState;
+struct PlaylistRow;
 class PlaylistModel;
 class QMimeData;
 class QWidget;
@@ -28,6 +29,12 @@ struct FolderEntry {
 // names end in an audio extension without regard to case, sorted by name. Names that are not
 // valid UTF-8 are listed too.
 std::vector<FolderEntry> ListAudioFiles(const QString& folder);
+// The same for folder and every folder below it (hidden ones left out, each real folder visited
+// once, so a link back up cannot loop): names are relative to folder ("disc 2/01.flac"), sorted
+// as the relative paths sort without regard to case. At most maxFiles are listed.
+std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles = 100000);
+// True when path names a folder (following links).
+bool IsFolder(const QString& path);
 
 // The folder-shortcut key code (49..53 for the digit keys 1..5 of the main keyboard) of a key
 // press, or the Qt key itself for every other key; keypad digits never count as shortcuts.
@@ -47,9 +54,11 @@ public:
     void AddFromShortcut(int keyCode);
     // The Open dialog: one audio file or ".m3u" file.
     void AddFromFileDialog(QWidget* owner);
-    // Every audio file of one chosen folder; always starts row 1 afterwards.
+    // Every audio file of one chosen folder and its sub-folders; starts row 1 afterwards unless
+    // a track is playing or paused, which goes on undisturbed.
     void AddFromFolder(QWidget* owner);
-    // Files dropped on the list view or on the main window; other drops do nothing.
+    // Files and folders (with their sub-folders) dropped on the list view or on the main
+    // window; other drops do nothing.
     void AddFromDrop(const QMimeData* data);
     // The same for names already taken from a drop.
     void AddDroppedNames(const QStringList& names);
@@ -58,6 +67,8 @@ private:
     // Appends the rows for one name of either kind; false when the name is of neither kind.
     bool addByKind(const QString& name);
     void startRowOneIfFilled(bool wasEmpty);
+    // The rows for every audio file under folder.
+    std::vector<PlaylistRow> folderRows(const QString& folder) const;
 
     AppState& m_state;
     PlaylistModel& m_playlist;

@@ -1,9 +1,12 @@
 // The playlist window: layout, caption and the list view's events.
 #include "playlistwindow.h"
 
+#include "jumpbox.h"
 #include "playlistmodel.h"
 #include "playlistroads.h"
 #include "playlistview.h"
+#include "rowtagloader.h"
+#include "state/appstate.h"
 #include "trackops.h"
 
 #include <QKeyEvent>
@@ -67,7 +70,8 @@ PlaylistWindow::PlaylistWindow(AppState& state, PlaylistModel& playlist, TrackOp
 
     m_playlist.setImages(trackIcon(), currentIcon());
     m_playList = new PlaylistView(this);
-    m_playList->setModel(&m_playlist);
+    m_playList->setPlaylist(&m_playlist);
+    m_tagLoader = new RowTagLoader(m_playlist, ReadRowTags, this);
     m_playList->installEventFilter(this);
     layout->addWidget(m_playList, 1);
 
@@ -77,6 +81,50 @@ PlaylistWindow::PlaylistWindow(AppState& state, PlaylistModel& playlist, TrackOp
     connect(m_playList, &PlaylistView::filesDropped, this,
             [this](const QMimeData* dropped) { m_roads->AddFromDrop(dropped); });
     connect(&m_ops, &TrackOps::currentRowChanged, m_playList, &PlaylistView::selectRowNumber);
+    connect(m_playList, &PlaylistView::rowsDragged, this, &PlaylistWindow::moveRowsTo);
+    connect(m_playList, &PlaylistView::columnsChosen, this, &PlaylistWindow::readTagsWhenShown);
+}
+
+void PlaylistWindow::readTagsWhenShown()
+{
+    for (int c = PlaylistModel::TitleColumn; c < PlaylistModel::ColumnCount; ++c) {
+        if (m_playList->columnShown(c))
+            m_tagLoader->enable();
+    }
+}
+
+void PlaylistWindow::showJumpBox()
+{
+    if (!m_jumpBox) {
+        m_jumpBox = new JumpBox(m_playlist, this);
+        connect(m_jumpBox, &JumpBox::rowChosen, this, [this](int n) {
+            m_ops.PlayRow(n);
+            m_playList->selectRowNumber(n);
+        });
+    }
+    // Titles, artists and albums are searched too: they are read from now on.
+    m_tagLoader->enable();
+    m_jumpBox->openBox();
+}
+
+void PlaylistWindow::moveRowsTo(const QList<int>& rows, int before)
+{
+    const std::vector<int> newNumber = m_playlist.moveRows1(rows, before);
+    if (newNumber.empty())
+        return;
+    int& current = m_state.CurrentIndex;
+    if (current >= 1 && current <= static_cast<int>(newNumber.size()))
+        current = newNumber[static_cast<size_t>(current - 1)];
+}
+
+bool PlaylistWindow::handleJumpKey(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                             Qt::ShiftModifier | Qt::MetaModifier);
+    if (event->key() != Qt::Key_J || (mods != Qt::NoModifier && mods != Qt::ControlModifier))
+        return false;
+    showJumpBox();
+    return true;
 }
 
 PlaylistWindow::~PlaylistWindow() = default;
@@ -97,14 +145,16 @@ bool PlaylistWindow::handleShortcutKey(QKeyEvent* event)
 
 bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_playList && event->type() == QEvent::KeyPress &&
-        handleShortcutKey(static_cast<QKeyEvent*>(event)))
-        return true;
+    if (watched == m_playList && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (handleShortcutKey(key) || handleJumpKey(key))
+            return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void PlaylistWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (!handleShortcutKey(event))
+    if (!handleShortcutKey(event) && !handleJumpKey(event))
         QWidget::keyPressEvent(event);
 }

@@ -10,10 +10,12 @@
 #include <memory>
 
 struct AppState;
+class JumpBox;
 class PlaylistModel;
 class PlaylistRoads;
 class PlaylistView;
 class QVBoxLayout;
+class RowTagLoader;
 class TrackOps;
 
 class PlaylistWindow : public QWidget {
@@ -33,6 +35,14 @@ public:
     QVBoxLayout* toolBarSlot() const { return m_toolBarSlot; }
     void setToolBar(QWidget* toolBar);
 
+    // Ctrl+J and J: the jump box, created on first use.
+    void showJumpBox();
+    JumpBox* jumpBox() const { return m_jumpBox; }
+    // Reads the rows' tags in the background once a tag column shows or the box opens.
+    RowTagLoader& tagLoader() { return *m_tagLoader; }
+    // Rows dragged to stand before row before; the current row's number follows it.
+    void moveRowsTo(const QList<int>& rows, int before);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -40,6 +50,9 @@ protected:
 private:
     // Folder shortcut keys 1..5; true when the key was one of them.
     bool handleShortcutKey(QKeyEvent* event);
+    bool handleJumpKey(QKeyEvent* event);
+    // Starts the tag reading when a tag column is shown.
+    void readTagsWhenShown();
 
     AppState& m_state;
     PlaylistModel& m_playlist;
@@ -47,4 +60,6 @@ private:
     std::unique_ptr<PlaylistRoads> m_roads;
     QVBoxLayout* m_toolBarSlot = nullptr;
     PlaylistView* m_playList = nullptr;
+    RowTagLoader* m_tagLoader = nullptr;
+    JumpBox* m_jumpBox = nullptr;
 };

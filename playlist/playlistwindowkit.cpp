@@ -5,11 +5,14 @@
 #include "playlistappearance.h"
 #include "playlistcommands.h"
 #include "playlisticons.h"
+#include "playlistmodel.h"
 #include "playlisttoolbar.h"
+#include "playlistview.h"
 #include "playlistwindow.h"
-#include "state/actions.h"
+#include "settings/ini.h"
 #include "shell/trayhost.h"
 #include "shell/trayicon.h"
+#include "state/actions.h"
 
 PlaylistWindowKit::PlaylistWindowKit(PlaylistWindow& window, AppActions& actions,
                                      const QString& iniPath, std::unique_ptr<TrayHost> trayHost)
@@ -22,6 +25,16 @@ PlaylistWindowKit::PlaylistWindowKit(PlaylistWindow& window, AppActions& actions
     m_commandMenu = new CommandMenu(window, actions, iniPath);
 
     m_appearance->load();
+    restoreColumns(window, iniPath);
+    connect(window.playList(), &PlaylistView::columnsChosen, this, [&window, iniPath] {
+        QStringList shown{QStringLiteral("0")};
+        for (int c = PlaylistModel::FileSizeColumn; c < PlaylistModel::ColumnCount; ++c) {
+            if (window.playList()->columnShown(c))
+                shown << QString::number(c);
+        }
+        WriteIni(QStringLiteral("PlayList"), QStringLiteral("Columns"),
+                 shown.join(QLatin1Char(',')), iniPath);
+    });
 
     m_trayIcon = trayHost ? new cTrayIcon(std::move(trayHost), this) : new cTrayIcon(this);
     m_trayIcon->setIndex(0);
@@ -41,3 +54,18 @@ PlaylistWindowKit::PlaylistWindowKit(PlaylistWindow& window, AppActions& actions
 }
 
 PlaylistWindowKit::~PlaylistWindowKit() = default;
+
+void PlaylistWindowKit::restoreColumns(PlaylistWindow& window, const QString& iniPath)
+{
+    // The columns the user chose ("0,1,3": the file name always counts, so the value is never
+    // empty); without the key the file name, size and path columns.
+    const QStringList wanted =
+        ReadIni(QStringLiteral("PlayList"), QStringLiteral("Columns"), 50, iniPath)
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (wanted.isEmpty())
+        return;
+    for (int c = PlaylistModel::FileSizeColumn; c < PlaylistModel::ColumnCount; ++c)
+        window.playList()->setColumnShown(c, wanted.contains(QString::number(c)));
+    // Tag columns shown from the start are read from the start.
+    Q_EMIT window.playList()->columnsChosen();
+}

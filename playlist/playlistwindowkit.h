@@ -36,6 +36,9 @@ public:
     cTrayIcon& trayIcon() { return *m_trayIcon; }
 
 private:
+    // The columns stored in iniPath's key PlayList/Columns.
+    static void restoreColumns(PlaylistWindow& window, const QString& iniPath);
+
     PlaylistCommands* m_commands = nullptr;
     PlaylistAppearance* m_appearance = nullptr;
     PlaylistToolbar* m_toolbar = nullptr;

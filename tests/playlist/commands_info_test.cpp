@@ -84,8 +84,11 @@ TEST_F(InfoCommandsTest, FileInformationShowsTheFirstSelectedRow)
 
 TEST_F(InfoCommandsTest, TheSizeComesFromTheRowAndAMissingFileShowsNoDateOrAttribute)
 {
-    model.appendRows({PlaylistRow{QStringLiteral("Gone.mp3"), QStringLiteral("12kb"),
-                                  path(QStringLiteral("gone.mp3")), 1}});
+    PlaylistRow gone;
+    gone.text = QStringLiteral("Gone.mp3");
+    gone.sizeText = QStringLiteral("12kb");
+    gone.path = path(QStringLiteral("gone.mp3"));
+    model.appendRows({gone});
     select({1});
     kit->commands().showFileInfo();
     ASSERT_NE(kit->commands().fileInfoWindow(), nullptr);

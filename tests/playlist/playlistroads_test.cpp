@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 bool isPermutation(std::vector<int> order, int n)
 {
@@ -107,28 +109,56 @@ TEST_F(RoadsTest, FolderListingTakesEveryFormatCaseBlindSortedAndFlat)
     EXPECT_TRUE(ListAudioFiles(path(QStringLiteral("nowhere"))).empty());
 }
 
-TEST_F(RoadsTest, FolderJumpsToRowOneOfTheWholeList)
+TEST_F(RoadsTest, FolderWithSubFoldersInNameOrderNeverInterruptsThePlayingTrack)
 {
     fillRows(10);
     state.CurrentIndex = 5;
     engine.state = 1;
     const QString folder = path(QStringLiteral("album"));
-    writeMp3(QStringLiteral("album/01 intro.mp3"));
     writeMp3(QStringLiteral("album/02, two.mp3"));
-    writeMp3(QStringLiteral("album/03 \"three\".mp3"));
+    writeMp3(QStringLiteral("album/01 intro.mp3"));
+    writeMp3(QStringLiteral("album/Disc 2/01 b.MP3"));
+    writeMp3(QStringLiteral("album/disc 2/deeper/x.mp3"));
+    writeMp3(QStringLiteral("album/.hidden/y.mp3"));
+    writeFile(QStringLiteral("album/cover.jpg"), "x");
+    // A link back up is walked once.
+    ASSERT_EQ(::symlink(path(QStringLiteral("album/disc 2")).toLocal8Bit().constData(),
+                        path(QStringLiteral("album/disc 2/deeper/loop")).toLocal8Bit().constData()),
+              0);
     DialogScript::pushAnswer(folder);
     roads.AddFromFolder(nullptr);
-    ASSERT_EQ(model.count(), 13);
-    EXPECT_EQ(model.rowPath(11), folder + QStringLiteral("/01 intro.mp3"));
-    EXPECT_EQ(model.rowPath(13), folder + QStringLiteral("/03 \"three\".mp3"));
+    ASSERT_EQ(model.count(), 14);
+    EXPECT_EQ(model.paths().mid(10),
+              QStringList({folder + QStringLiteral("/01 intro.mp3"),
+                           folder + QStringLiteral("/02, two.mp3"),
+                           folder + QStringLiteral("/Disc 2/01 b.MP3"),
+                           folder + QStringLiteral("/disc 2/deeper/x.mp3")}));
     EXPECT_EQ(model.row(12).sizeText, "2kb");
-    EXPECT_EQ(state.CurrentIndex, 1);
-    EXPECT_EQ(opened(), "/music/old1.mp3");
-    EXPECT_EQ(state.CurrentTitle, "old1.mp3");
-    EXPECT_EQ(engine.calls.back(), "play");
-    EXPECT_TRUE(isPermutation(model.List1, 13));
+    // The playing track goes on: nothing opened, the current row unchanged.
+    EXPECT_EQ(state.CurrentIndex, 5);
+    EXPECT_EQ(engine.count("open"), 0);
+    EXPECT_TRUE(isPermutation(model.List1, 14));
     EXPECT_EQ(DialogScript::askedFilters().last(),
               QStringLiteral("MP3が入っているﾌｫﾙﾀﾞを選択して下さい。"));
+
+    // Stopped, the list starts again from its first row.
+    engine.state = 0;
+    DialogScript::pushAnswer(path(QStringLiteral("album/disc 2")));
+    roads.AddFromFolder(nullptr);
+    EXPECT_EQ(model.count(), 15);
+    EXPECT_EQ(state.CurrentIndex, 1);
+    EXPECT_EQ(opened(), "/music/old1.mp3");
+    EXPECT_EQ(engine.calls.back(), "play");
+
+    // A dropped folder adds the same way, beside dropped files, and interrupts nothing.
+    engine.state = 1;
+    engine.clearCalls();
+    const QString single = writeMp3(QStringLiteral("single.mp3"));
+    roads.AddFromDrop(dropOf({path(QStringLiteral("album/disc 2")), single}).get());
+    EXPECT_EQ(model.count(), 17);
+    EXPECT_EQ(model.rowPath(16), folder + QStringLiteral("/disc 2/deeper/x.mp3"));
+    EXPECT_EQ(model.rowPath(17), single);
+    EXPECT_EQ(engine.count("open"), 0);
 }
 
 TEST_F(RoadsTest, FolderWithoutMp3FilesOrCancelChangesNothing)
