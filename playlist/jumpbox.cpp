@@ -78,7 +78,11 @@ JumpBox::JumpBox(PlaylistModel& playlist, QWidget* parent) : QDialog(parent), m_
         if (isVisible())
             refilter();
     });
-    auto later = [this] { m_refresh->start(); };
+    // Not restarted by each change: tags arriving steadily must not hold the refresh off.
+    auto later = [this] {
+        if (!m_refresh->isActive())
+            m_refresh->start();
+    };
     connect(&playlist, &QAbstractItemModel::rowsInserted, this, later);
     connect(&playlist, &QAbstractItemModel::rowsRemoved, this, later);
     connect(&playlist, &QAbstractItemModel::rowsMoved, this, later);
