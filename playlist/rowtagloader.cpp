@@ -1,7 +1,7 @@
 // Background reading of the playlist rows' tags.
 #include "rowtagloader.h"
 
-#include "engine/meta/mpeginfo.h"
+#include "engine/meta/streamfacts.h"
 #include "engine/meta/tagreader.h"
 #include "shell/pathbytes.h"
 
@@ -27,9 +27,10 @@ RowTags ReadRowTags(const QString& path)
         tags.artist = QString::fromStdString(tag.artist).trimmed();
         tags.album = QString::fromStdString(tag.album).trimmed();
     }
-    MpegInfo info;
-    if (ReadMpegInfo(bytes, info) && info.lengthMs > 0)
-        tags.lengthMs = info.lengthMs;
+    // Every format's length through the same tag layer; no scan of the whole file.
+    StreamFacts facts;
+    if (ReadStreamFacts(bytes, facts) && facts.lengthMs > 0)
+        tags.lengthMs = facts.lengthMs;
     return tags;
 }
 
