@@ -59,14 +59,15 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsWindowTest, HasThreeTabsAndTheMendedStartPositionCaptions)
+TEST_F(SettingsWindowTest, HasFourTabsAndTheMendedStartPositionCaptions)
 {
     SettingsWindow window(m_state, m_actions);
     EXPECT_EQ(window.windowTitle(), "Window");
     auto* tabs = child<QTabWidget>(window, "tabs");
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(0), "設定１");
     EXPECT_EQ(tabs->tabText(2), "設定３");
+    EXPECT_EQ(tabs->tabText(3), "音量補正"); // ReplayGain
     // Start-up puts the window at the bottom left for 1 and the top left for 2.
     EXPECT_EQ(option(window, "startPosition", 1)->text(), "左下");
     EXPECT_EQ(option(window, "startPosition", 2)->text(), "左上");
