@@ -11,7 +11,7 @@ make_mp3 "$music/sakura.mp3" 20 "サクラ" "春の楽団" "Spring"
 make_mp3 "$music/night.mp3" 20 "Night Drive" "Midnight Crew" "Roads"
 rows=()
 for ((i = 1; i <= 5000; i++)); do
-    name=$music/$(printf '%04d' "$i") track.mp3
+    name="$music/$(printf '%04d' "$i") track.mp3"
     ln "$plain" "$name"
     rows+=("$name")
 done
@@ -19,7 +19,7 @@ done
 ln "$plain" "$music/ｻｸﾗ ﾗｲﾌﾞ.mp3"
 rows[2999]=$music/sakura.mp3
 rows[3999]=$music/night.mp3
-rows[4499]=$music/ｻｸﾗ ﾗｲﾌﾞ.mp3
+rows[4499]="$music/ｻｸﾗ ﾗｲﾌﾞ.mp3"
 write_backup "${rows[@]}"
 
 shot() {
@@ -27,7 +27,9 @@ shot() {
     mkdir -p "$MORVANE_SHOTS"
     import -window root "$MORVANE_SHOTS/$1.png" 2>/dev/null || true
 }
-playing_url() { [ "$(mpris metadata xesam:url)" = "file://$1" ] && [ "$(mpris status)" = Playing ]; }
+# xesam:url carries the path's bytes percent-encoded.
+file_url() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1]))' "$1"; }
+playing_url() { [ "$(mpris metadata xesam:url)" = "$(file_url "$1")" ] && [ "$(mpris status)" = Playing ]; }
 jump_box() { dialog_window "曲へジャンプ"; }
 list_window() { dialog_window "PlayList\\(曲数5000\\)"; }
 
@@ -68,6 +70,9 @@ xdotool windowactivate --sync "$(jump_box)" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers ctrl+a BackSpace
 xdotool type --delay 120 "さくら"
 sleep 0.5
+# The row chosen last time stays chosen while it matches; Up walks back to the first match.
+xdotool key --clearmodifiers Up
+sleep 0.3
 xdotool key --clearmodifiers Return
 check "the first match is the katakana title" wait_until 100 playing_url "$music/sakura.mp3"
 
