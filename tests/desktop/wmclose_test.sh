@@ -12,6 +12,9 @@ caption="ﾌﾟﾛｸﾞﾗﾑの終了"
 
 close_by_window_manager() {
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+    # On a busy machine the window manager may hand over the focus late: the key goes to the
+    # main window only once it is the active one.
+    wait_until 50 sh -c "[ \"\$(xdotool getactivewindow)\" = $win ]" || true
     xdotool key --clearmodifiers alt+F4
 }
 
