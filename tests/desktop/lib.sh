@@ -82,12 +82,15 @@ start_morvane() {
     started+=("$morvane_pid")
 }
 
-# main_window: the id of the program's 300 x 150 main window (shown or not).
+# main_window: the id of the program's main window (shown or not), 300 x 150 device pixels unless
+# main_size says otherwise (on a scaled screen).
+main_size="300 150"
 main_window() {
-    local w
+    local w width height
+    read -r width height <<<"$main_size"
     for w in $(xdotool search --pid "$morvane_pid" 2>/dev/null); do
-        if xwininfo -id "$w" 2>/dev/null | grep -q "Width: 300" &&
-            xwininfo -id "$w" | grep -q "Height: 150"; then
+        if xwininfo -id "$w" 2>/dev/null | grep -q "Width: $width\$" &&
+            xwininfo -id "$w" | grep -q "Height: $height\$"; then
             echo "$w"
             return 0
         fi
