@@ -759,9 +759,46 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
             join + static_cast<int64_t>(m_outbox.size() / 2) < m_ring.readIndex() + cover))
         decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
     lock.lock();
-    m_ring.rewindWrite(join);
-    m_clock.addMarker(join, joinFrame, bypassed ? 1.0 : tempo, joinFrame, true,
-                      m_queue.decoderTrack());
+    // The device went on meanwhile and may have heard, or taken, the frames at the join: the
+    // join moves past them, to old frames still ahead, and cross-fades there instead.
+    const bool refreshes = m_output && m_output->bufferFrames() > 0;
+    const double step = bypassed ? 1.0 : tempo;
+    int64_t startFrame = joinFrame;
+    for (;;) {
+        int64_t earliest =
+            m_clock.heardIndex(m_output ? m_output->nowNs() : 0) + kRetuneLeadMs * rate / 1000;
+        if (!refreshes)
+            earliest = std::max(earliest, m_ring.readIndex() + 2 * SpliceHead::kCrossfadeFrames);
+        bool movable = earliest > join && !m_draining &&
+                       earliest + SpliceHead::kCrossfadeFrames <= m_ring.writeIndex();
+        if (movable && earliest - join + SpliceHead::kCrossfadeFrames >
+                           static_cast<int64_t>(m_outbox.size() / 2)) {
+            lock.unlock();
+            decodeBlock(static_cast<size_t>(m_decoder.samplesPerFrame()) * kRetuneMpegFrames);
+            lock.lock();
+            continue;
+        }
+        std::vector<int16_t> later(static_cast<size_t>(SpliceHead::kCrossfadeFrames) * 2);
+        movable =
+            movable && m_ring.copyHistory(earliest, SpliceHead::kCrossfadeFrames, later.data());
+        if (movable) {
+            m_splice.begin(earliest - join, std::move(later));
+            m_splice.apply(m_outbox, 0);
+            startFrame = joinFrame + std::llround(static_cast<double>(earliest - join) * step);
+            join = earliest;
+        }
+        // A device that refreshes drops what it took; near the queue's end there is no later
+        // join to take.
+        if (refreshes || (earliest > join && !movable)) {
+            m_ring.rewindWrite(join);
+            break;
+        }
+        if (m_ring.rewindWriteUntaken(join))
+            break;
+    }
+    m_clock.addMarker(join, startFrame, step, startFrame, true, m_queue.decoderTrack());
+    // Into the ring at once: the device's next read finds the new audio, not a shortfall.
+    writeOutbox(queueLimitFrames() + burstFrames());
     m_filling = true;
     m_refreshFrom = join;
     m_refreshAfterJump = true;
@@ -880,7 +917,8 @@ void PlaybackEngine::writePlayWave(const int16_t* decoded, int frames)
 void PlaybackEngine::decodeBlock(size_t frames)
 {
     const int channels = m_decoder.channels();
-    const int chunk = static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
+    const int chunk =
+        static_cast<int>(frames > 0 ? std::min(frames, chunkFrames()) : chunkFrames());
     m_readBuffer.resize(static_cast<size_t>(chunk) * channels);
     int got = m_decoder.read(m_readBuffer.data(), chunk);
     writePlayWave(m_readBuffer.data(), got);
@@ -1086,9 +1124,9 @@ void PlaybackEngine::decodeLoop()
             // InSleep and OutSleep rest after every InBlock frames: between two bursts, where
             // the wait for the queue to fall has mostly covered them already.
             if (steady_clock::now() < m_restUntil) {
-                m_wake.wait_until(lock,
-                                  m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
-                                  [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
+                m_wake.wait_until(
+                    lock, m_retuneRequest ? std::min(m_restUntil, m_retuneDue) : m_restUntil,
+                    [this] { return m_quit || m_stopRequest || m_jumpRequest >= 0; });
                 continue;
             }
             m_filling = true;

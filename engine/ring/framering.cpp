@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 void FrameRing::reset(size_t capacityFrames, size_t historyFrames)
 {
@@ -73,6 +74,26 @@ void FrameRing::rewindWrite(int64_t index)
     m_write.store(index, std::memory_order_seq_cst);
 }
 
+bool FrameRing::rewindWriteUntaken(int64_t index)
+{
+    const int64_t write = m_write.load(std::memory_order_relaxed);
+    index = std::clamp(index, m_discardTo.load(std::memory_order_relaxed), write);
+    if (m_read.load(std::memory_order_seq_cst) > index)
+        return false;
+    m_write.store(index, std::memory_order_seq_cst);
+    // A read that began before the store may still take frames past index: wait for it to end.
+    // Any read that begins later sees the new write index.
+    const uint64_t reads = m_reads.load(std::memory_order_seq_cst);
+    if (reads % 2 == 1)
+        while (m_reads.load(std::memory_order_seq_cst) == reads)
+            std::this_thread::yield();
+    if (m_read.load(std::memory_order_seq_cst) <= index)
+        return true;
+    // Nothing was written over the queued frames yet: they stay as the consumer took them.
+    m_write.store(write, std::memory_order_seq_cst);
+    return false;
+}
+
 size_t FrameRing::queued() const
 {
     int64_t write = m_write.load(std::memory_order_acquire);
@@ -83,6 +104,7 @@ size_t FrameRing::queued() const
 
 size_t FrameRing::read(int16_t* out, size_t maxFrames, int64_t& firstIndex)
 {
+    m_reads.fetch_add(1, std::memory_order_seq_cst);
     // Load the write index before the discard mark: frames written after a discard lie past it.
     int64_t write = m_write.load(std::memory_order_seq_cst);
     int64_t read = m_read.load(std::memory_order_relaxed);
@@ -97,7 +119,8 @@ size_t FrameRing::read(int16_t* out, size_t maxFrames, int64_t& firstIndex)
                     run * kChannels * sizeof(int16_t));
         done += run;
     }
-    m_read.store(read + static_cast<int64_t>(count), std::memory_order_release);
+    m_read.store(read + static_cast<int64_t>(count), std::memory_order_seq_cst);
+    m_reads.fetch_add(1, std::memory_order_seq_cst);
     return count;
 }
 

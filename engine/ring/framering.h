@@ -34,6 +34,9 @@ public:
     // the write index). Frames the consumer took from there on are stale: its device must drop
     // them and rewind.
     void rewindWrite(int64_t index);
+    // Producer: as rewindWrite, but only while the consumer has taken nothing from index on
+    // (a read under way is waited for). False, and the queue left as it was, when it has.
+    bool rewindWriteUntaken(int64_t index);
     int64_t writeIndex() const { return m_write.load(std::memory_order_acquire); }
     // True while the consumer has not yet skipped past the last discard (its room comes back at
     // the consumer's next read).
@@ -64,4 +67,5 @@ private:
     std::atomic<int64_t> m_write{0};
     std::atomic<int64_t> m_read{0};
     std::atomic<int64_t> m_discardTo{0};
+    std::atomic<uint64_t> m_reads{0}; // odd while the consumer is inside read()
 };

@@ -263,6 +263,63 @@ TEST_F(PitchTempoTest, DraggingThePitchLeavesNoGapAndTheLastSettingIsHeardSoon)
     EXPECT_NEAR(ZeroCrossingHz(mono, 44100), 880, 20);
 }
 
+TEST_F(PitchTempoTest, EveryJoinOfADragCrossFadesWithoutSilenceOrAStep)
+{
+    // A slow drag to 217 %: each new setting is joined to the audio queued before it. A join
+    // the device has already read past plays a run of zeros and restarts mid-wave.
+    ToneSpec spec;
+    spec.seconds = 5;
+    std::string tone = ToneFixture("drag-long.mp3", spec);
+    std::string path = capture + ".drag.wav";
+    auto live = CaptureEngine(path, 1);
+    InputInfo info;
+    ASSERT_EQ(live->open(tone, info), 1);
+    live->play();
+    const int64_t origin = live->output()->nowNs();
+    ASSERT_TRUE(WaitFor([&] { return live->getPlayMs() > 400; }, 5000));
+    const int64_t dragStart = live->output()->nowNs();
+    for (int percent = 103; percent <= 217; percent += 3) {
+        live->setPitch(percent);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    }
+    live->setPitch(217);
+    const int64_t dragEnd = live->output()->nowNs();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    live->free();
+    Pcm captured;
+    ASSERT_TRUE(ReadSoundFile(path, captured));
+
+    auto frameAt = [&](int64_t ns) { return static_cast<size_t>((ns - origin) / 1e9 * 44100); };
+    const size_t from = frameAt(dragStart) - 2205;
+    const size_t settled = frameAt(dragEnd) + 8820;
+    ASSERT_LT(settled + 4410, captured.frames());
+    // The tone's own largest step, at its highest pitch, once the drag is over.
+    int own = 0;
+    for (size_t i = settled; i + 1 < settled + 4410; ++i)
+        for (size_t c = 0; c < 2; ++c)
+            own = std::max(
+                own, std::abs(captured.samples[(i + 1) * 2 + c] - captured.samples[i * 2 + c]));
+    ASSERT_GT(own, 1000);
+    int largest = 0;
+    size_t largestAt = 0, zeros = 0, longestZeros = 0, zerosEnd = 0;
+    for (size_t i = from; i + 1 < settled + 4410; ++i) {
+        for (size_t c = 0; c < 2; ++c) {
+            int step = std::abs(captured.samples[(i + 1) * 2 + c] - captured.samples[i * 2 + c]);
+            if (step > largest) {
+                largest = step;
+                largestAt = i;
+            }
+        }
+        zeros = captured.samples[i * 2] == 0 && captured.samples[i * 2 + 1] == 0 ? zeros + 1 : 0;
+        if (zeros > longestZeros) {
+            longestZeros = zeros;
+            zerosEnd = i;
+        }
+    }
+    EXPECT_LE(longestZeros, 2u) << "exact zeros ending at frame " << zerosEnd;
+    EXPECT_LE(largest, own * 3 / 2) << "at frame " << largestAt << ", the tone's own " << own;
+}
+
 TEST_F(PitchTempoTest, PitchIsClampedAndOneHundredBypassesExactly)
 {
     engine->setPitch(20);
