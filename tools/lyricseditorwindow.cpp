@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -18,10 +19,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "state/appstate.h"
 #include "engine/engine.h"
 #include "engine/lyrics/taglyrics.h"
+#include "settings/ini.h"
+#include "shell/apppaths.h"
 #include "shell/messagebox.h"
+#include "state/appstate.h"
 #include "textfile.h"
 
 namespace {
@@ -31,6 +34,10 @@ const QString kSaveCaption = QStringLiteral("歌詞の保存");
 // whole tag in the font at hand.
 constexpr int kTimeColumnWidth = 67;
 constexpr int kTextColumnWidth = 367;
+
+// The remembered save target in Property.ini.
+const QString kTargetSection = QStringLiteral("Lyrics");
+const QString kTargetKey = QStringLiteral("SaveTo");
 
 // Far more than 999 lines need; a huge file cannot exhaust memory.
 constexpr qint64 kMaxLyricsFileBytes = 4 * 1024 * 1024;
@@ -100,6 +107,17 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     connect(m_table, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_popup->popup(m_table->viewport()->mapToGlobal(pos)); });
 
+    m_saveTarget = new QComboBox;
+    m_saveTarget->addItems({QStringLiteral("歌詞ファイル (.lrc)"), QStringLiteral("曲のタグ"),
+                            QStringLiteral("歌詞ファイルと曲のタグ")});
+    m_saveTarget->setFocusPolicy(Qt::NoFocus);
+    connect(m_saveTarget, &QComboBox::activated, this, [](int index) {
+        WriteIni(kTargetSection, kTargetKey, QString::number(index), PropertyIniPath());
+    });
+    auto* target = new QHBoxLayout;
+    target->addWidget(new QLabel(QStringLiteral("保存先:")));
+    target->addWidget(m_saveTarget, 1);
+
     static const char* const kButtonCaptions[] = {"最新情報", "保存", "閉じる", "時間挿入"};
     auto* buttons = new QHBoxLayout;
     for (int i = 0; i < 4; ++i) {
@@ -117,6 +135,7 @@ LyricsEditorWindow::LyricsEditorWindow(AppState& state, Engine& engine, QWidget*
     outer->addWidget(m_bound);
     outer->addWidget(m_table, 1);
     outer->addWidget(hint);
+    outer->addLayout(target);
     outer->addLayout(buttons);
     resize(520, 420);
 }
@@ -130,6 +149,11 @@ void LyricsEditorWindow::showWindow()
         return;
     }
     m_state.LyricsEditOpen = true;
+    bool ok = false;
+    const int target =
+        ReadIni(kTargetSection, kTargetKey, 50, PropertyIniPath()).trimmed().toInt(&ok);
+    m_saveTarget->setCurrentIndex(ok && target >= SaveToFile && target <= SaveToBoth ? target
+                                                                                     : SaveToFile);
     clearTable();
     bindTo(m_state.CurrentFile);
     LoadLyrics();
@@ -205,14 +229,18 @@ std::vector<LyricsRow> tagLyricsRows(const QString& track)
         for (const auto& line : timed.lines())
             rows.push_back({FormatTimeTag(line.timeMs), QString::fromStdString(line.text)});
     } else {
+        // Stamped lines take their stamp; the others (a text not yet timed, or partly) stay as
+        // rows with an empty time cell, so saving back into the tag loses none of them.
         const QString text = QString::fromStdString(found.text);
-        rows = ParseLyricsText(text);
-        if (rows.empty()) {
-            for (const QString& line : text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n"))))
-                rows.push_back({QString(), line});
-            while (!rows.empty() && rows.back().text.trimmed().isEmpty())
-                rows.pop_back();
+        static const QRegularExpression kLineEnds(QStringLiteral("\\r\\n|\\r|\\n"));
+        for (const QString& line : text.split(kLineEnds)) {
+            const std::vector<LyricsRow> stamped = ParseLyricsText(line);
+            rows.push_back(stamped.empty() ? LyricsRow{QString(), line} : stamped.front());
+            if (rows.size() == static_cast<size_t>(kLyricsRows))
+                break;
         }
+        while (!rows.empty() && rows.back().time.isEmpty() && rows.back().text.trimmed().isEmpty())
+            rows.pop_back();
     }
     if (rows.size() > static_cast<size_t>(kLyricsRows))
         rows.resize(kLyricsRows);
@@ -260,7 +288,14 @@ bool LyricsEditorWindow::LoadLyrics()
 
 bool LyricsEditorWindow::SaveLyrics()
 {
+    const int target = m_saveTarget->currentIndex();
     const QString name = lyricsPath();
+    if (target != SaveToFile && !saveIntoTag())
+        return false;
+    if (target == SaveToTag && !PathExists(name)) {
+        m_modified = false;
+        return true;
+    }
     QString error;
     if (!WriteFileSafely(name, FormatLyricsFile(rows()), error)) {
         ShowMessage(this,
@@ -271,6 +306,32 @@ bool LyricsEditorWindow::SaveLyrics()
     }
     m_modified = false;
     return true;
+}
+
+bool LyricsEditorWindow::saveIntoTag()
+{
+    std::string error;
+    if (WriteTagLyrics(PathBytes(m_boundPath).toStdString(), FormatTagLyrics(rows()).toStdString(),
+                       error))
+        return true;
+    ShowMessage(this,
+                QStringLiteral("歌詞を曲のタグに保存できませんでした。\n%1\n%2")
+                    .arg(PathDisplay(m_boundPath), QString::fromStdString(error)),
+                kAppTitle, QMessageBox::Critical);
+    return false;
+}
+
+QString LyricsEditorWindow::saveTargetText() const
+{
+    const QString tag = PathDisplay(m_boundPath) + QStringLiteral(" (曲のタグ)");
+    switch (m_saveTarget->currentIndex()) {
+    case SaveToTag:
+        return tag;
+    case SaveToBoth:
+        return PathDisplay(lyricsPath()) + QLatin1Char('\n') + tag;
+    default:
+        return PathDisplay(lyricsPath());
+    }
 }
 
 void LyricsEditorWindow::SetTextBox()
@@ -300,8 +361,7 @@ void LyricsEditorWindow::refresh()
 {
     if (hasUnsavedLines()) {
         auto answer = ShowMessage(
-            this,
-            QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + PathDisplay(lyricsPath()),
+            this, QStringLiteral("情報を更新する前に歌詞を保存しますか？\n") + saveTargetText(),
             kSaveCaption, QMessageBox::Question,
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel)
@@ -346,12 +406,10 @@ bool LyricsEditorWindow::askToSaveBeforeClosing()
     if (!hasUnsavedLines())
         return true;
     // Enter must neither overwrite the file nor drop the edits: the default is Cancel.
-    auto answer = ShowMessage(this,
-                              QStringLiteral("歌詞を下記のように保存しますか？\n") +
-                                  PathDisplay(lyricsPath()),
-                              kSaveCaption, QMessageBox::Question,
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                              QMessageBox::Cancel);
+    auto answer =
+        ShowMessage(this, QStringLiteral("歌詞を下記のように保存しますか？\n") + saveTargetText(),
+                    kSaveCaption, QMessageBox::Question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
     // A failed save keeps the window open so the lines are not lost.
     return answer == QMessageBox::No || (answer == QMessageBox::Yes && SaveLyrics());
 }

@@ -1,5 +1,6 @@
 // The lyrics editor ("Lyrics Editer", once "Form12"): a table of time-stamped lyric lines for the
-// loaded track, stamped while it plays and saved as the track's ".lrc" file.
+// loaded track, stamped while it plays and saved as the track's ".lrc" file, into the track's
+// tag, or both (the user's choice, kept in Property.ini).
 #pragma once
 
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include "lyricsfile.h"
 
 class Engine;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -23,8 +25,12 @@ class LyricsEditorWindow : public QWidget {
 public:
     LyricsEditorWindow(AppState& state, Engine& engine, QWidget* parent = nullptr);
 
+    // Where 保存 writes, in the order of the choice box. An .lrc beside the track is shown in
+    // its place when the track plays, so one that exists is rewritten with the tag too.
+    enum SaveTarget { SaveToFile = 0, SaveToTag = 1, SaveToBoth = 2 };
+
     // Opens the window bound to the loaded track, with its lyrics file loaded when the engine
-    // accepted one; sets LyricsEditOpen.
+    // accepted one (else the tag's lyrics) and the remembered save target; sets LyricsEditOpen.
     void showWindow();
 
     // The main timer tick calls this while LyricsEditOpen: the play-time tag, or a notice when
@@ -34,7 +40,8 @@ public:
     // Fills the table from the loaded track's lyrics file as it is on disk now. A file
     // that cannot be read is reported and leaves the table as it was; returns false then.
     bool LoadLyrics();
-    // Writes the table to the bound track's lyrics file; reports and returns false on failure.
+    // Writes the table to the bound track's lyrics file, its tag or both, as chosen; reports and
+    // returns false on failure.
     bool SaveLyrics();
     // Shows the in-place editor over the current cell.
     void SetTextBox();
@@ -59,6 +66,7 @@ public:
     QLabel* boundLabel() const { return m_bound; }
     QPushButton* button(int index) const { return m_buttons[index]; }
     QMenu* popupMenu() const { return m_popup; }
+    QComboBox* saveTargetBox() const { return m_saveTarget; }
 
 Q_SIGNALS:
     void closed();
@@ -74,6 +82,9 @@ private:
     bool hasUnsavedLines() const;
     // The bound track's lyrics file.
     QString lyricsPath() const;
+    // What a save writes, for the questions: the file's path, the track's (its tag) or both.
+    QString saveTargetText() const;
+    bool saveIntoTag();
     // Offers to save unsaved edits; false when the window must stay open (Cancel, failed save).
     bool askToSaveBeforeClosing();
     void placeEditor(); // lays the edit box over the current cell
@@ -93,6 +104,7 @@ private:
     QString m_boundPath; // the track the lines belong to (m_bound shows it readably)
     std::array<QPushButton*, 4> m_buttons{};
     QMenu* m_popup = nullptr;
+    QComboBox* m_saveTarget = nullptr;
     bool m_modified = false;
     bool m_filling = false;
 };

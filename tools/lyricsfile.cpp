@@ -51,6 +51,19 @@ QByteArray FormatLyricsFile(const std::vector<LyricsRow>& rows)
     return out;
 }
 
+QByteArray FormatTagLyrics(const std::vector<LyricsRow>& rows)
+{
+    size_t used = rows.size();
+    while (used > 0 && rows[used - 1].time.isEmpty() && rows[used - 1].text.isEmpty())
+        --used;
+    QByteArray out;
+    for (size_t i = 0; i < used; ++i) {
+        out += (rows[i].time + rows[i].text).toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
 void InsertEmptyRow(std::vector<LyricsRow>& rows, int index)
 {
     const int last = static_cast<int>(rows.size()) - 1;

@@ -29,6 +29,11 @@ std::vector<LyricsRow> ParseLyricsText(const QString& text);
 // CR LF, in UTF-8.
 QByteArray FormatLyricsFile(const std::vector<LyricsRow>& rows);
 
+// The lyrics text for a track's tag: every row up to the last one with something in it, unstamped
+// rows as plain lines (a tag's text may hold lines not yet timed; they must not be lost), each
+// line ended by CR LF.
+QByteArray FormatTagLyrics(const std::vector<LyricsRow>& rows);
+
 // Inserts an empty row at index (0-based) by moving the rows below down by one; the last row's
 // contents fall off. Nothing changes when index is the last row or out of range.
 void InsertEmptyRow(std::vector<LyricsRow>& rows, int index);

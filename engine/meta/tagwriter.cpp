@@ -411,6 +411,14 @@ bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
 
 bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& error) const
 {
+    return rewrite(
+        path,
+        [&tag](const std::string& copy, std::string& why) { return applyTag(copy, tag, why); },
+        error);
+}
+
+bool TagWriter::rewrite(const std::string& path, const Change& apply, std::string& error) const
+{
     error.clear();
     std::error_code ec;
     // Write beside the real file, so a symbolic link keeps pointing at it.
@@ -433,7 +441,7 @@ bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& 
     };
     if (m_failAt == Step::Copy || !copyFile(targetPath, out.fd(), error))
         return fail(error.empty() ? "copy refused (test)" : error);
-    if (m_failAt == Step::Tag || !applyTag(out.temporaryPath(), tag, error))
+    if (m_failAt == Step::Tag || !apply(out.temporaryPath(), error))
         return fail(error.empty() ? "tagging refused (test)" : error);
     // Best effort for the owner (needs privileges); SafeFile has given the copy the mode.
     if (::fchown(out.fd(), st.st_uid, st.st_gid) != 0) {

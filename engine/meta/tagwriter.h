@@ -3,6 +3,7 @@
 // Safe on any thread, but two writers must not target the same file at once. Blocks on file I/O.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engine/records.h"
@@ -19,6 +20,11 @@ public:
     // keeping its permissions, so it is never seen half-written. On failure the original is
     // untouched, the temporary removed, error set (English, for logs) and false returned.
     bool write(const std::string& path, const TagInfo& tag, std::string& error) const;
+
+    // Changes the tag of the file at path the same safe way: apply gets a copy's path, changes
+    // that copy (setting error on failure) and the copy replaces the original.
+    using Change = std::function<bool(const std::string& copyPath, std::string& error)>;
+    bool rewrite(const std::string& path, const Change& apply, std::string& error) const;
 
     // Test seam: make the given step fail as if the disk refused it.
     void setFailAt(Step step) { m_failAt = step; }

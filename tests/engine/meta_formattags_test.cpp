@@ -1,6 +1,7 @@
 // Tags of every format in its own kind (Vorbis comments, MP4 atoms, ID3 in WAV and AIFF):
 // Japanese text both ways, the picture and the fields the editor does not know kept, the
-// format judged by content, and the stream facts.
+// format judged by content, the stream facts, lyrics written into the tag and ReplayGain
+// figures read from it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,13 +9,19 @@
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
+#include <taglib/synchronizedlyricsframe.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "engine/lyrics/taglyrics.h"
+#include "engine/meta/replaygain.h"
 #include "engine/meta/streamfacts.h"
 #include "engine/meta/tagreader.h"
 #include "engine/meta/tagwriter.h"
@@ -292,4 +299,165 @@ TEST(Mp3TagTest, TrackNumberAndGenreName)
     EXPECT_EQ(read.genre, 13);
     EXPECT_EQ(read.genreText, "Pop");
     EXPECT_EQ(read.track, "7");
+}
+
+// Lyrics saved into the tag: the lyric line follows them, a second save replaces the first, the
+// lines not yet timed are kept, and nothing else of the tag is lost.
+TEST_P(FormatTagTest, LyricsSavedIntoTheTagDriveTheLyricLineAndKeepTheRest)
+{
+    const std::string name = GetParam().name;
+    ASSERT_TRUE(seedExtras(name, path));
+    TagInfo written;
+    written.title = "夜明けの歌";
+    std::string error;
+    ASSERT_TRUE(WriteTag(path, written, error)) << error;
+
+    ASSERT_TRUE(WriteTagLyrics(path, "[00:01:50]一行目\r\n[00:02:00]二行目\r\nまだの行\r\n", error))
+        << error;
+    Lyrics lyrics;
+    LyricsRecord record;
+    ASSERT_TRUE(LoadLyricsFrom(path, lyrics));
+    EXPECT_EQ(lyrics.lookup(1600, record), 1);
+    EXPECT_EQ(record.lines[2], "一行目");
+    EXPECT_EQ(record.lines[3], "二行目");
+    // The editor's "[mm:ss:xx]" goes in as the "[mm:ss.xx]" other readers take.
+    EXPECT_EQ(ReadTagLyrics(path).text, "[00:01.50]一行目\r\n[00:02.00]二行目\r\nまだの行\r\n");
+
+    ASSERT_TRUE(WriteTagLyrics(path, "[00:00:10]新しい行\r\n", error)) << error;
+    ASSERT_TRUE(LoadLyricsFrom(path, lyrics));
+    ASSERT_EQ(lyrics.lines().size(), 1u);
+    EXPECT_EQ(lyrics.lines()[0].text, "新しい行");
+
+    const Extras extras = readExtras(name, path);
+    EXPECT_EQ(extras.picture, kPicture);
+    EXPECT_EQ(extras.mood, kMood);
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, written.title);
+
+    ASSERT_TRUE(WriteTagLyrics(path, "", error)) << error;
+    EXPECT_FALSE(LoadLyricsFrom(path, lyrics));
+    EXPECT_EQ(ReadTagLyrics(path).text, "");
+}
+
+// ReplayGain figures stored the format's own way in real files: Vorbis comments, Opus's R128
+// figures (1/256 dB at -23 LUFS, read +5 dB to the -18 LUFS reference), MP4 freeform atoms and
+// ID3 TXXX frames in WAV and AIFF.
+TEST_P(FormatTagTest, ReplayGainIsReadInTheFormatsOwnKind)
+{
+    const std::string name = GetParam().name;
+    const char* p = path.c_str();
+    const double track = -6.5, album = -7.0;
+    if (name == "flac" || name == "vorbis") {
+        std::unique_ptr<TagLib::File> file;
+        TagLib::Ogg::XiphComment* xiph = nullptr;
+        if (name == "flac") {
+            auto* flac = new TagLib::FLAC::File(p);
+            xiph = flac->xiphComment(true);
+            file.reset(flac);
+        } else {
+            auto* vorbis = new TagLib::Ogg::Vorbis::File(p);
+            xiph = vorbis->tag();
+            file.reset(vorbis);
+        }
+        xiph->addField("REPLAYGAIN_TRACK_GAIN", "-6.50 dB");
+        xiph->addField("replaygain_track_peak", "0.891");
+        xiph->addField("REPLAYGAIN_ALBUM_GAIN", "-7.00 dB");
+        ASSERT_TRUE(file->save());
+    } else if (name == "opus") {
+        TagLib::Ogg::Opus::File file(p);
+        file.tag()->addField("R128_TRACK_GAIN", "-2944"); // -11.5 dB
+        file.tag()->addField("R128_ALBUM_GAIN", "-3072"); // -12 dB
+        ASSERT_TRUE(file.save());
+    } else if (name == "aac" || name == "alac") {
+        TagLib::MP4::File file(p);
+        auto set = [&](const char* key, const char* value) {
+            file.tag()->setItem(std::string("----:com.apple.iTunes:") + key,
+                                TagLib::StringList(TagLib::String(value)));
+        };
+        set("replaygain_track_gain", "-6.50 dB");
+        set("replaygain_track_peak", "0.891");
+        set("replaygain_album_gain", "-7.00 dB");
+        ASSERT_TRUE(file.save());
+    } else {
+        TagLib::ID3v2::Tag* tag = nullptr;
+        std::unique_ptr<TagLib::File> file;
+        if (name == "wav") {
+            auto* wav = new TagLib::RIFF::WAV::File(p);
+            tag = wav->ID3v2Tag();
+            file.reset(wav);
+        } else {
+            auto* aiff = new TagLib::RIFF::AIFF::File(p);
+            tag = aiff->tag();
+            file.reset(aiff);
+        }
+        for (const auto& [key, value] : {std::pair{"REPLAYGAIN_TRACK_GAIN", "-6.50 dB"},
+                                         std::pair{"REPLAYGAIN_TRACK_PEAK", "0.891"},
+                                         std::pair{"REPLAYGAIN_ALBUM_GAIN", "-7.00 dB"}}) {
+            auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::Latin1);
+            frame->setDescription(key);
+            frame->setText(value);
+            tag->addFrame(frame);
+        }
+        ASSERT_TRUE(file->save());
+    }
+    const ReplayGainTags tags = ReadReplayGain(path);
+    ASSERT_TRUE(tags.trackGainDb) << tags.source;
+    EXPECT_NEAR(*tags.trackGainDb, track, 1e-9);
+    ASSERT_TRUE(tags.albumGainDb) << tags.source;
+    EXPECT_NEAR(*tags.albumGainDb, album, 1e-9);
+    if (name != "opus") {
+        ASSERT_TRUE(tags.trackPeak);
+        EXPECT_NEAR(*tags.trackPeak, 0.891, 1e-9);
+    }
+}
+
+// An MP3's own lyrics frames: the new text replaces the plain USLT and the SYLT that would win
+// over it; a described USLT (a translation), the picture and the ID3v1 tag stay.
+TEST(Mp3TagTest, LyricsSavedIntoTheTagReplaceSyltAndThePlainUslt)
+{
+    const std::string path = TestTempDir() + "/formattags-lyrics.mp3";
+    ToneSpec spec;
+    spec.seconds = 0.5;
+    spec.title = "Title";
+    ASSERT_TRUE(MakeToneMp3(path, spec)) << LastFixtureError();
+    {
+        TagLib::MPEG::File file(path.c_str());
+        TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
+        seedId3(tag);
+        using Sylt = TagLib::ID3v2::SynchronizedLyricsFrame;
+        auto* sylt = new Sylt(TagLib::String::UTF8);
+        sylt->setTimestampFormat(Sylt::AbsoluteMilliseconds);
+        sylt->setType(Sylt::Lyrics);
+        Sylt::SynchedTextList entries;
+        entries.append(Sylt::SynchedText(500, "old synced line"));
+        sylt->setSynchedText(entries);
+        tag.addFrame(sylt);
+        for (const char* description : {"", "English"}) {
+            auto* uslt = new TagLib::ID3v2::UnsynchronizedLyricsFrame(TagLib::String::UTF8);
+            uslt->setDescription(description);
+            uslt->setText(std::string("[00:00.20]old ") + description);
+            tag.addFrame(uslt);
+        }
+        file.ID3v1Tag(true)->setTitle("Version one");
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::AllTags));
+    }
+    std::string error;
+    ASSERT_TRUE(WriteTagLyrics(path, "[00:00:30]新しい歌詞\r\n", error)) << error;
+
+    Lyrics lyrics;
+    ASSERT_TRUE(LoadLyricsFrom(path, lyrics));
+    ASSERT_EQ(lyrics.lines().size(), 1u);
+    EXPECT_EQ(lyrics.lines()[0].text, "新しい歌詞");
+    EXPECT_EQ(lyrics.lines()[0].timeMs, 300);
+
+    TagLib::MPEG::File file(path.c_str());
+    auto& frames = file.ID3v2Tag()->frameListMap();
+    EXPECT_TRUE(frames["SYLT"].isEmpty());
+    ASSERT_EQ(frames["USLT"].size(), 2u);
+    EXPECT_EQ(id3Extras(file.ID3v2Tag()).picture, kPicture);
+    EXPECT_EQ(id3Extras(file.ID3v2Tag()).mood, kMood);
+    ASSERT_TRUE(file.hasID3v1Tag());
+    EXPECT_EQ(file.ID3v1Tag()->title().to8Bit(), "Version one");
+    EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(), "Title");
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -300,6 +301,39 @@ TEST_F(RealEngineTest, ALyricsFileIsWrittenAndLoadedAgain)
     EXPECT_EQ(rows[0], (LyricsRow{QStringLiteral("[00:00:50]"), QStringLiteral("最初の行")}));
     EXPECT_EQ(rows[1], (LyricsRow{QStringLiteral("[00:01:25]"), QStringLiteral("second, line")}));
     EXPECT_EQ(rows[2], LyricsRow{});
+}
+
+TEST_F(RealEngineTest, LyricsSavedIntoTheTagDriveTheLyricLineAndTheChoiceIsKept)
+{
+    makeTrack({});
+    {
+        LyricsEditorWindow window(state, real);
+        window.showWindow();
+        ASSERT_EQ(window.saveTargetBox()->currentIndex(), LyricsEditorWindow::SaveToFile);
+        window.saveTargetBox()->setCurrentIndex(LyricsEditorWindow::SaveToTag);
+        Q_EMIT window.saveTargetBox()->activated(LyricsEditorWindow::SaveToTag);
+        window.setRows({{QStringLiteral("[00:00:00]"), QStringLiteral("タグの歌詞")},
+                        {QString(), QStringLiteral("まだ時間のない行")}});
+        window.save();
+        EXPECT_FALSE(window.isModified());
+    }
+    EXPECT_FALSE(QFile::exists(pathIn(QStringLiteral("tone.lrc"))));
+
+    // The track opened again shows the line from its tag.
+    realOps.OpenTrack(track);
+    ASSERT_TRUE(state.LyricsLoaded);
+    LyricsRecord record;
+    ASSERT_EQ(real.getLyrics(record), 1);
+    EXPECT_EQ(record.lines[2], "タグの歌詞");
+
+    // A new window (as after a restart) takes the same choice and the tag's lines, the untimed
+    // one included.
+    LyricsEditorWindow again(state, real);
+    again.showWindow();
+    EXPECT_EQ(again.saveTargetBox()->currentIndex(), LyricsEditorWindow::SaveToTag);
+    const auto rows = again.rows();
+    EXPECT_EQ(rows[0].text, QStringLiteral("タグの歌詞"));
+    EXPECT_EQ(rows[1], (LyricsRow{QString(), QStringLiteral("まだ時間のない行")}));
 }
 
 TEST_F(RealEngineTest, TheWavMatchesTheDecoderSampleForSample)

@@ -63,6 +63,9 @@ protected:
             QString::fromStdString(TestTempDir()) + QLatin1Char('/') +
             QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir().mkpath(m_dir);
+        // The windows' remembered choices go to this test's own settings folder.
+        qputenv("MORVANE_HOME", (m_dir + QStringLiteral("/settings")).toUtf8());
+        QDir().mkpath(m_dir + QStringLiteral("/settings"));
     }
     void TearDown() override
     {
