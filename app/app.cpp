@@ -16,6 +16,7 @@
 #include "player/skinpictures.h"
 #include "player/trayiconrule.h"
 #include "playlist/commandmenu.h"
+#include "playlist/playlistappearance.h"
 #include "playlist/playlistcommands.h"
 #include "playlist/playlistfile.h"
 #include "playlist/playlistmodel.h"
@@ -406,11 +407,21 @@ void App::placeBesideMainWindow(QWidget& window)
     if (!screen)
         return;
     const QSize frame = frameSizeOf(window);
-    const QPoint at = PlaceBeside(m_mainWindow->frameGeometry(), frame, screen->availableGeometry());
-    window.move(at);
+    const QRect anchor = m_mainWindow->frameGeometry();
+    QRect place(PlaceBeside(anchor, frame, screen->availableGeometry()), frame);
+    if (&window == m_playlistWindow.get()) {
+        // The list may be made smaller to keep clear of the main window's buttons.
+        const QSize decoration = frame - window.size();
+        place = PlaceBesideShrinking(anchor, frame,
+                                     QSize(kPlaylistMinSide, kPlaylistMinSide) + decoration,
+                                     screen->availableGeometry());
+        if (place.size() != frame)
+            window.resize(place.size() - decoration);
+    }
+    window.move(place.topLeft());
     // Where the screen leaves no room clear of an always-on-top main window, the tool window
     // stays above it too, so no part of it is hidden.
-    const bool covers = QRect(at, frame).intersects(m_mainWindow->frameGeometry());
+    const bool covers = place.intersects(anchor);
     window.setWindowFlag(Qt::WindowStaysOnTopHint, covers && m_state.AlwaysTop);
 }
 

@@ -64,3 +64,43 @@ QPoint PlaceBeside(const QRect& anchor, const QSize& frame, const QRect& availab
     }
     return best;
 }
+
+QRect PlaceBesideShrinking(const QRect& anchor, const QSize& frame, const QSize& smallest,
+                           const QRect& available)
+{
+    const QRect whole(PlaceBeside(anchor, frame, available), frame);
+    if (!whole.intersects(anchor))
+        return whole;
+    // The free band on each side of the anchor within the screen, and the corner a frame of a
+    // given size takes in it next to the anchor, level with it where the band allows.
+    struct Side {
+        QRect band;
+        QPoint (*corner)(const QRect& anchor, const QSize& size);
+    };
+    const Side sides[] = {
+        {QRect(QPoint(anchor.right() + 1, available.top()), available.bottomRight()),
+         [](const QRect& a, const QSize&) { return QPoint(a.right() + 1, a.top()); }},
+        {QRect(available.topLeft(), QPoint(anchor.left() - 1, available.bottom())),
+         [](const QRect& a, const QSize& size) {
+             return QPoint(a.left() - size.width(), a.top());
+         }},
+        {QRect(QPoint(available.left(), anchor.bottom() + 1), available.bottomRight()),
+         [](const QRect& a, const QSize&) { return QPoint(a.left(), a.bottom() + 1); }},
+        {QRect(available.topLeft(), QPoint(available.right(), anchor.top() - 1)),
+         [](const QRect& a, const QSize& size) {
+             return QPoint(a.left(), a.top() - size.height());
+         }},
+    };
+    QRect best = whole;
+    qint64 bestArea = 0;
+    for (const Side& side : sides) {
+        const QSize fits = frame.boundedTo(side.band.size());
+        const qint64 area = qint64(fits.width()) * fits.height();
+        if (fits.width() < smallest.width() || fits.height() < smallest.height() ||
+            area <= bestArea)
+            continue;
+        bestArea = area;
+        best = QRect(KeepInside(side.corner(anchor, fits), fits, side.band), fits);
+    }
+    return best;
+}

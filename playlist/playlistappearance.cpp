@@ -16,15 +16,14 @@
 #include <QScreen>
 
 namespace {
-constexpr int kMinSide = 200;
 constexpr int kSpringBackSide = 250;
 const QString kSection = QStringLiteral("PlayList");
 } // namespace
 
 QSize FitPlaylistSize(const QSize& size)
 {
-    return {size.width() < kMinSide ? kSpringBackSide : size.width(),
-            size.height() < kMinSide ? kSpringBackSide : size.height()};
+    return {size.width() < kPlaylistMinSide ? kSpringBackSide : size.width(),
+            size.height() < kPlaylistMinSide ? kSpringBackSide : size.height()};
 }
 
 const std::array<ListTextColour, 10>& ListTextColours()

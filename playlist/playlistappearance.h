@@ -15,8 +15,10 @@ class QAction;
 class QMenu;
 
 inline constexpr QSize kPlaylistStartSize{490, 350};
+// The smallest side the window keeps.
+inline constexpr int kPlaylistMinSide = 200;
 
-// The size rule: a side below 200 pixels springs back to 250.
+// The size rule: a side below kPlaylistMinSide pixels springs back to 250.
 QSize FitPlaylistSize(const QSize& size);
 
 struct ListTextColour {
