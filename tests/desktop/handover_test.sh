@@ -66,4 +66,7 @@ check "and holds no more memory than a player needs" sh -c \
 kill -TERM "$morvane_pid"
 check "the instance ends on SIGTERM" ended "$morvane_pid" 200
 check "the backup keeps the old row and holds the handed files in order" backup_has "$a" "$b" "$c"
+# The refused start had given up and closed its end before the instance woke to answer it.
+check "the instance said nothing of its sockets on stderr" sh -c \
+    "! grep -q 'QIODevice::\|QLocalSocket::\|QAbstractSocket::' '$work/morvane.log'"
 finish
