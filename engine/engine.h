@@ -36,7 +36,8 @@ public:
     virtual void close() = 0; // closes the open track
     virtual void callback(Callback proc) = 0;
 
-    // Opens a track (stopped, position 0). Non-zero = opened; info filled.
+    // Opens a track (stopped, position 0). Non-zero = opened; info filled. Zero = the file cannot
+    // be played; the track open before stays open as it was.
     virtual int open(const std::string& path, InputInfo& info) = 0;
     // Opens the open track's file again to read what changed in it (a tag written since), while
     // the sound goes on: the state, the exact sample position and the device are kept. Zero when

@@ -161,13 +161,17 @@ void PlaybackEngine::ensureOutput(int sampleRate)
 int PlaybackEngine::open(const std::string& path, InputInfo& info)
 {
     init();
-    close();
     info = {};
+    // The track before stays open (and goes on playing) until this one has opened, so a list
+    // can go on from it when the file cannot be read.
+    TrackDecoder fresh;
     TrackRecord track;
+    if (!OpenTrackFile(path, fresh, track))
+        return 0;
+    close();
     {
         std::lock_guard lock(m_mutex);
-        if (!OpenTrackFile(path, m_decoder, track))
-            return 0;
+        m_decoder.swap(fresh);
         track.number = ++m_trackCount;
         m_queue.reset(track.number);
         m_successorAsked = false;

@@ -3,18 +3,19 @@
 
 #include <QDir>
 
-#include "state/appstate.h"
 #include "engine/engine.h"
 #include "engine/output/silentnotice.h"
 #include "playlistmodel.h"
-#include "shell/cpath.h"
 #include "settings/settingsstore.h"
+#include "shell/cpath.h"
 #include "shell/messagebox.h"
 #include "shell/pathbytes.h"
+#include "state/appstate.h"
 
 #include <QDir>
 #include <QWidget>
 
+#include <set>
 #include <utility>
 
 namespace {
@@ -42,13 +43,73 @@ void TrackOps::OpenTrack(const QString& path)
 {
     if (m_playlist.count() == 0)
         return;
-    const int opened = m_engine.open(PathBytes(path).toStdString(), m_state.InputInfo);
+    if (!openQuietly(path))
+        ShowMessage(m_messageParent, openErrorText({path}), kAppTitle, QMessageBox::Warning,
+                    QMessageBox::Ok);
+}
+
+bool TrackOps::openQuietly(const QString& path)
+{
+    // A refusal leaves the engine's track (and what the state says of it) as it was.
+    InputInfo info;
+    const int opened = m_engine.open(PathBytes(path).toStdString(), info);
+    if (opened == 0) {
+        m_state.FileOpened = false;
+        return false;
+    }
+    m_state.InputInfo = info;
     // The engine forgets a successor on open (a re-open in place keeps it); it asks again near
     // the new track's end.
     m_state.Next = {};
     m_state.NextWanted.store(false);
     m_state.NextHeard.store(false);
-    takeOpenedTrack(path, opened);
+    takeOpenedTrack(path);
+    return true;
+}
+
+QString TrackOps::openErrorText(const QStringList& paths)
+{
+    // Each file is named whole on its own line (the box wraps long ones): a list may hold many
+    // rows that fail, and a FIFO or a folder behind a name ending in .mp3 is refused at once.
+    QString text = QStringLiteral("Open Error");
+    for (const QString& path : paths)
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    return text;
+}
+
+void TrackOps::openAndPlayCurrent()
+{
+    // A row that cannot be opened is named and the play goes on with the row after it in play
+    // order, once round the list at most.
+    QStringList failed;
+    std::set<int> tried;
+    bool opened = false;
+    while (!opened) {
+        const QString path = m_playlist.rowPath(m_state.CurrentIndex);
+        opened = openQuietly(path);
+        if (opened)
+            break;
+        failed << path;
+        tried.insert(m_state.CurrentIndex);
+        const RowAfter after = RowAfterCurrent(m_state, m_playlist);
+        if (!after.plays || tried.count(after.index) != 0)
+            break;
+        m_state.CurrentIndex = after.index;
+        m_state.RandomPos = after.randomPos;
+    }
+    if (opened)
+        PlayTrack();
+    else
+        StopTrack();
+    if (failed.isEmpty())
+        return;
+    const QString text =
+        static_cast<int>(tried.size()) == m_playlist.count() && failed.size() > 1
+            ? QStringLiteral("Open Error\nプレイリストの%1個のファイルをどれも開けなかったため、"
+                             "再生を止めました。")
+                  .arg(failed.size())
+            : openErrorText(failed);
+    ShowMessage(m_messageParent, text, kAppTitle, QMessageBox::Warning, QMessageBox::Ok);
 }
 
 bool TrackOps::ReopenTrack(const QString& path)
@@ -59,21 +120,12 @@ bool TrackOps::ReopenTrack(const QString& path)
     if (m_engine.reopen(PathBytes(path).toStdString(), info) == 0)
         return false;
     m_state.InputInfo = info;
-    takeOpenedTrack(path, 1);
+    takeOpenedTrack(path);
     return true;
 }
 
-void TrackOps::takeOpenedTrack(const QString& path, int opened)
+void TrackOps::takeOpenedTrack(const QString& path)
 {
-    if (opened == 0) {
-        // The file is named: a list may hold many rows that fail, and a FIFO or a folder
-        // behind a name ending in .mp3 is refused here at once.
-        ShowMessage(m_messageParent,
-                    QStringLiteral("Open Error\n") + QDir::toNativeSeparators(path), kAppTitle,
-                    QMessageBox::Warning, QMessageBox::Ok);
-        m_state.FileOpened = false;
-        return;
-    }
     m_state.FileOpened = true;
     // An end reported for the previous track (still unhandled, e.g. while a dialog was open)
     // must not skip the track just opened.
@@ -259,9 +311,10 @@ void TrackOps::GoToTrack(int n)
         m_state.CurrentIndex = n;
     int32_t sec = 0;
     const bool playing = m_engine.getState(sec) == 1;
-    OpenTrack(m_playlist.rowPath(m_state.CurrentIndex));
     if (playing)
-        PlayTrack();
+        openAndPlayCurrent();
+    else
+        OpenTrack(m_playlist.rowPath(m_state.CurrentIndex));
 }
 
 namespace {
@@ -341,8 +394,7 @@ void TrackOps::PlayCurrent()
     catchUpWithEngine();
     if (!m_playlist.isValidRow(m_state.CurrentIndex))
         return;
-    OpenTrack(m_playlist.rowPath(m_state.CurrentIndex));
-    PlayTrack();
+    openAndPlayCurrent();
 }
 
 void TrackOps::PlayRow(int n)
@@ -350,8 +402,7 @@ void TrackOps::PlayRow(int n)
     if (!m_playlist.isValidRow(n))
         return;
     m_state.CurrentIndex = n;
-    OpenTrack(m_playlist.rowPath(n));
-    PlayTrack();
+    openAndPlayCurrent();
 }
 
 void TrackOps::StartRowOne()
@@ -360,6 +411,5 @@ void TrackOps::StartRowOne()
         return;
     // CurrentIndex is set before the open so that the captions and the marker name row 1.
     m_state.CurrentIndex = 1;
-    OpenTrack(m_playlist.rowPath(1));
-    PlayTrack();
+    openAndPlayCurrent();
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 struct AppState;
 class Engine;
@@ -37,13 +38,14 @@ public:
     void StopTrack();
     void TogglePause();
     // Moves to row n (wrapping out-of-range numbers) and opens it; plays it when the engine was
-    // playing.
+    // playing (going on past rows that cannot be opened, as PlayCurrent does).
     void GoToTrack(int n);
     // The next/previous rules of the play mode (random mode steps through List1).
     void NextTrack();
     void PreviousTrack();
     // Play button and menu item: open row CurrentIndex again and play it (nothing on an empty
-    // list or a CurrentIndex that names no row).
+    // list or a CurrentIndex that names no row). A row that cannot be opened is named in a box
+    // and the rows after it in play order are tried, once round the list at most.
     void PlayCurrent();
     // A double-click on row n: it becomes the current row and plays from its beginning
     // (nothing when n names no row).
@@ -84,8 +86,16 @@ private:
     void makeCurrent(const QString& path);
     // A join heard since the last tick is followed before a transport button acts on the row.
     void catchUpWithEngine();
-    // OpenTrack from the engine's answer on: result of Engine::open or Engine::reopen.
-    void takeOpenedTrack(const QString& path, int opened);
+    // OpenTrack without the message: false (the state as it was, FileOpened false) when the
+    // engine refuses the file.
+    bool openQuietly(const QString& path);
+    // Opens row CurrentIndex and plays it; a row that cannot be opened is named in one box after
+    // the play went on with the next row in play order (once round the list at most; a list
+    // where every row fails stops with their number).
+    void openAndPlayCurrent();
+    static QString openErrorText(const QStringList& paths);
+    // OpenTrack from the engine's acceptance on (Engine::open or Engine::reopen).
+    void takeOpenedTrack(const QString& path);
 
     AppState& m_state;
     Engine& m_engine;

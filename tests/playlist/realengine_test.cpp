@@ -75,23 +75,60 @@ TEST_F(RealEngineTest, OpensTagsLyricsAndAdvancesWhilePlaying)
     EXPECT_TRUE(MessageBoxScript::shown().empty());
 }
 
-TEST_F(RealEngineTest, FilesThatAreNotMp3SayOpenError)
+TEST_F(RealEngineTest, RowsThatCannotBeOpenedAreNamedAndTheListPlaysOn)
 {
     const QString good = makeTone(QStringLiteral("good.mp3"));
+    const QString other = makeTone(QStringLiteral("other.mp3"));
     QFile junk(folder + QStringLiteral("/junk.mp3"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(5000, 'j'));
     junk.close();
-    model.AddRow(good);
-    model.AddRow(junk.fileName());
-    model.AddRow(folder + QStringLiteral("/missing.mp3"));
+    const QString missing = folder + QStringLiteral("/missing.mp3");
+    for (const QString& path : {good, junk.fileName(), missing, other})
+        model.AddRow(path);
+    int32_t sec = 0;
+
+    // Next while playing lands on two bad rows: both named in one box, the next good row plays.
     ops.PlayRow(1);
-    ops.PlayRow(2);
-    ops.PlayRow(3);
+    ops.NextTrack();
     EXPECT_EQ(MessageBoxScript::shownTexts(),
-              QStringList({"Open Error\n" + junk.fileName(), "Open Error\n" + model.rowPath(3)}));
+              QStringList({"Open Error\n" + junk.fileName() + "\n" + missing}));
+    EXPECT_EQ(state.CurrentIndex, 4);
+    EXPECT_EQ(state.CurrentFile, other);
+    EXPECT_TRUE(state.FileOpened);
+    EXPECT_EQ(engine.getState(sec), 1);
+
+    // Stopped, a refused row leaves the track before it open: play plays it.
+    ops.StopTrack();
+    MessageBoxScript::clear();
+    ops.GoToTrack(3);
+    EXPECT_EQ(MessageBoxScript::shownTexts(), QStringList({"Open Error\n" + missing}));
     EXPECT_FALSE(state.FileOpened);
-    EXPECT_EQ(state.CurrentFile, good);
+    EXPECT_EQ(state.CurrentFile, other);
+    engine.play();
+    EXPECT_EQ(engine.getState(sec), 1);
+}
+
+TEST_F(RealEngineTest, AListWhereEveryRowFailsStopsAfterOneRoundWithOneMessage)
+{
+    const QString good = makeTone(QStringLiteral("good.mp3"));
+    state.PlayMode = 2;
+    model.AddRow(good);
+    ops.PlayRow(1);
+    QFile junk(folder + QStringLiteral("/junk.mp3"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(5000, 'j'));
+    junk.close();
+    model.clear();
+    for (int n = 0; n < 3; ++n)
+        model.AddRow(n == 0 ? junk.fileName() : folder + QStringLiteral("/gone%1.mp3").arg(n));
+    model.MakeRandomOrder();
+    ops.PlayRow(2);
+    EXPECT_EQ(MessageBoxScript::shownTexts(),
+              QStringList({QStringLiteral("Open Error\nプレイリストの3個のファイルをどれも開けな"
+                                          "かったため、再生を止めました。")}));
+    int32_t sec = 0;
+    EXPECT_EQ(engine.getState(sec), 0);
 }
 
 TEST_F(RealEngineTest, AFifoRowIsRefusedAtOnce)
