@@ -80,8 +80,7 @@ std::vector<QRect> ChangedRects(const QImage& frame, const QImage& shown,
                                 const std::vector<QRect>& candidates, int gapPixels,
                                 size_t maxRects)
 {
-    if (frame.size() != shown.size() || frame.format() != shown.format() ||
-        frame.depth() != 32)
+    if (frame.size() != shown.size() || frame.format() != shown.format() || frame.depth() != 32)
         return {frame.rect()};
     const int width = frame.width();
     const int blocks = (width + kBlock - 1) / kBlock;
@@ -184,6 +183,22 @@ const std::vector<RowRun>& RowRuns::of(const std::vector<QRect>& rects)
         }
     }
     return m_runs;
+}
+
+void DoubleRuns(const std::vector<RowRun>& runs, std::vector<RowRun>& doubled)
+{
+    doubled.clear();
+    size_t rowStart = 0;
+    while (rowStart < runs.size()) {
+        size_t rowEnd = rowStart;
+        while (rowEnd < runs.size() && runs[rowEnd].y == runs[rowStart].y)
+            ++rowEnd;
+        for (int half = 0; half < 2; ++half) {
+            for (size_t i = rowStart; i < rowEnd; ++i)
+                doubled.push_back({2 * runs[i].y + half, 2 * runs[i].left, 2 * runs[i].width});
+        }
+        rowStart = rowEnd;
+    }
 }
 
 std::vector<QRect> CoveringRects(const std::vector<RowRun>& runs, int width, int gapPixels,

@@ -38,6 +38,9 @@ private:
     std::vector<RowRun> m_runs;
 };
 
+// The runs of a frame of twice the density (each pixel two by two), in the same order.
+void DoubleRuns(const std::vector<RowRun>& runs, std::vector<RowRun>& doubled);
+
 // Rectangles that cover the runs (given row by row, top to bottom, inside a frame width pixels
 // wide), grouped as ChangedRects groups changed pixels.
 std::vector<QRect> CoveringRects(const std::vector<RowRun>& runs, int width, int gapPixels = 8,

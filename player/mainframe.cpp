@@ -111,7 +111,7 @@ void MainFrame::compose(int engineState, int sec)
     // forgets it (a track still heard stays shown until it ends).
     m_trackShown = m_state.FileOpened && (m_playlist.count() > 0 || engineState != 0);
     auto key = stillKey(engineState, sec);
-    const bool bandOnly = m_scale == 1 && key && m_lastStill && *key == *m_lastStill;
+    const bool bandOnly = key && m_lastStill && *key == *m_lastStill;
     m_lastStill = std::move(key);
     if (!bandOnly) {
         composeWhole(engineState, sec);
@@ -127,7 +127,7 @@ void MainFrame::compose(int engineState, int sec)
 #endif
     if (m_state.ExpressType == 0) {
         composeBand();
-        m_changed.assign(1, kDisplayBand);
+        m_changed.assign(1, QRect(kDisplayBand.topLeft() * m_scale, kDisplayBand.size() * m_scale));
         m_changedTight = false;
     } else {
         composeStars();
@@ -212,14 +212,18 @@ void MainFrame::composeStars()
     m_statusShown = {text, x};
 
     // The pixels of the pieces, each once: the masked copy and the blends are not idempotent.
+    // The pieces lie on the 1x grid; at 2x each of their pixels is two by two of the frame's.
     const std::vector<RowRun>& runs = m_runs.of(m_changed);
-    m_changed = CoveringRects(runs, m_frame.width());
+    if (m_scale == 2)
+        DoubleRuns(runs, m_runsAt2x);
+    const std::vector<RowRun>& pixels = m_scale == 2 ? m_runsAt2x : runs;
+    m_changed = CoveringRects(pixels, m_frame.width());
     m_changedTight = true;
 
-    m_overlay.copyBackground(m_frame, runs);
+    m_overlay.copyBackground(m_frame, pixels);
     if (m_dotsDrawn)
         DrawStarDots(m_frame, m_dots, kDisplayBand);
-    m_overlay.applyOverlay(m_frame, runs);
+    m_overlay.applyOverlay(m_frame, pixels);
     if (!status)
         return;
     for (const RowRun& run : runs) {

@@ -46,9 +46,9 @@ public:
     void forgetStill() { m_lastStill.reset(); }
     // Composes from now on at 1x or, for screens of twice the density and between, at 2x: a
     // frame of twice the size with a device pixel ratio of 2, drawn from the 2x pictures with
-    // every place and size doubled and the text rendered at twice the pixel size. The still
-    // ticks' partial drawing is a 1x economy; at 2x every tick draws the whole frame. Returns
-    // the scale now used (1 when the skin has no 2x pictures).
+    // every place and size doubled and the text rendered at twice the pixel size. Still ticks
+    // draw the same pieces at either scale. Returns the scale now used (1 when the skin has no
+    // 2x pictures).
     int setScale(int scale);
     int scale() const { return m_scale; }
 
@@ -130,6 +130,7 @@ private:
     QRect m_statusBox; // all the status line can cover
     bool m_changedTight = false;
     RowRuns m_runs{SkinLayout::kDisplayBand}; // a still tick's pieces as runs along rows
+    std::vector<RowRun> m_runsAt2x;           // ... and their frame pixels at 2x
     int m_tipShownSec = 0;
     int m_tipTotalSec = 0;
 };

@@ -15,7 +15,8 @@ class OverlayCompositor {
 public:
     // background: 300 x 150; overlay: image in rows 0..height-1, mask in the rows below (for
     // a frame of twice the density all of them twice as large, and frames with a ratio of 2).
-    // Areas are in frame pixels; the runs of a still tick are for 1x frames only.
+    // Areas are in 1x places, doubled on a frame of twice the density; runs are rows and
+    // columns of the frame's own pixels.
     OverlayCompositor(const QImage& background, const QImage& overlay, int height);
 
     // Step one of the frame: the background wherever the overlay will not cover it.

@@ -389,13 +389,20 @@ TEST(ComposedFrame, ClearingThePlaylistOfAStoppedTrackLeavesNoTraceOfIt)
 
 // With nothing playing, a tick redraws only the display band (the stars move there) and leaves
 // the rest as drawn; whatever changes outside the band is drawn at once, as a whole frame
-// drawn from scratch shows it.
-TEST(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
+// drawn from scratch shows it. The same at 2x, in the frame's pixels.
+class MainFrameStillTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
 {
+    const int scale = GetParam();
     PlayerRig rig;
     MainFrame whole{rig.state, rig.engine, rig.playlist, rig.skin, rig.window, rig.menu};
+    ASSERT_EQ(rig.frame.setScale(scale), scale);
+    ASSERT_EQ(whole.setScale(scale), scale);
     const QRect band = SkinLayout::kDisplayBand;
     const QRect all(QPoint(0, 0), SkinLayout::kFrameSize);
+    const QRect bandPixels(band.topLeft() * scale, band.size() * scale);
+    const QRect allPixels(QPoint(0, 0), SkinLayout::kFrameSize * scale);
     auto tick = [&](const char* what, const QRect& drawn) {
         SCOPED_TRACE(what);
         const QImage before = rig.frame.frame().copy();
@@ -404,15 +411,18 @@ TEST(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
         rig.frame.compose(rig.engine.state, rig.engine.sec);
         const auto& changed = rig.frame.changedRects();
         if (drawn == all) {
-            EXPECT_EQ(changed, std::vector<QRect>{all});
+            EXPECT_EQ(changed, std::vector<QRect>{allPixels});
         } else if (drawn == band) {
-            EXPECT_TRUE(changed.empty() || band.contains(BoundingRect(changed)));
+            EXPECT_TRUE(changed.empty() || bandPixels.contains(BoundingRect(changed)));
         }
         EXPECT_TRUE(rig.frame.frame() == whole.frame());
         // The window sends only the changed rectangles: every changed pixel must be in one.
-        for (int y = 0; y < 150; ++y) {
-            for (int x = 0; x < 300; ++x) {
-                if (before.pixel(x, y) == rig.frame.frame().pixel(x, y))
+        const QImage& after = rig.frame.frame();
+        for (int y = 0; y < allPixels.height(); ++y) {
+            const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+            const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+            for (int x = 0; x < allPixels.width(); ++x) {
+                if (was[x] == now[x])
                     continue;
                 ASSERT_TRUE(std::any_of(changed.begin(), changed.end(),
                                         [&](const QRect& r) { return r.contains(x, y); }))
@@ -479,6 +489,8 @@ TEST(MainFrameStillTest, AStillTickDrawsTheBandOnlyAndNeverLeavesAChangeUndrawn)
     tick("playing", all);
     tick("playing on", all);
 }
+
+INSTANTIATE_TEST_SUITE_P(Scales, MainFrameStillTest, ::testing::Values(1, 2));
 
 // The frame for twice the density: every sprite at twice its place and size, read from the 2x
 // pictures; the status text rendered anew rather than doubled; and at 1x the frame of before.
