@@ -211,9 +211,7 @@ int PlaybackEngine::setNextTrack(const std::string& path, InputInfo& info)
     if (!path.empty() && m_open && m_state.load() != Stopped) {
         if (nextIsPath())
             return 1;
-        // Another sample rate needs the device opened anew: that track starts as after open.
-        accepted = OpenTrackFile(path, *decoder, track) &&
-                   track.info.sampleRate == m_info.sampleRate;
+        accepted = OpenTrackFile(path, *decoder, track) && track.info.sampleRate > 0;
     }
     int number = 0;
     {
@@ -343,7 +341,8 @@ void PlaybackEngine::setVolume(int left, int right)
 void PlaybackEngine::refreshOutput()
 {
     // The device renders its buffer again, so the change is heard now and not after it.
-    if (m_output)
+    std::unique_lock use(m_outputSwitch, std::try_to_lock);
+    if (use && m_output)
         m_output->refresh();
 }
 
@@ -663,7 +662,7 @@ void PlaybackEngine::applyJump(int64_t frame)
     if (m_playWriter.isOpen() && m_playWaveFirstFrame >= 0)
         m_playWaveJumped = true;
     // A jump is a position in the heard track: a successor joined but not heard is undone.
-    m_queue.rewind(m_decoder);
+    undoJoin();
     int64_t at = m_decoder.seek(frame);
     int pitch = m_pitchPercent.load();
     double tempo = m_tempoStep.load();
@@ -737,7 +736,7 @@ void PlaybackEngine::applyRetune(std::unique_lock<std::mutex>& lock)
     // The splice point lies before a successor joined but not heard: the heard track's stream
     // comes back, and the successor joins again at its end.
     if (spliceTrack != m_queue.decoderTrack())
-        m_queue.rewind(m_decoder);
+        undoJoin();
     const int64_t start =
         m_decoder.seek(std::max<int64_t>(0, joinFrame - kRetunePrerollMs * rate / 1000));
     m_pitchTempo.set(pitch, tempo);
@@ -949,6 +948,10 @@ bool PlaybackEngine::writeOutbox(size_t queueLimit)
 
 void PlaybackEngine::endOfTrack(bool callEnd)
 {
+    if (m_holdIndex >= 0) {
+        m_holdIndex = -1;
+        m_renderer.release();
+    }
     m_running = false;
     m_draining = false;
     m_renderer.setPlaying(false);
@@ -970,11 +973,42 @@ bool PlaybackEngine::nearEnd() const
     return length > 0 && length - m_decoder.positionFrames() <= ahead;
 }
 
+bool PlaybackEngine::flushBeforeNewRate()
+{
+    // SoundTouch runs at one rate: it lets out this track's end before a successor at another.
+    const TrackRecord* next = m_queue.successor();
+    if (m_flushed || m_pitchTempo.bypassed() || m_playWriter.isOpen() || !next ||
+        next->info.sampleRate == m_decoder.sampleRate())
+        return false;
+    m_flushed = true;
+    processBlock(m_readBuffer.data(), 0);
+    return true;
+}
+
+void PlaybackEngine::undoJoin()
+{
+    m_queue.rewind(m_decoder);
+    if (m_holdIndex < 0)
+        return;
+    m_holdIndex = -1;
+    m_renderer.release();
+    m_pitchTempo.configure(m_decoder.sampleRate());
+}
+
 bool PlaybackEngine::joinSuccessor()
 {
     // A track being written to a WAV file ends as it always did.
+    const int rate = m_decoder.sampleRate();
     if (m_playWriter.isOpen() || !m_queue.join(m_decoder))
         return false;
+    if (m_decoder.sampleRate() != rate) {
+        // The device takes this track's last frame, then silence until it is opened again at
+        // the successor's rate (reopenAtNewRate), which then finds the successor queued.
+        m_holdIndex = m_ring.writeIndex();
+        m_holdRate = m_decoder.sampleRate();
+        m_renderer.holdFrom(m_holdIndex);
+        m_pitchTempo.configure(m_holdRate);
+    }
     if (m_flushed) {
         // The stretcher has let out this track's end already: the successor starts afresh.
         m_pitchTempo.clear();
@@ -992,6 +1026,41 @@ bool PlaybackEngine::joinSuccessor()
     m_flushed = false;
     m_successorAsked = false;
     return true;
+}
+
+void PlaybackEngine::reopenAtNewRate(std::unique_lock<std::mutex>& lock)
+{
+    // Everything before the hold has been heard: the device is opened at the successor's rate
+    // and takes the queued successor at once. Commands are taken after it (the start is bounded
+    // by the output's own deadlines); none of them touches the output while playing.
+    const int rate = m_holdRate;
+    m_holdIndex = -1;
+    bool started = false;
+    lock.unlock();
+    {
+        std::lock_guard use(m_outputSwitch);
+        m_output->stop();
+        m_clock.setSampleRate(rate);
+        m_gain.configure(rate);
+        m_renderer.configure(rate);
+        m_renderer.release();
+        std::string error;
+        started = m_output->start(rate, &m_renderer, error);
+    }
+    lock.lock();
+    if (started) {
+        m_outputRate.store(rate);
+        return;
+    }
+    // No device at that rate: the track ends here and the caller opens the successor itself,
+    // which tries every output again.
+    m_queue.rewind(m_decoder);
+    m_pitchTempo.configure(m_decoder.sampleRate());
+    m_outputRate.store(0);
+    endOfTrack(false);
+    lock.unlock();
+    notify(kTrackEnded);
+    lock.lock();
 }
 
 void PlaybackEngine::decodeLoop()
@@ -1018,7 +1087,7 @@ void PlaybackEngine::decodeLoop()
                 finishPlayWave(m_stopHeardFrame);
                 // Stopped, the heard track is the open one again and nothing follows it.
                 m_queue.withdraw();
-                m_queue.rewind(m_decoder);
+                undoJoin();
                 m_queue.reset(m_queue.decoderTrack());
                 m_successorAsked = false;
             } else {
@@ -1047,6 +1116,10 @@ void PlaybackEngine::decodeLoop()
             m_wake.wait(lock);
             continue;
         }
+        if (m_holdIndex >= 0 && m_output && m_clock.heardIndex(m_output->nowNs()) >= m_holdIndex) {
+            reopenAtNewRate(lock);
+            continue;
+        }
         if (m_gain.fadeOutDone()) {
             // A fade-out reached silence: stop without the end-of-track notice.
             endOfTrack(false);
@@ -1068,6 +1141,12 @@ void PlaybackEngine::decodeLoop()
                     static_cast<double>(
                         duration_cast<nanoseconds>(m_retuneDue - steady_clock::now()).count()) *
                         speed,
+                    1e6, longestNs);
+            if (m_holdIndex >= 0) // wake when the last frame before the hold is heard
+                longestNs = std::clamp(
+                    static_cast<double>(m_holdIndex -
+                                        m_clock.heardIndex(m_output ? m_output->nowNs() : 0)) *
+                        1e9 / rate,
                     1e6, longestNs);
             double ns = std::clamp(static_cast<double>(frames) * 1e9 / rate, 1e6, longestNs);
             m_wake.wait_for(lock, nanoseconds(static_cast<int64_t>(ns / speed)));
@@ -1095,7 +1174,8 @@ void PlaybackEngine::decodeLoop()
             continue;
         }
         if (m_draining) {
-            if (joinSuccessor())
+            // One change of rate at a time: a successor waits for the device to take the last.
+            if (m_holdIndex < 0 && (flushBeforeNewRate() || joinSuccessor()))
                 continue;
             if (!m_flushed) {
                 // No successor yet: let out what the stretcher holds (it may still come, late).

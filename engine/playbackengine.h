@@ -6,7 +6,9 @@
 // The decode thread owns the decoder while a track plays and calls the end callback; the audio
 // thread only copies from the ring (see RingRenderer); a conversion thread runs decodeWave.
 // A successor (TrackQueue) is opened on the caller's thread, joined by the decode thread at the
-// end of the stream, and becomes the open track on the caller's thread once it is heard.
+// end of the stream, and becomes the open track on the caller's thread once it is heard. One at
+// another sample rate is queued behind a hold: once the last frame before it is heard the decode
+// thread opens the device again at its rate, and the queued successor plays at once.
 // The output's refresh (a device with a long buffer drops it and renders again) is asked by the
 // caller's thread (pause, restart, stop, volume, fade-out) and by the decode thread (after a
 // jump or a new pitch or tempo, once the ring can fill the device).
@@ -137,6 +139,9 @@ private:
     void endOfTrack(bool callEnd);
     bool nearEnd() const;
     bool joinSuccessor();
+    bool flushBeforeNewRate();
+    void undoJoin();
+    void reopenAtNewRate(std::unique_lock<std::mutex>& lock);
     int64_t heardTrackFrame();
     int64_t msToFrame(int64_t ms) const;
     bool copyHeard(int16_t* frames, int count);
@@ -144,7 +149,10 @@ private:
 
     OutputConfig m_outputConfig;
     std::unique_ptr<AudioOutput> m_output;
-    int m_outputRate = 0;
+    std::atomic<int> m_outputRate{0}; // written by the decode thread at a change of rate
+    // Held while the output is stopped and started again at another rate: a refresh asked
+    // meanwhile is not needed (the device renders everything afresh) and is skipped.
+    std::mutex m_outputSwitch;
     size_t m_ringCapacity = 0;
     bool m_initialized = false;
 
@@ -200,6 +208,8 @@ private:
     int64_t m_stopHeardFrame = -1; // the frame heard when stop was called
     TrackQueue m_queue;
     bool m_successorAsked = false; // the decoder's track has said it nears its end
+    int64_t m_holdIndex = -1;      // the joined successor's first ring frame, at m_holdRate
+    int m_holdRate = 0;
 
     // Decode thread only.
     bool m_draining = false; // end of stream reached, waiting for the last frame to be heard
@@ -210,7 +220,7 @@ private:
     int m_sinceSleep = 0;     // MPEG frames decoded since the last InSleep rest
     // The end of an InSleep/OutSleep rest (a wait for the queue to fall counts as rest).
     std::chrono::steady_clock::time_point m_restUntil{};
-    bool m_filling = true; // a burst is being decoded
+    bool m_filling = true;           // a burst is being decoded
     bool m_refreshAfterJump = false; // the device still holds audio from before the last jump
     int64_t m_refreshFrom = 0;       // ring index where the audio the device must take begins
     int64_t m_segmentStartIndex = 0; // ring index of the last jump's first frame

@@ -35,10 +35,15 @@ template <typename Record, typename Copy> bool Read(const Record& record, Copy c
 
 void PlayClock::reset(int sampleRate)
 {
-    m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
+    setSampleRate(sampleRate);
     m_blockCount.store(0);
     m_markerCount.store(0);
     m_markerBase.store(0);
+}
+
+void PlayClock::setSampleRate(int sampleRate)
+{
+    m_sampleRate.store(sampleRate > 0 ? sampleRate : 44100, std::memory_order_release);
 }
 
 void PlayClock::recordBlock(int64_t firstIndex, int ringFrames, int totalFrames, int64_t heardEndNs)
@@ -49,6 +54,7 @@ void PlayClock::recordBlock(int64_t firstIndex, int ringFrames, int totalFrames,
         b.ringFrames.store(ringFrames, std::memory_order_relaxed);
         b.totalFrames.store(totalFrames, std::memory_order_relaxed);
         b.heardEndNs.store(heardEndNs, std::memory_order_relaxed);
+        b.sampleRate.store(m_sampleRate.load(std::memory_order_relaxed), std::memory_order_relaxed);
     });
     m_blockCount.store(number + 1, std::memory_order_release);
 }
@@ -60,6 +66,7 @@ bool PlayClock::loadBlock(uint64_t number, BlockCopy& out) const
         out.ringFrames = b.ringFrames.load(std::memory_order_relaxed);
         out.totalFrames = b.totalFrames.load(std::memory_order_relaxed);
         out.heardEndNs = b.heardEndNs.load(std::memory_order_relaxed);
+        out.sampleRate = b.sampleRate.load(std::memory_order_relaxed);
     });
 }
 
@@ -79,10 +86,10 @@ int64_t PlayClock::heardIndex(int64_t nowNs) const
     for (uint64_t n = count; n-- > oldest;) {
         if (n != count - 1 && !loadBlock(n, block))
             break;
-        double durationNs = 1e9 * block.totalFrames / m_sampleRate;
+        double durationNs = 1e9 * block.totalFrames / block.sampleRate;
         double startNs = static_cast<double>(block.heardEndNs) - durationNs;
         if (static_cast<double>(nowNs) >= startNs) {
-            double offset = (static_cast<double>(nowNs) - startNs) * m_sampleRate / 1e9;
+            double offset = (static_cast<double>(nowNs) - startNs) * block.sampleRate / 1e9;
             int64_t within = static_cast<int64_t>(offset);
             if (within > block.ringFrames)
                 within = block.ringFrames;

@@ -12,7 +12,10 @@
 class PlayClock {
 public:
     void reset(int sampleRate);
-    int sampleRate() const { return m_sampleRate; }
+    // The rate of the blocks recorded from now on (the output reopened at another rate); the
+    // blocks and markers recorded so far keep their meaning. Only while no block is recorded.
+    void setSampleRate(int sampleRate);
+    int sampleRate() const { return m_sampleRate.load(std::memory_order_acquire); }
 
     // Audio callback: a block of totalFrames frames whose last one is heard at heardEndNs; its
     // first ringFrames frames came from ring indices [firstIndex, firstIndex + ringFrames), the
@@ -44,6 +47,7 @@ private:
         std::atomic<int32_t> ringFrames{0};
         std::atomic<int32_t> totalFrames{0};
         std::atomic<int64_t> heardEndNs{0};
+        std::atomic<int32_t> sampleRate{44100};
     };
     struct Marker {
         std::atomic<uint32_t> seq{0};
@@ -56,7 +60,7 @@ private:
     };
     struct BlockCopy {
         int64_t firstIndex, heardEndNs;
-        int32_t ringFrames, totalFrames;
+        int32_t ringFrames, totalFrames, sampleRate;
     };
     struct MarkerCopy {
         int64_t outIndex, trackFrame;
@@ -68,7 +72,7 @@ private:
     bool loadBlock(uint64_t number, BlockCopy& out) const;
     bool loadMarker(uint64_t number, MarkerCopy& out) const;
 
-    int m_sampleRate = 44100;
+    std::atomic<int> m_sampleRate{44100};
     std::array<Block, kBlocks> m_blocks;
     std::array<Marker, kMarkers> m_markers;
     std::atomic<uint64_t> m_blockCount{0};

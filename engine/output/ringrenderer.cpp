@@ -62,6 +62,9 @@ void RingRenderer::render(int16_t* out, int frames, int64_t heardEndNs)
         size_t wanted = playing ? static_cast<size_t>(frames)
                                 : std::min(static_cast<size_t>(frames),
                                            static_cast<size_t>(std::ceil(m_level / m_levelStep)));
+        const int64_t hold = m_holdIndex.load(std::memory_order_acquire);
+        if (hold >= 0)
+            wanted = std::min(wanted, static_cast<size_t>(std::max<int64_t>(0, hold - first)));
         got = m_ring.read(out, wanted, first);
         int track = 0;
         if (got > 0)

@@ -29,6 +29,10 @@ public:
         m_playing.store(playing, std::memory_order_release);
     }
     void configure(int sampleRate); // while the output is stopped
+    // Frames from ring index index on are held back (the device gets silence instead) until
+    // release: they are at another sample rate, for the device opened again at that rate.
+    void holdFrom(int64_t index) { m_holdIndex.store(index, std::memory_order_release); }
+    void release() { m_holdIndex.store(-1, std::memory_order_release); }
     // Shapes the sound as it goes to the device, so a new setting is heard at once; its
     // setGains may be called at any time from the caller's thread.
     Equalizer& equalizer() { return m_equalizer; }
@@ -51,6 +55,7 @@ private:
     TrackGain m_trackGain;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_smooth{false};
+    std::atomic<int64_t> m_holdIndex{-1};
     // Audio thread only: the pause envelope, 1 while playing, 0 while paused.
     float m_level = 0.0f;
     float m_levelStep = 1.0f / 220;

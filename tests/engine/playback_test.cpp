@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <random>
 
@@ -155,6 +156,61 @@ TEST_F(PlaybackTest, EndComesAfterTheLastFrameIsHeard)
     double remainingMs = (engine.lengthFrames() - 1500 * 44.1) / 44.1;
     EXPECT_GT(elapsedMs, remainingMs + 300 - 40);
     EXPECT_LT(elapsedMs, remainingMs + 300 + 400);
+}
+
+TEST_F(PlaybackTest, TracksAtAnotherRateFollowWithinFiftyMs)
+{
+    // MP3s of 44.1, 24 and 12 kHz in one list: each successor is queued although its rate
+    // differs, and the device, opened again at its rate, plays it at most 50 ms after the last
+    // frame of the track before (as played and with a new pitch, through the stretcher).
+    const std::string a = SoxFixture("rate-a.mp3", "synth 0.6 sine 1000 vol 0.5", 44100, 2, 192);
+    const std::string b = SoxFixture("rate-b.mp3", "synth 0.6 sine 1000 vol 0.5", 24000, 2, 64);
+    const std::string c = SoxFixture("rate-c.mp3", "synth 0.6 sine 1000 vol 0.5", 12000, 2, 32);
+    for (int pitch : {100, 150}) {
+        SCOPED_TRACE("pitch " + std::to_string(pitch));
+        g_endNotices.store(0);
+        std::mutex mutex;
+        std::map<int, std::pair<double, double>> loudNs; // rate: first and last loud frame heard
+        std::atomic<PlaybackEngine*> playing{nullptr};
+        OutputConfig config = FastNull(1.0);
+        config.tap = [&](const int16_t* frames, int count, int64_t heardEndNs) {
+            PlaybackEngine* engine = playing.load();
+            if (!engine)
+                return;
+            const int rate = engine->output()->sampleRate();
+            std::lock_guard lock(mutex);
+            for (int i = 0; i < count; ++i) {
+                if (std::abs(frames[2 * i]) < 2000)
+                    continue;
+                const double at = heardEndNs - (count - 1 - i) * 1e9 / rate;
+                auto [entry, added] = loudNs.try_emplace(rate, at, at);
+                entry->second.second = at;
+            }
+        };
+        PlaybackEngine engine(config);
+        engine.init();
+        engine.callback(CountEndNotice);
+        engine.setPitch(pitch);
+        InputInfo info;
+        ASSERT_EQ(engine.open(a, info), 1);
+        engine.play(); // the output exists from here on (it is started in place at a new rate)
+        playing.store(&engine);
+        ASSERT_EQ(engine.setNextTrack(b, info), 1);
+        ASSERT_TRUE(WaitFor(
+            [&] { return engine.positionFrames() > 0 && engine.sampleRate() == 24000; }, 3000));
+        ASSERT_EQ(engine.setNextTrack(c, info), 1);
+        ASSERT_TRUE(WaitFor([&] { return g_endNotices.load() > 0; }, 4000));
+        engine.free();
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(loudNs.size(), 3u);
+        // Each track sounds whole, at its own rate (the stretcher's start is quiet for ~16 ms).
+        for (auto [rate, span] : loudNs)
+            EXPECT_NEAR((span.second - span.first) / 1e6, 600, 30) << rate << " Hz";
+        EXPECT_LT((loudNs[24000].first - loudNs[44100].second) / 1e6, 50);
+        EXPECT_LT((loudNs[12000].first - loudNs[24000].second) / 1e6, 50);
+        EXPECT_GT(loudNs[24000].first, loudNs[44100].second);
+        EXPECT_GT(loudNs[12000].first, loudNs[24000].second);
+    }
 }
 
 // The bound is 20 ms of listening time, so 20 ms of track time per step of tempo.
