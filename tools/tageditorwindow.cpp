@@ -248,7 +248,8 @@ void TagEditorWindow::showStreamFacts(const std::string& path)
 
 void TagEditorWindow::rereadText(int encodingIndex, bool fill)
 {
-    const std::string path = PathBytes(m_state.CurrentFile).toStdString();
+    // The file the window shows, which writing will change: another track may have started since.
+    const std::string path = PathBytes(m_path->text()).toStdString();
     TagInfo tag;
     LegacyEncoding used = LegacyEncoding::Automatic;
     ReadTagAs(path, tag, static_cast<LegacyEncoding>(std::clamp(encodingIndex, 0, 4)), &used);

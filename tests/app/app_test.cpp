@@ -7,10 +7,13 @@
 #include "player/mainwindow.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/playlistwindow.h"
+#include "settings/settingswindow.h"
 #include "shell/messagebox.h"
 #include "tools/equalizerwindow.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QRadioButton>
 
 #include <QCoreApplication>
@@ -166,6 +169,53 @@ TEST_F(AppTest, VolumeMutePlayModeEqualiserAndPlaceComeBackAtTheNextStart)
         EXPECT_EQ(engine.equalizer[4], -10); // and lowers the fifth by 1 dB
         EXPECT_EQ(again.mainWindow().pos(), place);
     }
+}
+
+// The engine double's last ReplayGain setting.
+class GainRecordingEngine : public FakeEngine {
+public:
+    std::array<int32_t, 3> replayGain{-1, -1, -1};
+    void setReplayGain(int32_t mode, int32_t preamp, int32_t untagged) override
+    {
+        replayGain = {mode, preamp, untagged};
+    }
+};
+
+// The 音量補正 tab: the stored settings reach the engine at start; a change applied in the
+// settings window is stored, reaches the engine at the next tick and comes back next time.
+TEST_F(AppTest, ReplayGainSettingsReachTheEngineAndComeBackAtTheNextStart)
+{
+    writeSettings("[ReplayGain]\r\nMode=2\r\nPreamp=25\r\nUntagged=-30\r\n");
+    using Gains = std::array<int32_t, 3>;
+    {
+        GainRecordingEngine engine;
+        App app(m_state, engine);
+        app.load({});
+        app.tick();
+        EXPECT_EQ(engine.replayGain, (Gains{2, 25, -30}));
+        app.showToolWindow(ToolWindow::Settings);
+        SettingsWindow* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<SettingsWindow*>(w))
+                window = found;
+        ASSERT_NE(window, nullptr);
+        auto* mode = window->findChild<QComboBox*>(QStringLiteral("replayGainMode"));
+        auto* preamp = window->findChild<QDoubleSpinBox*>(QStringLiteral("replayGainPreamp"));
+        ASSERT_TRUE(mode && preamp);
+        EXPECT_EQ(mode->currentIndex(), 2);
+        EXPECT_EQ(preamp->value(), 2.5);
+        mode->setCurrentIndex(1);
+        preamp->setValue(-2.5);
+        window->apply();
+        app.tick();
+        EXPECT_EQ(engine.replayGain, (Gains{1, -25, -30}));
+    }
+    AppState next;
+    GainRecordingEngine engine;
+    App again(next, engine);
+    again.load({});
+    again.tick();
+    EXPECT_EQ(engine.replayGain, (Gains{1, -25, -30}));
 }
 
 TEST_F(AppTest, EngineCallbackMarksTheEndOnlyForCodeFour)

@@ -3,8 +3,8 @@
 // compared sample for sample with the decoder's output.
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -12,6 +12,9 @@
 #include <QThread>
 
 #include <sndfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "decode/mpegdecoder.h"
+#include "engine/meta/tagreader.h"
 #include "engine/playbackengine.h"
 #include "tools/conversionwatcher.h"
 #include "tools/decodingwindow.h"
@@ -334,6 +338,49 @@ TEST_F(RealEngineTest, LyricsSavedIntoTheTagDriveTheLyricLineAndTheChoiceIsKept)
     const auto rows = again.rows();
     EXPECT_EQ(rows[0].text, QStringLiteral("タグの歌詞"));
     EXPECT_EQ(rows[1], (LyricsRow{QString(), QStringLiteral("まだ時間のない行")}));
+}
+
+// The encoding choice re-reads the file the window shows, even after another track has started,
+// and saving writes the text as Unicode into that file alone.
+TEST_F(RealEngineTest, TheEncodingChoiceRereadsTheShownTrackAndSavingWritesUnicode)
+{
+    makeTrack({});
+    const std::string shown = track.toStdString();
+    {
+        TagLib::MPEG::File file(shown.c_str());
+        file.ID3v2Tag(true)->setTitle(
+            TagLib::String("\xC5\xEC\xB5\xFE\xA4\xCE\xB6\xF5", TagLib::String::Latin1)); // EUC-JP
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2));
+    }
+    realOps.OpenTrack(track);
+    TagEditorWindow window(state, real, realOps, &endCallback);
+    window.showWindow();
+    EXPECT_EQ(window.fieldBox(0)->text(), QStringLiteral("東京の空"));
+    window.encodingBox()->setCurrentIndex(3);
+    Q_EMIT window.encodingBox()->activated(3); // Western: the same bytes as accented letters
+    EXPECT_NE(window.fieldBox(0)->text(), QStringLiteral("東京の空"));
+
+    ToneSpec otherSpec;
+    otherSpec.title = "Other";
+    const QString other = pathIn(QStringLiteral("other.mp3"));
+    ASSERT_TRUE(MakeToneMp3(other.toStdString(), otherSpec)) << LastFixtureError();
+    realOps.OpenTrack(other);
+    ASSERT_EQ(state.CurrentFile, other);
+    window.encodingBox()->setCurrentIndex(2);
+    Q_EMIT window.encodingBox()->activated(2);
+    EXPECT_EQ(window.fieldBox(0)->text(), QStringLiteral("東京の空"));
+    window.SetTag();
+
+    TagLib::MPEG::File file(shown.c_str());
+    const auto frames = file.ID3v2Tag()->frameListMap()["TIT2"];
+    ASSERT_FALSE(frames.isEmpty());
+    auto* title = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
+    ASSERT_NE(title, nullptr);
+    EXPECT_NE(title->textEncoding(), TagLib::String::Latin1);
+    EXPECT_EQ(title->toString().to8Bit(true), "東京の空");
+    TagInfo otherTag;
+    ASSERT_TRUE(ReadTag(other.toStdString(), otherTag));
+    EXPECT_EQ(otherTag.title, "Other");
 }
 
 TEST_F(RealEngineTest, TheWavMatchesTheDecoderSampleForSample)
