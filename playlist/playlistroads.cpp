@@ -12,14 +12,22 @@
 
 #include "engine/meta/audiofiletypes.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include <dirent.h>
@@ -75,6 +83,8 @@ bool IsFolder(const QString& path)
 }
 
 namespace {
+std::atomic<void (*)()> g_walkProbe{nullptr};
+
 // One level of the walk below: the files that count into out (names prefixed by prefix), the
 // sub-folders into folders.
 void listLevel(const QByteArray& dirBytes, const QString& prefix, std::vector<FolderEntry>& out,
@@ -109,7 +119,8 @@ void listLevel(const QByteArray& dirBytes, const QString& prefix, std::vector<Fo
 }
 } // namespace
 
-std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles)
+std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles,
+                                             const std::atomic<bool>* stop)
 {
     std::vector<FolderEntry> entries;
     if (folder.isEmpty())
@@ -122,6 +133,10 @@ std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFi
     seen.insert({top.st_dev, top.st_ino});
     std::vector<std::pair<QByteArray, QString>> pending{{topBytes, QString()}};
     while (!pending.empty() && entries.size() < maxFiles) {
+        if (stop && stop->load())
+            break;
+        if (auto* probe = g_walkProbe.load())
+            probe();
         const auto [dirBytes, prefix] = pending.back();
         pending.pop_back();
         listLevel(dirBytes, prefix, entries, pending, seen, maxFiles);
@@ -131,6 +146,65 @@ std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFi
         return order != 0 ? order < 0 : a.name < b.name;
     });
     return entries;
+}
+
+void SetFolderWalkProbe(void (*probe)())
+{
+    g_walkProbe.store(probe);
+}
+
+namespace {
+// What the walking thread and the window share; whichever lets go last frees it.
+struct FolderWalkState {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::vector<FolderEntry> files;
+    std::atomic<bool> stop{false};
+};
+
+// How long a walk may take before the box appears, and how often the box looks again.
+constexpr auto kQuietWalk = std::chrono::milliseconds(300);
+constexpr auto kWalkPoll = std::chrono::milliseconds(20);
+} // namespace
+
+std::optional<std::vector<FolderEntry>> WalkFolder(const QString& folder, QWidget* owner)
+{
+    auto walk = std::make_shared<FolderWalkState>();
+    std::thread([walk, folder] {
+        std::vector<FolderEntry> files = ListAudioFilesUnder(folder, 100000, &walk->stop);
+        std::lock_guard lock(walk->mutex);
+        walk->files = std::move(files);
+        walk->done = true;
+        walk->ended.notify_all();
+    }).detach();
+    auto waitUpTo = [&walk](std::chrono::milliseconds wait) {
+        std::unique_lock lock(walk->mutex);
+        return walk->ended.wait_for(lock, wait, [&walk] { return walk->done; });
+    };
+    if (!waitUpTo(kQuietWalk)) {
+        QProgressDialog box(owner);
+        // The folder's name is plain text, never markup.
+        auto* label =
+            new QLabel(QStringLiteral("フォルダを読み込んでいます…\n%1").arg(PathDisplay(folder)));
+        label->setTextFormat(Qt::PlainText);
+        box.setLabel(label);
+        box.setCancelButtonText(QStringLiteral("中止"));
+        box.setWindowTitle(kAppTitle);
+        box.setRange(0, 0);
+        box.setMinimumDuration(0);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        while (!waitUpTo(kWalkPoll)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (box.wasCanceled()) {
+                walk->stop.store(true);
+                return std::nullopt;
+            }
+        }
+    }
+    std::lock_guard lock(walk->mutex);
+    return std::move(walk->files);
 }
 
 int ShortcutKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
@@ -217,7 +291,10 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
     if (!browse.mShowDialog() || browse.pPathName.isEmpty())
         return;
     const QString folder = browse.pPathName;
-    std::vector<PlaylistRow> rows = folderRows(folder);
+    std::optional<std::vector<PlaylistRow>> found = folderRows(folder, owner);
+    if (!found)
+        return; // stopped by the user
+    std::vector<PlaylistRow>& rows = *found;
     if (rows.empty()) {
         // Nothing changes and playback goes on, but the user learns why nothing was added.
         ShowMessage(owner,
@@ -234,9 +311,13 @@ void PlaylistRoads::AddFromFolder(QWidget* owner)
         m_ops.StartRowOne();
 }
 
-std::vector<PlaylistRow> PlaylistRoads::folderRows(const QString& folder) const
+std::optional<std::vector<PlaylistRow>> PlaylistRoads::folderRows(const QString& folder,
+                                                                  QWidget* owner) const
 {
-    const std::vector<FolderEntry> files = ListAudioFilesUnder(folder);
+    const std::optional<std::vector<FolderEntry>> found = WalkFolder(folder, owner);
+    if (!found)
+        return std::nullopt;
+    const std::vector<FolderEntry>& files = *found;
     std::vector<PlaylistRow> rows;
     rows.reserve(files.size());
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
@@ -260,9 +341,11 @@ void PlaylistRoads::AddDroppedNames(const QStringList& names)
     std::vector<PlaylistRow> rows;
     for (const QString& name : names) {
         if (IsFolder(name)) {
-            std::vector<PlaylistRow> inside = folderRows(name);
-            rows.insert(rows.end(), std::make_move_iterator(inside.begin()),
-                        std::make_move_iterator(inside.end()));
+            std::optional<std::vector<PlaylistRow>> inside = folderRows(name, nullptr);
+            if (!inside)
+                return; // the user stopped the drop
+            rows.insert(rows.end(), std::make_move_iterator(inside->begin()),
+                        std::make_move_iterator(inside->end()));
         } else if (IsAudioName(name)) {
             PlaylistRow row = MakeRow(name);
             // A folder named like a track has no size; it is no track either.

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <optional>
 #include <vector>
 
 struct AppState;
@@ -32,7 +34,16 @@ std::vector<FolderEntry> ListAudioFiles(const QString& folder);
 // The same for folder and every folder below it (hidden ones left out, each real folder visited
 // once, so a link back up cannot loop): names are relative to folder ("disc 2/01.flac"), sorted
 // as the relative paths sort without regard to case. At most maxFiles are listed.
-std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles = 100000);
+// stop, when given and set (from another thread), ends the walk early with what it has found.
+std::vector<FolderEntry> ListAudioFilesUnder(const QString& folder, size_t maxFiles = 100000,
+                                             const std::atomic<bool>* stop = nullptr);
+// ListAudioFilesUnder on a thread of its own, so that a folder on a stalled share cannot hold
+// the window. A walk that has not ended after a moment shows a box naming the folder, with 中止;
+// stopping leaves the walk to end by itself and gives nothing. The UI thread keeps handling
+// events meanwhile (input to other windows is held off by the box).
+std::optional<std::vector<FolderEntry>> WalkFolder(const QString& folder, QWidget* owner);
+// Test seam: run on the walking thread before each folder is read (nullptr: nothing).
+void SetFolderWalkProbe(void (*probe)());
 // True when path names a folder (following links).
 bool IsFolder(const QString& path);
 
@@ -67,8 +78,8 @@ private:
     // Appends the rows for one name of either kind; false when the name is of neither kind.
     bool addByKind(const QString& name);
     void startRowOneIfFilled(bool wasEmpty);
-    // The rows for every audio file under folder.
-    std::vector<PlaylistRow> folderRows(const QString& folder) const;
+    // The rows for every audio file under folder; nothing when the user stopped the walk.
+    std::optional<std::vector<PlaylistRow>> folderRows(const QString& folder, QWidget* owner) const;
 
     AppState& m_state;
     PlaylistModel& m_playlist;

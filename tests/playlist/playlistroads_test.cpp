@@ -3,10 +3,16 @@
 
 #include "playlist/playlistroads.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include <unistd.h>
@@ -294,4 +300,49 @@ TEST_F(RoadsTest, FileNamesThatAreNotUtf8StillGetRows)
         EXPECT_EQ(model.row(n).sizeText, "kb") << n; // measured while listing
     }
     EXPECT_EQ(engine.count("open"), 1);
+}
+
+namespace {
+std::atomic<bool> g_shareAnswers{false};
+// A share that does not answer: each folder read waits (at most five seconds) for the test.
+void stalledShare()
+{
+    for (int i = 0; i < 500 && !g_shareAnswers.load(); ++i)
+        QThread::msleep(10);
+}
+} // namespace
+
+// A folder on a stalled share holds neither the window nor the user: the window goes on handling
+// events, a box names the folder and offers 中止, and stopping adds nothing.
+TEST_F(RoadsTest, AFolderThatDoesNotAnswerCanBeStoppedAndAddsNothing)
+{
+    writeMp3(QStringLiteral("share/a.mp3"));
+    const QString folder = path(QStringLiteral("share"));
+    g_shareAnswers = false;
+    SetFolderWalkProbe(&stalledShare);
+    QString boxText;
+    bool ticked = false;
+    QTimer::singleShot(700, [&] {
+        ticked = true;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QProgressDialog*>(w);
+            if (!box || !box->isVisible())
+                continue;
+            boxText = box->findChild<QLabel*>()->text();
+            box->cancel();
+        }
+    });
+    DialogScript::pushAnswer(folder);
+    roads.AddFromFolder(nullptr);
+    g_shareAnswers = true;
+    SetFolderWalkProbe(nullptr);
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(boxText, QStringLiteral("フォルダを読み込んでいます…\n") + folder);
+    EXPECT_EQ(model.count(), 0);
+    EXPECT_EQ(engine.count("play"), 0);
+
+    // Answering again, the same folder is added at once.
+    DialogScript::pushAnswer(folder);
+    roads.AddFromFolder(nullptr);
+    EXPECT_EQ(model.count(), 1);
 }
