@@ -4,8 +4,8 @@
 #include "engine/io/plainfile.h"
 
 #include <QAbstractItemView>
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QImageReader>
 #include <QPalette>
 #include <QPixmap>
@@ -22,22 +22,49 @@ void setBaseBrush(QAbstractItemView* view, const QBrush& brush)
     view->setPalette(palette);
     view->viewport()->update();
 }
+
+// The picture at path; null when it is no regular file (opening a FIFO would stop the program
+// until someone writes to it) or cannot be read.
+QImage ReadPicture(const QString& path)
+{
+    if (!IsPlainFile(QFile::encodeName(path).toStdString()))
+        return {};
+    QImageReader reader(path);
+    // The content decides the format: a GIF named .jpg is still shown.
+    reader.setDecideFormatFromContent(true);
+    return reader.read();
+}
+
+// "name@2x.ext" beside "name.ext": the same picture drawn for twice the density.
+QString At2xPath(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype end = dot > slash ? dot : path.size();
+    return path.left(end) + QStringLiteral("@2x") + path.mid(end);
+}
 } // namespace
 
 bool SetListViewBackground(QAbstractItemView* view, const QString& path)
 {
     if (!view)
         return false;
-    QImageReader reader(path);
-    // The content decides the format: a GIF named .jpg is still shown.
-    reader.setDecideFormatFromContent(true);
-    // Only a regular file: opening a FIFO would stop the program until someone writes to it.
-    const QImage image = !IsPlainFile(QFile::encodeName(path).toStdString()) ? QImage() : reader.read();
+    const QImage image = ReadPicture(path);
     if (image.isNull()) {
         ClearListViewBackground(view);
         return false;
     }
-    setBaseBrush(view, QBrush(QPixmap::fromImage(image)));
+    QPixmap tile = QPixmap::fromImage(image);
+    // On a dense screen a picture of twice the size beside it, if there is one, is tiled at the
+    // same place and size with twice the detail.
+    if (view->devicePixelRatioF() > 1.0) {
+        const QImage twice = ReadPicture(At2xPath(path));
+        if (twice.size() == image.size() * 2) {
+            tile = QPixmap::fromImage(twice);
+            tile.setDevicePixelRatio(2.0);
+        }
+    }
+    setBaseBrush(view, QBrush(tile));
     view->setProperty(kPathProperty, path);
     return true;
 }

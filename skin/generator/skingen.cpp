@@ -1085,8 +1085,9 @@ QImage versionPicture()
 // a pattern strong enough to be seen at once when chosen.
 QImage playlistBackground(int n)
 {
-    QImage tile(64, 64, QImage::Format_RGB32);
+    QImage tile(64 * Scale(), 64 * Scale(), QImage::Format_RGB32);
     QPainter p(&tile);
+    p.scale(Scale(), Scale());
     p.setRenderHint(QPainter::Antialiasing, false);
     switch (n) {
     case 1: // paper with diagonal lines
@@ -1183,17 +1184,23 @@ int main(int argc, char** argv)
                    sizeDir + QStringLiteral("/mimetypes/morvane-audio-x-mpegurl.png"));
     }
 
-    // Qt writes no GIF: the backgrounds go through ImageMagick.
-    for (int n = 1; n <= 4; ++n) {
-        const QString png = QDir::temp().filePath(QStringLiteral("morvane-bg%1.png").arg(n));
-        const QString gif = QStringLiteral("%1/bg%2.gif").arg(dataDir).arg(n);
-        ok &= save(playlistBackground(n), png);
-        const int rc = QProcess::execute(QStringLiteral("convert"), {png, gif});
-        QFile::remove(png);
-        if (rc != 0) {
-            std::fprintf(stderr, "skingen: convert failed for %s\n", qPrintable(gif));
-            ok = false;
+    // Qt writes no GIF: the backgrounds go through ImageMagick. The list picks bgN@2x.gif
+    // beside bgN.gif on a dense screen.
+    for (int scale : {1, 2}) {
+        SetScale(scale);
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+        for (int n = 1; n <= 4; ++n) {
+            const QString png = QDir::temp().filePath(QStringLiteral("morvane-bg%1.png").arg(n));
+            const QString gif = QStringLiteral("%1/bg%2%3.gif").arg(dataDir).arg(n).arg(suffix);
+            ok &= save(playlistBackground(n), png);
+            const int rc = QProcess::execute(QStringLiteral("convert"), {png, gif});
+            QFile::remove(png);
+            if (rc != 0) {
+                std::fprintf(stderr, "skingen: convert failed for %s\n", qPrintable(gif));
+                ok = false;
+            }
         }
     }
+    SetScale(1);
     return ok ? 0 : 1;
 }
