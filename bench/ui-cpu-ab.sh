@@ -7,7 +7,7 @@
 #
 # Usage: bench/ui-cpu-ab.sh LABEL=BINARY [LABEL=BINARY ...]
 #        BUILD=dir with share/morvane and bench/qt_window_baseline (build)
-#        DURATION=seconds per measurement (20), ROUNDS (5)
+#        DURATION=seconds per measurement (20), ROUNDS (5), SCALE=QT_SCALE_FACTOR of all (1)
 # Prints one line per measurement (label, program, X server, both) and, per label, the medians
 # and the median of its rounds' ratios to the bare window (with the X server).
 set -euo pipefail
@@ -17,6 +17,7 @@ cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 DURATION=${DURATION:-20}
 ROUNDS=${ROUNDS:-5}
+SCALE=${SCALE:-1}
 BARE="$BUILD/bench/qt_window_baseline"
 for tool in Xvfb perf; do
     command -v "$tool" >/dev/null || { echo "ui-cpu-ab: $tool is not installed" >&2; exit 1; }
@@ -51,7 +52,7 @@ measure() {
     : >"$WORK/home/listbu.bak"
     cp data/files/Property.ini "$WORK/home/Property.ini"
     env -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS DISPLAY=":$display" QT_QPA_PLATFORM=xcb \
-        XDG_RUNTIME_DIR="$WORK" MORVANE_HOME="$WORK/home" MORVANE_AUDIO=null \
+        XDG_RUNTIME_DIR="$WORK" MORVANE_HOME="$WORK/home" MORVANE_AUDIO=null QT_SCALE_FACTOR="$SCALE" \
         MORVANE_DATA="$BUILD/share/morvane" "$2" >/dev/null 2>&1 &
     APP_PID=$!
     sleep 3
@@ -74,7 +75,7 @@ for round in $(seq "$ROUNDS"); do
     measure bare "$BARE"
 done | tee "$WORK/all"
 
-awk -v n="$ROUNDS" '
+awk -v n="$ROUNDS" -v scale="$SCALE" '
     function median(list, count,   sorted, i, j, t) {
         for (i = 1; i <= count; i++) sorted[i] = list[i]
         for (i = 1; i <= count; i++) for (j = i + 1; j <= count; j++)
@@ -83,7 +84,7 @@ awk -v n="$ROUNDS" '
     }
     { k = ++seen[$1]; app[$1, k] = $2; server[$1, k] = $3; both[$1, k] = $4; if (!($1 in order)) { order[$1] = ++labels; name[labels] = $1 } }
     END {
-        printf "idle, shown, under Xvfb, %d rounds, %% of one core (median):\n", n
+        printf "idle, shown, scale %s, under Xvfb, %d rounds, %% of one core (median):\n", scale, n
         for (i = 1; i <= labels; i++) {
             l = name[i]
             for (k = 1; k <= n; k++) { a[k] = app[l, k]; s[k] = server[l, k]; r[k] = both[l, k] / both["bare", k] }

@@ -18,6 +18,9 @@
 #        SERVER=weston: under Debian's weston (headless backend, pixman renderer) on Qt's
 #        wayland platform instead of Xvfb (SIGHT=shown only); BINARY=path of the program (an
 #        unpacked package's)
+#        SCALE=2 (or 1.5): both windows on a screen scaled by QT_SCALE_FACTOR
+#        AUDIO=pulse: the program plays to a PulseAudio null sink started here (bench/pulse-server.sh)
+#        instead of the null output
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +31,8 @@ ROUNDS=${ROUNDS:-3}
 WARMUP=${WARMUP:-3}
 SERVER=${SERVER:-xvfb}
 SIGHT=${SIGHT:-shown}
+SCALE=${SCALE:-1}
+AUDIO=${AUDIO:-null}
 BINARY=${BINARY:-$BUILD/morvane}
 BASELINE="$BUILD/bench/qt_window_baseline"
 DEMO="$(pwd)/$BUILD/demo/デモ.mp3"
@@ -111,7 +116,9 @@ count() {
     sed -e 's/^DrawBestCondition=.*/DrawBestCondition=0/' -e 's/^ExpressType=.*/ExpressType=1/' \
         -e 's/^SpeAnaType=.*/SpeAnaType=0/' -e 's/^StarDust=.*/StarDust=1/' \
         data/files/Property.ini >"$WORK/home/Property.ini"
-    env "${CLIENT_ENV[@]}" MORVANE_HOME="$WORK/home" MORVANE_AUDIO=null \
+    local audio=null
+    [ "$AUDIO" = pulse ] && audio=
+    env "${CLIENT_ENV[@]}" MORVANE_HOME="$WORK/home" MORVANE_AUDIO=$audio QT_SCALE_FACTOR="$SCALE" \
         "$@" >"$WORK/app.log" 2>&1 &
     APP_PID=$!
     sleep "$WARMUP"
@@ -180,8 +187,18 @@ minimised | hidden)
 *) echo "ui-cpu: SIGHT is shown, minimised or hidden" >&2; exit 1 ;;
 esac
 
+case "$AUDIO" in
+null) ;;
+pulse) command -v pulseaudio >/dev/null || { echo "ui-cpu: pulseaudio is not installed" >&2; exit 1; } ;;
+*) echo "ui-cpu: AUDIO is null or pulse" >&2; exit 1 ;;
+esac
+
 WORK=$(mktemp -d)
 trap 'stop; rm -rf "$WORK"' EXIT
+if [ "$AUDIO" = pulse ]; then
+    . bench/pulse-server.sh
+    trap 'stop; pulse_stop; rm -rf "$WORK"' EXIT
+fi
 
 # measure COMMAND...: prints "program% server% uithread%" for one run under a fresh display
 # server, or a fresh desktop session when the main window is to be out of sight.
@@ -192,7 +209,7 @@ measure() {
         stop
         return
     fi
-    WORK=$WORK DURATION=$DURATION WARMUP=$WARMUP SIGHT=$SIGHT BINARY=$BINARY \
+    WORK=$WORK DURATION=$DURATION WARMUP=$WARMUP SIGHT=$SIGHT BINARY=$BINARY SCALE=$SCALE AUDIO=$AUDIO \
         tests/desktop/session --display "$(free_display)" -- "$(pwd)/bench/ui-cpu.sh" --inside "$@"
 }
 
@@ -214,8 +231,9 @@ b=$(awk '{print $1}' "$WORK/bare" | median); bx=$(awk '{print $1 + $2}' "$WORK/b
 paste -d' ' "$WORK/program" "$WORK/bare" >"$WORK/pairs"
 r=$(awk '{print $1 / $4}' "$WORK/pairs" | median); rx=$(awk '{print ($1 + $2) / ($4 + $5)}' "$WORK/pairs" | median)
 awk -v mode="$MODE" -v sight="$SIGHT" -v p="$p" -v px="$px" -v pu="$pu" -v ps="$ps" -v b="$b" \
-    -v bx="$bx" -v r="$r" -v rx="$rx" -v s="$DURATION" -v n="$ROUNDS" -v server="$SERVER" 'BEGIN {
-    printf "%s, main window %s, under %s, median of %d runs of %d s, %% of one core:\n", mode, sight, server, n, s
+    -v bx="$bx" -v r="$r" -v rx="$rx" -v s="$DURATION" -v n="$ROUNDS" -v server="$SERVER" \
+    -v scale="$SCALE" -v audio="$AUDIO" 'BEGIN {
+    printf "%s, main window %s, scale %s, audio %s, under %s, median of %d runs of %d s, %% of one core:\n", mode, sight, scale, audio, server, n, s
     printf "  morvane      %.2f   with the display server %.2f   (UI thread %.2f, server %.2f)\n", p, px, pu, ps
     printf "  bare window  %.2f   with the display server %.2f\n", b, bx
     printf "  ratio        %.2f   with the display server %.2f   (median of the rounds)\n", r, rx
