@@ -4,6 +4,7 @@
 #include <QDir>
 
 #include "engine/engine.h"
+#include "engine/meta/audiofiletypes.h"
 #include "engine/output/silentnotice.h"
 #include "playlistmodel.h"
 #include "settings/settingsstore.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QWidget>
 
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -131,8 +133,7 @@ void TrackOps::takeOpenedTrack(const QString& path)
     // must not skip the track just opened.
     m_state.PlayEnd.store(false);
     showTrackTag();
-
-    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+    if (!takeMpegInfo(path))
         return;
     if (m_state.OptionChanged) {
         m_state.OptionChanged = false;
@@ -150,10 +151,17 @@ void TrackOps::takeOpenedTrack(const QString& path)
         m_state.Mute = false;
         m_engine.setVolume(m_state.Volume, m_state.Volume);
     }
-
-    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
-        return;
     makeCurrent(path);
+}
+
+bool TrackOps::takeMpegInfo(const QString& path)
+{
+    if (m_engine.getMpegInfo(m_state.MpegInfo) != 0)
+        return true;
+    // Frame header facts exist for MPEG files only: an MPEG file without them only shows its
+    // labels, every other format (named as one) is open all the same.
+    const AudioFileType* type = AudioFileTypeOfName(PathBytes(path).toStdString());
+    return type && std::strcmp(type->mimeType, "audio/mpeg") != 0;
 }
 
 void TrackOps::showTrackTag()
@@ -245,7 +253,7 @@ void TrackOps::FollowNext()
     m_state.InputInfo = next.info;
     m_state.FileOpened = true;
     showTrackTag();
-    if (m_engine.getMpegInfo(m_state.MpegInfo) == 0)
+    if (!takeMpegInfo(next.path))
         return;
     loadLyrics(next.path);
     makeCurrent(next.path);

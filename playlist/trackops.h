@@ -82,6 +82,8 @@ Q_SIGNALS:
 private:
     // The parts of bringing the state in line with an open track that a gapless join shares.
     void showTrackTag();
+    // Fills the state's MPEG facts; false when an MPEG file has none (the open goes no further).
+    bool takeMpegInfo(const QString& path);
     void loadLyrics(const QString& path);
     void makeCurrent(const QString& path);
     // A join heard since the last tick is followed before a transport button acts on the row.

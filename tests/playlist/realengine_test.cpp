@@ -75,6 +75,48 @@ TEST_F(RealEngineTest, OpensTagsLyricsAndAdvancesWhilePlaying)
     EXPECT_TRUE(MessageBoxScript::shown().empty());
 }
 
+TEST_F(RealEngineTest, AFlacOpensWithItsLyricsAndFollowsAnMp3AtAnotherRate)
+{
+    // Formats other than MPEG have no frame header facts; they open, take their .lrc and become
+    // the current track all the same, opened or heard as the successor (here at 48 kHz after a
+    // 44.1 kHz MP3, which the engine queues like any other).
+    const QString mp3 = makeTone(QStringLiteral("a.mp3"));
+    const QString flac = folder + QStringLiteral("/b.flac");
+    ASSERT_EQ(RunCommand("sox -n -r 48000 -c 2 -b 16 '" + flac.toStdString() +
+                         "' synth 1 sine 440 vol 0.5"),
+              0);
+    QFile lyrics(folder + QStringLiteral("/b.lrc"));
+    ASSERT_TRUE(lyrics.open(QIODevice::WriteOnly));
+    lyrics.write("[00:00.10]flac line\r\n");
+    lyrics.close();
+    PlaylistRoads roads(state, model, ops);
+    DialogScript::pushAnswer(folder);
+    roads.AddFromFolder(nullptr);
+    ASSERT_EQ(model.count(), 2);
+    ASSERT_EQ(state.CurrentFile, mp3);
+
+    state.NextWanted.store(true);
+    ops.QueueNext();
+    ASSERT_TRUE(state.Next.accepted);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((engine.positionFrames() == 0 || engine.sampleRate() != 48000) &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(engine.sampleRate(), 48000);
+    state.NextHeard.store(true);
+    ops.FollowNext();
+    EXPECT_EQ(state.CurrentIndex, 2);
+    EXPECT_EQ(state.CurrentFile, flac);
+    EXPECT_TRUE(state.LyricsLoaded);
+
+    ops.PreviousTrack();
+    ASSERT_EQ(state.CurrentFile, mp3);
+    ops.NextTrack();
+    EXPECT_EQ(state.CurrentFile, flac);
+    EXPECT_TRUE(state.LyricsLoaded);
+    EXPECT_TRUE(MessageBoxScript::shown().empty());
+}
+
 TEST_F(RealEngineTest, RowsThatCannotBeOpenedAreNamedAndTheListPlaysOn)
 {
     const QString good = makeTone(QStringLiteral("good.mp3"));
