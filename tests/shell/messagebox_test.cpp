@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
@@ -150,9 +151,18 @@ Seen showAndRead(const QString& text, const QString& shotPath)
                 box->height(),
                 label->font(),
                 label->textFormat()};
-        if (!shotPath.isEmpty())
-            box->grab().save(shotPath);
-        box->done(QMessageBox::Ok);
+        if (shotPath.isEmpty()) {
+            box->done(QMessageBox::Ok);
+            return;
+        }
+        // On a desktop the window manager frames the box first: the picture is the screen's.
+        QTimer::singleShot(600, box, [box, shotPath] {
+            const QRect frame = box->frameGeometry();
+            QPixmap shot =
+                box->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+            (shot.isNull() ? box->grab() : shot).save(shotPath);
+            box->done(QMessageBox::Ok);
+        });
     });
     ShowMessage(nullptr, text, kAppTitle, QMessageBox::Warning);
     return seen;
