@@ -124,6 +124,7 @@ void MainFrame::compose(int engineState, int sec)
     // the band that draws from something the key lacks would leave a stale picture.
     const StarField starsBefore = m_stars;
     const TitleScroller titleBefore = m_title;
+    const int progressBefore = m_state.ConversionRunning ? m_engine.decodeProgress() : 0;
 #endif
     if (m_state.ExpressType == 0) {
         composeBand();
@@ -142,8 +143,11 @@ void MainFrame::compose(int engineState, int sec)
     m_title = titleBefore;
     composeWhole(engineState, sec);
     int32_t now = 0;
-    // The engine may have started a track since the tick's poll; the whole frame then shows it.
-    Q_ASSERT(m_engine.getState(now) != engineState || m_frame == band);
+    // The engine may have started a track since the tick's poll, or a conversion gone on (its
+    // percentage is read as each frame is drawn); the whole frame then shows it.
+    const int progressAfter = m_state.ConversionRunning ? m_engine.decodeProgress() : 0;
+    Q_ASSERT(m_engine.getState(now) != engineState || progressAfter != progressBefore ||
+             m_frame == band);
     Q_ASSERT(m_stars.StarAge == starsAfter.StarAge && m_title.TitleTick == titleAfter.TitleTick);
 #endif
 }

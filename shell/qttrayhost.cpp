@@ -4,8 +4,48 @@
 #include "plaintext.h"
 
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
+
+namespace {
+// The longest each question to the session bus may hold the caller.
+constexpr int kBusAnswerMs = 250;
+
+QVariant askBus(const QString& service, const QString& path, const QString& interface,
+                const QString& method, const QVariantList& arguments = {})
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return {};
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(arguments);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kBusAnswerMs);
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0) : QVariant();
+}
+
+// Where the desktop's tray is a D-Bus one (a StatusNotifierWatcher with a host, as Qt decides),
+// Qt sends a balloon as a notification, and a server that says it reads markup takes the
+// body as markup: there a name from a file is escaped. Qt's own balloon shows plain text.
+QString balloonBody(const QString& text)
+{
+    const QVariant host = askBus(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+        {QStringLiteral("org.kde.StatusNotifierWatcher"),
+         QStringLiteral("IsStatusNotifierHostRegistered")});
+    if (!host.value<QDBusVariant>().variant().toBool())
+        return text;
+    const QStringList capabilities =
+        askBus(QStringLiteral("org.freedesktop.Notifications"),
+               QStringLiteral("/org/freedesktop/Notifications"),
+               QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("GetCapabilities"))
+            .toStringList();
+    return capabilities.contains(QStringLiteral("body-markup")) ? text.toHtmlEscaped() : text;
+}
+} // namespace
 
 QtTrayHost::QtTrayHost(QObject* parent) : QObject(parent) {}
 
@@ -82,7 +122,7 @@ bool QtTrayHost::showMessage(int id, const QString& title, const QString& text, 
     if (it == m_icons.end() || !it->second.icon || !it->second.icon->isVisible() ||
         !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
         return false;
-    it->second.icon->showMessage(title, text,
+    it->second.icon->showMessage(title, balloonBody(text),
                                  warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
     return true;
 }
