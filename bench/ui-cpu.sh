@@ -96,8 +96,9 @@ out_of_sight() {
     local window
     window=$(xdotool search --sync --onlyvisible --pid "$APP_PID" --classname morvane | head -1)
     case "$SIGHT" in
-    # The hide button at the top right of the skin (268..283, 0..14).
-    hidden) xdotool mousemove --window "$window" 275 7 click 1 ;;
+    # The hide button at the top right of the skin (268..283, 0..14), in device pixels.
+    hidden) xdotool mousemove --window "$window" \
+        $(awk -v s="$SCALE" 'BEGIN { printf "%d %d", 275 * s, 7 * s }') click 1 ;;
     minimised) xdotool windowminimize --sync "$window" ;;
     esac
     sleep 1
