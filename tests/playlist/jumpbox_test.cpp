@@ -164,4 +164,7 @@ TEST(TrackFinderFold, FoldsWidthKanaCaseAndBlanks)
     EXPECT_EQ(FoldForSearch(QStringLiteral("ｶﾞｯｺｳ")), QStringLiteral("ガッコウ"));
     EXPECT_EQ(FoldForSearch(QStringLiteral("がっこう")), QStringLiteral("ガッコウ"));
     EXPECT_EQ(FoldForSearch(QStringLiteral("ＡＢＣ　 Def")), QStringLiteral("abc def"));
+    // Text of plain letters, kana and ideographs folds as the full path folds it.
+    EXPECT_EQ(FoldForSearch(QStringLiteral("Night  DRIVE\tさくら、東京")),
+              QStringLiteral("night drive サクラ、東京"));
 }
