@@ -1,6 +1,7 @@
 // Each adaptor method forwards to the service.
 #include "mprisadaptors.h"
 
+#include "engine/meta/audiofiletypes.h"
 #include "mpris.h"
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService& service, QObject* object)
@@ -13,8 +14,12 @@ QString MprisRootAdaptor::desktopEntry() const { return QStringLiteral("morvane"
 QStringList MprisRootAdaptor::supportedUriSchemes() const { return {QStringLiteral("file")}; }
 QStringList MprisRootAdaptor::supportedMimeTypes() const
 {
-    return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/x-mpegurl"),
-            QStringLiteral("audio/mpegurl")};
+    // Every audio format the engine plays, then the playlist file.
+    QStringList types;
+    for (const AudioFileType& type : kAudioFileTypes)
+        if (*type.mimeType != '\0')
+            types << QString::fromLatin1(type.mimeType);
+    return types << QStringLiteral("audio/x-mpegurl") << QStringLiteral("audio/mpegurl");
 }
 void MprisRootAdaptor::Raise() { m_service.raise(); }
 void MprisRootAdaptor::Quit() { m_service.quit(); }

@@ -25,6 +25,17 @@ seeked_signalled() { grep -q "member=Seeked" "$signals"; }
 meta() { mpris metadata "$1"; }
 
 check "stopped after start-up" status_is Stopped
+supports_every_format() {
+    local types
+    types=$(dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.morvane \
+        /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \
+        string:org.mpris.MediaPlayer2 string:SupportedMimeTypes) || return 1
+    for t in audio/mpeg audio/flac audio/x-vorbis+ogg audio/x-opus+ogg audio/mp4 audio/x-wav \
+        audio/x-aiff audio/x-mpegurl; do
+        grep -qF "\"$t\"" <<<"$types" || return 1
+    done
+}
+check "SupportedMimeTypes names every format played and the playlist" supports_every_format
 check "row one's tag is the metadata" sh -c \
     "[ \"\$(playerctl -p morvane metadata xesam:title)\" = 'Alpha Song' ] &&
      [ \"\$(playerctl -p morvane metadata xesam:artist)\" = 'Ada Artist' ] &&
