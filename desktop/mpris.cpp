@@ -189,7 +189,9 @@ qlonglong MprisService::positionUs() const
 
 qlonglong MprisService::lengthUs() const
 {
-    return static_cast<qlonglong>(m_state.InputInfo.totalSec) * 1000000;
+    const InputInfo& info = m_state.InputInfo;
+    return info.lengthMs > 0 ? static_cast<qlonglong>(info.lengthMs) * 1000
+                             : static_cast<qlonglong>(info.totalSec) * 1000000;
 }
 
 QString MprisService::trackFile() const
@@ -323,20 +325,20 @@ void MprisService::seek(qlonglong offsetUs)
         next();
         return;
     }
-    seekTo(std::max<qlonglong>(0, target) / 1000000);
+    seekTo(std::max<qlonglong>(0, target) / 1000);
 }
 
 void MprisService::setPosition(const QDBusObjectPath& id, qlonglong positionUs)
 {
     if (!canSeek() || id != trackId() || positionUs < 0 || positionUs > lengthUs())
         return;
-    seekTo(positionUs / 1000000);
+    seekTo(positionUs / 1000);
 }
 
-void MprisService::seekTo(qlonglong second)
+void MprisService::seekTo(qlonglong ms)
 {
     const qlonglong beforeUs = positionUs();
-    m_engine.seek(static_cast<int32_t>(second));
+    m_engine.seekMs(ms);
     const qlonglong afterUs = positionUs();
     // Said at once: the tick's jump check could miss a seek that follows a change of track
     // within one poll. The check then starts from here, so the seek is not said twice. Said

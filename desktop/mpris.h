@@ -85,7 +85,7 @@ private:
         QString trackFile; // changes only when another track is open
     };
     Snapshot snapshot() const;
-    void seekTo(qlonglong second);
+    void seekTo(qlonglong ms);
     QString trackFile() const; // the open file and its row
     QString trackKey() const;  // and its title
     QDBusObjectPath trackId() const;

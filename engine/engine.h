@@ -71,6 +71,8 @@ public:
     virtual int getState(int32_t& sec) = 0;
     virtual int32_t getPlayMs() = 0;
     virtual void seek(int32_t sec) = 0;
+    // seek to a millisecond (an engine without that precision goes to its whole second).
+    virtual void seekMs(int64_t ms) { seek(static_cast<int32_t>(ms / 1000)); }
     virtual void setFadeIn(int on) = 0;
     virtual void fadeOut() = 0;
 

@@ -72,6 +72,7 @@ public:
     int getState(int32_t& sec) override;
     int32_t getPlayMs() override;
     void seek(int32_t sec) override;
+    void seekMs(int64_t ms) override;
     void setFadeIn(int on) override;
     void fadeOut() override;
     int getWave(int32_t* left, int32_t* right) override;
@@ -94,7 +95,6 @@ public:
     }
 
     // Beyond the interface (command line, tests, benchmarks).
-    void seekMs(int64_t ms);  // like seek, with millisecond precision
     int64_t positionFrames(); // the track frame heard now
     int64_t lengthFrames() const { return m_lengthFrames; }
     int sampleRate() const { return m_info.sampleRate; }

@@ -20,6 +20,7 @@ struct InputInfo {
     int32_t bitRate = 0;     // kbit/s
     int32_t sampleRate = 0;  // Hz
     int32_t totalSec = 0;    // track length in whole seconds
+    int64_t lengthMs = 0;    // the same to the millisecond
 };
 
 // Filled by Engine::getMpegInfo from the first valid frame; fourteen 32-bit fields.

@@ -15,6 +15,8 @@ void ReadInputInfo(const std::string& path, const TrackDecoder& decoder, InputIn
     info.sampleRate = decoder.sampleRate();
     info.totalSec = static_cast<int32_t>(
         std::llround(static_cast<double>(decoder.lengthFrames()) / decoder.sampleRate()));
+    info.lengthMs =
+        decoder.sampleRate() > 0 ? decoder.lengthFrames() * 1000 / decoder.sampleRate() : 0;
 }
 
 bool OpenTrackFile(const std::string& path, TrackDecoder& decoder, TrackRecord& record,

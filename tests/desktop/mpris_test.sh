@@ -6,7 +6,7 @@ a=$work/a.mp3
 b=$work/b.mp3
 c=$work/c.mp3
 make_mp3 "$a" 40 "Alpha Song" "Ada Artist" "First Album"
-make_mp3 "$b" 40
+make_mp3 "$b" 40.5
 make_mp3 "$c" 40 "Gamma" "Gil" "Third"
 write_backup "$a" "$b" "$c"
 
@@ -57,6 +57,8 @@ check "next plays row two, titled by its row text without a tag" wait_until 50 s
     "[ \"\$(playerctl -p morvane metadata xesam:url)\" = 'file://$b' ] &&
      [ \"\$(playerctl -p morvane metadata xesam:title)\" = 'b.mp3' ] &&
      [ \"\$(playerctl -p morvane status)\" = Playing ]"
+check "its length is told in microseconds" sh -c \
+    '[ "$(playerctl -p morvane metadata mpris:length)" = 40500000 ]'
 check "PropertiesChanged carries the new metadata" wait_until 30 \
     grep -q "file://$b" "$signals"
 mpris previous
@@ -67,6 +69,11 @@ mpris position 20
 check "position moves the engine's clock" wait_until 50 sh -c \
     'p=$(playerctl -p morvane position); [ "${p%.*}" -ge 19 ] && [ "${p%.*}" -le 23 ]'
 check "Seeked is signalled" wait_until 30 seeked_signalled
+mpris pause
+check "paused for a precise position" wait_until 50 status_is Paused
+mpris position 30.25
+check "the position keeps its milliseconds" wait_until 30 sh -c \
+    'awk -v p="$(playerctl -p morvane position)" "BEGIN { exit !(p >= 30.2 && p < 30.3) }"'
 
 mpris volume 0.35
 check "volume sets the program's volume" wait_until 30 sh -c \
