@@ -168,11 +168,13 @@ int64_t Decoder::clampFrame(int64_t frame) const
     return m_lengthFrames > 0 ? std::min(frame, m_lengthFrames) : frame;
 }
 
-void Decoder::setAverageBitRate(int64_t bytes)
+void Decoder::setAverageBitRate(int64_t bytes, int64_t ceilingKbps)
 {
-    if (m_lengthFrames > 0 && bytes > 0)
-        m_bitRateKbps = static_cast<int>(
-            std::llround(static_cast<double>(bytes) * 8 * m_sampleRate / m_lengthFrames / 1000));
+    if (m_lengthFrames <= 0 || bytes <= 0 || m_sampleRate <= 0 || ceilingKbps <= 0)
+        return;
+    const double kbps = static_cast<double>(bytes) * 8 * m_sampleRate / m_lengthFrames / 1000;
+    m_bitRateKbps =
+        static_cast<int>(std::llround(std::min(kbps, static_cast<double>(ceilingKbps))));
 }
 
 int Decoder::read(int16_t* out, int maxFrames)

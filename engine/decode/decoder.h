@@ -59,8 +59,10 @@ protected:
     bool fail(std::string* error, const std::string& why);
     // frame within 0..length (no upper bound while the length is unknown).
     int64_t clampFrame(int64_t frame) const;
-    // The bit rate of bytes of audio spread over the length.
-    void setAverageBitRate(int64_t bytes);
+    // The bit rate of bytes of audio spread over the length, at most ceilingKbps: the bytes of a
+    // file count pictures and other chunks too, and a short track would show a figure no audio
+    // of its kind can have.
+    void setAverageBitRate(int64_t bytes, int64_t ceilingKbps);
 
     AudioFormat m_format = AudioFormat::Unknown;
     std::string m_codec;

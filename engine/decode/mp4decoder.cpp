@@ -90,11 +90,13 @@ bool Mp4Decoder::open(const std::string& path, bool, std::string* error)
     else if (m_formatContext->duration > 0)
         m_lengthFrames = av_rescale(m_formatContext->duration, m_sampleRate, AV_TIME_BASE);
     const int64_t bytes = PlainFileSize(path);
+    // No stream holds more than its samples uncompressed.
+    const int64_t ceiling = int64_t{m_sampleRate} * std::max(1, par->ch_layout.nb_channels) *
+                            std::clamp(raw, 16, 32) / 1000;
     if (par->bit_rate > 0)
-        m_bitRateKbps = static_cast<int>((par->bit_rate + 500) / 1000);
-    else if (m_lengthFrames > 0 && bytes > 0)
-        m_bitRateKbps = static_cast<int>(
-            std::llround(static_cast<double>(bytes) * 8 * m_sampleRate / m_lengthFrames / 1000));
+        m_bitRateKbps = static_cast<int>(std::min<int64_t>((par->bit_rate + 500) / 1000, ceiling));
+    else
+        setAverageBitRate(bytes, ceiling);
     return true;
 }
 

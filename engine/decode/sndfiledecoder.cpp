@@ -88,10 +88,14 @@ bool SndfileDecoder::open(const std::string& path, bool, std::string* error)
     m_sampleRate = info.samplerate;
     m_samplesPerFrame = kBlockFrames;
     m_lengthFrames = info.frames;
-    const int64_t bytes = PlainFileSize(path);
-    if (m_lengthFrames > 0 && bytes > 0)
-        m_bitRateKbps = static_cast<int>(
-            std::llround(static_cast<double>(bytes) * 8 * m_sampleRate / m_lengthFrames / 1000));
+    // No file of these kinds holds more than its samples uncompressed.
+    const int sampleBits = minor == SF_FORMAT_PCM_S8 || minor == SF_FORMAT_PCM_U8  ? 8
+                           : minor == SF_FORMAT_DOUBLE                             ? 64
+                           : minor == SF_FORMAT_PCM_32 || minor == SF_FORMAT_FLOAT ? 32
+                           : minor == SF_FORMAT_PCM_24                             ? 24
+                                                                                   : 16;
+    setAverageBitRate(PlainFileSize(path),
+                      int64_t{m_sampleRate} * m_fileChannels * sampleBits / 1000);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include <sys/wait.h>
 
@@ -195,6 +196,34 @@ TEST_F(CliTest, InfoShowsTheLengthTheDecodeGives)
         EXPECT_GT(field(out, "bitRate"), 0) << out;
         EXPECT_LE(field(out, "bitRate"), 320) << out;
     }
+}
+
+// The bytes of a file are not all audio: a short WAV with a large chunk of something else beside
+// its samples shows their rate, never more.
+TEST_F(CliTest, ABitRateNeverPassesWhatTheSamplesHold)
+{
+    const std::string path = TestTempDir() + "/junk-chunk.wav";
+    {
+        std::ofstream wav(path, std::ios::binary);
+        auto le = [&](uint32_t value, int bytes) {
+            for (int k = 0; k < bytes; ++k)
+                wav.put(static_cast<char>(value >> (8 * k) & 0xFF));
+        };
+        const uint32_t junk = 4u << 20, data = 2205 * 4; // 50 ms of 16-bit stereo
+        wav.write("RIFF", 4);
+        le(4 + 24 + 8 + junk + 8 + data, 4);
+        wav.write("WAVEfmt ", 8);
+        le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(44100 * 4, 4), le(4, 2), le(16, 2);
+        wav.write("JUNK", 4);
+        le(junk, 4);
+        wav << std::string(junk, '\0');
+        wav.write("data", 4);
+        le(data, 4);
+        wav << std::string(data, '\0');
+    }
+    std::string out;
+    ASSERT_EQ(RunCli("info '" + path + "'", out), 0) << out;
+    EXPECT_NE(out.find("\nbitRate=1411\n"), std::string::npos) << out;
 }
 
 // Seek values from the command line are checked before any arithmetic (an overflow otherwise,
