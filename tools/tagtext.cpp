@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/meta/tagreader.h"
 #include "shell/pathbytes.h"
 
 QString FitTagField(const QString& text, int maxChars)
@@ -55,6 +56,8 @@ QString TagWriteFailureReason(const QString& path)
     if (known && static_cast<unsigned long long>(space.f_bavail) * space.f_frsize <
                      static_cast<unsigned long long>(info.st_size) + 1024 * 1024)
         return QString::fromStdString(WriteFailureReason(ENOSPC));
+    if (!Id3v2FitsTagLib(bytes.toStdString()))
+        return QStringLiteral("このファイルのタグは大きすぎるため、書き換えられません。");
     return QStringLiteral("音楽ファイルとして読めませんでした。");
 }
 

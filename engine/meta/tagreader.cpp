@@ -5,8 +5,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <taglib/aifffile.h>
 #include <taglib/commentsframe.h>
@@ -163,8 +165,45 @@ std::string yearOf(const std::string& text)
 constexpr int kMaxTagLibFrames = 4096;
 constexpr long kMaxTagLibBytes = 16L << 20;
 
+// TagLib inflates a compressed frame whole, whatever size the frame claims: a few hundred
+// kilobytes of zlib data can hold gigabytes.
+constexpr unsigned long kMaxInflatedBytes = 16UL << 20;
+
+// Inflates size bytes of zlib data from file into nothing, adding what they give to inflated;
+// stops (false) once inflated passes kMaxInflatedBytes.
+bool inflateWithin(FILE* file, long size, unsigned long& inflated)
+{
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK)
+        return false;
+    std::vector<unsigned char> in(64 * 1024), out(256 * 1024);
+    bool within = true;
+    int status = Z_OK;
+    while (within && size > 0 && status == Z_OK) {
+        const size_t want = static_cast<size_t>(std::min<long>(size, long(in.size())));
+        const size_t got = std::fread(in.data(), 1, want, file);
+        if (got == 0)
+            break;
+        size -= static_cast<long>(got);
+        zs.next_in = in.data();
+        zs.avail_in = static_cast<uInt>(got);
+        while (within && zs.avail_in > 0 && status == Z_OK) {
+            zs.next_out = out.data();
+            zs.avail_out = static_cast<uInt>(out.size());
+            status = inflate(&zs, Z_NO_FLUSH);
+            inflated += out.size() - zs.avail_out;
+            within = inflated <= kMaxInflatedBytes;
+            if (status == Z_BUF_ERROR)
+                status = Z_OK; // wants more input
+        }
+    }
+    inflateEnd(&zs);
+    return within;
+}
+
 // True when the file's ID3v2 tag (if any) is small enough in frames and bytes for TagLib.
-// Reads only the frame headers, at most kMaxTagLibFrames of them.
+// Reads only the frame headers, at most kMaxTagLibFrames of them, and inflates compressed
+// frames into nothing to learn what they hold.
 bool id3v2WithinBounds(const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -194,6 +233,7 @@ bool id3v2WithinBounds(const std::string& path)
             std::fread(h, 1, 4, file) == 4)
             pos += major == 3 ? 4 + bigEndian(h, 4) : syncSafe(h);
         const int headerBytes = major == 2 ? 6 : 10;
+        unsigned long inflated = 0;
         for (int frames = 0; within && !unsynchronised && pos + headerBytes <= end; ++frames) {
             if (frames == kMaxTagLibFrames || std::fseek(file, pos, SEEK_SET) != 0 ||
                 std::fread(h, 1, size_t(headerBytes), file) != size_t(headerBytes)) {
@@ -205,6 +245,15 @@ bool id3v2WithinBounds(const std::string& path)
             const long size = major == 2   ? bigEndian(h + 3, 3)
                               : major == 3 ? bigEndian(h + 4, 4)
                                            : syncSafe(h + 4);
+            // Compressed data follows the sizes and group byte that these flags put first.
+            const bool compressed = (major == 3 && (h[9] & 0x80)) || (major == 4 && (h[9] & 0x08));
+            if (compressed && size > 0) {
+                const long skip = major == 3 ? 4 + ((h[9] & 0x20) ? 1 : 0)
+                                             : ((h[9] & 0x40) ? 1 : 0) + ((h[9] & 0x01) ? 4 : 0);
+                within = skip >= size ||
+                         std::fseek(file, pos + headerBytes + skip, SEEK_SET) != 0 ||
+                         inflateWithin(file, size - skip, inflated);
+            }
             pos += headerBytes + size;
         }
     }

@@ -411,6 +411,12 @@ bool applyTag(const std::string& path, const TagInfo& tag, std::string& error)
 
 bool TagWriter::write(const std::string& path, const TagInfo& tag, std::string& error) const
 {
+    // TagLib would build every frame of such a tag in memory (gigabytes for a million frames or
+    // a compressed bomb); the file is left as it is rather than written without its frames.
+    if (!HasOwnTagKind(SniffAudioFormat(path)) && !Id3v2FitsTagLib(path)) {
+        error = "the ID3v2 tag of " + path + " is too large to rewrite";
+        return false;
+    }
     return rewrite(
         path,
         [&tag](const std::string& copy, std::string& why) { return applyTag(copy, tag, why); },

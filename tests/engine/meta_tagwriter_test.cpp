@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include "engine/meta/id3v1block.h"
 #include "engine/meta/mpeginfo.h"
@@ -102,7 +104,7 @@ TEST_F(TagWriteTest, Id3v1CutsCp932TextAtAWholeCharacter)
 {
     TagInfo written;
     written.title = "a漢字漢字漢字漢字漢字漢字漢字漢字"; // 33 bytes in CP932
-    written.artist = "歌手 ♪ \xF0\x9F\x8E\xB5";           // the last character has no CP932 form
+    written.artist = "歌手 ♪ \xF0\x9F\x8E\xB5";          // the last character has no CP932 form
     ASSERT_TRUE(WriteTag(path, written, error)) << error;
     Id3v1Block v1;
     ASSERT_TRUE(ReadId3v1Block(path, v1));
@@ -253,4 +255,40 @@ TEST_F(TagWriteTest, UnwritableFolderFailsCleanly)
     EXPECT_FALSE(WriteTag(path, written, error));
     ::chmod(dir.c_str(), 0755);
     EXPECT_EQ(ReadFileBytes(path), before);
+}
+
+// A tag whose compressed frame inflates to far more than any real tag holds is read by the
+// bounded walker; writing would have TagLib build it in memory, so the file is left as it is.
+TEST_F(TagWriteTest, ATagTooLargeToRebuildIsReadAndLeftAsItIs)
+{
+    auto be32 = [](uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF),
+                           char(v & 0xFF)};
+    };
+    const std::string plain(32u << 20, 'a');
+    std::string packed(compressBound(plain.size()), '\0');
+    uLongf packedSize = packed.size();
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                        reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 9),
+              Z_OK);
+    packed.resize(packedSize);
+    const std::string title = std::string("TIT2") + be32(5) + std::string(2, '\0') + '\0' + "Bomb";
+    const std::string bomb = std::string("TXXX") + be32(4 + uint32_t(packed.size())) + '\0' +
+                             '\x80' + be32(uint32_t(plain.size())) + packed;
+    const uint32_t size = uint32_t(title.size() + bomb.size());
+    const std::string header = std::string("ID3\x03", 4) + std::string(2, '\0') +
+                               char(size >> 21 & 0x7F) + char(size >> 14 & 0x7F) +
+                               char(size >> 7 & 0x7F) + char(size & 0x7F);
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << header << title << bomb << ReadFileBytes(dir + "/../write-source.mp3");
+    }
+    const std::string before = ReadFileBytes(path);
+    TagInfo read;
+    ASSERT_TRUE(ReadTag(path, read));
+    EXPECT_EQ(read.title, "Bomb");
+    read.title = "New";
+    EXPECT_FALSE(WriteTag(path, read, error));
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_TRUE(strayFiles().empty());
 }
