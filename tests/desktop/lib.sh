@@ -40,6 +40,14 @@ check() {  # check "what" command...
 }
 
 finish() {
+    # The program under test is the checked build: a failed assertion (a still tick that drew
+    # another frame than the whole one, say) or a sanitizer's report fails the test.
+    local faults='ASSERT|runtime error:|ERROR: AddressSanitizer'
+    if [ -f "$work/morvane.log" ] && grep -qE "$faults" "$work/morvane.log"; then
+        failures=$((failures + 1))
+        log "FAILED: the program reported a fault:"
+        grep -E "$faults" "$work/morvane.log" | head -5
+    fi
     echo "$passes passed, $failures failed"
     ((failures == 0))
 }
