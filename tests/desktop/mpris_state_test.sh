@@ -51,11 +51,12 @@ check "plays" wait_until 50 status_is Playing
 # The list emptied while the track plays on: the playlist's row selected and deleted.
 xdotool mousemove --window "$win" 240 42 click 1
 list=
-find_list() { list=$(xdotool search --onlyvisible --pid "$morvane_pid" --name '^PlayList' | head -1); [ -n "$list" ]; }
+find_list() { list=$(xdotool search --all --onlyvisible --pid "$morvane_pid" --name '^PlayList' | head -1); [ -n "$list" ]; }
 check "the playlist opens" wait_until 50 find_list
 xdotool mousemove --window "$list" 300 80 click 1
 sleep 0.5
 [ -n "${MORVANE_SHOTS:-}" ] && import -window root "$MORVANE_SHOTS/mpris-list.png" 2>/dev/null
+xdotool windowactivate --sync "$list" 2>/dev/null
 xdotool key --clearmodifiers Delete
 check "the list is empty" wait_until 50 prop_is CanGoNext "(<false>,)"
 check "it still plays" status_is Playing

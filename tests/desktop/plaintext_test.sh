@@ -40,7 +40,7 @@ fi
 # The playlist (the menu's first page, second entry) and its one row.
 xdotool mousemove --window "$win" 240 42 click 1
 list=
-find_list() { list=$(xdotool search --onlyvisible --pid "$morvane_pid" --name '^PlayList' | head -1); [ -n "$list" ]; }
+find_list() { list=$(xdotool search --all --onlyvisible --pid "$morvane_pid" --name '^PlayList' | head -1); [ -n "$list" ]; }
 check "the playlist opens" wait_until 50 find_list
 if [ -n "$list" ]; then
     # Below the tool bar and the header, the first row: each column in turn.
