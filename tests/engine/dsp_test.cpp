@@ -263,8 +263,8 @@ TEST_F(PitchTempoTest, DraggingThePitchLeavesNoGapAndTheLastSettingIsHeardSoon)
     EXPECT_NEAR(ZeroCrossingHz(mono, 44100), 880, 20);
 }
 
-// Off until the joins made while the device reads past them are mended: on main it steps at
-// 2-4x the tone's own (7690 against 3175) in every run, even alone. Run it with
+// Off until the joins made while the device reads past them are mended: it steps at 2-4x the
+// tone's own (7690 against 3175) in most runs, alone too. Run it with
 // --gtest_also_run_disabled_tests while working on the joins.
 TEST_F(PitchTempoTest, DISABLED_EveryJoinOfADragCrossFadesWithoutSilenceOrAStep)
 {
