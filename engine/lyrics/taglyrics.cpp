@@ -18,6 +18,7 @@
 
 #include "engine/decode/decoder.h"
 #include "engine/io/plainfile.h"
+#include "engine/meta/id3text.h"
 #include "engine/meta/tagreader.h"
 #include "engine/meta/tagwriter.h"
 #include "engine/meta/textcodec.h"
@@ -126,15 +127,6 @@ std::string standardStamps(const std::string& text)
     return out;
 }
 
-TagLib::String::Type id3Encoding(const std::string& utf8)
-{
-    for (char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return TagLib::String::UTF16;
-    }
-    return TagLib::String::Latin1;
-}
-
 void setId3Lyrics(TagLib::ID3v2::Tag& tag, const std::string& text)
 {
     // Copies of the lists: removing a frame changes the tag's own.
@@ -153,7 +145,7 @@ void setId3Lyrics(TagLib::ID3v2::Tag& tag, const std::string& text)
     }
     if (text.empty())
         return;
-    auto* frame = new TagLib::ID3v2::UnsynchronizedLyricsFrame(id3Encoding(text));
+    auto* frame = new TagLib::ID3v2::UnsynchronizedLyricsFrame(Id3EncodingFor(text));
     frame->setLanguage("und");
     frame->setText(TagLib::String(text, TagLib::String::UTF8));
     tag.addFrame(frame);
@@ -164,6 +156,16 @@ void setXiphLyrics(TagLib::Ogg::XiphComment& xiph, const std::string& text)
     xiph.removeFields("LYRICS");
     if (!text.empty())
         xiph.addField("LYRICS", TagLib::String(text, TagLib::String::UTF8), true);
+}
+
+// Ogg Vorbis and Opus: the comment header is the file's one tag.
+template <class OggFile> bool saveOggLyrics(const char* name, const std::string& text)
+{
+    OggFile file(name, false);
+    if (!file.isValid() || file.readOnly() || !file.tag())
+        return false;
+    setXiphLyrics(*file.tag(), text);
+    return file.save();
 }
 
 bool applyLyrics(const std::string& path, const std::string& text, std::string& error)
@@ -179,22 +181,12 @@ bool applyLyrics(const std::string& path, const std::string& text, std::string& 
         }
         break;
     }
-    case AudioFormat::Vorbis: {
-        TagLib::Ogg::Vorbis::File file(name, false);
-        if (file.isValid() && !file.readOnly() && file.tag()) {
-            setXiphLyrics(*file.tag(), text);
-            saved = file.save();
-        }
+    case AudioFormat::Vorbis:
+        saved = saveOggLyrics<TagLib::Ogg::Vorbis::File>(name, text);
         break;
-    }
-    case AudioFormat::Opus: {
-        TagLib::Ogg::Opus::File file(name, false);
-        if (file.isValid() && !file.readOnly() && file.tag()) {
-            setXiphLyrics(*file.tag(), text);
-            saved = file.save();
-        }
+    case AudioFormat::Opus:
+        saved = saveOggLyrics<TagLib::Ogg::Opus::File>(name, text);
         break;
-    }
     case AudioFormat::Mp4: {
         TagLib::MP4::File file(name, false);
         if (file.isValid() && !file.readOnly() && file.tag()) {

@@ -31,6 +31,7 @@
 #include <taglib/xiphcomment.h>
 
 #include "engine/decode/decoder.h"
+#include "id3text.h"
 #include "tagreader.h"
 #include "textcodec.h"
 
@@ -59,24 +60,13 @@ std::string clean(const std::string& text, int maxChars)
     return value;
 }
 
-// Non-ASCII text goes out as UTF-16 even when Latin-1 could hold it: Latin-1 frames are read
-// back with Shift-JIS detection, which some Latin-1 text (such as "±²") would not survive.
-TagLib::String::Type encodingFor(const std::string& utf8)
-{
-    for (char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return TagLib::String::UTF16;
-    }
-    return TagLib::String::Latin1;
-}
-
 void setTextFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& utf8)
 {
     tag.removeFrames(id);
     if (utf8.empty())
         return;
     auto* frame =
-        new TagLib::ID3v2::TextIdentificationFrame(TagLib::ByteVector(id), encodingFor(utf8));
+        new TagLib::ID3v2::TextIdentificationFrame(TagLib::ByteVector(id), Id3EncodingFor(utf8));
     frame->setText(TagLib::String(utf8, TagLib::String::UTF8));
     tag.addFrame(frame);
 }
@@ -92,7 +82,7 @@ void setComment(TagLib::ID3v2::Tag& tag, const std::string& utf8)
     }
     if (utf8.empty())
         return;
-    auto* frame = new TagLib::ID3v2::CommentsFrame(encodingFor(utf8));
+    auto* frame = new TagLib::ID3v2::CommentsFrame(Id3EncodingFor(utf8));
     frame->setLanguage("eng");
     frame->setText(TagLib::String(utf8, TagLib::String::UTF8));
     tag.addFrame(frame);
